@@ -1,0 +1,204 @@
+#include "base/Log.h"
+
+#include <sys/statvfs.h>
+#include <sys/sysinfo.h>
+#include <sys/utsname.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+
+#include "base/Text.h"
+#include "platform/CloseRequest.h"
+#include "platform/CodePage.h"
+#include "platform/MessageBox.h"
+
+namespace {
+std::mutex g_logMutex;
+std::string g_logPath;
+std::mutex g_boxMutex;
+std::function<int(const std::string&, const std::string&, unsigned)> g_fullScreenBox;
+
+constexpr size_t kBoxBuffer = 1024;
+
+std::string VFormat(const char* format, va_list args, size_t bufferSize) {
+  std::string buf(bufferSize, '\0');
+  int n = std::vsnprintf(buf.data(), buf.size(), format, args);
+  if (n < 0) return {};
+  buf.resize(static_cast<size_t>(n) < bufferSize ? static_cast<size_t>(n) : bufferSize - 1);
+  return buf;
+}
+
+// Appends one line; the file must exist already.
+int AppendLine(const std::string& text) {
+  std::lock_guard<std::mutex> lock(g_logMutex);
+  if (g_logPath.empty()) return 0;
+  FILE* f = std::fopen(g_logPath.c_str(), "r+b");
+  if (!f) return 0;
+  std::fseek(f, 0, SEEK_END);
+  std::string line = platform::Cp932ToUtf8(text);
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), f);
+  std::fclose(f);
+  return 1;
+}
+}  // namespace
+
+int InitLog(const std::string& nativePath) {
+  std::lock_guard<std::mutex> lock(g_logMutex);
+  g_logPath.clear();
+  FILE* f = std::fopen(nativePath.c_str(), "wb");
+  if (!f) return 0;
+  std::fclose(f);
+  g_logPath = nativePath;
+  return 1;
+}
+
+std::string GetLogPath() {
+  std::lock_guard<std::mutex> lock(g_logMutex);
+  return g_logPath;
+}
+
+int WriteLogText(const std::string& text) { return AppendLine(text); }
+
+int WriteLog(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = VFormat(format, args, kFormatBufferSize);
+  va_end(args);
+  return AppendLine(text);
+}
+
+int WriteLogDebug(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = VFormat(format, args, kBoxBuffer);
+  va_end(args);
+  if (!AppendLine(text)) return 0;
+  WriteDebugString(text);
+  return 1;
+}
+
+int WriteLogBox(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = VFormat(format, args, kBoxBuffer);
+  va_end(args);
+  if (!AppendLine(text)) return 0;
+  WriteDebugString(text);
+  ErrorBoxText(text);
+  return 1;
+}
+
+// The debug log is compiled in but never switched on.
+void SetDebugLog(int, const std::string&) {}
+int WriteDebugString(const std::string&) { return 0; }
+void WriteDebugText(const std::string&) {}
+void WriteDebugLog(const char*, ...) {}
+
+void FatalLog(const std::string& text) {
+  WriteDebugString(text);
+  platform::RequestMainWindowClose();
+}
+
+void SetFullScreenMessageBox(std::function<int(const std::string&, const std::string&, unsigned)> box) {
+  std::lock_guard<std::mutex> lock(g_boxMutex);
+  g_fullScreenBox = std::move(box);
+}
+
+int MessageBoxSafe(const std::string& text, const std::string& caption, unsigned type) {
+  std::function<int(const std::string&, const std::string&, unsigned)> box;
+  {
+    std::lock_guard<std::mutex> lock(g_boxMutex);
+    box = g_fullScreenBox;
+  }
+  if (box) return box(text, caption, type);
+  return platform::ShowMessageBox(text, caption, type);
+}
+
+void ErrorBoxText(const std::string& text) { MessageBoxSafe(text, "\x83\x47\x83\x89\x81\x5B", platform::MB_OK); }
+
+void ErrorBox(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = VFormat(format, args, kBoxBuffer);
+  va_end(args);
+  ErrorBoxText(text);
+}
+
+void DebugErrorBox(const char*, ...) {}
+
+void OutOfMemoryExit() {
+  // "メモリが不足しています！"
+  ErrorBoxText("\x83\x81\x83\x82\x83\x8A\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81\x49");
+  platform::RequestMainWindowClose();
+}
+
+std::string GetOSName(int* major, int* minor) {
+  std::string name = "Linux";
+  std::ifstream osRelease("/etc/os-release");
+  for (std::string line; std::getline(osRelease, line);) {
+    if (line.rfind("PRETTY_NAME=", 0) == 0) {
+      name = line.substr(12);
+      if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+    }
+  }
+  int maj = 5, min = 1;
+  utsname u{};
+  std::string release;
+  if (uname(&u) == 0) {
+    release = u.release;
+    std::sscanf(u.release, "%d.%d", &maj, &min);
+  }
+  if (major) *major = maj;
+  if (minor) *minor = min;
+  return FormatString("%s %s", name.c_str(), release.c_str());
+}
+
+bool IsOSVersionAtLeast(int major, int minor) {
+  int maj = 0, min = 0;
+  GetOSName(&maj, &min);
+  return maj > major || (maj == major && min >= minor);
+}
+
+void GetCpuInfo(CpuInfo& info) {
+  info = CpuInfo{};
+  std::ifstream cpu("/proc/cpuinfo");
+  for (std::string line; std::getline(cpu, line);) {
+    auto colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    std::string key = line.substr(0, line.find_last_not_of(" \t", colon - 1) + 1);
+    std::string value = colon + 2 <= line.size() ? line.substr(colon + 2) : "";
+    if (key == "vendor_id" && info.vendor.empty()) info.vendor = value;
+    if (key == "model name" && info.brand.empty()) info.brand = value;
+    if (key == "cpu MHz" && info.clockHz == 0) info.clockHz = std::atof(value.c_str()) * 1e6;
+  }
+}
+
+int GetDiskFreeBytes(const char* nativeDirectory) {
+  struct statvfs st {};
+  if (statvfs(nativeDirectory ? nativeDirectory : ".", &st) != 0) return 0;
+  unsigned long long bytes = static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
+  return bytes >= 2147483648ull ? 2147483647 : static_cast<int>(bytes);
+}
+
+int WriteSystemReport() {
+  if (GetLogPath().empty()) return 0;
+  CpuInfo cpu;
+  GetCpuInfo(cpu);
+  struct sysinfo si {};
+  sysinfo(&si);
+  double unit = si.mem_unit ? si.mem_unit : 1;
+  double memTotal = si.totalram * unit, memFree = (si.freeram + si.bufferram) * unit;
+  double virTotal = (si.totalram + si.totalswap) * unit, virFree = (si.freeram + si.freeswap) * unit;
+  const double mb = 1048576.0;
+  WriteLog("OS : %s", GetOSName().c_str());
+  WriteLog("CPU : %s %s %d", cpu.vendor.c_str(), cpu.brand.c_str(), static_cast<int>(cpu.clockHz * 0.000001));
+  WriteLog("Mem Total : %.3fMB", memTotal / mb);
+  WriteLog("Mem Free : %3.fMB", memFree / mb);
+  WriteLog("Vir Total : %.3fMB", virTotal / mb);
+  WriteLog("Vir Free : %3.fMB", virFree / mb);
+  WriteLog("HD Free : %3.fMB", GetDiskFreeBytes(nullptr) / mb);
+  return 1;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Text, number and code-page helpers. Every text is code-page-932 bytes.
+#include <cstdint>
+#include <string>
+
+class cString : public std::string {
+ public:
+  using std::string::string;
+  cString() = default;
+  cString(const std::string& s) : std::string(s) {}
+  cString(std::string&& s) : std::string(std::move(s)) {}
+
+  // Cuts the string at its first NUL and returns the new length.
+  int GetLength();
+  // Substring with the original's rules for negative starts and counts.
+  cString Mid(int start, int count);
+};
+
+// printf-style formatting; texts are cut at 5119 bytes as the original
+// buffers did, but never overflow.
+std::string FormatString(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string& AppendFormat(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+constexpr int kFormatBufferSize = 5120;
+
+int CountDigits(int value);
+void FormatNumber(std::string& out, int value, int minimumDigits, bool leadingZeros, bool plusSign);
+
+// 1 when text[0] is a lead byte and text[1] a trail byte. Reads text[1] only
+// when text[0] is a lead byte (a NUL there stops it).
+int IsDoubleByteChar(const char* text);
+int CountChars(const char* text);
+
+// The original C runtime's generator, one state per thread, starting at 1.
+void SeedRandom(uint32_t seed);
+int RandomRaw();  // 0..32767
+int Random(int a, int b);
+
+extern const double Sqrt2;
+extern const double OneOverSqrt2;
+
+// Truncates toward zero; NaN and values outside int map to 0.
+int TruncToInt(double value);

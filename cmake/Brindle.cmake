@@ -1,0 +1,45 @@
+# brindle_layer(NAME DIR DEPS ...): one static library per layer, built from
+# every .cpp below DIR, so adding a file needs no edit here.
+function(brindle_layer name dir)
+  cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${L_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${L_DEPS})
+  endif()
+endfunction()
+
+# brindle_tests(DIR): every *_test.cpp below DIR becomes one GoogleTest
+# program; its CTest label comes from a line "// ctest-label: NAME" in the file.
+function(brindle_tests dir)
+  file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  foreach(src ${tests})
+    get_filename_component(stem ${src} NAME_WE)
+    file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${src})
+    get_filename_component(reldir ${rel} DIRECTORY)
+    string(REPLACE "/" "_" prefix "${reldir}")
+    set(target "test_${prefix}_${stem}")
+    file(STRINGS ${src} label_line REGEX "^// ctest-label: ")
+    set(labels "")
+    foreach(line ${label_line})
+      string(REGEX REPLACE "^// ctest-label: *" "" l "${line}")
+      string(REPLACE " " ";" l "${l}")
+      list(APPEND labels ${l})
+    endforeach()
+    if(NOT labels)
+      message(FATAL_ERROR "${src} has no '// ctest-label:' line")
+    endif()
+    add_executable(${target} ${src})
+    target_link_libraries(${target} PRIVATE brindle_all brindle_testsupport GTest::gtest_main GTest::gmock)
+    gtest_discover_tests(${target}
+      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+      PROPERTIES LABELS "${labels}"
+        ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;BRINDLE_TEST_MEDIA=${BRINDLE_TEST_MEDIA};BRINDLE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+      DISCOVERY_TIMEOUT 60)
+  endforeach()
+endfunction()

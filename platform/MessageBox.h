@@ -1,0 +1,18 @@
+#pragma once
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// Box types and results, with the values the game data and callers use.
+enum : unsigned { MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNO = 0x4, MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20 };
+enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+// Texts are code-page-932. The window layer installs a handler that shows a
+// real box on the main thread; without one the text goes to standard error
+// and the box answers with its default button.
+using MessageBoxHandler = std::function<int(const std::string& text, const std::string& caption, unsigned type)>;
+void SetMessageBoxHandler(MessageBoxHandler handler);
+int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type);
+
+}  // namespace platform

@@ -1,0 +1,113 @@
+// ctest-label: base
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "base/Log.h"
+#include "platform/CloseRequest.h"
+#include "platform/MessageBox.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+TEST(Log, InitTruncatesAndLinesAppend) {
+  testsupport::TempDir dir;
+  auto path = (dir.path() / "Report_Game.txt").string();
+  std::ofstream(path) << "old contents\n";
+  ASSERT_EQ(InitLog(path), 1);
+  EXPECT_EQ(std::filesystem::file_size(path), 0u);
+  EXPECT_EQ(WriteLog("App : ver %s", "791"), 1);
+  EXPECT_EQ(WriteLogText("second"), 1);
+  std::ifstream in(path);
+  std::string all((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(all, "App : ver 791\nsecond\n");
+  InitLog("");
+}
+
+TEST(Log, DeletedLogIsNotRecreated) {
+  testsupport::LogCapture log;
+  auto path = GetLogPath();
+  std::filesystem::remove(path);
+  EXPECT_EQ(WriteLog("lost"), 0);
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(Log, FailedInitDropsLines) {
+  EXPECT_EQ(InitLog("/nonexistent-folder/x/Report_Game.txt"), 0);
+  EXPECT_EQ(GetLogPath(), "");
+  EXPECT_EQ(WriteLog("nowhere"), 0);
+}
+
+TEST(Log, TextsAreDataNotFormats) {
+  testsupport::LogCapture log;
+  int shown = 0;
+  platform::SetMessageBoxHandler([&](const std::string&, const std::string&, unsigned) {
+    ++shown;
+    return platform::IDOK;
+  });
+  WriteLogText("100% %n %s");
+  WriteLogBox("%s", "50% %n");
+  long closes = platform::CloseRequestCount();
+  FatalLog("%n%n%n");
+  platform::SetMessageBoxHandler(nullptr);
+  EXPECT_EQ(platform::CloseRequestCount(), closes + 1);
+  EXPECT_EQ(shown, 1);
+  auto lines = log.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "100% %n %s");
+  EXPECT_EQ(lines[1], "50% %n");
+}
+
+TEST(Log, LinesFromManyThreadsStayIntact) {
+  testsupport::LogCapture log;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([t] {
+      for (int i = 0; i < 1000; ++i) WriteLog("thread %d line %04d end", t, i);
+    });
+  for (auto& th : threads) th.join();
+  auto lines = log.Lines();
+  ASSERT_EQ(lines.size(), 4000u);
+  std::set<std::string> unique(lines.begin(), lines.end());
+  EXPECT_EQ(unique.size(), 4000u);
+  for (auto& l : lines) EXPECT_EQ(l.size(), std::string("thread 0 line 0000 end").size());
+}
+
+TEST(Log, ShiftJisIsWrittenAsUtf8) {
+  testsupport::LogCapture log;
+  WriteLogText("\x83\x47\x83\x89\x81\x5B");  // エラー
+  EXPECT_EQ(log.Text(), "\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC\n");
+}
+
+TEST(Log, ErrorBoxCaptionAndOutOfMemory) {
+  testsupport::LogCapture log;
+  std::vector<std::pair<std::string, std::string>> boxes;
+  platform::SetMessageBoxHandler([&](const std::string& text, const std::string& caption, unsigned) {
+    boxes.emplace_back(text, caption);
+    return platform::IDOK;
+  });
+  ErrorBox("file %s", "a.dat");
+  long closes = platform::CloseRequestCount();
+  OutOfMemoryExit();
+  platform::SetMessageBoxHandler(nullptr);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].first, "file a.dat");
+  EXPECT_EQ(boxes[0].second, "\x83\x47\x83\x89\x81\x5B");
+  EXPECT_EQ(platform::CloseRequestCount(), closes + 1);
+}
+
+TEST(Log, SystemReportLines) {
+  testsupport::LogCapture log;
+  ASSERT_EQ(WriteSystemReport(), 1);
+  auto lines = log.Lines();
+  ASSERT_EQ(lines.size(), 7u);
+  const char* prefixes[] = {"OS : ", "CPU : ", "Mem Total : ", "Mem Free : ", "Vir Total : ", "Vir Free : ", "HD Free : "};
+  for (size_t i = 0; i < 7; ++i) EXPECT_EQ(lines[i].rfind(prefixes[i], 0), 0u) << lines[i];
+  EXPECT_LE(GetDiskFreeBytes(nullptr), 2147483647);
+}
+
+}  // namespace
