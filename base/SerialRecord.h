@@ -1,0 +1,141 @@
+#pragma once
+// The base of every data record. A record registers its plain fields and
+// strings, in file order, for a given data-format version; the base class
+// then clears, copies, reads and writes it from those tables.
+//
+// Container: u32 version word, then the body: i32 n (field-table entries),
+// each entry's raw little-endian bytes, i32 m (strings), each string as
+// i32 L = length + 1 and, unless L is 1, the text and a NUL; then whatever
+// extra data the derived record writes.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <type_traits>
+
+#include "base/Containers.h"
+#include "base/RecordIO.h"
+
+// The program's data-format version, the version of the file being read, and
+// whether the last file opened for reading was refused as newer.
+extern uint32_t dwDataVersion;
+extern uint32_t dwFileVersion;
+extern int bNewerFile;
+extern int bStripCR;
+constexpr uint32_t kDataVersion = 791;
+
+class cSerialRecord {
+ public:
+  struct FieldEntry {
+    cSerialRecord* owner = nullptr;
+    void* address = nullptr;
+    int32_t count = 0;
+    int8_t elementSize = 0;
+  };
+  struct StringEntry {
+    cSerialRecord* owner = nullptr;
+    std::string* string = nullptr;
+  };
+
+  cSerialRecord() = default;
+  virtual ~cSerialRecord() = default;
+  // A copy's tables are never the source's: they start empty and every
+  // operation that walks them registers first.
+  cSerialRecord(const cSerialRecord&) {}
+  cSerialRecord& operator=(const cSerialRecord&) { return *this; }
+
+  virtual void VersionHook(uint32_t) {}
+  virtual void RegisterFields(uint32_t version) {}
+  // Read and Write of the body. Derived records call the base first, then
+  // handle their extra data. Read returns false when the data is broken.
+  virtual bool Read(cRecordReader& r);
+  virtual bool Write(cRecordWriter& w);
+
+  void Clear();
+  // Copies what the tables describe from a record of the same class.
+  void Assign(cSerialRecord& other);
+  void StripCR();
+
+  // Whole files. Load reads into a scratch copy and commits only when the
+  // whole read succeeded; Save replaces the file atomically.
+  bool Load(const std::string& path, cReadContext* context = nullptr);
+  bool Save(const std::string& path);
+  // Reads a whole file image (version word first) the same way.
+  bool LoadFromBytes(std::vector<unsigned char> bytes, cReadContext* context = nullptr);
+  std::vector<unsigned char> SaveToBytes();
+
+  const cVector<FieldEntry>& Fields() const { return m_Fields; }
+  const cVector<StringEntry>& Strings() const { return m_Strings; }
+
+  // For Load's scratch copy: records that are loaded as files override these
+  // with SERIAL_RECORD_COPYABLE. Without them Load reads in place.
+  virtual std::unique_ptr<cSerialRecord> CloneRecord() const { return nullptr; }
+  virtual void CommitRecord(cSerialRecord&) {}
+
+ protected:
+  void ResetFields();
+  template <class T>
+  void AddInt(T* address, int count = 1) {
+    static_assert(sizeof(T) == 4 && std::is_trivially_copyable_v<T>);
+    AddField(address, count, 4);
+  }
+  template <class T>
+  void AddShort(T* address, int count = 1) {
+    static_assert(sizeof(T) == 2 && std::is_trivially_copyable_v<T>);
+    AddField(address, count, 2);
+  }
+  template <class T>
+  void AddChar(T* address, int count = 1) {
+    static_assert(sizeof(T) == 1 && std::is_trivially_copyable_v<T>);
+    AddField(address, count, 1);
+  }
+  template <class T>
+  void AddQuad(T* address, int count = 1) {
+    static_assert(sizeof(T) == 8 && std::is_trivially_copyable_v<T>);
+    AddField(address, count, 8);
+  }
+  void AddString(std::string* s) { m_Strings.push_back({this, s}); }
+  void AddField(void* address, int count, int elementSize) {
+    m_Fields.push_back({this, address, count, static_cast<int8_t>(elementSize)});
+  }
+
+  bool ReadStrings(cRecordReader& r);
+  void WriteStrings(cRecordWriter& w);
+
+ private:
+  cVector<FieldEntry> m_Fields;
+  cVector<StringEntry> m_Strings;
+};
+
+#define SERIAL_RECORD_COPYABLE(T)                                                                  \
+  std::unique_ptr<cSerialRecord> CloneRecord() const override { return std::make_unique<T>(*this); } \
+  void CommitRecord(cSerialRecord& from) override { *this = static_cast<T&>(from); }
+
+// Opens a file for reading: returns a reader positioned after the version
+// word, or an empty optional-like reader (Ok() false) when the file is
+// missing (bNewerFile unchanged) or newer than this program (bNewerFile 1).
+bool OpenRecordFile(const std::string& path, cRecordReader& reader);
+bool OpenRecordBytes(std::vector<unsigned char> bytes, cRecordReader& reader);
+// Starts a file image with the version word.
+void BeginRecordFile(cRecordWriter& w);
+
+// Vectors of records: a u32 count, then each element's body.
+template <class T>
+bool ReadRecordVector(cRecordReader& r, cVector<T>& v) {
+  uint32_t count = 0;
+  // Every body holds at least its two count words.
+  if (!r.ReadCount(count, 8)) return false;
+  cVector<T> fresh;
+  fresh.reserve(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    fresh.emplace_back();
+    if (!fresh.back().Read(r)) return false;
+  }
+  v = std::move(fresh);
+  return true;
+}
+
+template <class T>
+void WriteRecordVector(cRecordWriter& w, cVector<T>& v) {
+  w.WriteU32(static_cast<uint32_t>(v.size()));
+  for (auto& e : v) e.Write(w);
+}
