@@ -1,0 +1,6 @@
+#include "data/ReadContext.h"
+
+cReadContext& DefaultReadContext() {
+  static cReadContext context;
+  return context;
+}
