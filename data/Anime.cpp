@@ -83,6 +83,12 @@ bool cAnimeSet::Read(cRecordReader& r) {
     m_Animes[2].m_Name = kBasicAnimeNames[2];
     m_Animes[3].m_Name = kBasicAnimeNames[3];
   }
+  // The engine takes the basic motions by position, so a newer set that
+  // holds fewer gets the missing ones as a new set has them.
+  for (size_t i = m_Animes.size(); i < static_cast<size_t>(kBasicAnimeCount); ++i) {
+    m_Animes.emplace_back();
+    m_Animes.back().m_Name = kBasicAnimeNames[i];
+  }
   return r.Ok();
 }
 
