@@ -26,6 +26,7 @@ struct cReadContext {
   const cStage* stage = nullptr;
 
   // --- database ---
+  // dbCount above is filled from a loaded database by FillReadContext (data/Database.h).
 
   int DbCount(DbList list) const { return dbCount[static_cast<int>(list)]; }
 };
