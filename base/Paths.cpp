@@ -59,7 +59,7 @@ bool EndsWithSeparator(const std::string& path) {
   return sep != std::string::npos && sep + 1 == path.size();
 }
 
-// Start of the last character (lead-byte aware), for boundary checks.
+// Whether pos starts a character (lead-byte aware).
 bool IsCharBoundary(const std::string& s, size_t pos) {
   size_t i = 0;
   while (i < pos) i += IsDoubleByteChar(s.c_str() + i) ? 2 : 1;

@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -187,6 +189,28 @@ TEST_F(ProjectDir, CopyRenameAndRemoveTrees) {
   platform::SetCopyFaultHook([](const std::string& file) { return file.find("a.txt") != std::string::npos; });
   EXPECT_FALSE(platform::CopyFolderTree("src\\", "dst2\\"));
   platform::SetCopyFaultHook(nullptr);
+}
+
+// The stage loader reads while the game thread saves: lookups and writes in
+// one folder from several threads.
+TEST_F(ProjectDir, ConcurrentLookupsAndWrites) {
+  Touch("Save/Base.dat");
+  std::vector<std::thread> threads;
+  std::atomic<int> misses{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &misses] {
+      for (int i = 0; i < 50; ++i) {
+        std::string name = "save\\T" + std::to_string(t) + "_" + std::to_string(i) + ".dat";
+        if (!platform::WriteWholeFileAtomic(name, "x", 1)) ++misses;
+        if (!platform::IsRegularFile("SAVE\\base.DAT")) ++misses;
+        if (!platform::IsRegularFile(name)) ++misses;
+        platform::ListFolder("save\\");
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(misses.load(), 0);
+  EXPECT_EQ(platform::ListFolder("save").size(), 201u);
 }
 
 }  // namespace
