@@ -145,7 +145,7 @@ bool ReadRecordVector(cRecordReader& r, cVector<T>& v) {
   cVector<T> fresh;
   // The count only bounds the file bytes; an element in memory can be far
   // bigger than its 8 bytes in the file, so grow as elements actually read.
-  constexpr size_t kReserveBytes = size_t{1} << 20;
+  constexpr size_t kReserveBytes = size_t{64} << 10;
   fresh.reserve(std::min<size_t>(count, kReserveBytes / sizeof(T) + 1));
   for (uint32_t i = 0; i < count; ++i) {
     fresh.emplace_back();
