@@ -112,7 +112,11 @@ inline Bytes CmdBytes(const OldCmd& c, uint32_t v) {
   if (c.shot) b.Raw(BodyAt(*c.shot, v));
   if (v > 763) {
     b.U32(c.condList ? 1 : 0);
-    if (c.condList) b.Raw(BodyAt(*c.condList, v));
+    if (c.condList) {
+      Bytes list = BodyAt(*c.condList, v);
+      if (v < 766) list.resize(list.size() - 4);  // lists of 764 and 765 hold no conditions
+      b.Raw(list);
+    }
   }
   b.Raw(c.subFlows);
   b.U32(static_cast<uint32_t>(c.params.size()));
