@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 static_assert(std::endian::native == std::endian::little, "record files are little-endian images");
@@ -83,6 +84,11 @@ class cRecordWriter {
   const std::vector<unsigned char>& Bytes() const { return bytes_; }
   std::vector<unsigned char>& Bytes() { return bytes_; }
 
+  // The file the image goes to when it is closed (see cSerialRecord::OpenWrite).
+  const std::string& TargetPath() const { return path_; }
+  void SetTargetPath(const std::string& path) { path_ = path; }
+
  private:
   std::vector<unsigned char> bytes_;
+  std::string path_;
 };

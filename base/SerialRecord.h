@@ -7,10 +7,12 @@
 // each entry's raw little-endian bytes, i32 m (strings), each string as
 // i32 L = length + 1 and, unless L is 1, the text and a NUL; then whatever
 // extra data the derived record writes.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "base/Containers.h"
 #include "base/RecordIO.h"
@@ -38,8 +40,11 @@ class cSerialRecord {
 
   cSerialRecord() = default;
   virtual ~cSerialRecord() = default;
-  // A copy's tables are never the source's: they start empty and every
-  // operation that walks them registers first.
+  // A copy's tables are never the source's: a copy-built record starts with
+  // empty tables, an assigned one keeps its own (which point at its own
+  // members), and every operation that walks them registers first. The
+  // source's entries are not re-pointed by offset, since an entry may point
+  // outside its record.
   cSerialRecord(const cSerialRecord&) {}
   cSerialRecord& operator=(const cSerialRecord&) { return *this; }
 
@@ -62,6 +67,17 @@ class cSerialRecord {
   // Reads a whole file image (version word first) the same way.
   bool LoadFromBytes(std::vector<unsigned char> bytes, cReadContext* context = nullptr);
   std::vector<unsigned char> SaveToBytes();
+
+  // Files that a reader or writer assembles itself (a count and a vector of
+  // bodies after the version word, for example). OpenRead: false when the
+  // file is missing, too short or newer (see OpenRecordFile). OpenWrite
+  // starts the image with the version word; false for a path that can never
+  // be written (empty, too long). Closing a writer replaces the file
+  // atomically and reports whether that worked; closing a reader drops it.
+  static bool OpenRead(const std::string& path, cRecordReader& r, cReadContext* context = nullptr);
+  static bool OpenWrite(const std::string& path, cRecordWriter& w);
+  static void Close(cRecordReader& r);
+  static bool Close(cRecordWriter& w);
 
   const cVector<FieldEntry>& Fields() const { return m_Fields; }
   const cVector<StringEntry>& Strings() const { return m_Strings; }
@@ -110,9 +126,11 @@ class cSerialRecord {
   std::unique_ptr<cSerialRecord> CloneRecord() const override { return std::make_unique<T>(*this); } \
   void CommitRecord(cSerialRecord& from) override { *this = static_cast<T&>(from); }
 
-// Opens a file for reading: returns a reader positioned after the version
-// word, or an empty optional-like reader (Ok() false) when the file is
-// missing (bNewerFile unchanged) or newer than this program (bNewerFile 1).
+// Opens a file for reading: fills a reader positioned after the version
+// word, or a failed reader (Ok() false) and false when the file is missing
+// (bNewerFile and dwFileVersion unchanged), shorter than the version word
+// (bNewerFile 0) or newer than this program (bNewerFile 1, dwFileVersion
+// holds its version; compared unsigned).
 bool OpenRecordFile(const std::string& path, cRecordReader& reader);
 bool OpenRecordBytes(std::vector<unsigned char> bytes, cRecordReader& reader);
 // Starts a file image with the version word.
@@ -125,7 +143,10 @@ bool ReadRecordVector(cRecordReader& r, cVector<T>& v) {
   // Every body holds at least its two count words.
   if (!r.ReadCount(count, 8)) return false;
   cVector<T> fresh;
-  fresh.reserve(count);
+  // The count only bounds the file bytes; an element in memory can be far
+  // bigger than its 8 bytes in the file, so grow as elements actually read.
+  constexpr size_t kReserveBytes = size_t{64} << 10;
+  fresh.reserve(std::min<size_t>(count, kReserveBytes / sizeof(T) + 1));
   for (uint32_t i = 0; i < count; ++i) {
     fresh.emplace_back();
     if (!fresh.back().Read(r)) return false;

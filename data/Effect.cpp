@@ -1,0 +1,356 @@
+#include "data/Effect.h"
+
+// Labels, kind wordings and speed notes are the authoring tool's texts; the
+// player reads only the defaults (for the upgrade of old files).
+// clang-format off
+const cEffectParamLabel kCharaEffectParams[85] = {
+    // 0: none
+    {"", 0, 0, 0}, {"", 0, 0, 0}, {"", 0, 0, 0}, {"", 0, 0, 0}, {"", 0, 0, 0},
+    // 1: 破裂
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 5},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x88\xCA\x92\x75(dot)", 0, 999, 0},  // 開始位置(dot)
+    {"\x8F\x49\x97\xB9\x88\xCA\x92\x75(dot)", 0, 999, 32},  // 終了位置(dot)
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 2: 分割（横）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 5},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x88\xCA\x92\x75(dot)", 0, 999, 0},  // 開始位置(dot)
+    {"\x8F\x49\x97\xB9\x88\xCA\x92\x75(dot)", 0, 999, 32},  // 終了位置(dot)
+    {"\x95\xAA\x8A\x84\x90\x94", 2, 16, 4},  // 分割数
+    {"", 0, 0, 0},
+    // 3: 分割（縦）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 5},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x88\xCA\x92\x75(dot)", 0, 999, 0},  // 開始位置(dot)
+    {"\x8F\x49\x97\xB9\x88\xCA\x92\x75(dot)", 0, 999, 32},  // 終了位置(dot)
+    {"\x95\xAA\x8A\x84\x90\x94", 2, 16, 4},  // 分割数
+    {"", 0, 0, 0},
+    // 4: 波（横）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 5},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x95\x9D(dot)", 0, 999, 0},  // 開始幅(dot)
+    {"\x8F\x49\x97\xB9\x95\x9D(dot)", 0, 999, 32},  // 終了幅(dot)
+    {"\x94\x67\x82\xCC\x90\x94", 2, 16, 2},  // 波の数
+    {"\x94\x67\x82\xCC\x91\x65\x82\xB3(dot)", 1, 4, 2},  // 波の粗さ(dot)
+    // 5: 波（縦）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 5},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x95\x9D(dot)", 0, 999, 0},  // 開始幅(dot)
+    {"\x8F\x49\x97\xB9\x95\x9D(dot)", 0, 999, 32},  // 終了幅(dot)
+    {"\x94\x67\x82\xCC\x90\x94", 2, 16, 2},  // 波の数
+    {"\x94\x67\x82\xCC\x91\x65\x82\xB3(dot)", 1, 4, 2},  // 波の粗さ(dot)
+    // 6: 点滅
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x93\x5F\x96\xC5\x8A\xD4\x8A\x75(1/60s)", 1, 9999, 2},  // 点滅間隔(1/60s)
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 7: 回転A
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x8A\x70\x93\x78", 0, 9999, 0},  // 開始角度
+    {"\x8F\x49\x97\xB9\x8A\x70\x93\x78", 0, 9999, 1440},  // 終了角度
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 8: 回転B
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x8A\x70\x93\x78", 0, 9999, 0},  // 開始角度
+    {"\x8F\x49\x97\xB9\x8A\x70\x93\x78", 0, 9999, 1440},  // 終了角度
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 9: 回転（奥）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x88\xCA\x92\x75(dot)", 0, 9999, 0},  // 開始位置(dot)
+    {"\x8F\x49\x97\xB9\x88\xCA\x92\x75(dot)", 0, 9999, 256},  // 終了位置(dot)
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 10: 円
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 5},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x94\xBC\x8C\x61(dot)", 0, 32, 32},  // 開始半径(dot)
+    {"\x8F\x49\x97\xB9\x94\xBC\x8C\x61(dot)", 0, 32, 0},  // 終了半径(dot)
+    {"\x89\x7E\x82\xCC\x91\x65\x82\xB3(dot)", 1, 4, 2},  // 円の粗さ(dot)
+    {"", 0, 0, 0},
+    // 11: 拡大
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x95\x9D(dot)", 0, 320, 32},  // 開始幅(dot)
+    {"\x8F\x49\x97\xB9\x95\x9D(dot)", 0, 320, 64},  // 終了幅(dot)
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 12: レンズ
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x8B\x97\x97\xA3", 0, 100, 100},  // 開始距離
+    {"\x8F\x49\x97\xB9\x8B\x97\x97\xA3", 0, 100, 5},  // 終了距離
+    {"\x83\x59\x83\x8CX(dot)", -16, 16, 0},  // ズレX(dot)
+    {"\x83\x59\x83\x8CY(dot)", -16, 16, 0},  // ズレY(dot)
+    // 13: 色変化
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x8D\x87\x90\xAC\x93\x78", 1, 4, 1},  // 開始合成度
+    {"\x8F\x49\x97\xB9\x8D\x87\x90\xAC\x93\x78", 1, 4, 1},  // 終了合成度
+    {"\x90\x46", 16, 207, 16},  // 色
+    {"", 0, 0, 0},
+    // 14: 半透明
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x93\x5F\x96\xC5\x8A\xD4\x8A\x75(1/60s)", 1, 9999, 9999},  // 点滅間隔(1/60s)
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 15: モザイク
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x8B\xAD\x93\x78", 1, 16, 1},  // 開始強度
+    {"\x8F\x49\x97\xB9\x8B\xAD\x93\x78", 1, 16, 8},  // 終了強度
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 16: ぼかし
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x8B\xAD\x93\x78", 1, 4, 1},  // 開始強度
+    {"\x8F\x49\x97\xB9\x8B\xAD\x93\x78", 1, 4, 4},  // 終了強度
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+};
+
+const cEffectParamLabel kScrEffectParams[70] = {
+    // 0: none
+    {"", 0, 0, 0}, {"", 0, 0, 0}, {"", 0, 0, 0}, {"", 0, 0, 0}, {"", 0, 0, 0},
+    // 1: 移動
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x8D\xC0\x95\x57X(dot)", -640, 640, 0},  // 開始座標X(dot)
+    {"\x8A\x4A\x8E\x6E\x8D\xC0\x95\x57Y(dot)", -480, 480, 0},  // 開始座標Y(dot)
+    {"\x8F\x49\x97\xB9\x8D\xC0\x95\x57X(dot)", -640, 640, 640},  // 終了座標X(dot)
+    {"\x8F\x49\x97\xB9\x8D\xC0\x95\x57Y(dot)", -480, 480, 0},  // 終了座標Y(dot)
+    // 2: 振動（横）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x90\x55\x93\xAE\x95\x9D(dot)", 1, 640, 4},  // 振動幅(dot)
+    {"\x90\x55\x93\xAE\x89\xF1\x90\x94", 1, 9999, 4},  // 振動回数
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 3: 振動（縦）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x90\x55\x93\xAE\x95\x9D(dot)", 1, 480, 4},  // 振動幅(dot)
+    {"\x90\x55\x93\xAE\x89\xF1\x90\x94", 1, 9999, 4},  // 振動回数
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 4: 分割（横）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x88\xCA\x92\x75(dot)", 0, 640, 0},  // 開始位置(dot)
+    {"\x8F\x49\x97\xB9\x88\xCA\x92\x75(dot)", 0, 640, 640},  // 終了位置(dot)
+    {"\x95\xAA\x8A\x84\x90\x94", 2, 240, 15},  // 分割数
+    {"", 0, 0, 0},
+    // 5: 分割（縦）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x88\xCA\x92\x75(dot)", 0, 480, 0},  // 開始位置(dot)
+    {"\x8F\x49\x97\xB9\x88\xCA\x92\x75(dot)", 0, 480, 480},  // 終了位置(dot)
+    {"\x95\xAA\x8A\x84\x90\x94", 2, 320, 20},  // 分割数
+    {"", 0, 0, 0},
+    // 6: 波（横）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x95\x9D(dot)", 0, 640, 0},  // 開始幅(dot)
+    {"\x8F\x49\x97\xB9\x95\x9D(dot)", 0, 640, 640},  // 終了幅(dot)
+    {"\x94\x67\x82\xCC\x90\x94", 2, 240, 4},  // 波の数
+    {"\x94\x67\x82\xCC\x91\x65\x82\xB3(dot)", 1, 48, 8},  // 波の粗さ(dot)
+    // 7: 波（縦）
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x95\x9D(dot)", 0, 480, 0},  // 開始幅(dot)
+    {"\x8F\x49\x97\xB9\x95\x9D(dot)", 0, 480, 480},  // 終了幅(dot)
+    {"\x94\x67\x82\xCC\x90\x94", 2, 320, 4},  // 波の数
+    {"\x94\x67\x82\xCC\x91\x65\x82\xB3(dot)", 1, 64, 10},  // 波の粗さ(dot)
+    // 8: 点滅
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x93\x5F\x96\xC5\x8A\xD4\x8A\x75(1/60s)", 1, 9999, 10},  // 点滅間隔(1/60s)
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 9: 回転
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x8A\x70\x93\x78", 0, 9999, 0},  // 開始角度
+    {"\x8F\x49\x97\xB9\x8A\x70\x93\x78", 0, 9999, 1440},  // 終了角度
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 10: 円
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x94\xBC\x8C\x61(dot)", 0, 640, 640},  // 開始半径(dot)
+    {"\x8F\x49\x97\xB9\x94\xBC\x8C\x61(dot)", 0, 640, 0},  // 終了半径(dot)
+    {"\x89\x7E\x82\xCC\x91\x65\x82\xB3(dot)", 1, 48, 8},  // 円の粗さ(dot)
+    {"", 0, 0, 0},
+    // 11: 拡大
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x95\x9D(dot)", 0, 6400, 640},  // 開始幅(dot)
+    {"\x8F\x49\x97\xB9\x95\x9D(dot)", 0, 6400, 1280},  // 終了幅(dot)
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+    // 12: レンズ
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x8B\x97\x97\xA3", 0, 1500, 1500},  // 開始距離
+    {"\x8F\x49\x97\xB9\x8B\x97\x97\xA3", 0, 1500, 5},  // 終了距離
+    {"\x83\x59\x83\x8CX(dot)", -320, 320, 0},  // ズレX(dot)
+    {"\x83\x59\x83\x8CY(dot)", -240, 240, 0},  // ズレY(dot)
+    // 13: モザイク
+    {"\x8E\xC0\x8D\x73\x8E\x9E\x8A\xD4(1/10s)", 1, 9999, 10},  // 実行時間(1/10s)
+    {"\x8A\x4A\x8E\x6E\x8B\xAD\x93\x78", 1, 240, 1},  // 開始強度
+    {"\x8F\x49\x97\xB9\x8B\xAD\x93\x78", 1, 240, 60},  // 終了強度
+    {"", 0, 0, 0},
+    {"", 0, 0, 0},
+};
+
+const char* const kCharaEffectKindNames[17] = {
+    "\x94\x6A\x97\xF4",  // 破裂
+    "\x95\xAA\x8A\x84\x81\x69\x89\xA1\x81\x6A",  // 分割（横）
+    "\x95\xAA\x8A\x84\x81\x69\x8F\x63\x81\x6A",  // 分割（縦）
+    "\x94\x67\x81\x69\x89\xA1\x81\x6A",  // 波（横）
+    "\x94\x67\x81\x69\x8F\x63\x81\x6A",  // 波（縦）
+    "\x93\x5F\x96\xC5",  // 点滅
+    "\x89\xF1\x93\x5D" "A",  // 回転A
+    "\x89\xF1\x93\x5D" "B",  // 回転B
+    "\x89\xF1\x93\x5D\x81\x69\x89\x9C\x81\x6A",  // 回転（奥）
+    "\x89\x7E",  // 円
+    "\x8A\x67\x91\xE5",  // 拡大
+    "\x83\x8C\x83\x93\x83\x59",  // レンズ
+    "\x90\x46\x95\xCF\x89\xBB",  // 色変化
+    "\x94\xBC\x93\xA7\x96\xBE",  // 半透明
+    "\x83\x82\x83\x55\x83\x43\x83\x4E",  // モザイク
+    "\x82\xDA\x82\xA9\x82\xB5",  // ぼかし
+    "",
+};
+
+const char* const kScrEffectKindNames[14] = {
+    "\x88\xDA\x93\xAE",  // 移動
+    "\x90\x55\x93\xAE\x81\x69\x89\xA1\x81\x6A",  // 振動（横）
+    "\x90\x55\x93\xAE\x81\x69\x8F\x63\x81\x6A",  // 振動（縦）
+    "\x95\xAA\x8A\x84\x81\x69\x89\xA1\x81\x6A",  // 分割（横）
+    "\x95\xAA\x8A\x84\x81\x69\x8F\x63\x81\x6A",  // 分割（縦）
+    "\x94\x67\x81\x69\x89\xA1\x81\x6A",  // 波（横）
+    "\x94\x67\x81\x69\x8F\x63\x81\x6A",  // 波（縦）
+    "\x93\x5F\x96\xC5",  // 点滅
+    "\x89\xF1\x93\x5D",  // 回転
+    "\x89\x7E",  // 円
+    "\x8A\x67\x91\xE5",  // 拡大
+    "\x83\x8C\x83\x93\x83\x59",  // レンズ
+    "\x83\x82\x83\x55\x83\x43\x83\x4E",  // モザイク
+    "",
+};
+
+const char* const kCharaEffectSpeedNotes[17] = {
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46",  // - / -
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46",  // - / -
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46",  // - / -
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2",  // やや遅い / やや遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2",  // やや遅い / やや遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x91\xAC\x82\xA2\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x91\xAC\x82\xA2",  // 速い / 速い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x89\xF1\x93\x5D" "A\x82\xC6\x89\xF1\x93\x5D" "B\x82\xCD\x93\xAF\x82\xB6\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x8B\x90\x91\xE5\x83\x4C\x83\x83\x83\x89\x82\xC9\x82\xCD\x8E\xC0\x8D\x73\x91\xAC\x93\x78\x8F\x64\x8E\x8B",  // 回転Aと回転Bは同じ / 巨大キャラには実行速度重視
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x89\xF1\x93\x5D" "A\x82\xC6\x89\xF1\x93\x5D" "B\x82\xCD\x93\xAF\x82\xB6\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2\x81\x42\x8B\x90\x91\xE5\x83\x4C\x83\x83\x83\x89\x82\xC9\x82\xCD\x95\x60\x89\xE6\x90\xB8\x93\x78\x8F\x64\x8E\x8B",  // 回転Aと回転Bは同じ / やや遅い。巨大キャラには描画精度重視
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46",  // - / -
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2",  // やや遅い / やや遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46",  // - / -
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x92\x78\x89\xDF\x82\xAC\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x92\x78\x82\xA2",  // 遅過ぎ / 遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x89\xE6\x96\xCA\x82\xAA" "8bit\x90\x46\x81\xA8\x90\xB8\x93\x78\x88\xAB\x82\xA2\x81\x41" "16bit\x90\x46\x88\xC8\x8F\xE3\x81\xA8\x82\xE2\x82\xE2\x92\x78\x82\xA2",  // - / 画面が8bit色→精度悪い、16bit色以上→やや遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x89\xE6\x96\xCA\x82\xAA" "8bit\x90\x46\x81\xA8\x90\xB8\x93\x78\x88\xAB\x82\xA2\x81\x41" "16bit\x90\x46\x88\xC8\x8F\xE3\x81\xA8\x92\x78\x89\xDF\x82\xAC",  // - / 画面が8bit色→精度悪い、16bit色以上→遅過ぎ
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x92\x78\x82\xA2\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x89\xE6\x96\xCA\x82\xAA" "16bit\x90\x46\x88\xC8\x8F\xE3\x82\xBE\x82\xC6\x92\x78\x82\xA2",  // 遅い / 画面が16bit色以上だと遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x92\x78\x82\xA2\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x89\xE6\x96\xCA\x82\xAA" "16bit\x90\x46\x88\xC8\x8F\xE3\x82\xC5\x82\xCC\x82\xDD\x97\x4C\x8C\xF8\x81\x42\x92\x78\x82\xA2",  // 遅い / 画面が16bit色以上でのみ有効。遅い
+    "",
+};
+
+const char* const kScrEffectSpeedNotes[14] = {
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46",  // - / -
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46",  // - / -
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46",  // - / -
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46",  // - / -
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46",  // - / -
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2",  // やや遅い / やや遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2",  // やや遅い / やや遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x91\xAC\x82\xA2\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x91\xAC\x82\xA2",  // 速い / 速い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x92\x78\x82\xA2",  // - / 遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2",  // やや遅い / やや遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x82\xE2\x82\xE2\x92\x78\x82\xA2",  // - / やや遅い
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x92\x78\x89\xDF\x82\xAC\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x92\x78\x89\xDF\x82\xAC",  // 遅過ぎ / 遅過ぎ
+    "Direct3D\x97\x4C\x8C\xF8\x8E\x9E\x81\x46\x92\x78\x89\xDF\x82\xAC\nDirect3D\x96\xB3\x8C\xF8\x8E\x9E\x81\x46\x89\xE6\x96\xCA\x82\xAA" "16bit\x90\x46\x88\xC8\x8F\xE3\x82\xBE\x82\xC6\x92\x78\x89\xDF\x82\xAC",  // 遅過ぎ / 画面が16bit色以上だと遅過ぎ
+    "",
+};
+// clang-format on
+
+namespace {
+const cEffectParamLabel kEmptyRow = {"", 0, 0, 0};
+
+const cEffectParamLabel& Row(const cEffectParamLabel* table, int kinds, int kind, int param) {
+  if (kind < 0 || kind >= kinds || param < 0 || param >= kEffectParamCount) return kEmptyRow;
+  return table[kind * kEffectParamCount + param];
+}
+
+// Files up to this version lack the coarseness parameter that some kinds
+// gained later; it takes the kind's table default.
+constexpr uint32_t kLastVersionWithoutCoarseness = 510;
+
+struct CoarsenessFix {
+  int kind;
+  int param;
+};
+constexpr CoarsenessFix kCharaCoarseness[] = {{4, 4}, {5, 4}, {10, 3}};
+constexpr CoarsenessFix kScrCoarseness[] = {{6, 4}, {7, 4}, {10, 3}};
+}  // namespace
+
+const cEffectParamLabel& CharaEffectParam(int kind, int param) {
+  return Row(kCharaEffectParams, kCharaEffectKindCount, kind, param);
+}
+const cEffectParamLabel& ScrEffectParam(int kind, int param) {
+  return Row(kScrEffectParams, kScrEffectKindCount, kind, param);
+}
+
+void cEffectDefBase::RegisterFields(uint32_t) {
+  ResetFields();
+  AddString(&m_EffectName);
+  AddInt(&m_EffectKind);
+  AddInt(m_EffectParam, kEffectParamCount);
+}
+
+bool cCharaEffect::Read(cRecordReader& r) {
+  if (!cSerialRecord::Read(r)) return false;
+  if (r.Version() <= kLastVersionWithoutCoarseness)
+    for (const auto& fix : kCharaCoarseness)
+      if (m_EffectKind == fix.kind) m_EffectParam[fix.param] = CharaEffectParam(fix.kind, fix.param).defaultValue;
+  return r.Ok();
+}
+
+bool cScrEffect::Read(cRecordReader& r) {
+  if (!cSerialRecord::Read(r)) return false;
+  if (r.Version() <= kLastVersionWithoutCoarseness)
+    for (const auto& fix : kScrCoarseness)
+      if (m_EffectKind == fix.kind) m_EffectParam[fix.param] = ScrEffectParam(fix.kind, fix.param).defaultValue;
+  return r.Ok();
+}
+
+void cEffectFrame::RegisterFields(uint32_t) {
+  ResetFields();
+  AddInt(&m_Pattern);
+  AddInt(&m_Duration);
+}
+
+bool ReadEffectFrameVector(cVector<cEffectFrame>& frames, cRecordReader& r) {
+  return ReadRecordVector(r, frames);
+}
+
+void WriteEffectFrameVector(cVector<cEffectFrame>& frames, cRecordWriter& w) { WriteRecordVector(w, frames); }
+
+void cEffect::SetDefaults() {
+  Clear();
+  m_EffectW = 32;
+  m_EffectH = 32;
+  m_EffectMode = 0;
+  m_EffectFrames.assign(1, cEffectFrame());
+}
+
+void cEffect::RegisterFields(uint32_t version) {
+  ResetFields();
+  AddString(&m_Name);
+  AddString(&m_File);
+  if (version >= 151) AddInt(&m_Tag);
+  AddInt(&m_EffectW);
+  AddInt(&m_EffectH);
+  AddInt(&m_EffectMode);
+}
+
+bool cEffect::Read(cRecordReader& r) {
+  if (!cSerialRecord::Read(r)) return false;
+  if (!ReadEffectFrameVector(m_EffectFrames, r)) return false;
+  if (r.Version() < 153) m_Tag = 0;
+  return r.Ok();
+}
+
+bool cEffect::Write(cRecordWriter& w) {
+  cSerialRecord::Write(w);
+  WriteEffectFrameVector(m_EffectFrames, w);
+  return true;
+}
