@@ -326,3 +326,39 @@ TEST(DSoundLifecycle, EverythingIsANoOpWithoutInitAndEndWorksWithoutLoad) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DSoundNoDevice, RunsSilentlyWithOneLogLine) {
+  const char* d = std::getenv("SDL_AUDIODRIVER");
+  std::string previous = d ? d : "";
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  testsupport::TempDir dir;
+  std::string root = platform::GetProjectRoot();
+  platform::SetProjectRoot(dir.str());
+  testsupport::WriteFileBytes(dir.path() / "a.wav", MakeWav(WavSpec{}));
+  testsupport::LogCapture log;
+  {
+    cVector<DSDATA> entries(1);
+    cVector<DSSOUNDDEF> defs(1, DSSOUNDDEF{"a.wav", 2, 0, 0});
+    for (int run = 0; run < 2; ++run) {
+      ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
+      EXPECT_FALSE(platform::AudioHasDevice());
+      DS_LoadSounds(entries, defs, 0);
+      EXPECT_EQ(entries[0].count, 2);
+      DS_Play(entries[0], 0);
+      DS_PlayCursor(1, 1, 0);
+      DS_End();
+    }
+  }
+  auto lines = log.Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("Sound : no audio device", 0), 0u) << lines[0];
+  platform::SetProjectRoot(root);
+  if (previous.empty())
+    unsetenv("SDL_AUDIODRIVER");
+  else
+    setenv("SDL_AUDIODRIVER", previous.c_str(), 1);
+}
+
+}  // namespace
