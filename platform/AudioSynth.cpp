@@ -1,5 +1,6 @@
 #include "platform/AudioSynth.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -11,6 +12,19 @@
 
 namespace platform {
 namespace {
+
+// FluidSynth runs its effects and its sample loading in OpenMP parallel
+// regions. Inside the audio callback one thread is enough and keeps the
+// timing steady. The OpenMP
+// runtime comes with FluidSynth (when it was built with it), not with us.
+void SingleThreadedEffects() {
+  using SetThreads = void (*)(int);
+  static const SetThreads set = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+  static thread_local bool done = false;
+  if (done) return;
+  done = true;
+  if (set) set(1);  // per thread: each rendering thread asks once
+}
 
 const char* const kDebianSoundFonts[] = {
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",  // fluid-soundfont-gm
@@ -37,6 +51,7 @@ class FluidSynth final : public MidiSynth {
   }
 
   bool Create(int rate, std::string* error) {
+    SingleThreadedEffects();  // the SoundFont's samples are loaded in parallel regions too
     rate_ = rate;
     settings_ = new_fluid_settings();
     if (!settings_) return Fail(error, "fluid settings");
@@ -95,6 +110,7 @@ class FluidSynth final : public MidiSynth {
 
   void Render(float* out, int frames) override {
     if (frames <= 0) return;
+    SingleThreadedEffects();
     if (left_.size() < static_cast<size_t>(frames)) {
       left_.resize(static_cast<size_t>(frames));
       right_.resize(static_cast<size_t>(frames));
