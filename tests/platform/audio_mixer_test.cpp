@@ -7,6 +7,8 @@
 #include "platform/Audio.h"
 #include "platform/AudioOgg.h"
 #include "platform/AudioSynth.h"
+#include "platform/FileSystem.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -120,6 +122,21 @@ TEST_F(Mixer, SoundFontSearchFindsTheInstalledGeneralMidiFont) {
   for (float x : out) sum += x * x;
   EXPECT_GT(sum, 0.0);
   synth->SoundOff();
+}
+
+TEST_F(Mixer, AProjectSoundFontComesFirst) {
+  testsupport::TempDir project;
+  testsupport::WriteFileBytes(project.path() / "bgm" / "zz.SF2", {1});
+  testsupport::WriteFileBytes(project.path() / "bgm" / "mine.sf2", {1});
+  testsupport::WriteFileBytes(project.path() / "bgm" / "notes.txt", {1});
+  std::string root = platform::GetProjectRoot();
+  platform::SetProjectRoot(project.str());
+  auto fonts = platform::SoundFontCandidates();
+  platform::SetProjectRoot(root);
+  ASSERT_GE(fonts.size(), 2u);
+  EXPECT_EQ(fonts[0], (project.path() / "bgm" / "mine.sf2").string());
+  EXPECT_NE(fonts[1].find("/usr/share/"), std::string::npos);  // then the installed ones
+  EXPECT_EQ(std::count_if(fonts.begin(), fonts.end(), [](const std::string& f) { return f.find("zz.SF2") != f.npos; }), 0);
 }
 
 }  // namespace
