@@ -17,6 +17,9 @@
 // "Zone-10.stg4" gives "Zone." too; old slots rely on that as well.
 // The extension is removed before the search, so a "-1" inside the
 // extension never counts, and a name without "." keeps all of its text.
+// A "-1" in a folder part of the name counts as well.
+// The save data's base stage name (before its "_c" tag suffix) is exactly
+// this key, and the world map compares node files through it.
 // Neither "." nor "-1" can be the trail byte of a double-byte character, so
 // a plain byte search is safe.
 std::string StageKey(const std::string& stageFile);
