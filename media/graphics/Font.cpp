@@ -11,7 +11,9 @@
 #include "platform/CloseRequest.h"
 #include "platform/CodePage.h"
 
-cList<Font*> FontList;
+// Never destroyed: fonts are static objects of the application, and one may
+// be destroyed after this list would have been.
+cList<Font*>& FontList = *new cList<Font*>;
 
 namespace {
 

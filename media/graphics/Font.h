@@ -154,7 +154,7 @@ class Font {
 };
 
 // Every created font, for the restore.
-extern cList<Font*> FontList;
+extern cList<Font*>& FontList;
 
 int CreateFonts(Font* fonts, const FONTDATA* descriptors, int count);
 int CreateDigitSurfaces(DDSURFACEDATA* digitSD, const DDBITMAPDATA* descriptors, int count, Font* fonts,

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstring>
 #include <set>
 
 #include "media/graphics/Font.h"
@@ -297,6 +298,42 @@ TEST_F(EightBit, DigitStrips) {
   }
   EXPECT_EQ(cells.size(), 10u);
   DDReleaseSurface(&strip);
+}
+
+TEST_F(FontTest, CreateFontsTakesTheDescriptorsAndTableSurfaces) {
+  DDSURFACEDATA table[3];
+  DDBITMAPDATA bitmaps[3];
+  ASSERT_TRUE(DDInit(0, nullptr, 640, 480, 8, 0, 1, 1, 60, 0, table, bitmaps, 3, 0));
+  ASSERT_TRUE(DDCreateSurface(&table[1], 32, 32, 0, 0, 0, 0, 0));
+  ASSERT_TRUE(DDCreateSurface(&table[2], 16 * 26, 16, 1, 0, 0, 0, 0));
+  FONTDATA fd[2] = {};
+  for (FONTDATA& d : fd) {
+    std::strcpy(d.szFace, kGothicFace);
+    d.nHeight = 16;
+    d.nPitch = d.nLinePitch = 16;
+    d.nColor = 241;
+    d.nBoxFrame = 1;
+    d.nBoxFrameColor = 240;
+    d.nCacheMode = 2;
+  }
+  fd[0].nBoxSurface = 1;
+  fd[0].nIconSurface = 2;
+  fd[1].nBoxSurface = 99;  // outside the table: no surface
+  fd[1].nIconSurface = -1;
+  fd[1].nCacheMode = 0;
+  {
+    Font fonts[2];
+    EXPECT_EQ(CreateFonts(fonts, fd, 2), 1);
+    EXPECT_EQ(fonts[0].m_lpBoxSD, &table[1]);
+    EXPECT_EQ(fonts[0].m_lpIconSD, &table[2]);
+    EXPECT_EQ(fonts[0].m_bIcons, 1);
+    EXPECT_TRUE(fonts[0].m_lpFastFont_Half);
+    EXPECT_EQ(fonts[1].m_lpBoxSD, nullptr);
+    EXPECT_EQ(fonts[1].m_bIcons, 0);
+    EXPECT_FALSE(fonts[1].m_lpFastFont_Half);
+    EXPECT_EQ(fonts[0].m_nFontNo + 1, fonts[1].m_nFontNo);
+  }
+  DDEnd();
 }
 
 // ---------------------------------------------------------------- Direct3D
