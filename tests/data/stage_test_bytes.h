@@ -254,12 +254,13 @@ inline Bytes StageFile(const StageSpec& s) {
   return b;
 }
 
-// A playable 791 stage: a floor block, a hero and an item.
-inline StageSpec PlayableStage() {
+// A playable stage: a floor block, a hero and an item.
+inline StageSpec PlayableStage(uint32_t version = 791) {
   StageSpec s;
-  s.placedBlocks.push_back(BlockBody(791, BlockValues(), "floor", 0, 14));
-  s.placedCharas.push_back(HeroBody());
-  s.placedItems.push_back(ItemBody(791, With(ItemValues(), {{"GfxIndex", 3}}), "coin", 10, 12));
+  s.version = version;
+  s.placedBlocks.push_back(BlockBody(version, BlockValues(), "floor", 0, 14));
+  s.placedCharas.push_back(HeroBody(version));
+  s.placedItems.push_back(ItemBody(version, With(ItemValues(), {{"GfxIndex", 3}}), "coin", 10, 12));
   return s;
 }
 
