@@ -52,8 +52,12 @@ unsigned ReadStageProc(void* arg) {
   LoadJob& job = **owner;
   // A fresh record: a failed or abandoned read never touches the caller's stage.
   auto stage = std::make_unique<cStage>();
-  if (stage->Load(job.path, &job.context) && !job.cancel.load(std::memory_order_acquire))
+  cRecordReader r;
+  if (cSerialRecord::OpenRead(job.path, r, &job.context) && stage->Read(r) && r.Ok() &&
+      !job.cancel.load(std::memory_order_acquire)) {
+    stage->RegisterFields(dwDataVersion);
     job.result = std::move(stage);
+  }
   job.done.store(true, std::memory_order_release);
   return 0;
 }
