@@ -84,7 +84,6 @@ bool cCond::Read(cRecordReader& r) {
       if (m_RightTarget >= 2) m_RightTarget = Raise(m_RightTarget, 3);
     }
   }
-  VersionHook(dwDataVersion);
   return r.Ok();
 }
 

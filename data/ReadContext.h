@@ -24,8 +24,9 @@ struct cReadContext {
   // --- conditions, flows and commands ---
   // The system data keeps test-play flows even when the editor did not start us.
   bool keepTestFlows = false;
-  // Frame durations of one sword type of the database, in frame-list order;
-  // unset or empty when unknown. Sword commands take their time from it.
+  // Frame durations of one sword type of the database, in frame-list order.
+  // Sword commands take their time from it. It may be asked for any type
+  // number when the sword-type count is unknown: answer empty then.
   std::function<std::vector<int>(int swordType)> swordFrameDurations;
   // Entry counts of a palette, for the palette references inside commands;
   // -1 when unknown (no repair).
