@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "media/graphics/DDDevice.h"
+
 // The wave uses pi / 180; the rotation was built with a slightly smaller
 // constant. Both are kept so pictures turn exactly as they always did.
 constexpr double kWaveDegree = 0.017453292519943295;
@@ -207,11 +209,8 @@ QuadPositions RotateQuadPositions(int cx, int cy, int w, int h, int px, int py, 
 
 // ----------------------------------------------------------- pixel rules
 
-// Same fields and order as the library's PIXELLAYOUT.
-struct EffectLayout {
-  int32_t nRShift, nGShift, nBShift, nAShift;
-  int32_t nRMax, nGMax, nBMax, nAMax;
-};
+// The library's channel layout (PixelLayout, BackBufferLayout).
+using EffectLayout = PIXELLAYOUT;
 
 // How the locked kernels read, test and write pixels in one mode
 // (personality x depth), with the destination's back-buffer status.
