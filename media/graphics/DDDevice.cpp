@@ -25,6 +25,7 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 }
 
 int Wrap(int v, int n) {
+  if (v >= 0 && v < n) return v;
   if (n <= 0) return 0;
   v %= n;
   return v < 0 ? v + n : v;
@@ -96,6 +97,7 @@ uint32_t ArgbToFormat(DDFORMAT format, uint32_t argb) {
 }
 
 int StretchSourceOffset(int i, int sw, int w) {
+  if (sw == w) return i;
   if (w == 0) return 0;
   return static_cast<int>(FloorDiv((2 * int64_t(i) + 1) * sw, 2 * int64_t(w)));
 }
@@ -276,7 +278,6 @@ DDRESULT cPixelSurface::Blt(const DDRECT* dstRect, cPixelSurface* src, const DDR
   } else {
     std::vector<int> cols(static_cast<size_t>(w));
     for (int i = 0; i < w; ++i) cols[static_cast<size_t>(i)] = sr.left + StretchSourceOffset(i, sw, w);
-    std::vector<uint8_t> copy;
     const cPixelSurface* s = src;
     std::unique_ptr<cPixelSurface> tmp;
     if (src == this) {
@@ -284,18 +285,28 @@ DDRESULT cPixelSurface::Blt(const DDRECT* dstRect, cPixelSurface* src, const DDR
       CopyPixels(*tmp, 0, 0, *this, 0, 0, width_, height_, false, 0);
       s = tmp.get();
     }
-    for (int j = 0; j < h; ++j) {
-      int y = dr.top + j;
-      if (y < 0 || y >= height_) continue;
-      int srow = sr.top + StretchSourceOffset(j, sh, h);
-      for (int i = 0; i < w; ++i) {
-        int x = dr.left + i;
-        if (x < 0 || x >= width_) continue;
-        uint32_t v = s->GetPixel(cols[static_cast<size_t>(i)], srow);
-        if (keyed && v == src->key_) continue;
-        SetPixel(x, y, v);
+    int i0 = std::max(0, -dr.left), i1 = std::min(w, width_ - dr.left);
+    auto stretch = [&](auto pixel) {
+      using T = decltype(pixel);
+      const T key = static_cast<T>(src->key_);
+      for (int j = 0; j < h; ++j) {
+        int y = dr.top + j;
+        if (y < 0 || y >= height_) continue;
+        const T* in = reinterpret_cast<const T*>(s->Row(sr.top + StretchSourceOffset(j, sh, h)));
+        T* out = reinterpret_cast<T*>(Row(y)) + dr.left;
+        if (keyed) {
+          for (int i = i0; i < i1; ++i) {
+            T v = in[cols[static_cast<size_t>(i)]];
+            if (v != key) out[i] = v;
+          }
+        } else {
+          for (int i = i0; i < i1; ++i) out[i] = in[cols[static_cast<size_t>(i)]];
+        }
       }
-    }
+    };
+    if (bpp_ == 1) stretch(uint8_t{});
+    else if (bpp_ == 2) stretch(uint16_t{});
+    else stretch(uint32_t{});
   }
   if (primary) OnPrimaryChanged(*this);
   return DD_OK;
@@ -370,6 +381,49 @@ void PresentSurface(const cPixelSurface& surface, const cDDPalette* palette) {
 }
 
 // ------------------------------------------------------------------ device
+
+namespace {
+// Source-alpha blend of ARGB texels onto a 32-bit row. Rows of only opaque
+// texels are copied, rows of only opaque and fully transparent ones are
+// selected without arithmetic; both loops vectorise.
+enum SpanKind { kOpaque, kKeyed, kBlended };
+
+SpanKind ClassifySpan(const uint32_t* s, int n) {
+  uint32_t all = 0xFFFFFFFFu, partial = 0;
+  for (int i = 0; i < n; ++i) {
+    uint32_t a = s[i] >> 24;
+    all &= s[i];
+    partial |= (a - 1u) < 254u;
+  }
+  if ((all >> 24) == 0xFF) return kOpaque;
+  return partial ? kBlended : kKeyed;
+}
+
+void BlendSpan32(uint32_t* d, const uint32_t* s, int n, SpanKind kind, uint32_t forceAlpha) {
+  if (kind == kOpaque) {
+    std::memcpy(d, s, static_cast<size_t>(n) * 4);
+    return;
+  }
+  if (kind == kKeyed) {
+    for (int i = 0; i < n; ++i) {
+      uint32_t m = (s[i] >> 24) ? 0xFFFFFFFFu : 0u;
+      d[i] = (s[i] & m) | (d[i] & ~m);
+    }
+    return;
+  }
+  for (int i = 0; i < n; ++i) {
+    uint32_t c = s[i], a = c >> 24;
+    if (a == 255) {
+      d[i] = c;
+    } else if (a != 0) {
+      uint32_t dv = d[i];
+      d[i] = (BlendChannel(a, dv >> 24, a) << 24 | BlendChannel((c >> 16) & 255, (dv >> 16) & 255, a) << 16 |
+              BlendChannel((c >> 8) & 255, (dv >> 8) & 255, a) << 8 | BlendChannel(c & 255, dv & 255, a)) |
+             forceAlpha;
+    }
+  }
+}
+}  // namespace
 
 cVirtualDevice::cVirtualDevice(DDFORMAT backBufferFormat, int width, int height)
     : bbFormat_(backBufferFormat), width_(width), height_(height) {
@@ -592,24 +646,27 @@ DDRESULT cVirtualDevice::DrawRect(int x, int y, int w, int h, int sx, int sy, in
                 (dst.Format() == DDFMT_X8R8G8B8 || dst.Format() == DDFMT_A8R8G8B8);
   uint32_t forceAlpha = dst.Format() == DDFMT_X8R8G8B8 ? 0xFF000000u : 0u;
   bool contiguous = sw == w && columns_[0] + n <= texW && columns_[static_cast<size_t>(n - 1)] == columns_[0] + n - 1;
+  int gathered = -1;
+  SpanKind kind = kBlended;
   for (int py = y0; py < y1; ++py) {
     int srow = Wrap(sy + StretchSourceOffset(py - y, sh, h), texH);
     uint8_t* out = dst.Row(py) + static_cast<size_t>(x0) * dst.BytesPerPixel();
     if (fast32) {
       const uint32_t* srcRow = reinterpret_cast<const uint32_t*>(tex->Row(srow));
-      uint32_t* d = reinterpret_cast<uint32_t*>(out);
-      for (int i = 0; i < n; ++i) {
-        uint32_t c = contiguous ? srcRow[columns_[0] + i] : srcRow[columns_[static_cast<size_t>(i)]];
-        uint32_t a = c >> 24;
-        if (a == 255) {
-          d[i] = c;
-        } else if (a != 0) {
-          uint32_t dv = d[i];
-          d[i] = (BlendChannel(a, dv >> 24, a) << 24 | BlendChannel((c >> 16) & 255, (dv >> 16) & 255, a) << 16 |
-                  BlendChannel((c >> 8) & 255, (dv >> 8) & 255, a) << 8 | BlendChannel(c & 255, dv & 255, a)) |
-                 forceAlpha;
+      const uint32_t* s;
+      if (contiguous) {
+        s = srcRow + columns_[0];
+        kind = ClassifySpan(s, n);
+      } else {
+        // A stretched copy reads each source row several times: gather it once.
+        if (srow != gathered) {
+          for (int i = 0; i < n; ++i) texels_[static_cast<size_t>(i)] = srcRow[columns_[static_cast<size_t>(i)]];
+          kind = ClassifySpan(texels_.data(), n);
+          gathered = srow;
         }
+        s = texels_.data();
       }
+      BlendSpan32(reinterpret_cast<uint32_t*>(out), s, n, kind, forceAlpha);
       continue;
     }
     for (int i = 0; i < n; ++i) {

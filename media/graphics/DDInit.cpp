@@ -314,15 +314,12 @@ void OnPrimaryChanged(cPixelSurface& primary) { PresentSurface(primary, lpDDPale
 bool DDInit(int bUseD3D, void* hWnd, int width, int height, int bpp, int bVSync, int bWindowed, int nBackBufferMode,
             int nRefreshRate, int bUseRefreshRate, DDSURFACEDATA* lpSurfaceTable, DDBITMAPDATA* lpBitmapTable,
             int nSurfaceCount, int) {
-  bool running = bDDInitDone != 0;
-  if (!bUseD3D && running) {
-    // Put away what a previous set-up left before the settings change.
-    if (!bWindowed) {
-      DDExit();
-    } else {
-      if (lpDD) lpDD->bDisplayModeSet = false;
-      DDEnd();
-    }
+  // Put away what a previous set-up left before the settings change (also a
+  // failed Direct3D set-up whose caller did not end it: its objects would leak
+  // and its context would keep the library in the Direct3D personality).
+  if (bDDInitDone || lpDD || lpD3D || lpDTCon) {
+    if (lpDD) lpDD->bDisplayModeSet = false;
+    DDEnd();
   }
   DDSettings.bUseD3D = bUseD3D;
   DDSettings.hDDWnd = hWnd;

@@ -32,8 +32,8 @@ bool CreateEmptyD3D(DDSURFACEDATA* lpSD, int width, int height, int bTransparent
                     int bAlias, int bRestore) {
   DTDATA* dt = lpSD->lpDT;
   if (!bRestore) {
-    lpSD->strName = "OffScreen";
-    lpSD->strFile = "E";
+    lpSD->strName = std::string("OffScreen");
+    lpSD->strFile = std::string("E");
     dt->nMemoryType = nD3DType;
     dt->lpSurface.reset();
     dt->lpSystemSurface.reset();
@@ -227,7 +227,7 @@ int CreateFromFileD3D(DDSURFACEDATA* lpSD, const std::string& file, int bTranspa
                       int nD3DType, int bAlias, int bPaletteMap, int nMirrorW, int nMirrorH, int bRestore) {
   DTDATA* dt = lpSD->lpDT;
   if (!bRestore) {
-    lpSD->strName = "OffScreenFromFile";
+    lpSD->strName = std::string("OffScreenFromFile");
     lpSD->strFile = file;
     dt->nMemoryType = nD3DType;
     dt->lpSurface.reset();
@@ -361,7 +361,7 @@ int DDCreateSurfaceFromFile(DDSURFACEDATA* lpSD, const std::string& file, int bT
     return 8;
   }
   if (!DDCreateSurface(lpSD, bmp.nWidth, bmp.nHeight, bTransparent, nDDMemory, nD3DType, bAlias, 0)) return 4;
-  lpSD->strName = "OffScreenFromFile";
+  lpSD->strName = std::string("OffScreenFromFile");
   if (!CopyBitmapImage(lpSD, bmp, file, nBpp, bPaletteMap, nMirrorW, nMirrorH)) return 8;
   lpSD->nMirrorW = nMirrorW;
   lpSD->nMirrorH = nMirrorH;

@@ -38,7 +38,7 @@ inline std::vector<uint8_t> MakeBmp(int w, int h, int bpp, const std::vector<uin
   std::vector<uint8_t> data;
   if (o.compression == 1 || o.compression == 2) {
     data = o.rle;
-  } else {
+  } else if (pixels.size() >= size_t(w) * h) {
     data.assign(stride * h, 0);
     for (int y = 0; y < h; ++y) {
       uint8_t* row = data.data() + stride * (o.topDown ? y : h - 1 - y);
