@@ -35,7 +35,17 @@ function(brindle_tests dir)
       message(FATAL_ERROR "${src} has no '// ctest-label:' line")
     endif()
     add_executable(${target} ${src})
+    # gtest_discover_tests splits a list-valued ENVIRONMENT property into
+    # separate arguments, so only its first entry took effect; running the
+    # tests through env sets all of them.
+    set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
+      "env;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;BRINDLE_TEST_MEDIA=${BRINDLE_TEST_MEDIA};BRINDLE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     target_link_libraries(${target} PRIVATE brindle_all brindle_testsupport GTest::gtest_main GTest::gmock)
+    # CMake 3.25's gtest_discover_tests keeps only the first entry of a list
+    # property such as ENVIRONMENT, so the environment is also given through
+    # the launcher, which it passes on whole.
+    set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
+      "env;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;BRINDLE_TEST_MEDIA=${BRINDLE_TEST_MEDIA};BRINDLE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(${target}
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
       PROPERTIES LABELS "${labels}"

@@ -278,4 +278,13 @@ int cDatabase::SwordTime(int swordType) const {
 
 void FillReadContext(const cDatabase& database, cReadContext& context) {
   for (int i = 0; i < static_cast<int>(DbList::Count); ++i) context.dbCount[i] = database.Count(static_cast<DbList>(i));
+  // The database outlives every read that uses the context.
+  const cDatabase* db = &database;
+  context.swordFrameDurations = [db](int swordType) {
+    std::vector<int> durations;
+    if (swordType < 0 || static_cast<size_t>(swordType) >= db->m_SwordTypes.size()) return durations;
+    for (const auto& frame : db->m_SwordTypes[static_cast<size_t>(swordType)].m_SwordFrames)
+      durations.push_back(frame.Duration());
+    return durations;
+  };
 }

@@ -4,6 +4,7 @@
 // program-wide defaults are used, so tests and scratch reads can supply
 // their own without touching globals.
 #include <functional>
+#include <vector>
 
 #include "base/RecordIO.h"
 
@@ -20,6 +21,22 @@ struct cReadContext {
   int dbCount[static_cast<int>(DbList::Count)] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
   // --- conditions, flows and commands ---
+  // The system data keeps test-play flows even when the editor did not start us.
+  bool keepTestFlows = false;
+  // Frame durations of one sword type of the database, in frame-list order.
+  // Sword commands take their time from it. It may be asked for any type
+  // number when the sword-type count is unknown: answer empty then.
+  std::function<std::vector<int>(int swordType)> swordFrameDurations;
+  // Entry counts of a palette, for the palette references inside commands;
+  // -1 when unknown (no repair).
+  struct PaletteCounts {
+    int blocks = -1;
+    int charas = -1;
+    int items = -1;
+  };
+  PaletteCounts commonPaletteCounts;
+  PaletteCounts stagePaletteCounts;
+  bool KeepTestPlayFlows() const { return startedByEditor || keepTestFlows; }
 
   // --- definitions, common palette and stage ---
   const cCommonPalette* commonPalette = nullptr;

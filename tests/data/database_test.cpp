@@ -394,6 +394,12 @@ TEST(Database, FillReadContextSetsTheListCounts) {
   for (int i = 0; i < kLists; ++i) EXPECT_EQ(context.DbCount(ListAt(i)), db.Count(ListAt(i)));
   EXPECT_EQ(context.DbCount(DbList::Bgm), 7);
   EXPECT_EQ(context.DbCount(DbList::Anime), 5);
+  ASSERT_TRUE(context.swordFrameDurations);
+  EXPECT_TRUE(context.swordFrameDurations(-1).empty());
+  EXPECT_TRUE(context.swordFrameDurations(static_cast<int>(db.m_SwordTypes.size())).empty());
+  std::vector<int> expected;
+  for (const auto& f : db.m_SwordTypes[0].m_SwordFrames) expected.push_back(f.Duration());
+  EXPECT_EQ(context.swordFrameDurations(0), expected);
 }
 
 }  // namespace
