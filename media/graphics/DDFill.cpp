@@ -30,11 +30,14 @@ namespace {
 // DirectDraw: the fill rectangle cut to the surface, then a colour-fill blit.
 int FillDD(DDSURFACEDATA* lpSD, int x, int y, int w, int h, uint32_t value) {
   if (!lpSD || !lpSD->lpDD || !lpSD->lpDD->lpSurface) return DDERR_INVALIDPARAMS;
+  // Both edges are cut: the original cut only one of them, so a fill that
+  // stuck out on both sides failed as a whole.
   DDRECT r{x, y, x + w, y + h};
   if (r.left < 0) r.left = 0;
-  else if (r.right > lpSD->nWidth) r.right = lpSD->nWidth;
+  if (r.right > lpSD->nWidth) r.right = lpSD->nWidth;
   if (r.top < 0) r.top = 0;
-  else if (r.bottom > lpSD->nHeight) r.bottom = lpSD->nHeight;
+  if (r.bottom > lpSD->nHeight) r.bottom = lpSD->nHeight;
+  if (r.left >= r.right || r.top >= r.bottom) return DD_OK;
   return lpSD->lpDD->lpSurface->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, value);
 }
 }  // namespace
