@@ -8,7 +8,6 @@
 
 #include "base/SerialRecord.h"
 
-class cRankTable;
 class cSaveData;
 class cStage;
 
@@ -51,7 +50,23 @@ class cReplay : public cSerialRecord {
   bool Empty() const { return m_DirValues.empty() && m_ButtonValues.empty(); }
   // Both channels have a run length per value and no run of 0 frames.
   bool IsConsistent() const;
+
+  // A replay file: the stage body (its lists from `stage`, the scalar part
+  // from `scalars`, the stage as loaded), this record and the save data of
+  // the attempt's start. Written atomically; false when it cannot be.
+  bool SaveFile(const std::string& path, cStage& stage, cStage& scalars, const cSaveData& save);
+  // Reads a replay file into scratch records and commits them only when the
+  // whole file was read: the stage, the scalar part into `copyTarget` (whose
+  // lists are emptied), this record and, for files from version 173 on, the
+  // save data. False (and nothing changed) for a missing, newer or broken
+  // file.
+  bool LoadFile(const std::string& path, cStage& stage, cStage& copyTarget, cSaveData& save,
+                cReadContext* context = nullptr);
 };
+
+// The two recordings: the attempt in progress and the one before it.
+extern cReplay Replay;
+extern cReplay PrevReplay;
 
 // The replay file extension, "rpl4_791".
 std::string ReplayExtension();
