@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 namespace tools {
 namespace {
@@ -16,6 +17,10 @@ void PutU32(std::vector<unsigned char>& out, uint32_t v) {
 }
 void PutBE32(std::vector<unsigned char>& out, uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<unsigned char>(v >> s));
+}
+// Four-character chunk tags and other short byte runs.
+void PutBytes(std::vector<unsigned char>& out, std::string_view bytes) {
+  for (char c : bytes) out.push_back(static_cast<unsigned char>(c));
 }
 void PutVarLen(std::vector<unsigned char>& out, uint32_t v) {
   unsigned char bytes[5];
@@ -49,9 +54,9 @@ std::vector<unsigned char> MakeWave(const std::vector<cToneSegment>& segments) {
     }
   }
   std::vector<unsigned char> out;
-  out.insert(out.end(), {'R', 'I', 'F', 'F'});
+  PutBytes(out, "RIFF");
   PutU32(out, static_cast<uint32_t>(36 + samples.size() + (samples.size() & 1)));
-  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  PutBytes(out, "WAVEfmt ");
   PutU32(out, 16);
   PutU16(out, 1);  // PCM
   PutU16(out, 1);  // mono
@@ -59,7 +64,7 @@ std::vector<unsigned char> MakeWave(const std::vector<cToneSegment>& segments) {
   PutU32(out, kWaveRate);  // bytes per second
   PutU16(out, 1);          // block align
   PutU16(out, 8);          // bits per sample
-  out.insert(out.end(), {'d', 'a', 't', 'a'});
+  PutBytes(out, "data");
   PutU32(out, static_cast<uint32_t>(samples.size()));
   out.insert(out.end(), samples.begin(), samples.end());
   if (samples.size() & 1) out.push_back(0x80);  // chunks are word-aligned
@@ -98,10 +103,10 @@ std::vector<unsigned char> MakeMidi(const std::vector<cNote>& melody, int bpm, i
   event(pending, {0xFF, 0x2F, 0x00});
 
   std::vector<unsigned char> out;
-  out.insert(out.end(), {'M', 'T', 'h', 'd'});
+  PutBytes(out, "MThd");
   PutBE32(out, 6);
-  out.insert(out.end(), {0, 0, 0, 1, 0, kDivision});
-  out.insert(out.end(), {'M', 'T', 'r', 'k'});
+  for (int b : {0, 0, 0, 1, 0, kDivision}) out.push_back(static_cast<unsigned char>(b));
+  PutBytes(out, "MTrk");
   PutBE32(out, static_cast<uint32_t>(track.size()));
   out.insert(out.end(), track.begin(), track.end());
   return out;

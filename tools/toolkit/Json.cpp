@@ -57,7 +57,7 @@ void cJsonWriter::EndArray() {
 
 void cJsonWriter::Key(std::string_view key) {
   BeforeValue();
-  String(key);
+  Quoted(key);
   out_ += ": ";
   afterKey_ = true;
 }
@@ -91,6 +91,10 @@ void cJsonWriter::Bool(bool v) {
 
 void cJsonWriter::String(std::string_view utf8) {
   BeforeValue();
+  Quoted(utf8);
+}
+
+void cJsonWriter::Quoted(std::string_view utf8) {
   out_ += '"';
   for (unsigned char c : utf8) {
     switch (c) {

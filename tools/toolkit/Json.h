@@ -36,6 +36,7 @@ class cJsonWriter {
   };
   void BeforeValue();
   void NewLine();
+  void Quoted(std::string_view utf8);
 
   std::string out_;
   std::vector<Level> stack_;

@@ -1,0 +1,251 @@
+#include "tools/toolkit/DataCheck.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/Log.h"
+#include "base/SerialRecord.h"
+#include "base/Text.h"
+#include "data/Database.h"
+#include "media/input/Input.h"
+#include "media/sound/DSound.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+#include "tools/toolkit/AppRecords.h"
+
+namespace tools {
+namespace {
+
+// "%s の読み込みに失敗しました！" and its second line for a newer file
+// "ソフトより上位のバージョンのファイルは使用できません。": the data-load message.
+constexpr const char* kLoadFailed =
+    "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
+constexpr const char* kNewerLine =
+    "\x83\x5C\x83\x74\x83\x67\x82\xE6\x82\xE8\x8F\xE3\x88\xCA\x82\xCC\x83\x6F\x81\x5B\x83\x57\x83\x87\x83\x93\x82\xCC"
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCD\x8E\x67\x97\x70\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+// "System.ini の読み込みに失敗しました！"
+constexpr const char* kIniFailed =
+    "System.ini \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
+// "%s の読み込みに失敗！": a bitmap of the surface table.
+constexpr const char* kBitmapFailed = "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x81\x49";
+
+// Collects the boxes shown and the main-log lines written while it lives.
+class MessageCapture {
+ public:
+  MessageCapture() {
+    platform::SetMessageBoxHandler([this](const std::string& text, const std::string&, unsigned) {
+      boxes_.push_back(platform::Cp932ToUtf8(text));
+      return platform::IDOK;
+    });
+    logStart_ = LogLines().size();
+  }
+  ~MessageCapture() { platform::SetMessageBoxHandler(nullptr); }
+  MessageCapture(const MessageCapture&) = delete;
+  MessageCapture& operator=(const MessageCapture&) = delete;
+
+  // What was shown since the last call: the boxes, or the new log lines
+  // when no box came up (a box is logged too, so it is taken once).
+  std::string Take() {
+    std::vector<std::string> lines = LogLines();
+    std::string text;
+    auto join = [&text](const std::string& s) {
+      if (s.empty()) return;
+      if (!text.empty()) text += '\n';
+      text += s;
+    };
+    if (!boxes_.empty()) {
+      for (const std::string& b : boxes_) join(b);
+    } else {
+      for (size_t i = logStart_; i < lines.size(); ++i) join(lines[i]);
+    }
+    boxes_.clear();
+    logStart_ = lines.size();
+    return text;
+  }
+
+ private:
+  static std::vector<std::string> LogLines() {
+    std::vector<std::string> lines;
+    std::string path = GetLogPath();
+    if (path.empty()) return lines;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  std::vector<std::string> boxes_;
+  size_t logStart_ = 0;
+};
+
+class Checker {
+ public:
+  explicit Checker(std::vector<cCheckFailure>& failures) : failures_(failures) {}
+
+  // Runs one load step; on failure records the shown message, or `fallback`
+  // (code page 932) when the step shows nothing itself.
+  template <class F>
+  bool Step(const std::string& file, F&& load, const std::string& fallback = {}) {
+    capture_.Take();
+    bool ok = load();
+    std::string shown = capture_.Take();
+    if (!ok) {
+      if (shown.empty()) shown = platform::Cp932ToUtf8(fallback);
+      failures_.push_back({platform::Cp932ToUtf8(file), shown});
+    }
+    return ok;
+  }
+
+ private:
+  std::vector<cCheckFailure>& failures_;
+  MessageCapture capture_;
+};
+
+// The message of a data file that failed to load (the database's form).
+std::string DataLoadErrorText(const std::string& path) {
+  std::string text = FormatString(kLoadFailed, path.c_str());
+  if (bNewerFile) text += std::string("\n") + kNewerLine;
+  return text;
+}
+
+// Reads System.ini as start-up does: it must end with a line "Exit" or a NUL.
+bool SystemIniReadable(const std::string& path) {
+  std::vector<unsigned char> bytes;
+  if (!platform::ReadWholeFile(path, bytes)) return false;
+  std::string key;
+  bool inValue = false;
+  for (unsigned char c : bytes) {
+    if (inValue) {
+      if (c == ' ' || c == '\t' || c == '/' || c == '\n' || c == 0) {
+        inValue = false;
+        key.clear();
+      }
+      continue;
+    }
+    if (c == '=') {
+      inValue = true;
+    } else if (c == 0) {
+      return true;
+    } else if (c == '\n') {
+      if (key == "Exit") return true;
+      key.clear();
+    } else if (c != '\r' && c != ' ' && c != '\t') {
+      key += static_cast<char>(c);
+    }
+  }
+  return false;
+}
+
+// Whether a bitmap file can be read as a Windows bitmap: the headers, and
+// for an uncompressed one every row of pixels.
+bool BitmapReadable(const std::string& path) {
+  std::vector<unsigned char> b;
+  if (!platform::ReadWholeFile(path, b) || b.size() < 54) return false;
+  if (b[0] != 'B' || b[1] != 'M') return false;
+  auto u32 = [&b](size_t at) {
+    return static_cast<uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
+  };
+  uint32_t offset = u32(10);
+  int32_t width = static_cast<int32_t>(u32(18)), height = static_cast<int32_t>(u32(22));
+  int bits = b[28] | b[29] << 8;
+  uint32_t compression = u32(30);
+  if (width <= 0 || height == 0 || offset >= b.size()) return false;
+  if (compression != 0) return true;
+  uint64_t stride = ((static_cast<uint64_t>(width) * static_cast<uint64_t>(bits) + 31) / 32) * 4;
+  uint64_t rows = static_cast<uint64_t>(height < 0 ? -static_cast<int64_t>(height) : height);
+  return offset + stride * rows <= b.size();
+}
+
+// Bitmaps the start-up and the scenes cannot do without.
+const char* const kRequiredBitmaps[] = {
+    "bmp\\plt\\Palette.bmp", "bmp\\Debug.bmp",    "bmp\\Block.bmp",     "bmp\\Character1.bmp", "bmp\\Shot.bmp",
+    "bmp\\Item.bmp",         "bmp\\Item_Mini.bmp", "bmp\\Mark.bmp",     "bmp\\Window.bmp",     "bmp\\StatusWindow.bmp",
+    "bmp\\Title.bmp",        "bmp\\Accessory.bmp", "bmp\\Symbol.bmp",   "bmp\\Word.bmp",       "bmp\\WorldMapChip.bmp",
+    "bmp\\WorldEvent.bmp",
+};
+
+class RootScope {
+ public:
+  explicit RootScope(const std::string& root) : old_(platform::GetProjectRoot()) {
+    platform::SetProjectRoot(root);
+    platform::ForgetFolderListings();
+  }
+  ~RootScope() {
+    platform::SetProjectRoot(old_);
+    platform::ForgetFolderListings();
+  }
+  RootScope(const RootScope&) = delete;
+  RootScope& operator=(const RootScope&) = delete;
+
+ private:
+  std::string old_;
+};
+
+}  // namespace
+
+bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) return false;
+  RootScope root(std::filesystem::absolute(dir).lexically_normal().string());
+  Checker check(failures);
+  const uint32_t savedNewer = bNewerFile;
+
+  // The database, list by list; every list is tried so each broken file is named.
+  cDatabase db;
+  for (int i = 0; i < static_cast<int>(DbList::Count); ++i) {
+    const std::string path = DbFilePath(static_cast<DbList>(i));
+    check.Step(path, [&] {
+      bNewerFile = 0;
+      if (db.LoadList(static_cast<DbList>(i), path)) return true;
+      WriteLogBox("%s", DataLoadErrorText(path).c_str());
+      return false;
+    });
+  }
+  db.FixAfterLoad();
+  cReadContext context;
+  FillReadContext(db, context);
+
+  // System.ini falls back to the defaults, with a box.
+  check.Step("System.ini", [] {
+    if (SystemIniReadable("System.ini")) return true;
+    WriteLogBox("%s", kIniFailed);
+    return false;
+  });
+
+  // user_data: missing files keep the defaults silently; present ones must read.
+  if (platform::IsRegularFile("user_data\\Boot.dat"))
+    check.Step("user_data\\Boot.dat", [] { return cBootRecord().Load("user_data\\Boot.dat"); });
+  if (platform::IsRegularFile("user_data\\Window.dat"))
+    check.Step("user_data\\Window.dat", [] { return cWindowRecord().Load("user_data\\Window.dat"); });
+  if (platform::IsRegularFile("user_data\\KeyConfig.dat"))
+    check.Step("user_data\\KeyConfig.dat", [] {
+      std::vector<unsigned char> bytes;
+      return platform::ReadWholeFile("user_data\\KeyConfig.dat", bytes) && bytes.size() == sizeof(KEYCONFIG);
+    });
+
+  // Bitmaps of the surface table that are not optional.
+  for (const char* bmp : kRequiredBitmaps)
+    check.Step(bmp, [bmp] {
+      if (BitmapReadable(bmp)) return true;
+      ErrorBox(kBitmapFailed, bmp);
+      return false;
+    });
+
+  // Sound effects: the database's sounds (the system sounds come with the system data).
+  for (size_t i = 1; i < db.m_Sounds.size(); ++i) {
+    const std::string& file = db.m_Sounds[i].m_File;
+    if (file.empty()) continue;
+    check.Step(file, [&file] {
+      WAVEDATA wave;
+      bool ok = DS_LoadWave(file, wave);
+      DS_FreeWave(wave);
+      if (!ok) WriteLog(kLoadFailed, file.c_str());
+      return ok;
+    });
+  }
+
+  bNewerFile = static_cast<int>(savedNewer);
+  return true;
+}
+
+}  // namespace tools

@@ -1,0 +1,54 @@
+#pragma once
+// Data records as JSON: every registered field and string by its name, in
+// table order, then the record's nested vectors and optional records.
+#include <string>
+
+#include "base/SerialRecord.h"
+#include "data/Database.h"
+#include "data/Flow.h"
+#include "tools/toolkit/Json.h"
+
+namespace tools {
+
+// The registered fields and strings of the record at the current data
+// version, written as keys of the object being written.
+void DumpFieldTable(cJsonWriter& j, cSerialRecord& record);
+
+// What a record holds beyond its tables; nothing for plain records.
+inline void DumpExtras(cJsonWriter&, cSerialRecord&) {}
+void DumpExtras(cJsonWriter& j, cAnime& r);
+void DumpExtras(cJsonWriter& j, cAnimeSet& r);
+void DumpExtras(cJsonWriter& j, cSwordType& r);
+void DumpExtras(cJsonWriter& j, cEffect& r);
+void DumpExtras(cJsonWriter& j, cCondList& r);
+void DumpExtras(cJsonWriter& j, cKeyCond& r);
+void DumpExtras(cJsonWriter& j, cFlow& r);
+void DumpExtras(cJsonWriter& j, cFlowCmd& r);
+
+// One record as an object.
+template <class T>
+void DumpRecord(cJsonWriter& j, T& record) {
+  j.BeginObject();
+  DumpFieldTable(j, record);
+  DumpExtras(j, record);
+  j.EndObject();
+}
+
+template <class T>
+void DumpVector(cJsonWriter& j, const char* key, cVector<T>& v) {
+  j.Key(key);
+  j.BeginArray();
+  for (T& e : v) DumpRecord(j, e);
+  j.EndArray();
+}
+
+template <class P>
+void DumpOptional(cJsonWriter& j, const char* key, P& pointer) {
+  j.Key(key);
+  if (pointer)
+    DumpRecord(j, *pointer);
+  else
+    j.String("none");
+}
+
+}  // namespace tools
