@@ -85,7 +85,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"bmp\\Debug.bmp", Damage::Missing, "%s の読み込みに失敗！"},
                     Case{"bmp\\Title.bmp", Damage::Truncated, "%s の読み込みに失敗！"},
                     Case{"wave\\Coin.wav", Damage::Missing, "%s の読み込みに失敗しました！"},
-                    Case{"System.ini", Damage::Truncated, "System.ini の読み込みに失敗しました！"}),
+                    Case{"System.ini", Damage::Truncated, "System.ini の読み込みに失敗しました！"},
+                    Case{"data\\CommonPalette.cplt4", Damage::Missing, "%s のロードに失敗！"},
+                    Case{"data\\CommonPalette.cplt4", Damage::Newer, "%s のロードに失敗！"},
+                    Case{"data\\stg4\\c01-1.stg4_000", Damage::Truncated, "ステージファイル %s が破損しています！"},
+                    Case{"data\\stg4\\Sample-2.stg4_000", Damage::Newer, "ステージファイル %s の読み込みに失敗しました！"}),
     [](const testing::TestParamInfo<Case>& info) {
       std::string name = info.param.file;
       for (char& ch : name)

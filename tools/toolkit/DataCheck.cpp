@@ -6,24 +6,27 @@
 #include "base/Log.h"
 #include "base/SerialRecord.h"
 #include "base/Text.h"
+#include "data/CommonPalette.h"
 #include "data/Database.h"
+#include "data/Stage.h"
+#include "data/StageLoad.h"
 #include "media/input/Input.h"
 #include "media/sound/DSound.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "tools/toolkit/AppRecords.h"
+#include "tools/toolkit/DataKinds.h"
+#include "tools/toolkit/ProjectScope.h"
 
 namespace tools {
 namespace {
 
-// "%s の読み込みに失敗しました！" and its second line for a newer file
-// "ソフトより上位のバージョンのファイルは使用できません。": the data-load message.
+// "%s の読み込みに失敗しました！": a sound that cannot be read.
 constexpr const char* kLoadFailed =
     "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
-constexpr const char* kNewerLine =
-    "\x83\x5C\x83\x74\x83\x67\x82\xE6\x82\xE8\x8F\xE3\x88\xCA\x82\xCC\x83\x6F\x81\x5B\x83\x57\x83\x87\x83\x93\x82\xCC"
-    "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCD\x8E\x67\x97\x70\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+// "%s のロードに失敗！": the world map or the common palette.
+constexpr const char* kLoadFailedShort = "%s \x82\xCC\x83\x8D\x81\x5B\x83\x68\x82\xC9\x8E\xB8\x94\x73\x81\x49";
 // "System.ini の読み込みに失敗しました！"
 constexpr const char* kIniFailed =
     "System.ini \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
@@ -101,11 +104,9 @@ class Checker {
   MessageCapture capture_;
 };
 
-// The message of a data file that failed to load (the database's form).
-std::string DataLoadErrorText(const std::string& path) {
-  std::string text = FormatString(kLoadFailed, path.c_str());
-  if (bNewerFile) text += std::string("\n") + kNewerLine;
-  return text;
+// The palette counts that command references are checked against.
+void FillPaletteCounts(const cCommonPalette& palette, cReadContext& context) {
+  context.commonPaletteCounts = PaletteCountsOf(palette);
 }
 
 // Reads System.ini as start-up does: it must end with a line "Exit" or a NUL.
@@ -164,29 +165,12 @@ const char* const kRequiredBitmaps[] = {
     "bmp\\WorldEvent.bmp",
 };
 
-class RootScope {
- public:
-  explicit RootScope(const std::string& root) : old_(platform::GetProjectRoot()) {
-    platform::SetProjectRoot(root);
-    platform::ForgetFolderListings();
-  }
-  ~RootScope() {
-    platform::SetProjectRoot(old_);
-    platform::ForgetFolderListings();
-  }
-  RootScope(const RootScope&) = delete;
-  RootScope& operator=(const RootScope&) = delete;
-
- private:
-  std::string old_;
-};
-
 }  // namespace
 
 bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) {
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) return false;
-  RootScope root(std::filesystem::absolute(dir).lexically_normal().string());
+  cRootScope root(std::filesystem::absolute(dir).lexically_normal().string());
   Checker check(failures);
   const uint32_t savedNewer = bNewerFile;
 
@@ -197,7 +181,7 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
     check.Step(path, [&] {
       bNewerFile = 0;
       if (db.LoadList(static_cast<DbList>(i), path)) return true;
-      WriteLogBox("%s", DataLoadErrorText(path).c_str());
+      ShowDataLoadError(path.c_str());
       return false;
     });
   }
@@ -241,6 +225,25 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
       DS_FreeWave(wave);
       if (!ok) WriteLog(kLoadFailed, file.c_str());
       return ok;
+    });
+  }
+
+  // The common palette, read against the database.
+  cCommonPalette palette;
+  context.commonPalette = &palette;
+  check.Step("data\\CommonPalette.cplt4", [&] {
+    if (palette.Load("data\\CommonPalette.cplt4", &context)) return true;
+    WriteLogBox(kLoadFailedShort, "data\\CommonPalette.cplt4");
+    return false;
+  });
+  FillPaletteCounts(palette, context);
+
+  // Every stage file, loaded for play as a stage start does.
+  for (const auto& [path, kind] : ProjectDataFiles()) {
+    if (kind != std::string("stage")) continue;
+    check.Step(path, [&] {
+      cStage stage;
+      return LoadStageForPlay(stage, path, 0, nullptr, &context);
     });
   }
 

@@ -7,6 +7,7 @@
 #include "media/input/Input.h"
 #include "platform/FileSystem.h"
 #include "tools/toolkit/AppRecords.h"
+#include "tools/toolkit/ProjectScope.h"
 #include "tools/toolkit/RecordDump.h"
 
 namespace tools {
@@ -25,11 +26,13 @@ void Header(cJsonWriter& j, const char* kind) {
   j.UInt(dwFileVersion);
 }
 
-// A record that is a file of its own.
+// A record that is a file of its own. Records holding definitions are read
+// and written against their project's database and common palette.
 template <class T>
-cDataKind RecordKind(const char* name, const char* what) {
+cDataKind RecordKind(const char* name, const char* what, bool withProject = false) {
   cDataKind k{name, what, nullptr, nullptr};
-  k.dump = [name](const std::string& path, cJsonWriter& j, std::string* error) {
+  k.dump = [name, withProject](const std::string& path, cJsonWriter& j, std::string* error) {
+    cProjectScope project(withProject ? FindProjectRootOf(path) : std::string());
     T record;
     bNewerFile = 0;
     if (!record.Load(path)) return Fail(error, DescribeReadFailure(path));
@@ -39,7 +42,8 @@ cDataKind RecordKind(const char* name, const char* what) {
     j.EndObject();
     return true;
   };
-  k.resave = [](const std::string& path, const std::string& out, std::string* error) {
+  k.resave = [withProject](const std::string& path, const std::string& out, std::string* error) {
+    cProjectScope project(withProject ? FindProjectRootOf(path) : std::string());
     T record;
     bNewerFile = 0;
     if (!record.Load(path)) return Fail(error, DescribeReadFailure(path));
@@ -143,6 +147,8 @@ std::vector<cDataKind> BuildKinds() {
   kinds.push_back(DbListKind<cPicture>("picture", "database: pictures", DbList::Picture));
   kinds.push_back(DbListKind<cSound>("sound", "database: sound effects", DbList::Sound));
   kinds.push_back(DbListKind<cBgm>("bgm", "database: music", DbList::Bgm));
+  kinds.push_back(RecordKind<cCommonPalette>("common-palette", "common palette (data\\CommonPalette.cplt4)", true));
+  kinds.push_back(RecordKind<cStage>("stage", "stage (data\\stg4\\*.stg4_NNN)", true));
   kinds.push_back(RecordKind<cBootRecord>("boot", "launch choices (user_data\\Boot.dat)"));
   kinds.push_back(RecordKind<cWindowRecord>("window", "window placement (user_data\\Window.dat)"));
   kinds.push_back(KeyConfigKind());
@@ -167,6 +173,16 @@ std::vector<std::pair<std::string, std::string>> ProjectDataFiles() {
                                          "chara-effect", "scr-effect", "picture",       "sound",      "bgm"};
   std::vector<std::pair<std::string, std::string>> files;
   for (int i = 0; i < static_cast<int>(DbList::Count); ++i) files.emplace_back(DbFilePath(static_cast<DbList>(i)), kDbKinds[i]);
+  files.emplace_back("data\\CommonPalette.cplt4", "common-palette");
+  for (const std::string& name : platform::ListFolder("data\\stg4")) {
+    // Stage files end in ".stg4_" and three digits.
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos) continue;
+    std::string ext = name.substr(dot + 1);
+    if (ext.size() == 8 && platform::NamesMatch(ext.substr(0, 5), "stg4_") &&
+        ext.find_first_not_of("0123456789", 5) == std::string::npos)
+      files.emplace_back("data\\stg4\\" + name, "stage");
+  }
   const std::pair<const char*, const char*> kUserFiles[] = {
       {"user_data\\Boot.dat", "boot"}, {"user_data\\Window.dat", "window"}, {"user_data\\KeyConfig.dat", "key-config"}};
   for (const auto& [path, kind] : kUserFiles)

@@ -47,6 +47,28 @@ void DumpElement(cJsonWriter& j, const cSerialRecord::FieldEntry& f, int i) {
   }
 }
 
+template <class T>
+void DumpNumbers(cJsonWriter& j, const char* key, const cVector<T>& v) {
+  j.Key(key);
+  j.BeginArray(true);
+  for (T x : v) j.Int(x);
+  j.EndArray();
+}
+
+// The condition group every definition holds.
+void DumpCondGroup(cJsonWriter& j, cVector<int8_t>& inherit, cVector<cCond>& conds) {
+  DumpNumbers(j, "m_Inherit", inherit);
+  DumpVector(j, "m_Conds", conds);
+}
+
+// The map place of a placed definition (kept in palette entries too).
+void DumpPlace(cJsonWriter& j, int16_t col, int16_t row) {
+  j.Key("m_Col");
+  j.Int(col);
+  j.Key("m_Row");
+  j.Int(row);
+}
+
 }  // namespace
 
 void DumpFieldTable(cJsonWriter& j, cSerialRecord& record) {
@@ -79,10 +101,7 @@ void DumpExtras(cJsonWriter& j, cEffect& r) { DumpVector(j, "m_EffectFrames", r.
 void DumpExtras(cJsonWriter& j, cCondList& r) { DumpVector(j, "m_Conds", r.m_Conds); }
 
 void DumpExtras(cJsonWriter& j, cKeyCond& r) {
-  j.Key("m_KeyStates");
-  j.BeginArray(true);
-  for (int8_t s : r.m_KeyStates) j.Int(s);
-  j.EndArray();
+  DumpNumbers(j, "m_KeyStates", r.m_KeyStates);
 }
 
 void DumpExtras(cJsonWriter& j, cFlow& r) {
@@ -96,9 +115,51 @@ void DumpExtras(cJsonWriter& j, cFlowCmd& r) {
   DumpOptional(j, "m_pShot", r.m_pShot);
   DumpOptional(j, "m_pCondList", r.m_pCondList);
   DumpVector(j, "m_SubFlows", r.m_SubFlows);
-  j.Key("m_Params");
+  DumpNumbers(j, "m_Params", r.m_Params);
+}
+
+void DumpExtras(cJsonWriter& j, cBlockDef& r) {
+  DumpPlace(j, r.m_Col, r.m_Row);
+  DumpCondGroup(j, r.m_Inherit, r.m_Conds);
+}
+
+void DumpExtras(cJsonWriter& j, cCharaDef& r) {
+  DumpPlace(j, r.m_Col, r.m_Row);
+  j.Key("m_HeldItem");
+  j.Int(r.m_HeldItem);
+  DumpCondGroup(j, r.m_Inherit, r.m_Conds);
+  DumpVector(j, "m_Flows", r.m_Flows);
+}
+
+void DumpExtras(cJsonWriter& j, cItemDef& r) {
+  DumpPlace(j, r.m_Col, r.m_Row);
+  DumpCondGroup(j, r.m_Inherit, r.m_Conds);
+  DumpVector(j, "m_Commands", r.m_Commands);
+}
+
+void DumpExtras(cJsonWriter& j, cCommonPalette& r) {
+  DumpVector(j, "m_Blocks", r.m_Blocks);
+  DumpVector(j, "m_Charas", r.m_Charas);
+  DumpVector(j, "m_Items", r.m_Items);
+}
+
+void DumpExtras(cJsonWriter& j, cStage& r) {
+  DumpNumbers(j, "m_RankFlags", r.m_RankFlags);
+  j.Key("m_RemoveAreas");
+  j.BeginArray();
+  for (cRemoveArea& area : r.m_RemoveAreas) DumpRecord(j, area);
+  j.EndArray();
+  DumpVector(j, "m_PaletteBlocks", r.m_PaletteBlocks);
+  DumpVector(j, "m_PaletteCharas", r.m_PaletteCharas);
+  DumpVector(j, "m_PaletteItems", r.m_PaletteItems);
+  DumpVector(j, "m_PlacedBlocks", r.m_PlacedBlocks);
+  DumpVector(j, "m_PlacedCharas", r.m_PlacedCharas);
+  DumpVector(j, "m_PlacedItems", r.m_PlacedItems);
+  DumpVector(j, "m_BackLayers", r.m_BackLayers);
+  // A thousand names, nearly all empty: one line of texts.
+  j.Key("m_VarNames");
   j.BeginArray(true);
-  for (int32_t p : r.m_Params) j.Int(p);
+  for (cVarName& name : r.m_VarNames) j.Cp932String(name.m_Name);
   j.EndArray();
 }
 

@@ -4,8 +4,10 @@
 #include <string>
 
 #include "base/SerialRecord.h"
+#include "data/CommonPalette.h"
 #include "data/Database.h"
 #include "data/Flow.h"
+#include "data/Stage.h"
 #include "tools/toolkit/Json.h"
 
 namespace tools {
@@ -24,6 +26,11 @@ void DumpExtras(cJsonWriter& j, cCondList& r);
 void DumpExtras(cJsonWriter& j, cKeyCond& r);
 void DumpExtras(cJsonWriter& j, cFlow& r);
 void DumpExtras(cJsonWriter& j, cFlowCmd& r);
+void DumpExtras(cJsonWriter& j, cBlockDef& r);
+void DumpExtras(cJsonWriter& j, cCharaDef& r);
+void DumpExtras(cJsonWriter& j, cItemDef& r);
+void DumpExtras(cJsonWriter& j, cCommonPalette& r);
+void DumpExtras(cJsonWriter& j, cStage& r);
 
 // One record as an object.
 template <class T>

@@ -145,20 +145,23 @@ cIndexedImage BlockBitmap() {
 
 cIndexedImage CharacterBitmap() {
   cIndexedImage img(640, 480);
+  // Character picture c is row c: 1 the hero, 2 the walker; every column
+  // (pattern) holds a frame, so any animation finds one.
   for (int col = 0; col < 20; ++col) {
-    DrawHero(img, col * 32, 0, col);
-    DrawWalker(img, col * 32, 32, col);
+    DrawHero(img, col * 32, 32, col);
+    DrawWalker(img, col * 32, 64, col);
   }
   return img;
 }
 
 cIndexedImage ShotBitmap() {
-  // Shot g: two 16 x 16 patterns side by side in column pair g / 30, row g mod 30.
+  // Shot graphic g: row g mod 30 of 16 x 16 cells, its animation patterns
+  // 0, 1, 2 side by side from column pair g / 30. 1 a yellow ball, 2 a violet one.
   cIndexedImage img(128, 480);
-  DrawBall(img, 0, 0, kYellow, kWhite);
-  DrawBall(img, 16, 0, kOrange, kYellow);
-  DrawBall(img, 0, 16, Shade(kHueViolet, 8), Shade(kHueViolet, 14));
-  DrawBall(img, 16, 16, Shade(kHueMagenta, 8), Shade(kHueMagenta, 14));
+  for (int p = 0; p < 3; ++p) {
+    DrawBall(img, p * 16, 16, p == 1 ? kOrange : kYellow, kWhite);
+    DrawBall(img, p * 16, 32, p == 1 ? Shade(kHueMagenta, 8) : Shade(kHueViolet, 8), Shade(kHueViolet, 14));
+  }
   return img;
 }
 

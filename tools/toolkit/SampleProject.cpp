@@ -5,7 +5,9 @@
 
 #include "platform/FileSystem.h"
 #include "tools/toolkit/Audio.h"
+#include "tools/toolkit/ProjectScope.h"
 #include "tools/toolkit/SampleArt.h"
+#include "tools/toolkit/SampleStages.h"
 
 namespace tools {
 namespace {
@@ -113,24 +115,6 @@ bool Fail(std::string* error, const std::string& what) {
   return false;
 }
 
-// Restores the project root when the generator returns.
-class RootScope {
- public:
-  explicit RootScope(const std::string& root) : old_(platform::GetProjectRoot()) {
-    platform::SetProjectRoot(root);
-    platform::ForgetFolderListings();
-  }
-  ~RootScope() {
-    platform::SetProjectRoot(old_);
-    platform::ForgetFolderListings();
-  }
-  RootScope(const RootScope&) = delete;
-  RootScope& operator=(const RootScope&) = delete;
-
- private:
-  std::string old_;
-};
-
 }  // namespace
 
 const char* const kSampleSystemSounds[17] = {
@@ -142,6 +126,25 @@ const char* const kSampleSystemSounds[17] = {
 
 cDatabase SampleDatabase() {
   cDatabase db;
+  // Animation set 1: standing is pattern 0; walking and flying alternate
+  // patterns 0 and 1 every two tenths of a second.
+  cAnimeSet walker;
+  walker.m_Name = "Walker";
+  auto frames = [](std::initializer_list<int> patterns) {
+    cVector<cAnimeFrame> v;
+    for (int p : patterns) {
+      cAnimeFrame f;
+      f.m_Pattern = p;
+      f.m_Duration = 2;
+      v.push_back(f);
+    }
+    return v;
+  };
+  walker.m_Animes[0].m_Frames = frames({0});
+  walker.m_Animes[1].m_Frames = frames({0, 1});
+  walker.m_Animes[2].m_Frames = frames({0});
+  walker.m_Animes[3].m_Frames = frames({0, 1});
+  db.m_AnimeSets.push_back(walker);
   // Sounds: entry 0 means "no sound".
   db.m_Sounds.assign(1, cSound());
   for (const NamedSound& s : DatabaseSoundDefs()) {
@@ -174,7 +177,8 @@ bool MakeSampleProject(const std::string& dir, std::string* error) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) return Fail(error, "cannot create " + dir + ": " + ec.message());
-  RootScope root(std::filesystem::absolute(dir).string());
+  const std::string root = std::filesystem::absolute(dir).lexically_normal().string();
+  cRootScope rootScope(root);
 
   for (const char* folder : kFolders)
     if (!platform::IsFolder(folder) && !platform::CreateFolder(folder)) return Fail(error, std::string("cannot create ") + folder);
@@ -184,6 +188,17 @@ bool MakeSampleProject(const std::string& dir, std::string* error) {
 
   cDatabase db = SampleDatabase();
   if (!db.Save()) return Fail(error, "cannot write the database");
+
+  {
+    // The definitions are written against the project's own database and
+    // common palette, as the player will read them.
+    cProjectScope project(root);
+    cCommonPalette palette = SampleCommonPalette();
+    if (!palette.Save("data\\CommonPalette.cplt4")) return Fail(error, "cannot write the common palette");
+    CommonPalette = palette;
+    for (cSampleStage& s : SampleStages())
+      if (!s.stage.Save(s.path)) return Fail(error, "cannot write " + s.path);
+  }
 
   // default\ is the pristine copy of data\ that start-up restores from.
   if (platform::PathExists("default") && !platform::RemoveFolderTree("default"))
