@@ -89,7 +89,12 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"data\\CommonPalette.cplt4", Damage::Missing, "%s のロードに失敗！"},
                     Case{"data\\CommonPalette.cplt4", Damage::Newer, "%s のロードに失敗！"},
                     Case{"data\\stg4\\c01-1.stg4_000", Damage::Truncated, "ステージファイル %s が破損しています！"},
-                    Case{"data\\stg4\\Sample-2.stg4_000", Damage::Newer, "ステージファイル %s の読み込みに失敗しました！"}),
+                    Case{"data\\stg4\\Sample-2.stg4_000", Damage::Newer, "ステージファイル %s の読み込みに失敗しました！"},
+                    Case{"data\\System.dat", Damage::Newer, "%s の読み込みに失敗…"},
+                    Case{"data\\System.dat", Damage::Truncated, "%s の読み込みに失敗…"},
+                    Case{"data\\WorldMap.dat", Damage::Missing, "%s のロードに失敗！"},
+                    Case{"data\\WorldMap.dat", Damage::Truncated, "%s のロードに失敗！"},
+                    Case{"wave\\Cursor.wav", Damage::Missing, "%s の読み込みに失敗しました！"}),
     [](const testing::TestParamInfo<Case>& info) {
       std::string name = info.param.file;
       for (char& ch : name)
@@ -102,6 +107,23 @@ TEST(DataCheck, SampleHasNoFailure) {
   std::vector<tools::cCheckFailure> failures;
   ASSERT_TRUE(tools::CheckProject(SampleDir().string(), failures));
   for (const auto& f : failures) ADD_FAILURE() << f.file << ": " << f.message;
+}
+
+// Files of user_data\ are optional; a broken one is named although the
+// player passes over it in silence.
+TEST(DataCheck, BrokenOptionalUserFileIsNamed) {
+  testsupport::TempDir tmp;
+  fs::path copy = tmp.path() / "project";
+  fs::copy(SampleDir(), copy, fs::copy_options::recursive);
+  fs::create_directories(copy / "user_data");
+  WriteFileBytes(copy / "user_data" / "Option.dat", {0x17, 0x03, 0x00, 0x00, 0x05});
+
+  testsupport::LogCapture log;
+  std::vector<tools::cCheckFailure> failures;
+  ASSERT_TRUE(tools::CheckProject(copy.string(), failures));
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].file, "user_data\\Option.dat");
+  EXPECT_EQ(failures[0].message, "refused; start-up keeps the defaults and shows nothing");
 }
 
 TEST(DataCheck, NotAFolderIsRefused) {

@@ -44,6 +44,8 @@ void ExpectGolden(const char* kind, const char* projectPath, const char* golden)
                                        << "\n(tests/tools/golden/regenerate.sh rewrites it after an intended change)";
 }
 
+TEST(GoldenDump, SystemData) { ExpectGolden("system", "data\\System.dat", "System.dat.json"); }
+
 TEST(GoldenDump, StoryStage) { ExpectGolden("stage", "data\\stg4\\World1-1.stg4_000", "World1-1.stg4_000.json"); }
 
 }  // namespace

@@ -8,8 +8,11 @@
 #include "base/Text.h"
 #include "data/CommonPalette.h"
 #include "data/Database.h"
+#include "data/Option.h"
 #include "data/Stage.h"
 #include "data/StageLoad.h"
+#include "data/System.h"
+#include "data/WorldMap.h"
 #include "media/input/Input.h"
 #include "media/sound/DSound.h"
 #include "platform/CodePage.h"
@@ -25,6 +28,10 @@ namespace {
 // "%s の読み込みに失敗しました！": a sound that cannot be read.
 constexpr const char* kLoadFailed =
     "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
+// "%s の読み込みに失敗…": the system data.
+constexpr const char* kSystemFailed = "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x81\x63";
+// A user file start-up refuses without a word; the check still names it.
+constexpr const char* kRefusedSilently = "refused; start-up keeps the defaults and shows nothing";
 // "%s のロードに失敗！": the world map or the common palette.
 constexpr const char* kLoadFailedShort = "%s \x82\xCC\x83\x8D\x81\x5B\x83\x68\x82\xC9\x8E\xB8\x94\x73\x81\x49";
 // "System.ini の読み込みに失敗しました！"
@@ -189,6 +196,15 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
   cReadContext context;
   FillReadContext(db, context);
 
+  // The system data, read against the database.
+  cSystem system;
+  check.Step("data\\System.dat", [&] {
+    bNewerFile = 0;
+    if (system.Load("data\\System.dat", &context)) return true;
+    WriteLogBox(kSystemFailed, "data\\System.dat");
+    return false;
+  });
+
   // System.ini falls back to the defaults, with a box.
   check.Step("System.ini", [] {
     if (SystemIniReadable("System.ini")) return true;
@@ -196,18 +212,16 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
     return false;
   });
 
-  // user_data: missing files keep the defaults silently; present ones must read.
-  if (platform::IsRegularFile("user_data\\Boot.dat"))
-    check.Step("user_data\\Boot.dat", [] { return cBootRecord().Load("user_data\\Boot.dat"); });
-  if (platform::IsRegularFile("user_data\\Window.dat"))
-    check.Step("user_data\\Window.dat", [] { return cWindowRecord().Load("user_data\\Window.dat"); });
-  if (platform::IsRegularFile("user_data\\KeyConfig.dat"))
-    check.Step("user_data\\KeyConfig.dat", [] {
-      std::vector<unsigned char> bytes;
-      return platform::ReadWholeFile("user_data\\KeyConfig.dat", bytes) && bytes.size() == sizeof(KEYCONFIG);
-    });
+  // Files of user_data\ that start-up reads: a missing one keeps the
+  // defaults; a present one that is refused is passed over in silence.
+  auto userFile = [&check](const char* path, auto load) {
+    if (platform::IsRegularFile(path)) check.Step(path, load, kRefusedSilently);
+  };
+  userFile("user_data\\Boot.dat", [] { return cBootRecord().Load("user_data\\Boot.dat"); });
+  userFile("user_data\\Window.dat", [] { return cWindowRecord().Load("user_data\\Window.dat"); });
 
-  // Bitmaps of the surface table that are not optional.
+  // The palette bitmap and the debug picture are loaded at start-up, the
+  // other bitmaps by the scenes; a missing one stops with a box.
   for (const char* bmp : kRequiredBitmaps)
     check.Step(bmp, [bmp] {
       if (BitmapReadable(bmp)) return true;
@@ -215,9 +229,16 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
       return false;
     });
 
-  // Sound effects: the database's sounds (the system sounds come with the system data).
-  for (size_t i = 1; i < db.m_Sounds.size(); ++i) {
-    const std::string& file = db.m_Sounds[i].m_File;
+  userFile("user_data\\KeyConfig.dat", [] {
+    std::vector<unsigned char> bytes;
+    return platform::ReadWholeFile("user_data\\KeyConfig.dat", bytes) && bytes.size() == sizeof(KEYCONFIG);
+  });
+  userFile("user_data\\Option.dat", [] { return cOption().Load("user_data\\Option.dat"); });
+
+  // Sound effects: the 17 system sounds, then the database's sounds.
+  std::vector<std::string> sounds(system.m_SystemSounds.begin(), system.m_SystemSounds.end());
+  for (size_t i = 1; i < db.m_Sounds.size(); ++i) sounds.push_back(db.m_Sounds[i].m_File);
+  for (const std::string& file : sounds) {
     if (file.empty()) continue;
     check.Step(file, [&file] {
       WAVEDATA wave;
@@ -228,7 +249,12 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
     });
   }
 
-  // The common palette, read against the database.
+  // The world map, then the common palette, read against the database.
+  check.Step("data\\WorldMap.dat", [] {
+    if (cWorldMap().Load("data\\WorldMap.dat")) return true;
+    WriteLogBox(kLoadFailedShort, "data\\WorldMap.dat");
+    return false;
+  });
   cCommonPalette palette;
   context.commonPalette = &palette;
   check.Step("data\\CommonPalette.cplt4", [&] {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "data/Database.h"
 #include "media/input/Input.h"
@@ -35,7 +36,7 @@ cDataKind RecordKind(const char* name, const char* what, bool withProject = fals
     cProjectScope project(withProject ? FindProjectRootOf(path) : std::string());
     T record;
     bNewerFile = 0;
-    if (!record.Load(path)) return Fail(error, DescribeReadFailure(path));
+    if (!record.cSerialRecord::Load(path)) return Fail(error, DescribeReadFailure(path));
     Header(j, name);
     j.Key("record");
     DumpRecord(j, record);
@@ -46,8 +47,8 @@ cDataKind RecordKind(const char* name, const char* what, bool withProject = fals
     cProjectScope project(withProject ? FindProjectRootOf(path) : std::string());
     T record;
     bNewerFile = 0;
-    if (!record.Load(path)) return Fail(error, DescribeReadFailure(path));
-    if (!record.Save(out)) return Fail(error, "cannot write " + out);
+    if (!record.cSerialRecord::Load(path)) return Fail(error, DescribeReadFailure(path));
+    if (!record.cSerialRecord::Save(out)) return Fail(error, "cannot write " + out);
     return true;
   };
   return k;
@@ -84,6 +85,43 @@ cDataKind DbListKind(const char* name, const char* what, DbList list) {
     bNewerFile = 0;
     if (!db.LoadList(list, path)) return Fail(error, DescribeReadFailure(path));
     if (!db.SaveList(list, out)) return Fail(error, "cannot write " + out);
+    return true;
+  };
+  return k;
+}
+
+// A replay file: the stage body, the recording and the save data of the
+// attempt's start.
+cDataKind ReplayKind() {
+  cDataKind k{"replay", "replay (user_data\\rpl4\\*.rpl4_791)", nullptr, nullptr};
+  struct Loaded {
+    cStage stage, scalars;
+    cReplay replay;
+    cSaveData save;
+  };
+  auto load = [](const std::string& path, Loaded& l, std::string* error) {
+    bNewerFile = 0;
+    return l.replay.LoadFile(path, l.stage, l.scalars, l.save) || Fail(error, DescribeReadFailure(path));
+  };
+  k.dump = [load](const std::string& path, cJsonWriter& j, std::string* error) {
+    cProjectScope project(FindProjectRootOf(path));
+    auto l = std::make_unique<Loaded>();
+    if (!load(path, *l, error)) return false;
+    Header(j, "replay");
+    j.Key("stage");
+    DumpRecord(j, l->stage);
+    j.Key("replay");
+    DumpRecord(j, l->replay);
+    j.Key("save");
+    DumpRecord(j, l->save);
+    j.EndObject();
+    return true;
+  };
+  k.resave = [load](const std::string& path, const std::string& out, std::string* error) {
+    cProjectScope project(FindProjectRootOf(path));
+    auto l = std::make_unique<Loaded>();
+    if (!load(path, *l, error)) return false;
+    if (!l->replay.SaveFile(out, l->stage, l->scalars, l->save)) return Fail(error, "cannot write " + out);
     return true;
   };
   return k;
@@ -149,6 +187,12 @@ std::vector<cDataKind> BuildKinds() {
   kinds.push_back(DbListKind<cBgm>("bgm", "database: music", DbList::Bgm));
   kinds.push_back(RecordKind<cCommonPalette>("common-palette", "common palette (data\\CommonPalette.cplt4)", true));
   kinds.push_back(RecordKind<cStage>("stage", "stage (data\\stg4\\*.stg4_NNN)", true));
+  kinds.push_back(RecordKind<cSystem>("system", "system data (data\\System.dat)", true));
+  kinds.push_back(RecordKind<cWorldMap>("world-map", "world map (data\\WorldMap.dat)"));
+  kinds.push_back(RecordKind<cOption>("option", "options (user_data\\Option.dat)"));
+  kinds.push_back(RecordKind<cSaveData>("save", "story slot or challenge progress (user_data\\story, user_data\\challenge)", true));
+  kinds.push_back(RecordKind<cRanking>("ranking", "ranking (*.rkg)"));
+  kinds.push_back(ReplayKind());
   kinds.push_back(RecordKind<cBootRecord>("boot", "launch choices (user_data\\Boot.dat)"));
   kinds.push_back(RecordKind<cWindowRecord>("window", "window placement (user_data\\Window.dat)"));
   kinds.push_back(KeyConfigKind());
@@ -173,6 +217,8 @@ std::vector<std::pair<std::string, std::string>> ProjectDataFiles() {
                                          "chara-effect", "scr-effect", "picture",       "sound",      "bgm"};
   std::vector<std::pair<std::string, std::string>> files;
   for (int i = 0; i < static_cast<int>(DbList::Count); ++i) files.emplace_back(DbFilePath(static_cast<DbList>(i)), kDbKinds[i]);
+  files.emplace_back("data\\System.dat", "system");
+  files.emplace_back("data\\WorldMap.dat", "world-map");
   files.emplace_back("data\\CommonPalette.cplt4", "common-palette");
   for (const std::string& name : platform::ListFolder("data\\stg4")) {
     // Stage files end in ".stg4_" and three digits.

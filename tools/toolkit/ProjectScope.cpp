@@ -34,6 +34,7 @@ cProjectScope::cProjectScope(const std::string& root) {
   active_ = true;
   savedPalette_ = CommonPalette;
   savedContext_ = DefaultReadContext();
+  savedSaveContext_ = SaveContext();
   cRootScope scope(root);
   const uint32_t newer = static_cast<uint32_t>(bNewerFile);
   const uint32_t version = dwFileVersion;
@@ -43,6 +44,10 @@ cProjectScope::cProjectScope(const std::string& root) {
   FillReadContext(database_, DefaultReadContext());
   cCommonPalette palette;
   if (palette.Load("data\\CommonPalette.cplt4")) CommonPalette = palette;
+  system_.Load("data\\System.dat");
+  worldMap_.Load("data\\WorldMap.dat");
+  SaveContext().system = &system_;
+  SaveContext().worldMap = &worldMap_;
   bNewerFile = static_cast<int>(newer);
   dwFileVersion = version;
 }
@@ -51,6 +56,7 @@ cProjectScope::~cProjectScope() {
   if (!active_) return;
   CommonPalette = savedPalette_;
   DefaultReadContext() = savedContext_;
+  SaveContext() = savedSaveContext_;
 }
 
 }  // namespace tools

@@ -10,6 +10,9 @@
 #include "data/CommonPalette.h"
 #include "data/Database.h"
 #include "data/ReadContext.h"
+#include "data/SaveData.h"
+#include "data/System.h"
+#include "data/WorldMap.h"
 
 namespace tools {
 
@@ -31,9 +34,10 @@ std::string FindProjectRootOf(const std::string& internalPath);
 
 class cProjectScope {
  public:
-  // Loads the database and the common palette of the project at the native
-  // folder `root` (what is missing or broken keeps its defaults) and puts
-  // them in place of the program-wide ones. An empty root changes nothing.
+  // Loads the database, the common palette, the system data and the world
+  // map of the project at the native folder `root` (what is missing or
+  // broken keeps its defaults) and puts them in place of the program-wide
+  // ones and of the save data's context. An empty root changes nothing.
   explicit cProjectScope(const std::string& root);
   ~cProjectScope();
   cProjectScope(const cProjectScope&) = delete;
@@ -44,8 +48,11 @@ class cProjectScope {
  private:
   bool active_ = false;
   cDatabase database_;
+  cSystem system_;
+  cWorldMap worldMap_;
   cCommonPalette savedPalette_;
   cReadContext savedContext_;
+  cSaveContext savedSaveContext_;
 };
 
 }  // namespace tools

@@ -1,5 +1,6 @@
 #include "tools/toolkit/RecordDump.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tools {
@@ -43,7 +44,14 @@ void DumpElement(cJsonWriter& j, const cSerialRecord::FieldEntry& f, int i) {
       else
         j.Int(Element<int64_t>(f.address, i));
       break;
-    default: j.String("?"); break;
+    default: {
+      // A structure stored whole: its bytes.
+      const auto* bytes = static_cast<const unsigned char*>(f.address) + static_cast<size_t>(i) * f.elementSize;
+      j.BeginArray(true);
+      for (int b = 0; b < f.elementSize; ++b) j.UInt(bytes[b]);
+      j.EndArray();
+      break;
+    }
   }
 }
 
@@ -52,6 +60,13 @@ void DumpNumbers(cJsonWriter& j, const char* key, const cVector<T>& v) {
   j.Key(key);
   j.BeginArray(true);
   for (T x : v) j.Int(x);
+  j.EndArray();
+}
+
+void DumpTexts(cJsonWriter& j, const char* key, const cVector<std::string>& v) {
+  j.Key(key);
+  j.BeginArray();
+  for (const std::string& text : v) j.Cp932String(text);
   j.EndArray();
 }
 
@@ -162,5 +177,76 @@ void DumpExtras(cJsonWriter& j, cStage& r) {
   for (cVarName& name : r.m_VarNames) j.Cp932String(name.m_Name);
   j.EndArray();
 }
+
+}  // namespace tools
+
+namespace tools {
+
+void DumpExtras(cJsonWriter& j, cMenuSetting& r) { DumpNumbers(j, "m_Categories", r.m_Categories); }
+
+void DumpExtras(cJsonWriter& j, cSystem& r) {
+  DumpNumbers(j, "m_CarryEnabled", r.m_CarryEnabled);
+  DumpNumbers(j, "m_CarryDropOnMiss", r.m_CarryDropOnMiss);
+  DumpVector(j, "m_StatusItems", r.m_StatusItems);
+  DumpNumbers(j, "m_InitialLives", r.m_InitialLives);
+  DumpNumbers(j, "m_InfiniteLives", r.m_InfiniteLives);
+  DumpVector(j, "m_Results", r.m_Results);
+  DumpTexts(j, "m_Labels", r.m_Labels);
+  DumpTexts(j, "m_SystemSounds", r.m_SystemSounds);
+  DumpNumbers(j, "m_SceneBgm", r.m_SceneBgm);
+  DumpNumbers(j, "m_SceneBgmLoop", r.m_SceneBgmLoop);
+  DumpVector(j, "m_TitleMenu", r.m_TitleMenu);
+  DumpVector(j, "m_MapMenu", r.m_MapMenu);
+  DumpVector(j, "m_OptionMenu", r.m_OptionMenu);
+  DumpTexts(j, "m_RankModeLabels", r.m_RankModeLabels);
+  DumpVector(j, "m_IniKeys", r.m_IniKeys);
+}
+
+void DumpExtras(cJsonWriter& j, cWorldPoint& r) { DumpVector(j, "m_Nodes", r.m_Nodes); }
+
+void DumpExtras(cJsonWriter& j, cWorldMap& r) {
+  DumpVector(j, "m_Chips", r.m_Chips);
+  // The cells row by row, one line each (the row pitch may exceed the width).
+  j.Key("m_Cells");
+  j.BeginArray();
+  const size_t pitch = r.m_Pitch > 0 ? static_cast<size_t>(r.m_Pitch) : r.m_Cells.size();
+  for (size_t row = 0; pitch && row * pitch < r.m_Cells.size(); ++row) {
+    j.BeginArray(true);
+    for (size_t i = row * pitch; i < std::min(r.m_Cells.size(), (row + 1) * pitch); ++i) j.Int(r.m_Cells[i]);
+    j.EndArray();
+  }
+  j.EndArray();
+  DumpVector(j, "m_Points", r.m_Points);
+  DumpVector(j, "m_ExtraPoints", r.m_ExtraPoints);
+}
+
+void DumpExtras(cJsonWriter& j, cCarryStatus& r) {
+  j.Key("m_CarryDef");
+  DumpRecord(j, r.m_CarryDef);
+}
+
+void DumpExtras(cJsonWriter& j, cSaveData& r) {
+  const cSavedTime& t = r.m_SavedTime;
+  j.Key("m_SavedTime");
+  j.BeginArray(true);
+  for (uint16_t v : {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds}) j.UInt(v);
+  j.EndArray();
+  DumpNumbers(j, "m_CarryFlags", r.m_CarryFlags);
+  DumpVector(j, "m_Carry", r.m_Carry);
+  DumpVector(j, "m_StageRecords", r.m_StageRecords);
+  DumpVector(j, "m_ChallengeRecords", r.m_ChallengeRecords);
+  DumpNumbers(j, "m_Switches", r.m_Switches);
+  DumpNumbers(j, "m_Vars", r.m_Vars);
+}
+
+void DumpExtras(cJsonWriter& j, cReplay& r) {
+  DumpNumbers(j, "m_DirValues", r.m_DirValues);
+  DumpNumbers(j, "m_ButtonValues", r.m_ButtonValues);
+  DumpNumbers(j, "m_DirRuns", r.m_DirRuns);
+  DumpNumbers(j, "m_ButtonRuns", r.m_ButtonRuns);
+}
+
+void DumpExtras(cJsonWriter& j, cRankTable& r) { DumpVector(j, "m_Rows", r.m_Rows); }
+void DumpExtras(cJsonWriter& j, cRanking& r) { DumpVector(j, "m_Tables", r.m_Tables); }
 
 }  // namespace tools

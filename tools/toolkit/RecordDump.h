@@ -7,7 +7,13 @@
 #include "data/CommonPalette.h"
 #include "data/Database.h"
 #include "data/Flow.h"
+#include "data/Option.h"
+#include "data/Ranking.h"
+#include "data/Replay.h"
+#include "data/SaveData.h"
 #include "data/Stage.h"
+#include "data/System.h"
+#include "data/WorldMap.h"
 #include "tools/toolkit/Json.h"
 
 namespace tools {
@@ -31,6 +37,15 @@ void DumpExtras(cJsonWriter& j, cCharaDef& r);
 void DumpExtras(cJsonWriter& j, cItemDef& r);
 void DumpExtras(cJsonWriter& j, cCommonPalette& r);
 void DumpExtras(cJsonWriter& j, cStage& r);
+void DumpExtras(cJsonWriter& j, cMenuSetting& r);
+void DumpExtras(cJsonWriter& j, cSystem& r);
+void DumpExtras(cJsonWriter& j, cWorldPoint& r);
+void DumpExtras(cJsonWriter& j, cWorldMap& r);
+void DumpExtras(cJsonWriter& j, cCarryStatus& r);
+void DumpExtras(cJsonWriter& j, cSaveData& r);
+void DumpExtras(cJsonWriter& j, cReplay& r);
+void DumpExtras(cJsonWriter& j, cRankTable& r);
+void DumpExtras(cJsonWriter& j, cRanking& r);
 
 // One record as an object.
 template <class T>

@@ -8,6 +8,7 @@
 #include "tools/toolkit/ProjectScope.h"
 #include "tools/toolkit/SampleArt.h"
 #include "tools/toolkit/SampleStages.h"
+#include "tools/toolkit/SampleSystem.h"
 
 namespace tools {
 namespace {
@@ -188,6 +189,14 @@ bool MakeSampleProject(const std::string& dir, std::string* error) {
 
   cDatabase db = SampleDatabase();
   if (!db.Save()) return Fail(error, "cannot write the database");
+  {
+    // The system data keeps its music numbers inside the database's list.
+    cProjectScope project(root);
+    cSystem system = SampleSystem();
+    if (!system.Save("data\\System.dat")) return Fail(error, "cannot write the system data");
+  }
+  cWorldMap worldMap = SampleWorldMap();
+  if (!worldMap.Save("data\\WorldMap.dat")) return Fail(error, "cannot write the world map");
 
   {
     // The definitions are written against the project's own database and
