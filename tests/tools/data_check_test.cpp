@@ -83,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"data\\database\\Sound.dat", Damage::Newer, kNewer},
                     Case{"data\\database\\Bgm.dat", Damage::Truncated, kLoadFailed},
                     Case{"bmp\\Debug.bmp", Damage::Missing, "%s の読み込みに失敗！"},
+                    Case{"bmp\\plt\\Palette.bmp", Damage::Missing, "DDLoadPaletteFromFile失敗"},
                     Case{"bmp\\Title.bmp", Damage::Truncated, "%s の読み込みに失敗！"},
                     Case{"wave\\Coin.wav", Damage::Missing, "%s の読み込みに失敗しました！"},
                     Case{"System.ini", Damage::Truncated, "System.ini の読み込みに失敗しました！"},

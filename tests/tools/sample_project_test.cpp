@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/SerialRecord.h"
+#include "media/graphics/Bmp.h"
 #include "media/sound/DSound.h"
 #include "media/sound/MidiFile.h"
 #include "tests/tools/sample_fixture.h"
@@ -99,6 +100,15 @@ TEST(SampleProject, BitmapsArePalettisedAtTheirSizes) {
       uint32_t rgb = b[54 + 4 * i + 2] << 16 | b[54 + 4 * i + 1] << 8 | b[54 + 4 * i];
       ASSERT_EQ(rgb, palette[static_cast<size_t>(i)]) << "colour " << i;
     }
+  }
+  // And the graphics library's reader takes every one of them.
+  ProjectRoot root(SampleDir());
+  for (const Expect& e : expected) {
+    cBitmapImage image;
+    ASSERT_TRUE(LoadBmpFile(e.path, image)) << e.path;
+    EXPECT_EQ(image.nWidth, e.width);
+    EXPECT_EQ(image.nHeight, e.height);
+    EXPECT_TRUE(image.IsPalettised());
   }
   // The first pixel of the palette bitmap is the transparent colour, colour 0.
   auto pal = ReadFileBytes(Native(SampleDir(), "bmp\\plt\\Palette.bmp"));

@@ -13,6 +13,7 @@
 #include "data/StageLoad.h"
 #include "data/System.h"
 #include "data/WorldMap.h"
+#include "media/graphics/Bmp.h"
 #include "media/input/Input.h"
 #include "media/sound/DSound.h"
 #include "platform/CodePage.h"
@@ -144,27 +145,16 @@ bool SystemIniReadable(const std::string& path) {
   return false;
 }
 
-// Whether a bitmap file can be read as a Windows bitmap: the headers, and
-// for an uncompressed one every row of pixels.
+// Whether the graphics library's bitmap reader takes the file.
 bool BitmapReadable(const std::string& path) {
-  std::vector<unsigned char> b;
-  if (!platform::ReadWholeFile(path, b) || b.size() < 54) return false;
-  if (b[0] != 'B' || b[1] != 'M') return false;
-  auto u32 = [&b](size_t at) {
-    return static_cast<uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
-  };
-  uint32_t offset = u32(10);
-  int32_t width = static_cast<int32_t>(u32(18)), height = static_cast<int32_t>(u32(22));
-  int bits = b[28] | b[29] << 8;
-  uint32_t compression = u32(30);
-  if (width <= 0 || height == 0 || offset >= b.size()) return false;
-  if (compression != 0) return true;
-  uint64_t stride = ((static_cast<uint64_t>(width) * static_cast<uint64_t>(bits) + 31) / 32) * 4;
-  uint64_t rows = static_cast<uint64_t>(height < 0 ? -static_cast<int64_t>(height) : height);
-  return offset + stride * rows <= b.size();
+  cBitmapImage image;
+  return LoadBmpFile(path, image);
 }
 
-// Bitmaps the start-up and the scenes cannot do without.
+// "DDLoadPaletteFromFile失敗": the debug line of a palette bitmap that cannot be read.
+constexpr const char* kPaletteFailed = "DDLoadPaletteFromFile\x8E\xB8\x94\x73";
+
+// Bitmaps the start-up and the scenes cannot do without; the palette first.
 const char* const kRequiredBitmaps[] = {
     "bmp\\plt\\Palette.bmp", "bmp\\Debug.bmp",    "bmp\\Block.bmp",     "bmp\\Character1.bmp", "bmp\\Shot.bmp",
     "bmp\\Item.bmp",         "bmp\\Item_Mini.bmp", "bmp\\Mark.bmp",     "bmp\\Window.bmp",     "bmp\\StatusWindow.bmp",
@@ -222,12 +212,18 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
 
   // The palette bitmap and the debug picture are loaded at start-up, the
   // other bitmaps by the scenes; a missing one stops with a box.
-  for (const char* bmp : kRequiredBitmaps)
+  for (const char* bmp : kRequiredBitmaps) {
+    if (bmp == kRequiredBitmaps[0]) {
+      // The palette is read without a box: start-up only writes its debug line.
+      check.Step(bmp, [bmp] { return BitmapReadable(bmp); }, kPaletteFailed);
+      continue;
+    }
     check.Step(bmp, [bmp] {
       if (BitmapReadable(bmp)) return true;
       ErrorBox(kBitmapFailed, bmp);
       return false;
     });
+  }
 
   userFile("user_data\\KeyConfig.dat", [] {
     std::vector<unsigned char> bytes;
