@@ -1,9 +1,9 @@
 // Writing the whole sample project; the target is well under a second.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "tools/toolkit/SampleProject.h"
 

@@ -2,10 +2,10 @@
 // brindle-data check: silent on the sample, and on a copy with one damaged
 // file it names exactly that file with the message the player gives.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstring>
-#include <sys/wait.h>
 
 #include "base/Log.h"
 #include "base/SerialRecord.h"
@@ -30,7 +30,9 @@ const char* const kDamageNames[] = {"Missing", "Truncated", "Newer"};
 void Apply(const fs::path& file, Damage damage) {
   auto bytes = ReadFileBytes(file);
   switch (damage) {
-    case Damage::Missing: fs::remove(file); break;
+    case Damage::Missing:
+      fs::remove(file);
+      break;
     case Damage::Truncated:
       bytes.resize(bytes.size() / 2);
       WriteFileBytes(file, bytes);
@@ -76,32 +78,33 @@ TEST_P(DamagedCopy, CheckNamesTheFileWithItsMessage) {
   EXPECT_EQ(failures[0].message, Expected(c));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, DamagedCopy,
-    testing::Values(Case{"data\\database\\AnimeSet.dat", Damage::Missing, kLoadFailed},
-                    Case{"data\\database\\Anime.dat", Damage::Truncated, kLoadFailed},
-                    Case{"data\\database\\Sound.dat", Damage::Newer, kNewer},
-                    Case{"data\\database\\Bgm.dat", Damage::Truncated, kLoadFailed},
-                    Case{"bmp\\Debug.bmp", Damage::Missing, "%s の読み込みに失敗！"},
-                    Case{"bmp\\plt\\Palette.bmp", Damage::Missing, "DDLoadPaletteFromFile失敗"},
-                    Case{"bmp\\Title.bmp", Damage::Truncated, "%s の読み込みに失敗！"},
-                    Case{"wave\\Coin.wav", Damage::Missing, "%s の読み込みに失敗しました！"},
-                    Case{"System.ini", Damage::Truncated, "System.ini の読み込みに失敗しました！"},
-                    Case{"data\\CommonPalette.cplt4", Damage::Missing, "%s のロードに失敗！"},
-                    Case{"data\\CommonPalette.cplt4", Damage::Newer, "%s のロードに失敗！"},
-                    Case{"data\\stg4\\c01-1.stg4_000", Damage::Truncated, "ステージファイル %s が破損しています！"},
-                    Case{"data\\stg4\\Sample-2.stg4_000", Damage::Newer, "ステージファイル %s の読み込みに失敗しました！"},
-                    Case{"data\\System.dat", Damage::Newer, "%s の読み込みに失敗…"},
-                    Case{"data\\System.dat", Damage::Truncated, "%s の読み込みに失敗…"},
-                    Case{"data\\WorldMap.dat", Damage::Missing, "%s のロードに失敗！"},
-                    Case{"data\\WorldMap.dat", Damage::Truncated, "%s のロードに失敗！"},
-                    Case{"wave\\Cursor.wav", Damage::Missing, "%s の読み込みに失敗しました！"}),
-    [](const testing::TestParamInfo<Case>& info) {
-      std::string name = info.param.file;
-      for (char& ch : name)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return name + "_" + kDamageNames[static_cast<int>(info.param.damage)];
-    });
+INSTANTIATE_TEST_SUITE_P(Files, DamagedCopy,
+                         testing::Values(Case{"data\\database\\AnimeSet.dat", Damage::Missing, kLoadFailed},
+                                         Case{"data\\database\\Anime.dat", Damage::Truncated, kLoadFailed},
+                                         Case{"data\\database\\Sound.dat", Damage::Newer, kNewer},
+                                         Case{"data\\database\\Bgm.dat", Damage::Truncated, kLoadFailed},
+                                         Case{"bmp\\Debug.bmp", Damage::Missing, "%s の読み込みに失敗！"},
+                                         Case{"bmp\\plt\\Palette.bmp", Damage::Missing, "DDLoadPaletteFromFile失敗"},
+                                         Case{"bmp\\Title.bmp", Damage::Truncated, "%s の読み込みに失敗！"},
+                                         Case{"wave\\Coin.wav", Damage::Missing, "%s の読み込みに失敗しました！"},
+                                         Case{"System.ini", Damage::Truncated, "System.ini の読み込みに失敗しました！"},
+                                         Case{"data\\CommonPalette.cplt4", Damage::Missing, "%s のロードに失敗！"},
+                                         Case{"data\\CommonPalette.cplt4", Damage::Newer, "%s のロードに失敗！"},
+                                         Case{"data\\stg4\\c01-1.stg4_000", Damage::Truncated,
+                                              "ステージファイル %s が破損しています！"},
+                                         Case{"data\\stg4\\Sample-2.stg4_000", Damage::Newer,
+                                              "ステージファイル %s の読み込みに失敗しました！"},
+                                         Case{"data\\System.dat", Damage::Newer, "%s の読み込みに失敗…"},
+                                         Case{"data\\System.dat", Damage::Truncated, "%s の読み込みに失敗…"},
+                                         Case{"data\\WorldMap.dat", Damage::Missing, "%s のロードに失敗！"},
+                                         Case{"data\\WorldMap.dat", Damage::Truncated, "%s のロードに失敗！"},
+                                         Case{"wave\\Cursor.wav", Damage::Missing, "%s の読み込みに失敗しました！"}),
+                         [](const testing::TestParamInfo<Case>& info) {
+                           std::string name = info.param.file;
+                           for (char& ch : name)
+                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return name + "_" + kDamageNames[static_cast<int>(info.param.damage)];
+                         });
 
 TEST(DataCheck, SampleHasNoFailure) {
   testsupport::LogCapture log;
@@ -188,8 +191,9 @@ TEST(DataTools, ProgramsRunOnTheSample) {
   EXPECT_NE(out.find("\"kind\": \"bgm\""), std::string::npos) << out;
   EXPECT_NE(out.find("\"m_File\": \"bgm\\\\Stage.mid\""), std::string::npos) << out;
 
-  out = RunCommand(bin + "/brindle-data resave bgm '" + tmp.str() + "/p/data/database/Bgm.dat' '" + tmp.str() + "/Bgm.dat'",
-            &status);
+  out = RunCommand(
+      bin + "/brindle-data resave bgm '" + tmp.str() + "/p/data/database/Bgm.dat' '" + tmp.str() + "/Bgm.dat'",
+      &status);
   EXPECT_EQ(status, 0) << out;
   EXPECT_EQ(ReadFileBytes(tmp.path() / "Bgm.dat"), ReadFileBytes(tmp.path() / "p/data/database/Bgm.dat"));
 

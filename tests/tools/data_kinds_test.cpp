@@ -25,8 +25,8 @@ using testsupport::ReadFileBytes;
 
 struct KindCase {
   const char* kind;
-  const char* path;        // inside the project copy
-  const char* someField;   // a key the dump must show
+  const char* path;       // inside the project copy
+  const char* someField;  // a key the dump must show
 };
 
 class UserFileKinds : public testing::Test {
@@ -138,9 +138,10 @@ TEST_F(UserFileKinds, UnreadableFilesAreReportedWithTheReason) {
 
 // Every kind is named in the table, and the sample's data files are all covered.
 TEST(DataKindsTable, CoversEveryKindOfTheProject) {
-  for (const char* name : {"system", "anime-set", "anime", "bmp-chara-exc", "sword-type", "effect", "chara-effect",
-                           "scr-effect", "picture", "sound", "bgm", "world-map", "common-palette", "stage", "save",
-                           "replay", "ranking", "option", "boot", "window", "key-config"})
+  for (const char* name :
+       {"system",     "anime-set", "anime",   "bmp-chara-exc", "sword-type", "effect",         "chara-effect",
+        "scr-effect", "picture",   "sound",   "bgm",           "world-map",  "common-palette", "stage",
+        "save",       "replay",    "ranking", "option",        "boot",       "window",         "key-config"})
     EXPECT_NE(tools::FindDataKind(name), nullptr) << name;
   ProjectRoot root(SampleDir());
   auto files = tools::ProjectDataFiles();

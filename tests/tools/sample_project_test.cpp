@@ -74,11 +74,11 @@ TEST(SampleProject, BitmapsArePalettisedAtTheirSizes) {
     int width, height;
   };
   const Expect expected[] = {
-      {"bmp\\plt\\Palette.bmp", 16, 16},  {"bmp\\Block.bmp", 320, 480},     {"bmp\\Character1.bmp", 640, 480},
-      {"bmp\\Shot.bmp", 128, 480},        {"bmp\\Item.bmp", 128, 480},      {"bmp\\Item_Mini.bmp", 64, 240},
-      {"bmp\\Mark.bmp", 128, 480},        {"bmp\\Window.bmp", 640, 480},    {"bmp\\StatusWindow.bmp", 640, 20},
-      {"bmp\\Title.bmp", 640, 480},       {"bmp\\Accessory.bmp", 128, 224}, {"bmp\\Symbol.bmp", 416, 16},
-      {"bmp\\Word.bmp", 320, 160},        {"bmp\\WorldMapChip.bmp", 160, 160}, {"bmp\\WorldEvent.bmp", 64, 160},
+      {"bmp\\plt\\Palette.bmp", 16, 16}, {"bmp\\Block.bmp", 320, 480},        {"bmp\\Character1.bmp", 640, 480},
+      {"bmp\\Shot.bmp", 128, 480},       {"bmp\\Item.bmp", 128, 480},         {"bmp\\Item_Mini.bmp", 64, 240},
+      {"bmp\\Mark.bmp", 128, 480},       {"bmp\\Window.bmp", 640, 480},       {"bmp\\StatusWindow.bmp", 640, 20},
+      {"bmp\\Title.bmp", 640, 480},      {"bmp\\Accessory.bmp", 128, 224},    {"bmp\\Symbol.bmp", 416, 16},
+      {"bmp\\Word.bmp", 320, 160},       {"bmp\\WorldMapChip.bmp", 160, 160}, {"bmp\\WorldEvent.bmp", 64, 160},
       {"bmp\\Debug.bmp", 256, 16},
   };
   const tools::cPalette palette = tools::SamplePalette();
@@ -130,7 +130,8 @@ TEST(SampleProject, SoundsAreEightBitMonoAt22050AndMusicConverts) {
     EXPECT_GT(wave.data.size(), 100u);
     DS_FreeWave(wave);
   }
-  for (const char* m : {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid", "bgm\\Option.mid", "bgm\\Stage.mid"}) {
+  for (const char* m :
+       {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid", "bgm\\Option.mid", "bgm\\Stage.mid"}) {
     SCOPED_TRACE(m);
     cMidiFile midi;
     ASSERT_TRUE(midi.Create(m));

@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string command = argv[1];
   if (command == "kinds" && argc == 2) {
-    for (const tools::cDataKind& k : tools::DataKinds()) std::printf("%-16s %s\n", k.name, platform::Cp932ToUtf8(k.what).c_str());
+    for (const tools::cDataKind& k : tools::DataKinds())
+      std::printf("%-16s %s\n", k.name, platform::Cp932ToUtf8(k.what).c_str());
     return 0;
   }
   if (command == "dump" && argc == 4) {
@@ -67,7 +68,8 @@ int main(int argc, char** argv) {
   if (command == "check" && argc == 3) {
     // The loaders write their messages to the main log; keep one for the run.
     std::error_code ec;
-    std::filesystem::path log = std::filesystem::temp_directory_path(ec) / ("brindle-data-" + std::to_string(getpid()) + ".txt");
+    std::filesystem::path log =
+        std::filesystem::temp_directory_path(ec) / ("brindle-data-" + std::to_string(getpid()) + ".txt");
     InitLog(log.string());
     std::vector<tools::cCheckFailure> failures;
     if (!tools::CheckProject(argv[2], failures)) return Error(std::string("no project folder at ") + argv[2]);

@@ -37,7 +37,8 @@ constexpr const char* kRefusedSilently = "refused; start-up keeps the defaults a
 constexpr const char* kLoadFailedShort = "%s \x82\xCC\x83\x8D\x81\x5B\x83\x68\x82\xC9\x8E\xB8\x94\x73\x81\x49";
 // "System.ini の読み込みに失敗しました！"
 constexpr const char* kIniFailed =
-    "System.ini \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
+    "System.ini "
+    "\x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
 // "%s の読み込みに失敗！": a bitmap of the surface table.
 constexpr const char* kBitmapFailed = "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x81\x49";
 
@@ -156,10 +157,10 @@ constexpr const char* kPaletteFailed = "DDLoadPaletteFromFile\x8E\xB8\x94\x73";
 
 // Bitmaps the start-up and the scenes cannot do without; the palette first.
 const char* const kRequiredBitmaps[] = {
-    "bmp\\plt\\Palette.bmp", "bmp\\Debug.bmp",    "bmp\\Block.bmp",     "bmp\\Character1.bmp", "bmp\\Shot.bmp",
-    "bmp\\Item.bmp",         "bmp\\Item_Mini.bmp", "bmp\\Mark.bmp",     "bmp\\Window.bmp",     "bmp\\StatusWindow.bmp",
-    "bmp\\Title.bmp",        "bmp\\Accessory.bmp", "bmp\\Symbol.bmp",   "bmp\\Word.bmp",       "bmp\\WorldMapChip.bmp",
-    "bmp\\WorldEvent.bmp",
+    "bmp\\plt\\Palette.bmp", "bmp\\Debug.bmp",        "bmp\\Block.bmp",        "bmp\\Character1.bmp",
+    "bmp\\Shot.bmp",         "bmp\\Item.bmp",         "bmp\\Item_Mini.bmp",    "bmp\\Mark.bmp",
+    "bmp\\Window.bmp",       "bmp\\StatusWindow.bmp", "bmp\\Title.bmp",        "bmp\\Accessory.bmp",
+    "bmp\\Symbol.bmp",       "bmp\\Word.bmp",         "bmp\\WorldMapChip.bmp", "bmp\\WorldEvent.bmp",
 };
 
 }  // namespace
@@ -215,7 +216,8 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
   for (const char* bmp : kRequiredBitmaps) {
     if (bmp == kRequiredBitmaps[0]) {
       // The palette is read without a box: start-up only writes its debug line.
-      check.Step(bmp, [bmp] { return BitmapReadable(bmp); }, kPaletteFailed);
+      check.Step(
+          bmp, [bmp] { return BitmapReadable(bmp); }, kPaletteFailed);
       continue;
     }
     check.Step(bmp, [bmp] {

@@ -56,16 +56,46 @@ cDataKind RecordKind(const char* name, const char* what, bool withProject = fals
 
 template <class T>
 cVector<T>& ListOf(cDatabase& db, DbList list);
-template <> cVector<cAnimeSet>& ListOf(cDatabase& db, DbList) { return db.m_AnimeSets; }
-template <> cVector<cAnime>& ListOf(cDatabase& db, DbList) { return db.m_AnimeList; }
-template <> cVector<cBmpCharaExc>& ListOf(cDatabase& db, DbList) { return db.m_BmpCharaExcs; }
-template <> cVector<cSwordType>& ListOf(cDatabase& db, DbList) { return db.m_SwordTypes; }
-template <> cVector<cEffect>& ListOf(cDatabase& db, DbList) { return db.m_Effects; }
-template <> cVector<cCharaEffect>& ListOf(cDatabase& db, DbList) { return db.m_CharaEffects; }
-template <> cVector<cScrEffect>& ListOf(cDatabase& db, DbList) { return db.m_ScrEffects; }
-template <> cVector<cPicture>& ListOf(cDatabase& db, DbList) { return db.m_Pictures; }
-template <> cVector<cSound>& ListOf(cDatabase& db, DbList) { return db.m_Sounds; }
-template <> cVector<cBgm>& ListOf(cDatabase& db, DbList) { return db.m_Bgms; }
+template <>
+cVector<cAnimeSet>& ListOf(cDatabase& db, DbList) {
+  return db.m_AnimeSets;
+}
+template <>
+cVector<cAnime>& ListOf(cDatabase& db, DbList) {
+  return db.m_AnimeList;
+}
+template <>
+cVector<cBmpCharaExc>& ListOf(cDatabase& db, DbList) {
+  return db.m_BmpCharaExcs;
+}
+template <>
+cVector<cSwordType>& ListOf(cDatabase& db, DbList) {
+  return db.m_SwordTypes;
+}
+template <>
+cVector<cEffect>& ListOf(cDatabase& db, DbList) {
+  return db.m_Effects;
+}
+template <>
+cVector<cCharaEffect>& ListOf(cDatabase& db, DbList) {
+  return db.m_CharaEffects;
+}
+template <>
+cVector<cScrEffect>& ListOf(cDatabase& db, DbList) {
+  return db.m_ScrEffects;
+}
+template <>
+cVector<cPicture>& ListOf(cDatabase& db, DbList) {
+  return db.m_Pictures;
+}
+template <>
+cVector<cSound>& ListOf(cDatabase& db, DbList) {
+  return db.m_Sounds;
+}
+template <>
+cVector<cBgm>& ListOf(cDatabase& db, DbList) {
+  return db.m_Bgms;
+}
 
 // One of the ten database files: a count and the element bodies.
 template <class T>
@@ -134,7 +164,8 @@ cDataKind KeyConfigKind() {
     std::vector<unsigned char> bytes;
     if (!platform::ReadWholeFile(path, bytes)) return Fail(error, path + ": missing or unreadable");
     if (bytes.size() != sizeof(KEYCONFIG))
-      return Fail(error, path + ": " + std::to_string(bytes.size()) + " bytes, not " + std::to_string(sizeof(KEYCONFIG)));
+      return Fail(error,
+                  path + ": " + std::to_string(bytes.size()) + " bytes, not " + std::to_string(sizeof(KEYCONFIG)));
     SetDefaultKeyConfig(config);
     return LoadKeyConfig(path, config) != 0 || Fail(error, path + ": unreadable");
   };
@@ -190,7 +221,8 @@ std::vector<cDataKind> BuildKinds() {
   kinds.push_back(RecordKind<cSystem>("system", "system data (data\\System.dat)", true));
   kinds.push_back(RecordKind<cWorldMap>("world-map", "world map (data\\WorldMap.dat)"));
   kinds.push_back(RecordKind<cOption>("option", "options (user_data\\Option.dat)"));
-  kinds.push_back(RecordKind<cSaveData>("save", "story slot or challenge progress (user_data\\story, user_data\\challenge)", true));
+  kinds.push_back(
+      RecordKind<cSaveData>("save", "story slot or challenge progress (user_data\\story, user_data\\challenge)", true));
   kinds.push_back(RecordKind<cRanking>("ranking", "ranking (*.rkg)"));
   kinds.push_back(ReplayKind());
   kinds.push_back(RecordKind<cBootRecord>("boot", "launch choices (user_data\\Boot.dat)"));
@@ -216,7 +248,8 @@ std::vector<std::pair<std::string, std::string>> ProjectDataFiles() {
   static const char* const kDbKinds[] = {"anime-set",    "anime",      "bmp-chara-exc", "sword-type", "effect",
                                          "chara-effect", "scr-effect", "picture",       "sound",      "bgm"};
   std::vector<std::pair<std::string, std::string>> files;
-  for (int i = 0; i < static_cast<int>(DbList::Count); ++i) files.emplace_back(DbFilePath(static_cast<DbList>(i)), kDbKinds[i]);
+  for (int i = 0; i < static_cast<int>(DbList::Count); ++i)
+    files.emplace_back(DbFilePath(static_cast<DbList>(i)), kDbKinds[i]);
   files.emplace_back("data\\System.dat", "system");
   files.emplace_back("data\\WorldMap.dat", "world-map");
   files.emplace_back("data\\CommonPalette.cplt4", "common-palette");

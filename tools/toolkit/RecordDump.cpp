@@ -115,9 +115,7 @@ void DumpExtras(cJsonWriter& j, cSwordType& r) { DumpVector(j, "m_SwordFrames", 
 void DumpExtras(cJsonWriter& j, cEffect& r) { DumpVector(j, "m_EffectFrames", r.m_EffectFrames); }
 void DumpExtras(cJsonWriter& j, cCondList& r) { DumpVector(j, "m_Conds", r.m_Conds); }
 
-void DumpExtras(cJsonWriter& j, cKeyCond& r) {
-  DumpNumbers(j, "m_KeyStates", r.m_KeyStates);
-}
+void DumpExtras(cJsonWriter& j, cKeyCond& r) { DumpNumbers(j, "m_KeyStates", r.m_KeyStates); }
 
 void DumpExtras(cJsonWriter& j, cFlow& r) {
   DumpVector(j, "m_Conds", r.m_Conds);
@@ -229,7 +227,8 @@ void DumpExtras(cJsonWriter& j, cSaveData& r) {
   const cSavedTime& t = r.m_SavedTime;
   j.Key("m_SavedTime");
   j.BeginArray(true);
-  for (uint16_t v : {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds}) j.UInt(v);
+  for (uint16_t v : {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds})
+    j.UInt(v);
   j.EndArray();
   DumpNumbers(j, "m_CarryFlags", r.m_CarryFlags);
   DumpVector(j, "m_Carry", r.m_Carry);

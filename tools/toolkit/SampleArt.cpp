@@ -31,7 +31,7 @@ void DrawHero(cIndexedImage& img, int x, int y, int frame) {
   img.Fill(x + 5, y + 4, 6, 2, Shade(kHueRed, 6));         // peak, to the left
   img.Set(x + 12, y + 8, kBlack);                          // eye
   img.Set(x + 12, y + 9, kBlack);
-  img.Fill(x + 9, y + 14, 14, 10, Shade(kHueBlue, 8));  // body
+  img.Fill(x + 9, y + 14, 14, 10, Shade(kHueBlue, 8));   // body
   img.Fill(x + 7, y + 16, 3, 6, Shade(kHueOrange, 12));  // arm
   int l = step == 1 ? -2 : step == 3 ? 2 : 0;
   img.Fill(x + 10 + l, y + 24, 5, 6, Shade(kHueBlue, 4));  // legs

@@ -75,17 +75,56 @@ struct Tune {
 const std::vector<Tune>& Tunes() {
   // C major phrases in eighth notes; 60 is middle C.
   static const std::vector<Tune> tunes = {
-      {"Title", "bgm\\Title.mid", 112, 80, 38,
-       {{72, 2}, {76, 2}, {79, 2}, {84, 2}, {83, 2}, {79, 2}, {76, 4}, {77, 2}, {81, 2}, {84, 2}, {81, 2},
-        {79, 6}, {-1, 2}}},
-      {"World map", "bgm\\WorldMap.mid", 100, 73, 32,
+      {"Title",
+       "bgm\\Title.mid",
+       112,
+       80,
+       38,
+       {{72, 2},
+        {76, 2},
+        {79, 2},
+        {84, 2},
+        {83, 2},
+        {79, 2},
+        {76, 4},
+        {77, 2},
+        {81, 2},
+        {84, 2},
+        {81, 2},
+        {79, 6},
+        {-1, 2}}},
+      {"World map",
+       "bgm\\WorldMap.mid",
+       100,
+       73,
+       32,
        {{67, 2}, {69, 2}, {71, 2}, {72, 4}, {71, 2}, {69, 2}, {67, 4}, {64, 2}, {65, 2}, {67, 8}}},
-      {"Challenge", "bgm\\Challenge.mid", 140, 81, 38,
+      {"Challenge",
+       "bgm\\Challenge.mid",
+       140,
+       81,
+       38,
        {{64, 1}, {64, 1}, {67, 2}, {64, 1}, {64, 1}, {69, 2}, {67, 2}, {64, 2}, {62, 4}, {-1, 2}}},
       {"Options", "bgm\\Option.mid", 90, 4, 32, {{60, 4}, {64, 4}, {67, 4}, {72, 8}, {67, 4}, {64, 4}, {60, 8}}},
-      {"Stage", "bgm\\Stage.mid", 132, 80, 33,
-       {{60, 2}, {64, 2}, {67, 2}, {64, 2}, {65, 2}, {69, 2}, {72, 2}, {69, 2}, {67, 2}, {71, 2}, {74, 2},
-        {71, 2}, {72, 6}, {-1, 2}}},
+      {"Stage",
+       "bgm\\Stage.mid",
+       132,
+       80,
+       33,
+       {{60, 2},
+        {64, 2},
+        {67, 2},
+        {64, 2},
+        {65, 2},
+        {69, 2},
+        {72, 2},
+        {69, 2},
+        {67, 2},
+        {71, 2},
+        {74, 2},
+        {71, 2},
+        {72, 6},
+        {-1, 2}}},
   };
   return tunes;
 }
@@ -106,9 +145,9 @@ constexpr const char kSystemIni[] =
 // Folders of a project, as start-up creates them, so a fresh sample looks
 // like a project that has been opened once.
 const char* const kFolders[] = {
-    "data",        "data\\database", "data\\stg4",    "data\\stg4\\old_ver", "data\\work",     "data\\plt4",
-    "bmp",         "bmp\\back",      "bmp\\chara_sp", "bmp\\effect",         "bmp\\picture",   "bmp\\sword",
-    "bmp\\convert", "bmp\\plt",      "bmp\\hbt",      "wave",                "bgm",
+    "data",      "data\\database", "data\\stg4",  "data\\stg4\\old_ver", "data\\work", "data\\plt4",   "bmp",
+    "bmp\\back", "bmp\\chara_sp",  "bmp\\effect", "bmp\\picture",        "bmp\\sword", "bmp\\convert", "bmp\\plt",
+    "bmp\\hbt",  "wave",           "bgm",
 };
 
 bool Fail(std::string* error, const std::string& what) {
@@ -119,9 +158,9 @@ bool Fail(std::string* error, const std::string& what) {
 }  // namespace
 
 const char* const kSampleSystemSounds[17] = {
-    "wave\\Cursor.wav",   "wave\\Decide.wav",  "wave\\Cancel.wav",      "wave\\Buzzer.wav",   "wave\\Pause.wav",
-    "wave\\Save.wav",     "wave\\Switch.wav",  "wave\\System07.wav",    "wave\\Miss.wav",     "wave\\Defeat.wav",
-    "wave\\Spring.wav",   "wave\\System11.wav", "wave\\Message.wav",    "wave\\TimeWarning.wav", "wave\\StageEnd.wav",
+    "wave\\Cursor.wav",    "wave\\Decide.wav",   "wave\\Cancel.wav",   "wave\\Buzzer.wav",      "wave\\Pause.wav",
+    "wave\\Save.wav",      "wave\\Switch.wav",   "wave\\System07.wav", "wave\\Miss.wav",        "wave\\Defeat.wav",
+    "wave\\Spring.wav",    "wave\\System11.wav", "wave\\Message.wav",  "wave\\TimeWarning.wav", "wave\\StageEnd.wav",
     "wave\\ExtraLife.wav", "wave\\System16.wav",
 };
 
@@ -182,7 +221,8 @@ bool MakeSampleProject(const std::string& dir, std::string* error) {
   cRootScope rootScope(root);
 
   for (const char* folder : kFolders)
-    if (!platform::IsFolder(folder) && !platform::CreateFolder(folder)) return Fail(error, std::string("cannot create ") + folder);
+    if (!platform::IsFolder(folder) && !platform::CreateFolder(folder))
+      return Fail(error, std::string("cannot create ") + folder);
 
   for (const auto& [path, bytes] : SampleMediaFiles())
     if (!platform::WriteWholeFileAtomic(path, bytes.data(), bytes.size())) return Fail(error, "cannot write " + path);

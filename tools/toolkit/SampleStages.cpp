@@ -82,16 +82,16 @@ cFlowCmd ShootAhead(uint8_t faction) {
   cEdShot::Reset(c.m_pShot);
   cEdShot& s = *c.m_pShot;
   s.m_ShotCount = 1;
-  s.m_Formation = 0;      // 直進A
+  s.m_Formation = 0;  // 直進A
   s.m_ShotDirection = kDirForward;
-  s.m_Graphic = 2;        // row 2 of bmp\Shot.bmp
+  s.m_Graphic = 2;  // row 2 of bmp\Shot.bmp
   s.m_ShotFaction = faction;
-  s.m_ShotMove = 0;       // 直進
-  s.m_ShotSpeed = 30;     // 3 pixels per frame
+  s.m_ShotMove = 0;    // 直進
+  s.m_ShotSpeed = 30;  // 3 pixels per frame
   s.m_Attack = 1;
   s.m_LifeLimited = 1;
   s.m_LifeTime = 20;
-  c.m_Time = 5;           // a pause after firing
+  c.m_Time = 5;  // a pause after firing
   c.m_CmdSound = kSampleSoundShot;
   return c;
 }
@@ -102,11 +102,11 @@ cFlowCmd AddScore(int points) {
   c.m_CmdSet = 1;
   c.m_CmdKind = kItemCmdStatus;
   c.m_Params.assign(18, 0);
-  c.m_Params[0] = 0;       // a status or system value
-  c.m_Params[3] = 5;       // object: the system values
-  c.m_Params[4] = 3;       // the score
-  c.m_Params[5] = 1;       // operation "+"
-  c.m_Params[6] = 0;       // operand: a constant
+  c.m_Params[0] = 0;  // a status or system value
+  c.m_Params[3] = 5;  // object: the system values
+  c.m_Params[4] = 3;  // the score
+  c.m_Params[5] = 1;  // operation "+"
+  c.m_Params[6] = 0;  // operand: a constant
   c.m_Params[7] = points;
   return c;
 }
@@ -128,15 +128,15 @@ cBlockDef Block(const char* name, int16_t chip) {
   b.m_Name = name;
   b.m_GfxKind = 0;  // block chips, bmp\Block.bmp
   b.m_GfxIndex = chip;
-  b.m_Hit = 1;      // solid
+  b.m_Hit = 1;  // solid
   return b;
 }
 
 cCharaDef Hero() {
   cCharaDef c;
   c.m_Name = "Hero";
-  c.m_Control = 0;  // the player
-  c.m_Faction = 0;  // also the player-input record: 0 = player 1
+  c.m_Control = 0;   // the player
+  c.m_Faction = 0;   // also the player-input record: 0 = player 1
   c.m_GfxIndex = 1;  // row 1 of bmp\Character1.bmp
   c.m_AnimeSet = kSampleAnimeSetWalker;
   c.m_Facing = 1;
@@ -200,7 +200,9 @@ struct MapText {
 
 const std::vector<MapText>& Maps() {
   static const std::vector<MapText> maps = {
-      {"Sample 1", "data\\stg4\\Sample-1.stg4_000", kSampleBgmStage,
+      {"Sample 1",
+       "data\\stg4\\Sample-1.stg4_000",
+       kSampleBgmStage,
        {
            "S......................................S",
            "S......................................S",
@@ -218,7 +220,9 @@ const std::vector<MapText>& Maps() {
            "========================================",
            "########################################",
        }},
-      {"Sample 2", "data\\stg4\\Sample-2.stg4_000", kSampleBgmStage,
+      {"Sample 2",
+       "data\\stg4\\Sample-2.stg4_000",
+       kSampleBgmStage,
        {
            "S......................................S",
            "S......................................S",
@@ -236,7 +240,9 @@ const std::vector<MapText>& Maps() {
            "========================================",
            "########################################",
        }},
-      {"Green Hill", "data\\stg4\\World1-1.stg4_000", kSampleBgmStage,
+      {"Green Hill",
+       "data\\stg4\\World1-1.stg4_000",
+       kSampleBgmStage,
        {
            "S..............................S",
            "S..............................S",
@@ -254,7 +260,9 @@ const std::vector<MapText>& Maps() {
            "================================",
            "################################",
        }},
-      {"Challenge 1", "data\\stg4\\c01-1.stg4_000", kSampleBgmChallenge,
+      {"Challenge 1",
+       "data\\stg4\\c01-1.stg4_000",
+       kSampleBgmChallenge,
        {
            "S..............................S",
            "S..............................S",
@@ -320,17 +328,37 @@ cStage BuildStage(const MapText& map, const cCommonPalette& palette) {
       };
       auto item = [&](int16_t k) { s.m_PlacedItems.push_back(Placed(palette.m_Items[k], k, col, row)); };
       switch (line[static_cast<size_t>(col)]) {
-        case '=': block(kBlockGround); break;
-        case '#': block(kBlockEarth); break;
-        case 'B': block(kBlockBrick); break;
-        case '-': block(kBlockPlatform); break;
-        case 'S': block(kBlockStone); break;
-        case 'H': chara(kCharaHero); break;
-        case 'W': chara(kCharaWalker); break;
-        case 'o': item(kItemCoin); break;
-        case 'F': item(kItemGoal); break;
-        case '.': break;
-        default: throw std::logic_error(std::string("unknown map letter in ") + map.name);
+        case '=':
+          block(kBlockGround);
+          break;
+        case '#':
+          block(kBlockEarth);
+          break;
+        case 'B':
+          block(kBlockBrick);
+          break;
+        case '-':
+          block(kBlockPlatform);
+          break;
+        case 'S':
+          block(kBlockStone);
+          break;
+        case 'H':
+          chara(kCharaHero);
+          break;
+        case 'W':
+          chara(kCharaWalker);
+          break;
+        case 'o':
+          item(kItemCoin);
+          break;
+        case 'F':
+          item(kItemGoal);
+          break;
+        case '.':
+          break;
+        default:
+          throw std::logic_error(std::string("unknown map letter in ") + map.name);
       }
     }
   }

@@ -12,42 +12,42 @@ namespace {
 // Texts of the labels list, by index (where the player shows each one is
 // noted where it is not plain).
 const char* const kLabels[cSystem::kLabels] = {
-    "World",                                   // 0 stage prefix of the challenge list
-    "Stage",                                   // 1
-    "Score",                                   // 2 world map, with the chosen stage's score
-    "High score",                              // 3 challenge list
-    "Total score",                             // 4 map menu and challenge list
-    "Score",                                   // 5 result category 0
-    "Time left",                               // 6 result category 1
-    "Clear time",                              // 7 result category 2
-    "HP left",                                 // 8 result category 3
-    "SP left",                                 // 9 result category 4
-    "Play this stage",                         // 10 world map question
-    "Not now",                                 // 11
-    "Save here",                               // 12 map menu save question
-    "Not now",                                 // 13
-    "Auto save on",                            // 14
-    "Auto save off",                           // 15
-    "No save slot yet! Save once first!",      // 16
-    "Back to the title",                       // 17 map menu title question
-    "Not now",                                 // 18
-    "Quit",                                    // 19 pause menu
-    "Continue",                                // 20
-    "Retry",                                   // 21
-    "Back to the map",                         // 22
-    "Retry",                                   // 23 continue question
-    "Back to the map",                         // 24
-    "V: next category",                        // 25 ranking box
-    "Space: back to the title",                // 26 started by the editor
-    "Space: quit",                             // 27 started with a stage file
-    "F3: enter the ranking",                   // 28 stage end
+    "World",                               // 0 stage prefix of the challenge list
+    "Stage",                               // 1
+    "Score",                               // 2 world map, with the chosen stage's score
+    "High score",                          // 3 challenge list
+    "Total score",                         // 4 map menu and challenge list
+    "Score",                               // 5 result category 0
+    "Time left",                           // 6 result category 1
+    "Clear time",                          // 7 result category 2
+    "HP left",                             // 8 result category 3
+    "SP left",                             // 9 result category 4
+    "Play this stage",                     // 10 world map question
+    "Not now",                             // 11
+    "Save here",                           // 12 map menu save question
+    "Not now",                             // 13
+    "Auto save on",                        // 14
+    "Auto save off",                       // 15
+    "No save slot yet! Save once first!",  // 16
+    "Back to the title",                   // 17 map menu title question
+    "Not now",                             // 18
+    "Quit",                                // 19 pause menu
+    "Continue",                            // 20
+    "Retry",                               // 21
+    "Back to the map",                     // 22
+    "Retry",                               // 23 continue question
+    "Back to the map",                     // 24
+    "V: next category",                    // 25 ranking box
+    "Space: back to the title",            // 26 started by the editor
+    "Space: quit",                         // 27 started with a stage file
+    "F3: enter the ranking",               // 28 stage end
 };
 
 const char* const kTitleMenu[cSystem::kTitleMenuItems] = {"New game", "Continue", "Challenge", "Free play",
                                                           "Replay",   "Options",  "Quit"};
 const char* const kMapMenu[cSystem::kMapMenuItems] = {"Save", "Auto save", "Back", "To the title"};
-const char* const kOptionMenu[cSystem::kOptionMenuItems] = {"Music", "Sound", "Ranking entry", "Ranking name",
-                                                            "Back", ""};
+const char* const kOptionMenu[cSystem::kOptionMenuItems] = {"Music",        "Sound", "Ranking entry",
+                                                            "Ranking name", "Back",  ""};
 const char* const kRankModes[cSystem::kRankModes] = {"Manual, name asked", "Manual, fixed name",
                                                      "Automatic, name asked", "Automatic, fixed name"};
 const char* const kStatusLabels[cSystem::kStatusItems] = {"Total", "Score", "HP", "SP", "Lives"};
@@ -111,17 +111,34 @@ cWorldMap SampleWorldMap() {
   m.m_Chips.push_back(Chip("Tree", 3, true));
   m.m_Chips.push_back(Chip("Rock", 4, true));
   // One letter per cell: ~ water, . grass, = road, T tree, ^ rock.
+  // clang-format off
   const char* const rows[] = {
-      "~~~~~~~~~~~~~~~~~~~~", "~~~~~~~~~~~~~~~~~~~~", "~~~......TT.....~~~~", "~~...TT.........^^~~",
-      "~~..............^^~~", "~~..T............~~~", "~~..................", "~~..=========.......",
-      "~~..T.......=.....T.", "~~~.........=.......", "~~~..TT.....=....~~~", "~~~~........=...~~~~",
-      "~~~~~~.....^^..~~~~~", "~~~~~~~~~~~~~~~~~~~~", "~~~~~~~~~~~~~~~~~~~~",
+      "~~~~~~~~~~~~~~~~~~~~",
+      "~~~~~~~~~~~~~~~~~~~~",
+      "~~~......TT.....~~~~",
+      "~~...TT.........^^~~",
+      "~~..............^^~~",
+      "~~..T............~~~",
+      "~~..................",
+      "~~..=========.......",
+      "~~..T.......=.....T.",
+      "~~~.........=.......",
+      "~~~..TT.....=....~~~",
+      "~~~~........=...~~~~",
+      "~~~~~~.....^^..~~~~~",
+      "~~~~~~~~~~~~~~~~~~~~",
+      "~~~~~~~~~~~~~~~~~~~~",
   };
+  // clang-format on
   m.SetSize(20, 15);
   for (int y = 0; y < 15; ++y)
     for (int x = 0; x < 20; ++x) {
       char c = rows[y][x];
-      int32_t chip = c == '.' ? kChipGrass : c == '=' ? kChipRoad : c == 'T' ? kChipTree : c == '^' ? kChipRock : kChipWater;
+      int32_t chip = c == '.'   ? kChipGrass
+                     : c == '=' ? kChipRoad
+                     : c == 'T' ? kChipTree
+                     : c == '^' ? kChipRock
+                                : kChipWater;
       m.m_Cells[(static_cast<size_t>(y) << m.m_PitchShift) + static_cast<size_t>(x)] = chip;
     }
   m.m_StartX = 4;
