@@ -36,6 +36,7 @@ class UserFileKinds : public testing::Test {
     fs::copy(SampleDir(), Project(), fs::copy_options::recursive);
     fs::create_directories(Project() / "user_data" / "story");
     fs::create_directories(Project() / "user_data" / "rpl4");
+    fs::create_directories(Project() / "user_data" / "free");
     tools::cProjectScope project(Project().string());
     ProjectRoot root(Project());
 
@@ -75,7 +76,10 @@ class UserFileKinds : public testing::Test {
     replay.m_Seed = 777;
     for (uint16_t f = 0; f < 40; ++f) replay.RecordFrame(f < 20 ? 2 : 0, f % 10 == 0 ? 1 : 0);
     ASSERT_TRUE(replay.SaveFile("user_data\\rpl4\\Replay.rpl4_791", stage, scalars, save));
+    ready_ = true;
   }
+  // A failed suite set-up only skips the tests; each test fails instead.
+  void SetUp() override { ASSERT_TRUE(ready_) << "the user files could not be written"; }
   static void TearDownTestSuite() {
     delete dir_;
     dir_ = nullptr;
@@ -83,8 +87,10 @@ class UserFileKinds : public testing::Test {
   static fs::path Project() { return dir_->path() / "project"; }
 
   static testsupport::TempDir* dir_;
+  static bool ready_;
 };
 testsupport::TempDir* UserFileKinds::dir_ = nullptr;
+bool UserFileKinds::ready_ = false;
 
 TEST_F(UserFileKinds, DumpShowsFieldsAndResaveGivesTheSameBytes) {
   const KindCase cases[] = {
