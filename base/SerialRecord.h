@@ -27,15 +27,21 @@ constexpr uint32_t kDataVersion = 791;
 
 class cSerialRecord {
  public:
+  // How a field's elements are to be read by tools that show a record
+  // (the file holds raw bytes either way).
+  enum class ValueKind : int8_t { Signed, Unsigned, Float };
   struct FieldEntry {
     cSerialRecord* owner = nullptr;
     void* address = nullptr;
     int32_t count = 0;
     int8_t elementSize = 0;
+    ValueKind kind = ValueKind::Signed;
+    const char* name = nullptr;  // the member's name, for tools; may be null
   };
   struct StringEntry {
     cSerialRecord* owner = nullptr;
     std::string* string = nullptr;
+    const char* name = nullptr;
   };
 
   cSerialRecord() = default;
@@ -90,34 +96,43 @@ class cSerialRecord {
  protected:
   void ResetFields();
   template <class T>
-  void AddInt(T* address, int count = 1) {
+  void AddInt(T* address, int count = 1, const char* name = nullptr) {
     static_assert(sizeof(T) == 4 && std::is_trivially_copyable_v<T>);
-    AddField(address, count, 4);
+    AddField(address, count, 4, name, KindOf<T>());
   }
   template <class T>
-  void AddShort(T* address, int count = 1) {
+  void AddShort(T* address, int count = 1, const char* name = nullptr) {
     static_assert(sizeof(T) == 2 && std::is_trivially_copyable_v<T>);
-    AddField(address, count, 2);
+    AddField(address, count, 2, name, KindOf<T>());
   }
   template <class T>
-  void AddChar(T* address, int count = 1) {
+  void AddChar(T* address, int count = 1, const char* name = nullptr) {
     static_assert(sizeof(T) == 1 && std::is_trivially_copyable_v<T>);
-    AddField(address, count, 1);
+    AddField(address, count, 1, name, KindOf<T>());
   }
   template <class T>
-  void AddQuad(T* address, int count = 1) {
+  void AddQuad(T* address, int count = 1, const char* name = nullptr) {
     static_assert(sizeof(T) == 8 && std::is_trivially_copyable_v<T>);
-    AddField(address, count, 8);
+    AddField(address, count, 8, name, KindOf<T>());
   }
-  void AddString(std::string* s) { m_Strings.push_back({this, s}); }
-  void AddField(void* address, int count, int elementSize) {
-    m_Fields.push_back({this, address, count, static_cast<int8_t>(elementSize)});
+  void AddString(std::string* s, const char* name = nullptr) { m_Strings.push_back({this, s, name}); }
+  void AddField(void* address, int count, int elementSize, const char* name = nullptr,
+                ValueKind kind = ValueKind::Signed) {
+    m_Fields.push_back({this, address, count, static_cast<int8_t>(elementSize), kind, name});
   }
 
   bool ReadStrings(cRecordReader& r);
   void WriteStrings(cRecordWriter& w);
 
  private:
+  template <class T>
+  static constexpr ValueKind KindOf() {
+    using E = std::remove_cv_t<std::remove_all_extents_t<T>>;
+    if constexpr (std::is_floating_point_v<E>) return ValueKind::Float;
+    else if constexpr (std::is_unsigned_v<E> || std::is_same_v<E, char8_t>) return ValueKind::Unsigned;
+    else return ValueKind::Signed;
+  }
+
   cVector<FieldEntry> m_Fields;
   cVector<StringEntry> m_Strings;
 };

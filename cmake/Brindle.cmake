@@ -36,6 +36,12 @@ function(brindle_tests dir)
     endif()
     add_executable(${target} ${src})
     target_link_libraries(${target} PRIVATE brindle_all brindle_testsupport GTest::gtest_main GTest::gmock)
+    # The data tools' tests link the tools' code and run the programs.
+    if(reldir MATCHES "^tools" AND TARGET brindle_tools)
+      target_link_libraries(${target} PRIVATE brindle_tools)
+      add_dependencies(${target} make-sample-project brindle-data)
+      target_compile_definitions(${target} PRIVATE BRINDLE_TOOLS_BIN="${CMAKE_BINARY_DIR}/tools")
+    endif()
     # CMake 3.25's gtest_discover_tests keeps only the first entry of a list
     # property such as ENVIRONMENT, so the environment is also given through
     # the launcher, which it passes on whole.

@@ -15,9 +15,9 @@ constexpr size_t kMinAnimeBody = 12;
 
 void cAnimeFrame::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_Pattern);
-  AddInt(&m_Duration);
-  AddInt(&m_Uninterruptible);
+  AddInt(&m_Pattern, 1, "m_Pattern");
+  AddInt(&m_Duration, 1, "m_Duration");
+  AddInt(&m_Uninterruptible, 1, "m_Uninterruptible");
 }
 
 void cAnime::Reset() {
@@ -28,11 +28,11 @@ void cAnime::Reset() {
 
 void cAnime::RegisterFields(uint32_t version) {
   ResetFields();
-  AddString(&m_Name);
+  AddString(&m_Name, "m_Name");
   if (version >= 55) {
-    AddShort(&m_Option1);
-    AddChar(&m_Option2);
-    AddShort(&m_Option3);
+    AddShort(&m_Option1, 1, "m_Option1");
+    AddChar(&m_Option2, 1, "m_Option2");
+    AddShort(&m_Option3, 1, "m_Option3");
   }
 }
 
@@ -60,10 +60,10 @@ void cAnimeSet::SetDefaults() {
 
 void cAnimeSet::RegisterFields(uint32_t version) {
   ResetFields();
-  AddString(&m_Name);
-  AddInt(&m_PatternOffset1);
-  AddInt(&m_PatternOffset2);
-  if (version >= 119) AddInt(&m_FlyPatternOffset);
+  AddString(&m_Name, "m_Name");
+  AddInt(&m_PatternOffset1, 1, "m_PatternOffset1");
+  AddInt(&m_PatternOffset2, 1, "m_PatternOffset2");
+  if (version >= 119) AddInt(&m_FlyPatternOffset, 1, "m_FlyPatternOffset");
 }
 
 void cAnimeSet::KeepBasicAnimes() { m_Animes.resize(kBasicAnimeCount); }

@@ -17,25 +17,25 @@ void cBlockDef::SetDefaults() {
 
 void cBlockDef::RegisterFields(uint32_t) {
   ResetFields();
-  AddChar(&m_PalKind);
-  AddShort(&m_PalIndex);
-  AddString(&m_Name);
-  AddChar(&m_CondMode);
-  AddChar(&m_CondLatch);
-  AddShort(&m_GfxIndex);
-  AddChar(&m_GfxKind);
-  AddShort(&m_GfxPattern);
-  AddChar(&m_Front);
-  AddChar(&m_Hidden);
-  AddChar(&m_Overlay);
-  AddShort(&m_OverlayChip);
-  AddChar(&m_Hit);
-  AddChar(&m_HitException);
-  AddChar(&m_Effect);
-  AddInt(&m_EffectValue);
-  AddChar(&m_ItemKind);
-  AddShort(&m_ItemIndex);
-  AddChar(&m_Fixed);
+  AddChar(&m_PalKind, 1, "m_PalKind");
+  AddShort(&m_PalIndex, 1, "m_PalIndex");
+  AddString(&m_Name, "m_Name");
+  AddChar(&m_CondMode, 1, "m_CondMode");
+  AddChar(&m_CondLatch, 1, "m_CondLatch");
+  AddShort(&m_GfxIndex, 1, "m_GfxIndex");
+  AddChar(&m_GfxKind, 1, "m_GfxKind");
+  AddShort(&m_GfxPattern, 1, "m_GfxPattern");
+  AddChar(&m_Front, 1, "m_Front");
+  AddChar(&m_Hidden, 1, "m_Hidden");
+  AddChar(&m_Overlay, 1, "m_Overlay");
+  AddShort(&m_OverlayChip, 1, "m_OverlayChip");
+  AddChar(&m_Hit, 1, "m_Hit");
+  AddChar(&m_HitException, 1, "m_HitException");
+  AddChar(&m_Effect, 1, "m_Effect");
+  AddInt(&m_EffectValue, 1, "m_EffectValue");
+  AddChar(&m_ItemKind, 1, "m_ItemKind");
+  AddShort(&m_ItemIndex, 1, "m_ItemIndex");
+  AddChar(&m_Fixed, 1, "m_Fixed");
 }
 
 bool ReadInheritFlags(cVector<int8_t>& flags, cRecordReader& r) {

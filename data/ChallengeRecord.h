@@ -11,7 +11,7 @@ class cChallengeRecord : public cSerialRecord {
 
   void RegisterFields(uint32_t) override {
     ResetFields();
-    AddInt(&m_Cleared);
-    AddInt(&m_Best);
+    AddInt(&m_Cleared, 1, "m_Cleared");
+    AddInt(&m_Best, 1, "m_Best");
   }
 };

@@ -24,68 +24,68 @@ void cCharaDef::SetDefaults() {
 
 void cCharaDef::RegisterFields(uint32_t v) {
   ResetFields();
-  AddChar(&m_PalKind);
-  AddShort(&m_PalIndex);
-  AddString(&m_Name);
+  AddChar(&m_PalKind, 1, "m_PalKind");
+  AddShort(&m_PalIndex, 1, "m_PalIndex");
+  AddString(&m_Name, "m_Name");
 
-  AddChar(&m_CondMode);
-  AddChar(&m_CondLatch);
-  AddChar(&m_Facing);
-  AddChar(&m_CopyCount);
-  AddShort(&m_CopyOriginX);
-  AddShort(&m_CopyStepX);
-  AddShort(&m_CopyOriginY);
-  AddShort(&m_CopyStepY);
-  AddChar(&m_CopyMirrorX);
-  AddChar(&m_CopyMirrorY);
-  AddShort(&m_GfxIndex);
-  AddChar(&m_GfxKind);
-  AddShort(&m_GfxPattern);
-  AddShort(&m_AnimeSet);
-  AddChar(&m_Z);
-  AddChar(&m_Transparent);
-  AddShort(&m_CharaEffect);
+  AddChar(&m_CondMode, 1, "m_CondMode");
+  AddChar(&m_CondLatch, 1, "m_CondLatch");
+  AddChar(&m_Facing, 1, "m_Facing");
+  AddChar(&m_CopyCount, 1, "m_CopyCount");
+  AddShort(&m_CopyOriginX, 1, "m_CopyOriginX");
+  AddShort(&m_CopyStepX, 1, "m_CopyStepX");
+  AddShort(&m_CopyOriginY, 1, "m_CopyOriginY");
+  AddShort(&m_CopyStepY, 1, "m_CopyStepY");
+  AddChar(&m_CopyMirrorX, 1, "m_CopyMirrorX");
+  AddChar(&m_CopyMirrorY, 1, "m_CopyMirrorY");
+  AddShort(&m_GfxIndex, 1, "m_GfxIndex");
+  AddChar(&m_GfxKind, 1, "m_GfxKind");
+  AddShort(&m_GfxPattern, 1, "m_GfxPattern");
+  AddShort(&m_AnimeSet, 1, "m_AnimeSet");
+  AddChar(&m_Z, 1, "m_Z");
+  AddChar(&m_Transparent, 1, "m_Transparent");
+  AddShort(&m_CharaEffect, 1, "m_CharaEffect");
 
-  if (v >= 196) AddChar(&m_CharaEffectArg1);
-  AddChar(&m_CharaEffectArg2);
-  AddShort(&m_CharaEffect2);
+  if (v >= 196) AddChar(&m_CharaEffectArg1, 1, "m_CharaEffectArg1");
+  AddChar(&m_CharaEffectArg2, 1, "m_CharaEffectArg2");
+  AddShort(&m_CharaEffect2, 1, "m_CharaEffect2");
 
-  if (v >= 196) AddChar(&m_CharaEffect2Arg);
-  AddChar(&m_EmblemSwitch);
-  AddShort(&m_Emblem);
+  if (v >= 196) AddChar(&m_CharaEffect2Arg, 1, "m_CharaEffect2Arg");
+  AddChar(&m_EmblemSwitch, 1, "m_EmblemSwitch");
+  AddShort(&m_Emblem, 1, "m_Emblem");
 
-  AddChar(&m_Control);
-  AddChar(&m_PlayerNo);
-  AddChar(&m_Faction);
-  AddChar(&m_CharaId);
-  AddChar(&m_Fly);
-  AddChar(&m_FixedFacing);
-  AddChar(&m_Invincible);
+  AddChar(&m_Control, 1, "m_Control");
+  AddChar(&m_PlayerNo, 1, "m_PlayerNo");
+  AddChar(&m_Faction, 1, "m_Faction");
+  AddChar(&m_CharaId, 1, "m_CharaId");
+  AddChar(&m_Fly, 1, "m_Fly");
+  AddChar(&m_FixedFacing, 1, "m_FixedFacing");
+  AddChar(&m_Invincible, 1, "m_Invincible");
 
-  if (v >= 285) AddChar(&m_DrawSwitch);
-  AddChar(&m_BlockChara);
-  AddChar(&m_Size);
+  if (v >= 285) AddChar(&m_DrawSwitch, 1, "m_DrawSwitch");
+  AddChar(&m_BlockChara, 1, "m_BlockChara");
+  AddChar(&m_Size, 1, "m_Size");
 
-  if (v >= 210) AddChar(&m_ScrollSync);
-  AddChar(&m_ViewShape);
-  AddChar(&m_ViewRange);
-  AddInt(&m_MaxHp);
-  AddInt(&m_MaxSp);
-  AddShort(&m_StopEase);
+  if (v >= 210) AddChar(&m_ScrollSync, 1, "m_ScrollSync");
+  AddChar(&m_ViewShape, 1, "m_ViewShape");
+  AddChar(&m_ViewRange, 1, "m_ViewRange");
+  AddInt(&m_MaxHp, 1, "m_MaxHp");
+  AddInt(&m_MaxSp, 1, "m_MaxSp");
+  AddShort(&m_StopEase, 1, "m_StopEase");
 
-  if (v >= 201) AddChar(&m_HitBox);
-  AddInt(&m_BodyPower);
-  AddChar(&m_BodyImpact);
-  AddShort(&m_EffectNo);
+  if (v >= 201) AddChar(&m_HitBox, 1, "m_HitBox");
+  AddInt(&m_BodyPower, 1, "m_BodyPower");
+  AddChar(&m_BodyImpact, 1, "m_BodyImpact");
+  AddShort(&m_EffectNo, 1, "m_EffectNo");
 
-  if (v >= 168) AddInt(&m_Defence);
-  AddChar(&m_ImpactResist);
-  AddInt(&m_Score);
-  AddChar(&m_Switch);
-  AddChar(&m_InGroup);
-  AddShort(&m_GroupNo);
-  AddChar(&m_ActiveRange);
-  AddChar(&m_ActiveMode);
+  if (v >= 168) AddInt(&m_Defence, 1, "m_Defence");
+  AddChar(&m_ImpactResist, 1, "m_ImpactResist");
+  AddInt(&m_Score, 1, "m_Score");
+  AddChar(&m_Switch, 1, "m_Switch");
+  AddChar(&m_InGroup, 1, "m_InGroup");
+  AddShort(&m_GroupNo, 1, "m_GroupNo");
+  AddChar(&m_ActiveRange, 1, "m_ActiveRange");
+  AddChar(&m_ActiveMode, 1, "m_ActiveMode");
 }
 
 namespace {

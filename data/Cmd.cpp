@@ -4,8 +4,8 @@
 
 void cCmd::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_Enabled);
-  AddString(&m_Label);
+  AddInt(&m_Enabled, 1, "m_Enabled");
+  AddString(&m_Label, "m_Label");
 }
 
 int cCmd::GetCmdCount(const cVector<cCmd>& list) {

@@ -14,32 +14,32 @@ int8_t Raise(int8_t v, int by) { return static_cast<int8_t>(v + by); }
 
 void cCond::RegisterFields(uint32_t v) {
   ResetFields();
-  AddChar(&m_Kind);
-  AddInt(&m_Value);
+  AddChar(&m_Kind, 1, "m_Kind");
+  AddInt(&m_Value, 1, "m_Value");
   if (v >= 110) {
-    AddInt(&m_RandomMin);
-    AddInt(&m_RandomMax);
-    AddChar(&m_Target);
-    AddChar(&m_Status);
+    AddInt(&m_RandomMin, 1, "m_RandomMin");
+    AddInt(&m_RandomMax, 1, "m_RandomMax");
+    AddChar(&m_Target, 1, "m_Target");
+    AddChar(&m_Status, 1, "m_Status");
   } else if (m_DroppedAsOneEntry) {
-    AddField(m_Dropped, 1, 4);
+    AddField(m_Dropped, 1, 4, "m_Dropped");
   } else {
-    AddShort(&m_Dropped[0]);
-    AddShort(&m_Dropped[1]);
+    AddShort(&m_Dropped[0], 1, "m_Dropped[0]");
+    AddShort(&m_Dropped[1], 1, "m_Dropped[1]");
   }
   if (v >= 110) {
-    AddChar(&m_LeftSource);
-    AddChar(&m_LeftScope);
-    AddShort(&m_Index);
-    AddChar(&m_RightSource);
-    AddChar(&m_RightTarget);
-    AddChar(&m_RightStatus);
-    AddChar(&m_RightScope);
-    AddShort(&m_RightIndex);
+    AddChar(&m_LeftSource, 1, "m_LeftSource");
+    AddChar(&m_LeftScope, 1, "m_LeftScope");
+    AddShort(&m_Index, 1, "m_Index");
+    AddChar(&m_RightSource, 1, "m_RightSource");
+    AddChar(&m_RightTarget, 1, "m_RightTarget");
+    AddChar(&m_RightStatus, 1, "m_RightStatus");
+    AddChar(&m_RightScope, 1, "m_RightScope");
+    AddShort(&m_RightIndex, 1, "m_RightIndex");
   }
-  AddChar(&m_Op);
-  if (v >= 43) AddChar(&m_Percent);
-  AddChar(&m_Shape);
+  AddChar(&m_Op, 1, "m_Op");
+  if (v >= 43) AddChar(&m_Percent, 1, "m_Percent");
+  AddChar(&m_Shape, 1, "m_Shape");
 }
 
 bool cCond::Read(cRecordReader& r) {
@@ -93,8 +93,8 @@ void WriteCondVector(cVector<cCond>& v, cRecordWriter& w) { WriteRecordVector(w,
 
 void cCondList::RegisterFields(uint32_t) {
   ResetFields();
-  AddChar(&m_Enabled);
-  AddChar(&m_Mode);
+  AddChar(&m_Enabled, 1, "m_Enabled");
+  AddChar(&m_Mode, 1, "m_Mode");
 }
 
 bool cCondList::Read(cRecordReader& r) {

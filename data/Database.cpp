@@ -100,12 +100,12 @@ const char* DbFilePath(DbList list) {
 
 void cBmpCharaExc::RegisterFields(uint32_t version) {
   ResetFields();
-  AddString(&m_Name);
-  AddString(&m_File);
-  if (version >= 152) AddInt(&m_Tag);
+  AddString(&m_Name, "m_Name");
+  AddString(&m_File, "m_File");
+  if (version >= 152) AddInt(&m_Tag, 1, "m_Tag");
   if (version >= 172) {
-    AddInt(&m_DrawValue1);
-    AddInt(&m_DrawValue2);
+    AddInt(&m_DrawValue1, 1, "m_DrawValue1");
+    AddInt(&m_DrawValue2, 1, "m_DrawValue2");
   }
 }
 
@@ -117,18 +117,18 @@ bool cBmpCharaExc::Read(cRecordReader& r) {
 
 void cSwordFrame::RegisterFields(uint32_t version) {
   ResetFields();
-  AddInt(&m_Param1);
-  AddInt(&m_Param2);
+  AddInt(&m_Param1, 1, "m_Param1");
+  AddInt(&m_Param2, 1, "m_Param2");
   if (version >= 138) {
-    AddInt(&m_Param3);
-    AddInt(&m_Param4);
+    AddInt(&m_Param3, 1, "m_Param3");
+    AddInt(&m_Param4, 1, "m_Param4");
   }
-  AddInt(&m_Position);
-  AddInt(&m_Param5);
-  AddInt(&m_Param6);
-  AddInt(&m_Width);
-  AddInt(&m_Height);
-  AddInt(&m_Param7);
+  AddInt(&m_Position, 1, "m_Position");
+  AddInt(&m_Param5, 1, "m_Param5");
+  AddInt(&m_Param6, 1, "m_Param6");
+  AddInt(&m_Width, 1, "m_Width");
+  AddInt(&m_Height, 1, "m_Height");
+  AddInt(&m_Param7, 1, "m_Param7");
 }
 
 void cSwordType::SetDefaults() {
@@ -140,10 +140,10 @@ void cSwordType::SetDefaults() {
 
 void cSwordType::RegisterFields(uint32_t version) {
   ResetFields();
-  AddString(&m_Name);
-  AddString(&m_File);
-  AddString(&m_Text2);
-  if (version >= 151) AddInt(&m_Tag);
+  AddString(&m_Name, "m_Name");
+  AddString(&m_File, "m_File");
+  AddString(&m_Text2, "m_Text2");
+  if (version >= 151) AddInt(&m_Tag, 1, "m_Tag");
 }
 
 bool cSwordType::Read(cRecordReader& r) {
@@ -161,9 +161,9 @@ bool cSwordType::Write(cRecordWriter& w) {
 
 void cNamedFile::RegisterFields(uint32_t version) {
   ResetFields();
-  AddString(&m_Name);
-  AddString(&m_File);
-  if (version >= 151) AddInt(&m_Tag);
+  AddString(&m_Name, "m_Name");
+  AddString(&m_File, "m_File");
+  if (version >= 151) AddInt(&m_Tag, 1, "m_Tag");
 }
 
 bool cNamedFile::Read(cRecordReader& r) {

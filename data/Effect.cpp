@@ -291,9 +291,9 @@ const cEffectParamLabel& ScrEffectParam(int kind, int param) {
 
 void cEffectDefBase::RegisterFields(uint32_t) {
   ResetFields();
-  AddString(&m_EffectName);
-  AddInt(&m_EffectKind);
-  AddInt(m_EffectParam, kEffectParamCount);
+  AddString(&m_EffectName, "m_EffectName");
+  AddInt(&m_EffectKind, 1, "m_EffectKind");
+  AddInt(m_EffectParam, kEffectParamCount, "m_EffectParam");
 }
 
 bool cCharaEffect::Read(cRecordReader& r) {
@@ -314,8 +314,8 @@ bool cScrEffect::Read(cRecordReader& r) {
 
 void cEffectFrame::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_Pattern);
-  AddInt(&m_Duration);
+  AddInt(&m_Pattern, 1, "m_Pattern");
+  AddInt(&m_Duration, 1, "m_Duration");
 }
 
 bool ReadEffectFrameVector(cVector<cEffectFrame>& frames, cRecordReader& r) {
@@ -334,12 +334,12 @@ void cEffect::SetDefaults() {
 
 void cEffect::RegisterFields(uint32_t version) {
   ResetFields();
-  AddString(&m_Name);
-  AddString(&m_File);
-  if (version >= 151) AddInt(&m_Tag);
-  AddInt(&m_EffectW);
-  AddInt(&m_EffectH);
-  AddInt(&m_EffectMode);
+  AddString(&m_Name, "m_Name");
+  AddString(&m_File, "m_File");
+  if (version >= 151) AddInt(&m_Tag, 1, "m_Tag");
+  AddInt(&m_EffectW, 1, "m_EffectW");
+  AddInt(&m_EffectH, 1, "m_EffectH");
+  AddInt(&m_EffectMode, 1, "m_EffectMode");
 }
 
 bool cEffect::Read(cRecordReader& r) {

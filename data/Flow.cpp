@@ -10,11 +10,11 @@ int8_t Renumber(int8_t trigger, int by) { return static_cast<int8_t>(trigger + b
 
 void cKeyCond::RegisterFields(uint32_t) {
   ResetFields();
-  AddChar(&m_MirrorKeys);
-  AddShort(&m_HoldMin);
-  AddShort(&m_HoldMax);
-  AddChar(&m_AnyHold);
-  AddChar(&m_KeyMode);
+  AddChar(&m_MirrorKeys, 1, "m_MirrorKeys");
+  AddShort(&m_HoldMin, 1, "m_HoldMin");
+  AddShort(&m_HoldMax, 1, "m_HoldMax");
+  AddChar(&m_AnyHold, 1, "m_AnyHold");
+  AddChar(&m_KeyMode, 1, "m_KeyMode");
 }
 
 void cKeyCond::Clear() {
@@ -46,17 +46,17 @@ bool ReadKeyCondVector(cVector<cKeyCond>& v, cRecordReader& r) { return ReadReco
 
 void cFlow::RegisterFields(uint32_t v) {
   ResetFields();
-  if (v >= 676) AddString(&m_FlowName);
-  AddChar(&m_FlowId);
-  AddChar(&m_ExclusiveId);
-  AddChar(&m_TestPlayOnly);
-  AddChar(&m_CondMode);
-  AddChar(&m_CondLatch);
-  AddChar(&m_Trigger);
-  if (v >= 762) AddChar(&m_PartnerToTarget);
-  if (v >= 767) AddChar(&m_PartnerSlot);
-  AddChar(&m_KeyTolerance);
-  AddChar(&m_KeyRepeat);
+  if (v >= 676) AddString(&m_FlowName, "m_FlowName");
+  AddChar(&m_FlowId, 1, "m_FlowId");
+  AddChar(&m_ExclusiveId, 1, "m_ExclusiveId");
+  AddChar(&m_TestPlayOnly, 1, "m_TestPlayOnly");
+  AddChar(&m_CondMode, 1, "m_CondMode");
+  AddChar(&m_CondLatch, 1, "m_CondLatch");
+  AddChar(&m_Trigger, 1, "m_Trigger");
+  if (v >= 762) AddChar(&m_PartnerToTarget, 1, "m_PartnerToTarget");
+  if (v >= 767) AddChar(&m_PartnerSlot, 1, "m_PartnerSlot");
+  AddChar(&m_KeyTolerance, 1, "m_KeyTolerance");
+  AddChar(&m_KeyRepeat, 1, "m_KeyRepeat");
 }
 
 void cFlow::SetDefaults() {

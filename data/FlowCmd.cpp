@@ -91,15 +91,15 @@ cFlowCmd::~cFlowCmd() = default;
 
 void cFlowCmd::RegisterFields(uint32_t) {
   ResetFields();
-  AddChar(&m_CmdSet);
-  AddChar(&m_CmdKind);
-  AddString(&m_Text);
-  AddShort(&m_Time);
-  AddShort(&m_TimeStep);
-  AddChar(&m_WithNext);
-  AddShort(&m_CmdSound);
-  AddChar(&m_CmdOption);
-  AddShort(&m_Anime);
+  AddChar(&m_CmdSet, 1, "m_CmdSet");
+  AddChar(&m_CmdKind, 1, "m_CmdKind");
+  AddString(&m_Text, "m_Text");
+  AddShort(&m_Time, 1, "m_Time");
+  AddShort(&m_TimeStep, 1, "m_TimeStep");
+  AddChar(&m_WithNext, 1, "m_WithNext");
+  AddShort(&m_CmdSound, 1, "m_CmdSound");
+  AddChar(&m_CmdOption, 1, "m_CmdOption");
+  AddShort(&m_Anime, 1, "m_Anime");
 }
 
 void cFlowCmd::Clear() {

@@ -16,25 +16,25 @@ void cItemDef::SetDefaults() {
 
 void cItemDef::RegisterFields(uint32_t) {
   ResetFields();
-  AddChar(&m_PalKind);
-  AddShort(&m_PalIndex);
-  AddString(&m_Name);
-  AddChar(&m_CondMode);
-  AddChar(&m_CondLatch);
-  AddShort(&m_ItemValue1);
-  AddShort(&m_ItemValue2);
-  AddShort(&m_GfxIndex);
-  AddChar(&m_GfxKind);
-  AddShort(&m_GfxPattern);
-  AddChar(&m_ItemByte);
-  AddChar(&m_Hidden);
-  AddChar(&m_Overlay);
-  AddShort(&m_OverlayChip);
+  AddChar(&m_PalKind, 1, "m_PalKind");
+  AddShort(&m_PalIndex, 1, "m_PalIndex");
+  AddString(&m_Name, "m_Name");
+  AddChar(&m_CondMode, 1, "m_CondMode");
+  AddChar(&m_CondLatch, 1, "m_CondLatch");
+  AddShort(&m_ItemValue1, 1, "m_ItemValue1");
+  AddShort(&m_ItemValue2, 1, "m_ItemValue2");
+  AddShort(&m_GfxIndex, 1, "m_GfxIndex");
+  AddChar(&m_GfxKind, 1, "m_GfxKind");
+  AddShort(&m_GfxPattern, 1, "m_GfxPattern");
+  AddChar(&m_ItemByte, 1, "m_ItemByte");
+  AddChar(&m_Hidden, 1, "m_Hidden");
+  AddChar(&m_Overlay, 1, "m_Overlay");
+  AddShort(&m_OverlayChip, 1, "m_OverlayChip");
   // Stored before the pick-up kind, unlike the order in memory.
-  AddChar(&m_ShowOnTake);
-  AddChar(&m_PickUp);
-  AddChar(&m_Size);
-  AddShort(&m_Sound);
+  AddChar(&m_ShowOnTake, 1, "m_ShowOnTake");
+  AddChar(&m_PickUp, 1, "m_PickUp");
+  AddChar(&m_Size, 1, "m_Size");
+  AddShort(&m_Sound, 1, "m_Sound");
 }
 
 bool cItemDef::Read(cRecordReader& r) {

@@ -11,11 +11,11 @@ cOption::cOption() {
 
 void cOption::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_Palette);
-  AddInt(&m_Music);
-  AddInt(&m_SoundVolume);
-  AddInt(&m_RankMode);
-  AddString(&m_RankName);
+  AddInt(&m_Palette, 1, "m_Palette");
+  AddInt(&m_Music, 1, "m_Music");
+  AddInt(&m_SoundVolume, 1, "m_SoundVolume");
+  AddInt(&m_RankMode, 1, "m_RankMode");
+  AddString(&m_RankName, "m_RankName");
 }
 
 bool cOption::Read(cRecordReader& r) {

@@ -18,16 +18,16 @@ int DefaultRankOrder(int table) { return table >= 0 && table < kRankTables ? kDe
 
 void cRankEntry::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_Used);
-  AddString(&m_RankName);
-  AddInt(&m_RankValue);
+  AddInt(&m_Used, 1, "m_Used");
+  AddString(&m_RankName, "m_RankName");
+  AddInt(&m_RankValue, 1, "m_RankValue");
 }
 
 // --- tables ---
 
 void cRankTable::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_LargerIsBetter);
+  AddInt(&m_LargerIsBetter, 1, "m_LargerIsBetter");
 }
 
 void cRankTable::Init() {

@@ -63,7 +63,7 @@ cReplay& cReplay::operator=(const cReplay& other) {
 
 void cReplay::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_Seed);
+  AddInt(&m_Seed, 1, "m_Seed");
 }
 
 void cReplay::Clear() {

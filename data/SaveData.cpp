@@ -142,7 +142,11 @@ cSavedTime GetLocalSavedTime() {
 void cCarryStatus::RegisterFields(uint32_t) {
   ResetFields();
   // Five entries of one int each, as the files count them.
-  for (int32_t& v : m_CarryValues) AddInt(&v);
+  AddInt(&m_CarryValues[0], 1, "m_CarryValues[0]");
+  AddInt(&m_CarryValues[1], 1, "m_CarryValues[1]");
+  AddInt(&m_CarryValues[2], 1, "m_CarryValues[2]");
+  AddInt(&m_CarryValues[3], 1, "m_CarryValues[3]");
+  AddInt(&m_CarryValues[4], 1, "m_CarryValues[4]");
 }
 
 bool cCarryStatus::Read(cRecordReader& r) {
@@ -166,54 +170,54 @@ cSaveData::cSaveData() {
 
 void cSaveData::RegisterFields(uint32_t version) {
   ResetFields();
-  AddInt(&m_HasCarry);
-  AddInt(&m_MapX);
-  AddInt(&m_MapY);
-  AddInt(&m_MapNode);
-  AddInt(&m_PlayCount);
-  AddString(&m_StageFile);
-  if (version >= kStageBaseFrom) AddString(&m_StageBase);
+  AddInt(&m_HasCarry, 1, "m_HasCarry");
+  AddInt(&m_MapX, 1, "m_MapX");
+  AddInt(&m_MapY, 1, "m_MapY");
+  AddInt(&m_MapNode, 1, "m_MapNode");
+  AddInt(&m_PlayCount, 1, "m_PlayCount");
+  AddString(&m_StageFile, "m_StageFile");
+  if (version >= kStageBaseFrom) AddString(&m_StageBase, "m_StageBase");
   if (version >= kTagsFrom) {
-    AddInt(&m_TagOn);
-    AddInt(&m_TagNo);
-    AddInt(&m_TagSub);
+    AddInt(&m_TagOn, 1, "m_TagOn");
+    AddInt(&m_TagNo, 1, "m_TagNo");
+    AddInt(&m_TagSub, 1, "m_TagSub");
   }
-  AddInt(&m_AppValueA);
-  AddInt(&m_AppValueB);
-  AddInt(&m_StartLives);
-  AddInt(&m_Lives);
-  AddInt(&m_Score);
-  AddInt(&m_Result0);
-  AddInt(&m_RecordTotal);
-  AddInt(&m_Result1);
-  AddInt(&m_Result2);
+  AddInt(&m_AppValueA, 1, "m_AppValueA");
+  AddInt(&m_AppValueB, 1, "m_AppValueB");
+  AddInt(&m_StartLives, 1, "m_StartLives");
+  AddInt(&m_Lives, 1, "m_Lives");
+  AddInt(&m_Score, 1, "m_Score");
+  AddInt(&m_Result0, 1, "m_Result0");
+  AddInt(&m_RecordTotal, 1, "m_RecordTotal");
+  AddInt(&m_Result1, 1, "m_Result1");
+  AddInt(&m_Result2, 1, "m_Result2");
   if (version >= kV182) {
-    AddInt(&m_Result3);
-    AddInt(&m_Result4);
+    AddInt(&m_Result3, 1, "m_Result3");
+    AddInt(&m_Result4, 1, "m_Result4");
   }
-  AddInt(&m_AppValueC);
-  AddInt(&m_AppValueD);
-  if (version >= kV166) AddInt(&m_AppValueE);
+  AddInt(&m_AppValueC, 1, "m_AppValueC");
+  AddInt(&m_AppValueD, 1, "m_AppValueD");
+  if (version >= kV166) AddInt(&m_AppValueE, 1, "m_AppValueE");
   if (version >= kV190) {
-    if (version >= kV194) AddInt(&m_MenuCursor);
-    AddInt(&m_AppValueF);
+    if (version >= kV194) AddInt(&m_MenuCursor, 1, "m_MenuCursor");
+    AddInt(&m_AppValueF, 1, "m_AppValueF");
     if (version >= kV191) {
-      AddInt(&m_CursorCol);
-      AddInt(&m_CursorRow);
+      AddInt(&m_CursorCol, 1, "m_CursorCol");
+      AddInt(&m_CursorRow, 1, "m_CursorRow");
     }
   }
-  AddInt(&m_ChallengeLevel);
-  AddInt(&m_StorySlot);
-  if (version >= kV169) AddInt(&m_AutoSave);
-  AddString(&m_PlayerName);
-  AddInt(&m_AppValueG);
-  AddInt(&m_AppValueH);
+  AddInt(&m_ChallengeLevel, 1, "m_ChallengeLevel");
+  AddInt(&m_StorySlot, 1, "m_StorySlot");
+  if (version >= kV169) AddInt(&m_AutoSave, 1, "m_AutoSave");
+  AddString(&m_PlayerName, "m_PlayerName");
+  AddInt(&m_AppValueG, 1, "m_AppValueG");
+  AddInt(&m_AppValueH, 1, "m_AppValueH");
   if (version >= kRestartFrom) {
-    AddInt(&m_RestartOn);
-    AddInt(&m_RestartCol);
-    AddInt(&m_RestartRow);
+    AddInt(&m_RestartOn, 1, "m_RestartOn");
+    AddInt(&m_RestartCol, 1, "m_RestartCol");
+    AddInt(&m_RestartRow, 1, "m_RestartRow");
   }
-  if (version >= kAppValueIFrom) AddInt(&m_AppValueI);
+  if (version >= kAppValueIFrom) AddInt(&m_AppValueI, 1, "m_AppValueI");
 }
 
 void cSaveData::Reset() {

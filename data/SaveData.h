@@ -174,8 +174,8 @@ class cSaveSlot : public cSerialRecord {
 
   void RegisterFields(uint32_t) override {
     ResetFields();
-    AddInt(&m_Exists);
-    AddField(&m_SavedTime, 1, sizeof(cSavedTime));
+    AddInt(&m_Exists, 1, "m_Exists");
+    AddField(&m_SavedTime, 1, sizeof(cSavedTime), "m_SavedTime");
   }
   void SetFromSave(const cSavedTime& time) {
     m_Exists = 1;

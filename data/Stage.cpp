@@ -16,16 +16,16 @@ cReadContext::PaletteCounts PaletteCountsOf(const cStage& stage) {
 
 void cRemoveArea::RegisterFields(uint32_t v) {
   ResetFields();
-  AddInt(&m_LeftOn);
+  AddInt(&m_LeftOn, 1, "m_LeftOn");
   if (v >= 125) {
-    AddInt(&m_RightOn);
-    AddInt(&m_TopOn);
-    AddInt(&m_BottomOn);
+    AddInt(&m_RightOn, 1, "m_RightOn");
+    AddInt(&m_TopOn, 1, "m_TopOn");
+    AddInt(&m_BottomOn, 1, "m_BottomOn");
   }
-  AddInt(&m_LeftDist);
-  AddInt(&m_RightDist);
-  AddInt(&m_TopDist);
-  AddInt(&m_BottomDist);
+  AddInt(&m_LeftDist, 1, "m_LeftDist");
+  AddInt(&m_RightDist, 1, "m_RightDist");
+  AddInt(&m_TopDist, 1, "m_TopDist");
+  AddInt(&m_BottomDist, 1, "m_BottomDist");
 }
 
 void cRemoveArea::Set(int32_t left, int32_t right, int32_t top, int32_t bottom, int32_t leftDist, int32_t rightDist,
@@ -42,27 +42,27 @@ void cRemoveArea::Set(int32_t left, int32_t right, int32_t top, int32_t bottom, 
 
 void cBackLayer::RegisterFields(uint32_t v) {
   ResetFields();
-  if (v >= 62) AddInt(&m_Show);
-  AddInt(&m_Fill);
-  AddInt(&m_FillColour);
-  AddInt(&m_Front);
+  if (v >= 62) AddInt(&m_Show, 1, "m_Show");
+  AddInt(&m_Fill, 1, "m_Fill");
+  AddInt(&m_FillColour, 1, "m_FillColour");
+  AddInt(&m_Front, 1, "m_Front");
   if (v >= 61) {
-    AddQuad(&m_RateX);
-    AddQuad(&m_RateY);
-    AddInt(&m_AutoX);
-    AddInt(&m_AutoY);
+    AddQuad(&m_RateX, 1, "m_RateX");
+    AddQuad(&m_RateY, 1, "m_RateY");
+    AddInt(&m_AutoX, 1, "m_AutoX");
+    AddInt(&m_AutoY, 1, "m_AutoY");
   } else {
-    AddInt(&m_Dropped[0]);
-    AddInt(&m_Dropped[1]);
+    AddInt(&m_Dropped[0], 1, "m_Dropped[0]");
+    AddInt(&m_Dropped[1], 1, "m_Dropped[1]");
   }
   if (v >= 62) {
-    AddQuad(&m_OffsetX);
-    AddQuad(&m_OffsetY);
+    AddQuad(&m_OffsetX, 1, "m_OffsetX");
+    AddQuad(&m_OffsetY, 1, "m_OffsetY");
   } else if (v == 61) {
-    AddInt(&m_Dropped[0]);
-    AddInt(&m_Dropped[1]);
+    AddInt(&m_Dropped[0], 1, "m_Dropped[0]");
+    AddInt(&m_Dropped[1], 1, "m_Dropped[1]");
   }
-  AddString(&m_File);
+  AddString(&m_File, "m_File");
 }
 
 void cBackLayer::SetDefaults() {
@@ -86,77 +86,124 @@ cStage::cStage() { SetDefaults(); }
 
 void cStage::RegisterFields(uint32_t v) {
   ResetFields();
-  AddString(&m_Name);
-  for (int32_t* p : {&m_Width, &m_EditorValue1, &m_EditorValue2, &m_Height, &m_LimitLeft, &m_LimitRight, &m_LimitTop,
-                     &m_LimitBottom, &m_LimitLeftCol, &m_LimitRightCol, &m_LimitTopRow, &m_LimitBottomRow,
-                     &m_FrameRate, &m_TimeLimitOn, &m_TimeLimit, &m_TimeWarning, &m_AutoScrollX, &m_AutoScrollY,
-                     &m_AutoSpeedX, &m_AutoSpeedY})
-    AddInt(p);
-  AddQuad(&m_Gravity);
-  AddInt(&m_HitLevel);
-  AddInt(&m_ObjectHitLevel);
-  AddInt(&m_Bgm);
-  if (v >= 166) AddInt(&m_BgmLoop);
-  if (v >= 199) AddInt(&m_BgmKeep);
-  AddInt(&m_DrawLayers);
-  AddInt(&m_TakeStatus);
-  AddInt(&m_GiveStatus);
-  if (v >= 183) AddInt(&m_ShowStatusWindow);
-  if (v >= 184) AddInt(&m_AutoEnd);
-  AddInt(&m_ShowStageNumber);
-  if (v >= 225) AddInt(&m_ShowStartCaption);
-  AddInt(&m_ShowClearCaption);
-  AddInt(&m_ShowGameOverCaption);
+  AddString(&m_Name, "m_Name");
+  AddInt(&m_Width, 1, "m_Width");
+  AddInt(&m_EditorValue1, 1, "m_EditorValue1");
+  AddInt(&m_EditorValue2, 1, "m_EditorValue2");
+  AddInt(&m_Height, 1, "m_Height");
+  AddInt(&m_LimitLeft, 1, "m_LimitLeft");
+  AddInt(&m_LimitRight, 1, "m_LimitRight");
+  AddInt(&m_LimitTop, 1, "m_LimitTop");
+  AddInt(&m_LimitBottom, 1, "m_LimitBottom");
+  AddInt(&m_LimitLeftCol, 1, "m_LimitLeftCol");
+  AddInt(&m_LimitRightCol, 1, "m_LimitRightCol");
+  AddInt(&m_LimitTopRow, 1, "m_LimitTopRow");
+  AddInt(&m_LimitBottomRow, 1, "m_LimitBottomRow");
+  AddInt(&m_FrameRate, 1, "m_FrameRate");
+  AddInt(&m_TimeLimitOn, 1, "m_TimeLimitOn");
+  AddInt(&m_TimeLimit, 1, "m_TimeLimit");
+  AddInt(&m_TimeWarning, 1, "m_TimeWarning");
+  AddInt(&m_AutoScrollX, 1, "m_AutoScrollX");
+  AddInt(&m_AutoScrollY, 1, "m_AutoScrollY");
+  AddInt(&m_AutoSpeedX, 1, "m_AutoSpeedX");
+  AddInt(&m_AutoSpeedY, 1, "m_AutoSpeedY");
+  AddQuad(&m_Gravity, 1, "m_Gravity");
+  AddInt(&m_HitLevel, 1, "m_HitLevel");
+  AddInt(&m_ObjectHitLevel, 1, "m_ObjectHitLevel");
+  AddInt(&m_Bgm, 1, "m_Bgm");
+  if (v >= 166) AddInt(&m_BgmLoop, 1, "m_BgmLoop");
+  if (v >= 199) AddInt(&m_BgmKeep, 1, "m_BgmKeep");
+  AddInt(&m_DrawLayers, 1, "m_DrawLayers");
+  AddInt(&m_TakeStatus, 1, "m_TakeStatus");
+  AddInt(&m_GiveStatus, 1, "m_GiveStatus");
+  if (v >= 183) AddInt(&m_ShowStatusWindow, 1, "m_ShowStatusWindow");
+  if (v >= 184) AddInt(&m_AutoEnd, 1, "m_AutoEnd");
+  AddInt(&m_ShowStageNumber, 1, "m_ShowStageNumber");
+  if (v >= 225) AddInt(&m_ShowStartCaption, 1, "m_ShowStartCaption");
+  AddInt(&m_ShowClearCaption, 1, "m_ShowClearCaption");
+  AddInt(&m_ShowGameOverCaption, 1, "m_ShowGameOverCaption");
 
   const bool sizes = v >= 200;  // size boxes and their alignments
   const bool fly = v >= 155;    // flying hit boxes and hit-box alignments
-  if (sizes)
-    for (int32_t* p : {&m_HeroSizeW, &m_HeroSizeH, &m_HeroFlySizeW, &m_HeroFlySizeH}) AddInt(p);
-  AddInt(&m_HeroHitW);
-  AddInt(&m_HeroHitH);
-  if (fly) {
-    AddInt(&m_HeroFlyHitW);
-    AddInt(&m_HeroFlyHitH);
-  }
-  for (int32_t* p : {&m_HeroShotHitW, &m_HeroShotHitH, &m_HeroBox4W, &m_HeroBox4H}) AddInt(p);
   if (sizes) {
-    AddInt(&m_HeroSizeAlign);
-    AddInt(&m_HeroFlySizeAlign);
+    AddInt(&m_HeroSizeW, 1, "m_HeroSizeW");
+    AddInt(&m_HeroSizeH, 1, "m_HeroSizeH");
+    AddInt(&m_HeroFlySizeW, 1, "m_HeroFlySizeW");
+    AddInt(&m_HeroFlySizeH, 1, "m_HeroFlySizeH");
   }
+  AddInt(&m_HeroHitW, 1, "m_HeroHitW");
+  AddInt(&m_HeroHitH, 1, "m_HeroHitH");
   if (fly) {
-    AddInt(&m_HeroHitAlign);
-    AddInt(&m_HeroFlyHitAlign);
+    AddInt(&m_HeroFlyHitW, 1, "m_HeroFlyHitW");
+    AddInt(&m_HeroFlyHitH, 1, "m_HeroFlyHitH");
   }
-  if (sizes) AddInt(&m_SizeBoxView);
-  for (int32_t* p : {&m_HitBoxView, &m_ShotHitBoxView, &m_Box4View}) AddInt(p);
-  if (sizes) AddInt(&m_SizeBoxColour);
-  for (int32_t* p : {&m_HitBoxColour, &m_ShotHitBoxColour, &m_Box4Colour}) AddInt(p);
-  if (sizes)
-    for (int32_t* p : {&m_CharaSizeW, &m_CharaSizeH, &m_CharaFlySizeW, &m_CharaFlySizeH}) AddInt(p);
-  AddInt(&m_CharaHitW);
-  AddInt(&m_CharaHitH);
-  if (fly) {
-    AddInt(&m_CharaFlyHitW);
-    AddInt(&m_CharaFlyHitH);
-  }
-  AddInt(&m_CharaShotHitW);
-  AddInt(&m_CharaShotHitH);
+  AddInt(&m_HeroShotHitW, 1, "m_HeroShotHitW");
+  AddInt(&m_HeroShotHitH, 1, "m_HeroShotHitH");
+  AddInt(&m_HeroBox4W, 1, "m_HeroBox4W");
+  AddInt(&m_HeroBox4H, 1, "m_HeroBox4H");
   if (sizes) {
-    AddInt(&m_CharaSizeAlign);
-    AddInt(&m_CharaFlySizeAlign);
+    AddInt(&m_HeroSizeAlign, 1, "m_HeroSizeAlign");
+    AddInt(&m_HeroFlySizeAlign, 1, "m_HeroFlySizeAlign");
   }
   if (fly) {
-    AddInt(&m_CharaHitAlign);
-    AddInt(&m_CharaFlyHitAlign);
+    AddInt(&m_HeroHitAlign, 1, "m_HeroHitAlign");
+    AddInt(&m_HeroFlyHitAlign, 1, "m_HeroFlyHitAlign");
   }
-  for (int32_t* p : {&m_ItemHitW, &m_ItemHitH, &m_ShotHitW, &m_ShotHitH, &m_ShotSpareW, &m_ShotSpareH, &m_Shot2HitW,
-                     &m_Shot2HitH, &m_Shot2SpareW, &m_Shot2SpareH, &m_SpareFlag, &m_ScrollExtraX, &m_ScrollExtraY,
-                     &m_SubSteps})
-    AddInt(p);
-  for (double* p : {&m_SubStepsF, &m_SubStepsSq, &m_SpeedCap, &m_GravityStep, &m_StepCap}) AddQuad(p);
-  for (int32_t* p : {&m_FallStepLimit, &m_OnScreenHitsOnly, &m_HeroImmuneFrames, &m_HeroInvincibleFrames,
-                     &m_CharaImmuneFrames, &m_CharaInvincibleFrames})
-    AddInt(p);
+  if (sizes) AddInt(&m_SizeBoxView, 1, "m_SizeBoxView");
+  AddInt(&m_HitBoxView, 1, "m_HitBoxView");
+  AddInt(&m_ShotHitBoxView, 1, "m_ShotHitBoxView");
+  AddInt(&m_Box4View, 1, "m_Box4View");
+  if (sizes) AddInt(&m_SizeBoxColour, 1, "m_SizeBoxColour");
+  AddInt(&m_HitBoxColour, 1, "m_HitBoxColour");
+  AddInt(&m_ShotHitBoxColour, 1, "m_ShotHitBoxColour");
+  AddInt(&m_Box4Colour, 1, "m_Box4Colour");
+  if (sizes) {
+    AddInt(&m_CharaSizeW, 1, "m_CharaSizeW");
+    AddInt(&m_CharaSizeH, 1, "m_CharaSizeH");
+    AddInt(&m_CharaFlySizeW, 1, "m_CharaFlySizeW");
+    AddInt(&m_CharaFlySizeH, 1, "m_CharaFlySizeH");
+  }
+  AddInt(&m_CharaHitW, 1, "m_CharaHitW");
+  AddInt(&m_CharaHitH, 1, "m_CharaHitH");
+  if (fly) {
+    AddInt(&m_CharaFlyHitW, 1, "m_CharaFlyHitW");
+    AddInt(&m_CharaFlyHitH, 1, "m_CharaFlyHitH");
+  }
+  AddInt(&m_CharaShotHitW, 1, "m_CharaShotHitW");
+  AddInt(&m_CharaShotHitH, 1, "m_CharaShotHitH");
+  if (sizes) {
+    AddInt(&m_CharaSizeAlign, 1, "m_CharaSizeAlign");
+    AddInt(&m_CharaFlySizeAlign, 1, "m_CharaFlySizeAlign");
+  }
+  if (fly) {
+    AddInt(&m_CharaHitAlign, 1, "m_CharaHitAlign");
+    AddInt(&m_CharaFlyHitAlign, 1, "m_CharaFlyHitAlign");
+  }
+  AddInt(&m_ItemHitW, 1, "m_ItemHitW");
+  AddInt(&m_ItemHitH, 1, "m_ItemHitH");
+  AddInt(&m_ShotHitW, 1, "m_ShotHitW");
+  AddInt(&m_ShotHitH, 1, "m_ShotHitH");
+  AddInt(&m_ShotSpareW, 1, "m_ShotSpareW");
+  AddInt(&m_ShotSpareH, 1, "m_ShotSpareH");
+  AddInt(&m_Shot2HitW, 1, "m_Shot2HitW");
+  AddInt(&m_Shot2HitH, 1, "m_Shot2HitH");
+  AddInt(&m_Shot2SpareW, 1, "m_Shot2SpareW");
+  AddInt(&m_Shot2SpareH, 1, "m_Shot2SpareH");
+  AddInt(&m_SpareFlag, 1, "m_SpareFlag");
+  AddInt(&m_ScrollExtraX, 1, "m_ScrollExtraX");
+  AddInt(&m_ScrollExtraY, 1, "m_ScrollExtraY");
+  AddInt(&m_SubSteps, 1, "m_SubSteps");
+  AddQuad(&m_SubStepsF, 1, "m_SubStepsF");
+  AddQuad(&m_SubStepsSq, 1, "m_SubStepsSq");
+  AddQuad(&m_SpeedCap, 1, "m_SpeedCap");
+  AddQuad(&m_GravityStep, 1, "m_GravityStep");
+  AddQuad(&m_StepCap, 1, "m_StepCap");
+  AddInt(&m_FallStepLimit, 1, "m_FallStepLimit");
+  AddInt(&m_OnScreenHitsOnly, 1, "m_OnScreenHitsOnly");
+  AddInt(&m_HeroImmuneFrames, 1, "m_HeroImmuneFrames");
+  AddInt(&m_HeroInvincibleFrames, 1, "m_HeroInvincibleFrames");
+  AddInt(&m_CharaImmuneFrames, 1, "m_CharaImmuneFrames");
+  AddInt(&m_CharaInvincibleFrames, 1, "m_CharaInvincibleFrames");
 }
 
 void cStage::SetBoxDefaults() {

@@ -69,7 +69,7 @@ class cVarName : public cSerialRecord {
   cVarName() { Clear(); }
   void RegisterFields(uint32_t) override {
     ResetFields();
-    AddString(&m_Name);
+    AddString(&m_Name, "m_Name");
   }
 };
 

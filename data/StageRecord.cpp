@@ -8,13 +8,13 @@ void cStageRecord::RegisterFields(uint32_t version) {
   ResetFields();
   if (version >= kKeyedRecords) {
     // Three entries of one int each: the files count them so.
-    AddInt(&m_Place[0]);
-    AddInt(&m_Place[1]);
-    AddInt(&m_Place[2]);
+    AddInt(&m_Place[0], 1, "m_Place[0]");
+    AddInt(&m_Place[1], 1, "m_Place[1]");
+    AddInt(&m_Place[2], 1, "m_Place[2]");
   }
-  AddInt(&m_Best);
-  AddString(&m_StageFile);
-  if (version >= kKeyedRecords) AddString(&m_StageKey);
+  AddInt(&m_Best, 1, "m_Best");
+  AddString(&m_StageFile, "m_StageFile");
+  if (version >= kKeyedRecords) AddString(&m_StageKey, "m_StageKey");
 }
 
 bool cStageRecord::Read(cRecordReader& r) {

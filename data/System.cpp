@@ -61,15 +61,15 @@ void WriteTextList(cRecordWriter& w, const cVector<std::string>& list) {
 
 void cStatusItem::RegisterFields(uint32_t version) {
   ResetFields();
-  AddInt(&m_Shown);
-  AddInt(&m_Icon);
-  AddInt(&m_Digits);
-  if (version >= 204) AddInt(&m_ShowNumber);
+  AddInt(&m_Shown, 1, "m_Shown");
+  AddInt(&m_Icon, 1, "m_Icon");
+  AddInt(&m_Digits, 1, "m_Digits");
+  if (version >= 204) AddInt(&m_ShowNumber, 1, "m_ShowNumber");
   if (version >= 587) {
-    AddInt(&m_Threshold);
-    AddInt(&m_ThresholdPercent);
+    AddInt(&m_Threshold, 1, "m_Threshold");
+    AddInt(&m_ThresholdPercent, 1, "m_ThresholdPercent");
   }
-  AddString(&m_Label);
+  AddString(&m_Label, "m_Label");
 }
 
 bool cStatusItem::Read(cRecordReader& r) {
@@ -80,7 +80,7 @@ bool cStatusItem::Read(cRecordReader& r) {
 
 void cMenuSetting::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_On);
+  AddInt(&m_On, 1, "m_On");
 }
 
 bool cMenuSetting::Read(cRecordReader& r) {
@@ -96,10 +96,10 @@ bool cMenuSetting::Write(cRecordWriter& w) {
 
 void cIniKey::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_IsText);
-  AddInt(&m_Default);
-  AddString(&m_Key);
-  AddString(&m_DefaultText);
+  AddInt(&m_IsText, 1, "m_IsText");
+  AddInt(&m_Default, 1, "m_Default");
+  AddString(&m_Key, "m_Key");
+  AddString(&m_DefaultText, "m_DefaultText");
 }
 
 void cIniKey::Set(const std::string& key, int value) {
@@ -118,78 +118,78 @@ void cIniKey::SetText(const std::string& key, const std::string& text) {
 
 void cSystem::RegisterFields(uint32_t version) {
   ResetFields();
-  if (version >= 185) AddInt(&m_ExtraLife);
-  AddInt(&m_ExtraLifeScore);
-  AddInt(&m_PauseHidesField);
-  AddInt(&m_IconLetters);
-  if (version >= 205) AddInt(&m_FontFace);
-  if (version >= 170) AddInt(&m_CenterGlyph);
-  if (version >= 113) AddInt(&m_KeepTestFlows);
-  if (version >= 184) AddInt(&m_Replay);
-  if (version >= 157) AddInt(&m_TitlePictureMenu);
-  AddInt(&m_CarryLives);
+  if (version >= 185) AddInt(&m_ExtraLife, 1, "m_ExtraLife");
+  AddInt(&m_ExtraLifeScore, 1, "m_ExtraLifeScore");
+  AddInt(&m_PauseHidesField, 1, "m_PauseHidesField");
+  AddInt(&m_IconLetters, 1, "m_IconLetters");
+  if (version >= 205) AddInt(&m_FontFace, 1, "m_FontFace");
+  if (version >= 170) AddInt(&m_CenterGlyph, 1, "m_CenterGlyph");
+  if (version >= 113) AddInt(&m_KeepTestFlows, 1, "m_KeepTestFlows");
+  if (version >= 184) AddInt(&m_Replay, 1, "m_Replay");
+  if (version >= 157) AddInt(&m_TitlePictureMenu, 1, "m_TitlePictureMenu");
+  AddInt(&m_CarryLives, 1, "m_CarryLives");
   if (version >= 191) {
-    AddInt(&m_ContinueAfterMiss);
-    AddInt(&m_MapShowsLives);
+    AddInt(&m_ContinueAfterMiss, 1, "m_ContinueAfterMiss");
+    AddInt(&m_MapShowsLives, 1, "m_MapShowsLives");
   }
-  AddInt(&m_ChallengeCount);
-  AddInt(&m_ChallengeAllOpen);
+  AddInt(&m_ChallengeCount, 1, "m_ChallengeCount");
+  AddInt(&m_ChallengeAllOpen, 1, "m_ChallengeAllOpen");
   if (version >= 167) {
-    AddInt(&m_MapShowsScore);
-    AddInt(&m_MapMenuShowsTotal);
+    AddInt(&m_MapShowsScore, 1, "m_MapShowsScore");
+    AddInt(&m_MapMenuShowsTotal, 1, "m_MapMenuShowsTotal");
   }
-  if (version >= 188) AddInt(&m_RestoreStory);
-  if (version >= 224) AddInt(&m_PauseRetryStory);
+  if (version >= 188) AddInt(&m_RestoreStory, 1, "m_RestoreStory");
+  if (version >= 224) AddInt(&m_PauseRetryStory, 1, "m_PauseRetryStory");
   if (version >= 167) {
-    AddInt(&m_ChallengeShowsBest);
-    AddInt(&m_ChallengeShowsTotal);
+    AddInt(&m_ChallengeShowsBest, 1, "m_ChallengeShowsBest");
+    AddInt(&m_ChallengeShowsTotal, 1, "m_ChallengeShowsTotal");
   }
-  if (version >= 188) AddInt(&m_RestoreChallenge);
-  if (version >= 224) AddInt(&m_PauseRetryChallenge);
-  if (version >= 188) AddInt(&m_RestoreFree);
-  if (version >= 192) AddInt(&m_RestoreStartFile);
+  if (version >= 188) AddInt(&m_RestoreChallenge, 1, "m_RestoreChallenge");
+  if (version >= 224) AddInt(&m_PauseRetryChallenge, 1, "m_PauseRetryChallenge");
+  if (version >= 188) AddInt(&m_RestoreFree, 1, "m_RestoreFree");
+  if (version >= 192) AddInt(&m_RestoreStartFile, 1, "m_RestoreStartFile");
   if (version >= 187) {
-    AddInt(&m_FullColour);
-    AddChar(&m_ColourKey[0]);
-    AddChar(&m_ColourKey[1]);
-    AddChar(&m_ColourKey[2]);
+    AddInt(&m_FullColour, 1, "m_FullColour");
+    AddChar(&m_ColourKey[0], 1, "m_ColourKey[0]");
+    AddChar(&m_ColourKey[1], 1, "m_ColourKey[1]");
+    AddChar(&m_ColourKey[2], 1, "m_ColourKey[2]");
   }
-  if (version >= 214) AddInt(&m_Switch214);
-  if (version >= 221 && version <= 259) AddInt(&m_Retired);
-  if (version >= 261) AddInt(&m_Switch261);
-  if (version >= 272) AddInt(&m_Switch272);
-  if (version >= 287) AddInt(&m_Switch287);
-  if (version >= 515) AddInt(&m_BlinkStep);
-  if (version >= 289) AddInt(&m_PaletteCycling);
-  if (version >= 757) AddInt(&m_PauseMapStory);
-  if (version >= 525) AddInt(&m_Switch525);
-  if (version >= 555) AddInt(&m_Switch555);
-  if (version >= 637) AddInt(&m_Switch637);
-  if (version >= 669) AddInt(&m_Switch669);
-  if (version >= 677) AddInt(&m_Switch677);
-  if (version >= 695) AddInt(&m_Switch695);
-  if (version >= 696) AddInt(&m_Switch696);
-  if (version >= 697) AddInt(&m_Switch697);
-  if (version >= 721) AddInt(&m_Switch721);
-  if (version >= 728) AddInt(&m_Switch728);
-  if (version >= 733) AddInt(&m_Switch733);
-  if (version >= 744) AddInt(&m_Switch744);
-  if (version >= 749) AddInt(&m_Switch749);
-  if (version >= 752) AddInt(&m_Switch752);
+  if (version >= 214) AddInt(&m_Switch214, 1, "m_Switch214");
+  if (version >= 221 && version <= 259) AddInt(&m_Retired, 1, "m_Retired");
+  if (version >= 261) AddInt(&m_Switch261, 1, "m_Switch261");
+  if (version >= 272) AddInt(&m_Switch272, 1, "m_Switch272");
+  if (version >= 287) AddInt(&m_Switch287, 1, "m_Switch287");
+  if (version >= 515) AddInt(&m_BlinkStep, 1, "m_BlinkStep");
+  if (version >= 289) AddInt(&m_PaletteCycling, 1, "m_PaletteCycling");
+  if (version >= 757) AddInt(&m_PauseMapStory, 1, "m_PauseMapStory");
+  if (version >= 525) AddInt(&m_Switch525, 1, "m_Switch525");
+  if (version >= 555) AddInt(&m_Switch555, 1, "m_Switch555");
+  if (version >= 637) AddInt(&m_Switch637, 1, "m_Switch637");
+  if (version >= 669) AddInt(&m_Switch669, 1, "m_Switch669");
+  if (version >= 677) AddInt(&m_Switch677, 1, "m_Switch677");
+  if (version >= 695) AddInt(&m_Switch695, 1, "m_Switch695");
+  if (version >= 696) AddInt(&m_Switch696, 1, "m_Switch696");
+  if (version >= 697) AddInt(&m_Switch697, 1, "m_Switch697");
+  if (version >= 721) AddInt(&m_Switch721, 1, "m_Switch721");
+  if (version >= 728) AddInt(&m_Switch728, 1, "m_Switch728");
+  if (version >= 733) AddInt(&m_Switch733, 1, "m_Switch733");
+  if (version >= 744) AddInt(&m_Switch744, 1, "m_Switch744");
+  if (version >= 749) AddInt(&m_Switch749, 1, "m_Switch749");
+  if (version >= 752) AddInt(&m_Switch752, 1, "m_Switch752");
   if (version >= 763) {
-    AddInt(&m_Switch763a);
-    AddInt(&m_Switch763b);
+    AddInt(&m_Switch763a, 1, "m_Switch763a");
+    AddInt(&m_Switch763b, 1, "m_Switch763b");
   }
-  if (version >= 768) AddInt(&m_Switch768);
-  if (version >= 773) AddInt(&m_Switch773);
-  if (version >= 781) AddInt(&m_Switch781);
-  if (version >= 782) AddInt(&m_Switch782);
-  if (version >= 783) AddInt(&m_Switch783);
+  if (version >= 768) AddInt(&m_Switch768, 1, "m_Switch768");
+  if (version >= 773) AddInt(&m_Switch773, 1, "m_Switch773");
+  if (version >= 781) AddInt(&m_Switch781, 1, "m_Switch781");
+  if (version >= 782) AddInt(&m_Switch782, 1, "m_Switch782");
+  if (version >= 783) AddInt(&m_Switch783, 1, "m_Switch783");
   if (version >= 670) {
-    AddInt(&m_DepthFullColour);
-    AddInt(&m_DepthPalette);
+    AddInt(&m_DepthFullColour, 1, "m_DepthFullColour");
+    AddInt(&m_DepthPalette, 1, "m_DepthPalette");
   }
-  AddString(&m_Title);
+  AddString(&m_Title, "m_Title");
 }
 
 bool cSystem::Read(cRecordReader& r) {

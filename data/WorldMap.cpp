@@ -38,33 +38,33 @@ bool ReadCells(cRecordReader& r, cVector<int32_t>& cells) {
 
 void cWorldChip::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_Spare);
-  AddInt(&m_Blocked);
-  AddInt(&m_Picture);
-  AddString(&m_SpareText);
-  AddString(&m_Name);
+  AddInt(&m_Spare, 1, "m_Spare");
+  AddInt(&m_Blocked, 1, "m_Blocked");
+  AddInt(&m_Picture, 1, "m_Picture");
+  AddString(&m_SpareText, "m_SpareText");
+  AddString(&m_Name, "m_Name");
 }
 
 void cWorldNode::RegisterFields(uint32_t version) {
   ResetFields();
-  AddInt(&m_NodeKind);
-  AddInt(&m_Picture);
-  AddInt(&m_ClearSwitch);
-  AddInt(&m_Open);
-  AddInt(&m_Reenter);
-  AddInt(&m_AfterClear);
-  AddInt(&m_NeedSwitch);
-  AddInt(&m_CondVar);
-  AddInt(&m_CondValue);
-  AddInt(&m_CondOp);
-  if (version >= 209) AddInt(&m_MinTotal);
+  AddInt(&m_NodeKind, 1, "m_NodeKind");
+  AddInt(&m_Picture, 1, "m_Picture");
+  AddInt(&m_ClearSwitch, 1, "m_ClearSwitch");
+  AddInt(&m_Open, 1, "m_Open");
+  AddInt(&m_Reenter, 1, "m_Reenter");
+  AddInt(&m_AfterClear, 1, "m_AfterClear");
+  AddInt(&m_NeedSwitch, 1, "m_NeedSwitch");
+  AddInt(&m_CondVar, 1, "m_CondVar");
+  AddInt(&m_CondValue, 1, "m_CondValue");
+  AddInt(&m_CondOp, 1, "m_CondOp");
+  if (version >= 209) AddInt(&m_MinTotal, 1, "m_MinTotal");
   if (version >= 758) {
-    AddInt(&m_HasPlace);
-    AddInt(&m_PlaceA);
-    AddInt(&m_PlaceB);
+    AddInt(&m_HasPlace, 1, "m_HasPlace");
+    AddInt(&m_PlaceA, 1, "m_PlaceA");
+    AddInt(&m_PlaceB, 1, "m_PlaceB");
   }
-  AddString(&m_NodeName);
-  AddString(&m_StageFile);
+  AddString(&m_NodeName, "m_NodeName");
+  AddString(&m_StageFile, "m_StageFile");
 }
 
 bool cWorldNode::Read(cRecordReader& r) {
@@ -75,9 +75,9 @@ bool cWorldNode::Read(cRecordReader& r) {
 
 void cWorldPoint::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_X);
-  AddInt(&m_Y);
-  AddString(&m_Label);
+  AddInt(&m_X, 1, "m_X");
+  AddInt(&m_Y, 1, "m_Y");
+  AddString(&m_Label, "m_Label");
 }
 
 bool cWorldPoint::Read(cRecordReader& r) {
@@ -93,16 +93,16 @@ bool cWorldPoint::Write(cRecordWriter& w) {
 
 void cWorldMap::RegisterFields(uint32_t) {
   ResetFields();
-  AddInt(&m_Width);
-  AddInt(&m_Height);
-  AddInt(&m_Pitch);
-  AddInt(&m_PitchShift);
-  AddInt(&m_StartX);
-  AddInt(&m_StartY);
-  AddInt(&m_BackColour);
-  AddInt(&m_BackPicture);
-  AddString(&m_Name);
-  AddString(&m_BackPictureFile);
+  AddInt(&m_Width, 1, "m_Width");
+  AddInt(&m_Height, 1, "m_Height");
+  AddInt(&m_Pitch, 1, "m_Pitch");
+  AddInt(&m_PitchShift, 1, "m_PitchShift");
+  AddInt(&m_StartX, 1, "m_StartX");
+  AddInt(&m_StartY, 1, "m_StartY");
+  AddInt(&m_BackColour, 1, "m_BackColour");
+  AddInt(&m_BackPicture, 1, "m_BackPicture");
+  AddString(&m_Name, "m_Name");
+  AddString(&m_BackPictureFile, "m_BackPictureFile");
 }
 
 void cWorldMap::SetDefaults() {
