@@ -598,6 +598,7 @@ intptr_t RunDialogBox(const sDlgTemplate& tpl, HWND owner, WNDPROC proc, LPARAM 
 
   if (SendMessage(w->m_hWnd, WM_INITDIALOG, 0, param) != 0 && !w->m_lpFocus)
     w->SetFocus(w->NextTabStop(nullptr, false));
+  w->Render();
   if (g_openedHook) g_openedHook(w->m_hWnd);
 
   bool quit = false;

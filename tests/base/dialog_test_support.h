@@ -171,6 +171,7 @@ class DialogHarness {
     RegisterTemplates();
     owner.m_hWnd = CreateMessageWindow([this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
       ownerSeen.push_back({m, w});
+      if (m == kRelay) PostMessage(h, w ? kRelay : WM_CLOSE, w ? w - 1 : 0, 0);
       return 0;
     });
     ResetKeyboardState();
@@ -223,6 +224,10 @@ class DialogHarness {
   void Type(const std::string& utf8) { PostTextCommit(owner.m_hWnd, utf8); }
   void Compose(const std::string& utf8) { PostTextComposition(owner.m_hWnd, utf8, 0); }
   void Close() { PostMessage(owner.m_hWnd, WM_CLOSE, 0, 0); }
+  // Closes after what the messages before it post in turn has been handled
+  // (each round lets one more generation of posted messages through).
+  void CloseLater(int rounds = 3) { PostMessage(owner.m_hWnd, kRelay, static_cast<WPARAM>(rounds), 0); }
+  static constexpr UINT kRelay = WM_APP + 0x77;
   // A click at the centre of an item (the frame is the client area here).
   void Click(HWND dlg, int id) {
     cDlgWindow* w = cDlgWindow::Find(dlg);
