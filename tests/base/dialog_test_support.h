@@ -171,6 +171,7 @@ class DialogHarness {
     RegisterTemplates();
     owner.m_hWnd = CreateMessageWindow([this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
       ownerSeen.push_back({m, w});
+      if (onOwnerMessage) onOwnerMessage(m);
       if (m == kRelay) PostMessage(h, w ? kRelay : WM_CLOSE, w ? w - 1 : 0, 0);
       return 0;
     });
@@ -249,6 +250,8 @@ class DialogHarness {
 
   cWnd owner;
   std::vector<Seen> ownerSeen;
+  // Called for every message dispatched to the owner (those the dialog does not take).
+  std::function<void(UINT)> onOwnerMessage;
   bool timedOut = false;
 };
 
