@@ -138,10 +138,11 @@ void BeginRecordFile(cRecordWriter& w);
 
 // Vectors of records: a u32 count, then each element's body.
 template <class T>
-bool ReadRecordVector(cRecordReader& r, cVector<T>& v) {
+bool ReadRecordVector(cRecordReader& r, cVector<T>& v, size_t minBytesEach = 8) {
   uint32_t count = 0;
-  // Every body holds at least its two count words.
-  if (!r.ReadCount(count, 8)) return false;
+  // Every body holds at least its two count words; records with more fixed
+  // counts pass a larger minimum.
+  if (!r.ReadCount(count, minBytesEach)) return false;
   cVector<T> fresh;
   // The count only bounds the file bytes; an element in memory can be far
   // bigger than its 8 bytes in the file, so grow as elements actually read.

@@ -36,10 +36,14 @@ function(brindle_tests dir)
     endif()
     add_executable(${target} ${src})
     target_link_libraries(${target} PRIVATE brindle_all brindle_testsupport GTest::gtest_main GTest::gmock)
+    # CMake 3.25's gtest_discover_tests keeps only the first entry of a list
+    # property such as ENVIRONMENT, so the environment is also given through
+    # the launcher, which it passes on whole.
+    set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
+      "env;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;BRINDLE_TEST_MEDIA=${BRINDLE_TEST_MEDIA};BRINDLE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(${target}
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
       PROPERTIES LABELS "${labels}"
-        ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;BRINDLE_TEST_MEDIA=${BRINDLE_TEST_MEDIA};BRINDLE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
       DISCOVERY_TIMEOUT 60)
   endforeach()
 endfunction()

@@ -87,19 +87,7 @@ bool cCond::Read(cRecordReader& r) {
   return r.Ok();
 }
 
-bool ReadCondVector(cVector<cCond>& v, cRecordReader& r) {
-  uint32_t count = 0;
-  // A condition body holds at least its two count words.
-  if (!r.ReadCount(count, 8)) return false;
-  cVector<cCond> fresh;
-  fresh.reserve(count);
-  for (uint32_t i = 0; i < count; ++i) {
-    fresh.emplace_back();
-    if (!fresh.back().Read(r)) return false;
-  }
-  v = std::move(fresh);
-  return true;
-}
+bool ReadCondVector(cVector<cCond>& v, cRecordReader& r) { return ReadRecordVector(r, v, 8); }
 
 void WriteCondVector(cVector<cCond>& v, cRecordWriter& w) { WriteRecordVector(w, v); }
 

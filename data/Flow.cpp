@@ -39,19 +39,8 @@ bool cKeyCond::Write(cRecordWriter& w) {
   return true;
 }
 
-bool ReadKeyCondVector(cVector<cKeyCond>& v, cRecordReader& r) {
-  uint32_t count = 0;
-  // Field and string counts and the state count.
-  if (!r.ReadCount(count, 12)) return false;
-  cVector<cKeyCond> fresh;
-  fresh.reserve(count);
-  for (uint32_t i = 0; i < count; ++i) {
-    fresh.emplace_back();
-    if (!fresh.back().Read(r)) return false;
-  }
-  v = std::move(fresh);
-  return true;
-}
+// A key condition holds its field and string counts and the state count.
+bool ReadKeyCondVector(cVector<cKeyCond>& v, cRecordReader& r) { return ReadRecordVector(r, v, 12); }
 
 // --- flows ---
 
@@ -112,19 +101,8 @@ void cFlow::CheckPaletteRefs(const cFlowCmd::PaletteCounts& common, const cFlowC
   for (cFlowCmd& cmd : m_Cmds) cmd.CheckPaletteRefs(common, stage);
 }
 
-bool ReadFlowVector(cVector<cFlow>& v, cRecordReader& r) {
-  uint32_t count = 0;
-  // Field and string counts and the three vector counts.
-  if (!r.ReadCount(count, 20)) return false;
-  cVector<cFlow> fresh;
-  fresh.reserve(count);
-  for (uint32_t i = 0; i < count; ++i) {
-    fresh.emplace_back();
-    if (!fresh.back().Read(r)) return false;
-  }
-  v = std::move(fresh);
-  return true;
-}
+// A flow holds its field and string counts and three vector counts.
+bool ReadFlowVector(cVector<cFlow>& v, cRecordReader& r) { return ReadRecordVector(r, v, 20); }
 
 void WriteFlowVector(cVector<cFlow>& v, cRecordWriter& w) { WriteRecordVector(w, v); }
 

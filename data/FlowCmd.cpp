@@ -260,17 +260,6 @@ void cFlowCmd::CheckPaletteRefs(const PaletteCounts& common, const PaletteCounts
   for (cFlow& flow : m_SubFlows) flow.CheckPaletteRefs(common, stage);
 }
 
-bool ReadCmdVector(cVector<cFlowCmd>& v, cRecordReader& r) {
-  uint32_t count = 0;
-  if (!r.ReadCount(count, kMinCmdBytes)) return false;
-  cVector<cFlowCmd> fresh;
-  fresh.reserve(count);
-  for (uint32_t i = 0; i < count; ++i) {
-    fresh.emplace_back();
-    if (!fresh.back().Read(r)) return false;
-  }
-  v = std::move(fresh);
-  return true;
-}
+bool ReadCmdVector(cVector<cFlowCmd>& v, cRecordReader& r) { return ReadRecordVector(r, v, kMinCmdBytes); }
 
 void WriteCmdVector(cVector<cFlowCmd>& v, cRecordWriter& w) { WriteRecordVector(w, v); }

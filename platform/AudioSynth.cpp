@@ -1,0 +1,205 @@
+#include "platform/AudioSynth.h"
+
+#include <dlfcn.h>
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "platform/Audio.h"
+#include "platform/FileSystem.h"
+
+namespace platform {
+namespace {
+
+// FluidSynth runs its effects and its sample loading in OpenMP parallel
+// regions. Inside the audio callback one thread is enough and keeps the
+// timing steady. The OpenMP
+// runtime comes with FluidSynth (when it was built with it), not with us.
+void SingleThreadedEffects() {
+  using SetThreads = void (*)(int);
+  static const SetThreads set = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+  static thread_local bool done = false;
+  if (done) return;
+  done = true;
+  if (set) set(1);  // per thread: each rendering thread asks once
+}
+
+const char* const kDebianSoundFonts[] = {
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2",  // fluid-soundfont-gm
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",    // timgm6mb-soundfont
+};
+
+bool IsFile(const std::string& native) {
+  std::error_code ec;
+  return !native.empty() && std::filesystem::is_regular_file(native, ec);
+}
+
+bool EndsWithSf2(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext == ".sf2";
+}
+
+class FluidSynth final : public MidiSynth {
+ public:
+  ~FluidSynth() override {
+    if (synth_) delete_fluid_synth(synth_);
+    if (settings_) delete_fluid_settings(settings_);
+  }
+
+  bool Create(int rate, std::string* error) {
+    SingleThreadedEffects();  // the SoundFont's samples are loaded in parallel regions too
+    rate_ = rate;
+    settings_ = new_fluid_settings();
+    if (!settings_) return Fail(error, "fluid settings");
+    fluid_settings_setnum(settings_, "synth.sample-rate", rate);
+    // Explicit levels: FluidSynth's own defaults (gain 0.2) are too quiet next to the effects.
+    fluid_settings_setnum(settings_, "synth.gain", 0.5);
+    fluid_settings_setint(settings_, "synth.reverb.active", 1);
+    fluid_settings_setnum(settings_, "synth.reverb.room-size", 0.2);
+    fluid_settings_setnum(settings_, "synth.reverb.damp", 0.0);
+    fluid_settings_setnum(settings_, "synth.reverb.width", 0.5);
+    fluid_settings_setnum(settings_, "synth.reverb.level", 0.5);
+    fluid_settings_setint(settings_, "synth.chorus.active", 1);
+    fluid_settings_setint(settings_, "synth.chorus.nr", 3);
+    fluid_settings_setnum(settings_, "synth.chorus.level", 1.0);
+    fluid_settings_setnum(settings_, "synth.chorus.speed", 0.3);
+    fluid_settings_setnum(settings_, "synth.chorus.depth", 8.0);
+    // Rendering runs inside the mixer: no threads of its own, no locked memory.
+    fluid_settings_setint(settings_, "synth.cpu-cores", 1);
+    fluid_settings_setint(settings_, "synth.lock-memory", 0);
+    synth_ = new_fluid_synth(settings_);
+    if (!synth_) return Fail(error, "fluid synth");
+    for (const std::string& path : SoundFontCandidates()) {
+      if (fluid_synth_sfload(synth_, path.c_str(), 1) != FLUID_FAILED) {
+        soundFont_ = path;
+        return true;
+      }
+    }
+    return Fail(error, "no SoundFont could be loaded");
+  }
+
+  void ShortMessage(uint8_t status, uint8_t d1, uint8_t d2) override {
+    int ch = status & 0x0F;
+    switch (status & 0xF0) {
+      case 0x80: fluid_synth_noteoff(synth_, ch, d1); break;
+      case 0x90: fluid_synth_noteon(synth_, ch, d1, d2); break;
+      case 0xA0: fluid_synth_key_pressure(synth_, ch, d1, d2); break;
+      case 0xB0: fluid_synth_cc(synth_, ch, d1, d2); break;
+      case 0xC0: fluid_synth_program_change(synth_, ch, d1); break;
+      case 0xD0: fluid_synth_channel_pressure(synth_, ch, d1); break;
+      case 0xE0: fluid_synth_pitch_bend(synth_, ch, (d2 << 7) | d1); break;
+      default: break;  // system messages carry nothing for the synthesiser
+    }
+  }
+
+  void SysEx(const uint8_t* data, size_t size) override {
+    if (size == 0 || size > 65536) return;
+    fluid_synth_sysex(synth_, reinterpret_cast<const char*>(data), static_cast<int>(size), nullptr, nullptr, nullptr, 0);
+  }
+
+  void SoundOff() override {
+    for (int ch = 0; ch < 16; ++ch) {
+      fluid_synth_all_sounds_off(synth_, ch);
+      fluid_synth_cc(synth_, ch, 121, 0);  // reset controllers
+    }
+  }
+
+  void Render(float* out, int frames) override {
+    if (frames <= 0) return;
+    SingleThreadedEffects();
+    if (left_.size() < static_cast<size_t>(frames)) {
+      left_.resize(static_cast<size_t>(frames));
+      right_.resize(static_cast<size_t>(frames));
+    }
+    fluid_synth_write_float(synth_, frames, left_.data(), 0, 1, right_.data(), 0, 1);
+    for (int i = 0; i < frames; ++i) {
+      out[i * 2] += left_[static_cast<size_t>(i)];
+      out[i * 2 + 1] += right_[static_cast<size_t>(i)];
+    }
+  }
+
+  int SampleRate() const override { return rate_; }
+  std::string SoundFontPath() const override { return soundFont_; }
+
+ private:
+  static bool Fail(std::string* error, const char* what) {
+    if (error) *error = what;
+    return false;
+  }
+
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+  int rate_ = 0;
+  std::string soundFont_;
+  std::vector<float> left_, right_;
+};
+
+std::unique_ptr<FluidSynth>& Current() {
+  static auto* synth = new std::unique_ptr<FluidSynth>;  // lives to the end, as the device may
+  return *synth;
+}
+
+void QuietFluidLog() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+  fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+  fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+}
+
+}  // namespace
+
+std::vector<std::string> SoundFontCandidates() {
+  std::vector<std::string> out;
+  auto add = [&](const std::string& native) {
+    if (IsFile(native) && std::find(out.begin(), out.end(), native) == out.end()) out.push_back(native);
+  };
+  std::vector<std::string> names = ListFolder("bgm");
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    std::string native;
+    if (EndsWithSf2(name) && ToNativePath("bgm\\" + name, native) && IsFile(native)) {
+      add(native);
+      break;
+    }
+  }
+  if (fluid_settings_t* s = new_fluid_settings()) {
+    char* def = nullptr;
+    if (fluid_settings_dupstr(s, "synth.default-soundfont", &def) == FLUID_OK && def) {
+      add(def);
+      fluid_free(def);
+    }
+    delete_fluid_settings(s);
+  }
+  for (const char* p : kDebianSoundFonts) add(p);
+  return out;
+}
+
+MidiSynth* AcquireMidiSynth(std::string* error) {
+  int rate = AudioSampleRate();
+  {
+    auto lock = AudioLock();
+    if (Current() && Current()->SampleRate() == rate) return Current().get();
+  }
+  QuietFluidLog();
+  auto synth = std::make_unique<FluidSynth>();
+  if (!synth->Create(rate, error)) return nullptr;
+  std::unique_ptr<FluidSynth> old;
+  auto lock = AudioLock();
+  if (Current() && Current()->SampleRate() == rate) return Current().get();  // built meanwhile
+  old = std::move(Current());
+  Current() = std::move(synth);
+  return Current().get();
+}
+
+MidiSynth* CurrentMidiSynth() {
+  auto lock = AudioLock();
+  return Current().get();
+}
+
+}  // namespace platform
