@@ -1,9 +1,12 @@
 #include "base/DlgRender.h"
 
 #include <algorithm>
+#include <map>
 
 #include "base/DlgWindow.h"
+#include "base/Log.h"
 #include "platform/CodePage.h"
+#include "platform/FontFace.h"
 #include "platform/FrameMailbox.h"
 
 using platform::kFrameHeight;
@@ -15,23 +18,73 @@ constexpr uint32_t kFace = 0xFFD4D0C8, kLight = 0xFFFFFFFF, kShadow = 0xFF808080
                    kText = 0xFF000000, kGrayText = 0xFF808080, kCaption = 0xFF0A246A, kCaptionText = 0xFFFFFFFF,
                    kWindow = 0xFFFFFFFF, kSelect = 0xFF0A246A, kSelectText = 0xFFFFFFFF, kBackdrop = 0xFF203040;
 
-// Until a face is found: texts take the room of 6-pixel half-width and
-// 12-pixel full-width characters and draw nothing.
-class cNullPainter : public cDlgTextPainter {
+// The dialog font, "ＭＳ Ｐゴシック" at 9 points: a 12-pixel cell, anti-aliased.
+// Without an installed face the texts take the room of 6-pixel half-width
+// and 12-pixel full-width characters and draw nothing.
+class cFacePainter : public cDlgTextPainter {
  public:
+  cFacePainter() {
+    const std::string path =
+        platform::FindFontFile("\x82\x6C\x82\x72 \x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E",
+                               platform::JapaneseSample());
+    std::string error;
+    if (!path.empty()) face_ = platform::FontFace::Open(path, kDlgTextHeight, 0, &error);
+    if (!face_) WriteLog("Dialog : no font for the dialogs %s", error.c_str());
+  }
   int Width(const std::string& s) override {
     int w = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-      if (platform::IsCp932LeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
-        w += 12;
-        ++i;
-      } else {
-        w += 6;
-      }
-    }
+    ForEach(s, [&](char32_t c, int n) { w += face_ ? Glyph(c).advance : 6 * n; });
     return w;
   }
-  void Draw(std::vector<uint32_t>&, int, int, const std::string&, uint32_t, int, int, int, int) override {}
+  void Draw(std::vector<uint32_t>& px, int x, int y, const std::string& s, uint32_t argb, int cl, int ct, int cr,
+            int cb) override {
+    if (!face_) return;
+    const uint32_t sr = (argb >> 16) & 0xFF, sg = (argb >> 8) & 0xFF, sb = argb & 0xFF;
+    ForEach(s, [&](char32_t c, int) {
+      const platform::GlyphImage& g = Glyph(c);
+      for (int gy = 0; gy < g.height; ++gy) {
+        const int py = y + g.top + gy;
+        if (py < ct || py >= cb) continue;
+        for (int gx = 0; gx < g.width; ++gx) {
+          const int pxX = x + g.left + gx;
+          if (pxX < cl || pxX >= cr) continue;
+          const uint32_t a = g.coverage[static_cast<size_t>(gy * g.width + gx)];
+          if (!a) continue;
+          uint32_t& d = px[static_cast<size_t>(py * kFrameWidth + pxX)];
+          auto mix = [&](uint32_t src, int shift) {
+            const uint32_t dst = (d >> shift) & 0xFF;
+            return ((src * a + dst * (255 - a) + 127) / 255) << shift;
+          };
+          d = 0xFF000000u | mix(sr, 16) | mix(sg, 8) | mix(sb, 0);
+        }
+      }
+      x += g.advance;
+    });
+  }
+
+ private:
+  template <class F>
+  static void ForEach(const std::string& s, F&& f) {
+    for (size_t i = 0; i < s.size();) {
+      const int n = platform::IsCp932LeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+      char32_t c = platform::Cp932CharToUnicode(s.data() + i, n);
+      f(c ? c : U'?', n);
+      i += static_cast<size_t>(n);
+    }
+  }
+  const platform::GlyphImage& Glyph(char32_t c) {
+    auto it = glyphs_.find(c);
+    if (it != glyphs_.end()) return it->second;
+    platform::GlyphImage g;
+    if (!face_->Render(c, platform::GlyphMode::AntiAliased, g)) {
+      g = platform::GlyphImage{};
+      face_->Render(U'?', platform::GlyphMode::AntiAliased, g);
+    }
+    return glyphs_.emplace(c, std::move(g)).first->second;
+  }
+
+  std::unique_ptr<platform::FontFace> face_;
+  std::map<char32_t, platform::GlyphImage> glyphs_;
 };
 
 std::unique_ptr<cDlgTextPainter>& Painter() {
@@ -179,7 +232,7 @@ void DrawList(Canvas& c, const cDlgWindow& w, const cDlgItem& item, int l, int t
 
 cDlgTextPainter& DlgTextPainter() {
   auto& p = Painter();
-  if (!p) p = std::make_unique<cNullPainter>();
+  if (!p) p = std::make_unique<cFacePainter>();
   return *p;
 }
 
@@ -206,6 +259,9 @@ void RenderDialogFrame(const cDlgWindow& w, const std::vector<uint32_t>& backdro
   }
 
   const platform::POINT o = w.ClientOrigin();
+  // Labels may run past their item to the dialog's edge: the installed face
+  // can be wider than the one the layouts were made with.
+  const int clientR = o.x + w.ClientWidth();
   for (const auto& p : w.Items()) {
     const cDlgItem& item = *p;
     if (!item.IsVisible()) continue;
@@ -223,7 +279,7 @@ void RenderDialogFrame(const cDlgWindow& w, const std::vector<uint32_t>& backdro
           size_t end = text.find('\n', start);
           std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
           if (!line.empty() && line.back() == '\r') line.pop_back();
-          c.Text(il, y, line, ink, il, it, ir, ib);
+          c.Text(il, y, line, ink, il, it, clientR, ib);
           if (end == std::string::npos) break;
           start = end + 1;
           y += kDlgTextHeight + 1;
@@ -231,8 +287,7 @@ void RenderDialogFrame(const cDlgWindow& w, const std::vector<uint32_t>& backdro
         break;
       }
       case eDlgItemKind::Picture:
-        c.Sunken(il, it, ir, ib);
-        break;
+        break;  // no picture is ever set in it
       case eDlgItemKind::GroupBox: {
         const int tw = DlgTextWidth(text);
         const int gy = it + kDlgTextHeight / 2;
@@ -268,16 +323,16 @@ void RenderDialogFrame(const cDlgWindow& w, const std::vector<uint32_t>& backdro
         c.Fill(il + 2, by + 2, il + 11, by + 11, item.m_bPressed ? kFace : kWindow);
         if (item.GetCheck()) DrawCheckMark(c, il, by);
         const int tx = il + 17, ty = (it + ib - kDlgTextHeight) / 2;
-        c.Text(tx, ty, text, ink, il, it, ir, ib);
-        if (focused) DrawFocus(c, tx - 2, ty - 1, std::min(ir, tx + DlgTextWidth(text) + 2), ty + kDlgTextHeight + 1);
+        c.Text(tx, ty, text, ink, il, it, clientR, ib);
+        if (focused) DrawFocus(c, tx - 2, ty - 1, std::min(clientR, tx + DlgTextWidth(text) + 2), ty + kDlgTextHeight + 1);
         break;
       }
       case eDlgItemKind::Radio: {
         const int by = (it + ib - 12) / 2;
         DrawRadio(c, il, by, item.GetCheck() != 0);
         const int tx = il + 16, ty = (it + ib - kDlgTextHeight) / 2;
-        c.Text(tx, ty, text, ink, il, it, ir, ib);
-        if (focused) DrawFocus(c, tx - 2, ty - 1, std::min(ir, tx + DlgTextWidth(text) + 2), ty + kDlgTextHeight + 1);
+        c.Text(tx, ty, text, ink, il, it, clientR, ib);
+        if (focused) DrawFocus(c, tx - 2, ty - 1, std::min(clientR, tx + DlgTextWidth(text) + 2), ty + kDlgTextHeight + 1);
         break;
       }
       case eDlgItemKind::Edit:
