@@ -300,4 +300,62 @@ TEST_F(DialogOnX, NameEntryTakesTypedTextAndEscNeverQuits) {
   }
 }
 
+// Full screen is a window of the desktop's size showing the frame scaled; a
+// window of another size than the frame's takes the same way from click to item.
+TEST_F(DialogOnX, ClicksLandOnTheItemsOfAScaledFrame) {
+  if (!std::getenv(kChildVar)) return RunUnderXvfb("DialogOnX.ClicksLandOnTheItemsOfAScaledFrame");
+  OpenWindow();
+  ASSERT_FALSE(HasFatalFailure());
+  const RECT in = GetFrameInsets(static_cast<uint32_t>(GetWindowLong(hwnd, GWL_STYLE)), false);
+  ASSERT_TRUE(SetWindowPos(hwnd, 0, 0, 480 + in.left + in.right, 360 + in.top + in.bottom));
+  RECT client{0, 0, 0, 0};
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < until) {
+    MSG m;
+    while (PeekWindowMessage(&m)) DispatchMessage(&m);
+    GetClientRect(hwnd, client);
+    if (client.right == 480 && client.bottom == 360) break;
+    WaitWindowMessage(10);
+  }
+  ASSERT_EQ(client, (RECT{0, 0, 480, 360}));
+  // Too small for the frame: it is shown at three quarters of its size.
+  const PresentRect r = ComputePresentRect(client.right, client.bottom);
+  ASSERT_EQ(r, (PresentRect{0, 0, 480, 360}));
+
+  BootData data;
+  cBootDlg dlg(&owner, &data);
+  std::thread clicker;
+  std::atomic<bool> ended{false};
+  SetDialogOpenedHook([&](HWND d) {
+    cDlgWindow* w = cDlgWindow::Find(d);
+    const POINT o = w->ClientOrigin();
+    auto screen = [&](int id) {
+      cDlgItem* item = w->Item(id);
+      const int fx = o.x + item->m_rc.left + 5, fy = o.y + (item->m_rc.top + item->m_rc.bottom) / 2;
+      return std::to_string(r.x + fx * r.w / 640) + " " + std::to_string(r.y + fy * r.h / 480);
+    };
+    const std::string win = " --window " + std::to_string(static_cast<unsigned long>(xid)) + " ";
+    std::vector<std::string> clicks;
+    for (int id : {1003, 1004, kOk}) {
+      clicks.push_back("xdotool mousemove" + win + screen(id));
+      clicks.push_back("xdotool mousedown 1 mouseup 1");
+    }
+    clicker = std::thread([clicks, this, &ended] {
+      for (const std::string& c : clicks) {
+        std::system(c.c_str());
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      // Missed clicks must not hang the test.
+      for (int i = 0; i < 500 && !ended; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      if (!ended) PostMessage(hwnd, WM_CLOSE, 0, 0);
+    });
+  });
+  const intptr_t result = dlg.DoModal(0);
+  ended = true;
+  clicker.join();
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(data.drawMode, 0);
+  EXPECT_EQ(data.doNotAsk, 1);
+}
+
 }  // namespace
