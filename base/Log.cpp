@@ -46,6 +46,12 @@ int AppendLine(const std::string& text) {
 }  // namespace
 
 int InitLog(const std::string& nativePath) {
+  // A box that nobody can see still leaves its text in the log.
+  static const bool sinkInstalled = [] {
+    platform::SetUnshownBoxSink([](const std::string& line) { AppendLine(line); });
+    return true;
+  }();
+  (void)sinkInstalled;
   std::lock_guard<std::mutex> lock(g_logMutex);
   g_logPath.clear();
   FILE* f = std::fopen(nativePath.c_str(), "wb");

@@ -43,7 +43,13 @@ function(brindle_tests dir)
       "env;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;BRINDLE_TEST_MEDIA=${BRINDLE_TEST_MEDIA};BRINDLE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(${target}
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-      PROPERTIES LABELS "${labels}"
+      TEST_LIST ${target}_TESTS
       DISCOVERY_TIMEOUT 60)
+    # Labels are set by a script of our own that CTest runs after the
+    # discovered tests are known: discovery would flatten a list of labels.
+    set(label_script ${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake)
+    file(WRITE ${label_script}
+      "if(${target}_TESTS)\n  set_tests_properties(\${${target}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_script})
   endforeach()
 endfunction()

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "base/Log.h"
+#include "data/StageLoad.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -16,27 +17,13 @@ const char* const kDbFiles[static_cast<int>(DbList::Count)] = {
     "data\\database\\Bgm.dat",
 };
 
-// "%s の読み込みに失敗しました！\nソフトより上位のバージョンのファイルは使用できません。"
-constexpr const char* kNewerFileMessage =
-    "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49\n"
-    "\x83\x5C\x83\x74\x83\x67\x82\xE6\x82\xE8\x8F\xE3\x88\xCA\x82\xCC\x83\x6F\x81\x5B\x83\x57\x83\x87\x83\x93\x82\xCC"
-    "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCD\x8E\x67\x97\x70\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-// "%s の読み込みに失敗しました！"
-constexpr const char* kLoadFailedMessage =
-    "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
-
 // "なし", "アクションA": the two default animations.
 constexpr const char* kAnimeNone = "\x82\xC8\x82\xB5";
 constexpr const char* kAnimeActionA = "\x83\x41\x83\x4E\x83\x56\x83\x87\x83\x93" "A";
 
-// A data file that failed to load: log line and error box. The two-line
-// form when the file was refused as newer than this program.
-void ReportLoadError(const char* path) {
-  if (bNewerFile)
-    WriteLogBox(kNewerFileMessage, path);
-  else
-    WriteLogBox(kLoadFailedMessage, path);
-}
+// A data file that failed to load: log line and error box (the stage
+// loader's shared report).
+void ReportLoadError(const char* path) { ShowDataLoadError(path); }
 
 // Smallest body of an element: its field and string counts, plus the count
 // word of its frame or animation list where it has one.

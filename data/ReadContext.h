@@ -3,6 +3,7 @@
 // Passed down through cRecordReader::Context(); when a reader has none, the
 // program-wide defaults are used, so tests and scratch reads can supply
 // their own without touching globals.
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -39,8 +40,16 @@ struct cReadContext {
   bool KeepTestPlayFlows() const { return startedByEditor || keepTestFlows; }
 
   // --- definitions, common palette and stage ---
+  // The palettes that definitions inherit from and whose sizes bound their
+  // palette references; null means the program-wide CommonPalette and Stage
+  // (see CommonPaletteOf and StageOf). A palette or stage being read puts
+  // itself here for its own entries.
   const cCommonPalette* commonPalette = nullptr;
   const cStage* stage = nullptr;
+  // Set by the stage loader when the load is abandoned: a stage read that
+  // sees it set stops and fails.
+  const std::atomic<bool>* cancel = nullptr;
+  bool Cancelled() const { return cancel && cancel->load(std::memory_order_acquire); }
 
   // --- database ---
   // dbCount above is filled from a loaded database by FillReadContext (data/Database.h).

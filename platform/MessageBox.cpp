@@ -9,6 +9,7 @@ namespace platform {
 namespace {
 std::mutex g_mutex;
 MessageBoxHandler g_handler;
+std::function<void(const std::string&)> g_sink;
 }  // namespace
 
 void SetMessageBoxHandler(MessageBoxHandler handler) {
@@ -23,11 +24,23 @@ int ShowMessageBox(const std::string& text, const std::string& caption, unsigned
     h = g_handler;
   }
   if (h) return h(text, caption, type);
+  return AnswerUnshownBox(text, caption, type);
+}
+
+void SetUnshownBoxSink(std::function<void(const std::string& line)> sink) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_sink = std::move(sink);
+}
+
+int AnswerUnshownBox(const std::string& text, const std::string& caption, unsigned type) {
   std::fprintf(stderr, "[%s] %s\n", Cp932ToUtf8(caption).c_str(), Cp932ToUtf8(text).c_str());
-  switch (type & 0xF) {
-    case MB_YESNO: return IDYES;
-    default: return IDOK;
+  std::function<void(const std::string&)> sink;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    sink = g_sink;
   }
+  if (sink) sink("[" + caption + "] " + text);
+  return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
 }
 
 }  // namespace platform

@@ -15,4 +15,11 @@ using MessageBoxHandler = std::function<int(const std::string& text, const std::
 void SetMessageBoxHandler(MessageBoxHandler handler);
 int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type);
 
+// Where no box can be shown (no display, no handler): the text goes to
+// standard error and to the sink the log installs, and the box answers with
+// its default button (OK, or Yes for a Yes/No box, as the default button of
+// the original boxes).
+int AnswerUnshownBox(const std::string& text, const std::string& caption, unsigned type);
+void SetUnshownBoxSink(std::function<void(const std::string& line)> sink);
+
 }  // namespace platform

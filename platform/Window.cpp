@@ -76,8 +76,7 @@ LPARAM MakeLParam(int lo, int hi) {
 }
 
 int StderrBox(const std::string& text, const std::string& caption, unsigned type) {
-  std::fprintf(stderr, "[%s] %s\n", Cp932ToUtf8(caption).c_str(), Cp932ToUtf8(text).c_str());
-  return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+  return AnswerUnshownBox(text, caption, type);
 }
 
 bool BoxesCanShow() {

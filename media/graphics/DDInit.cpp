@@ -5,6 +5,7 @@
 
 #include "base/Log.h"
 #include "media/graphics/DDInternal.h"
+#include "media/graphics/DisplayReport.h"
 #include "platform/Clock.h"
 #include "platform/CloseRequest.h"
 #include "platform/MessageBox.h"
@@ -63,10 +64,12 @@ void InstallFullScreenBox() {
 
 bool SetupDirect3D() {
   const DDVIRTUALDISPLAY& vd = DDGetVirtualDisplay();
-  if (vd.nDdiVersion < 9) {
+  // An unknown version counts as new enough, as the driver query answers.
+  const int ddiVersion = GetDDIVersion();
+  if (ddiVersion < 9) {
     // "ビデオカードのドライバがDirectX9をサポートしていません！ %d"
     WriteLog("\x83r\x83" "f\x83I\x83J\x81[\x83h\x82\xCC\x83h\x83\x89\x83" "C\x83o\x82\xAA" "DirectX9\x82\xF0\x83T\x83|\x81[\x83g\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1\x81I %d",
-             vd.nDdiVersion);
+             ddiVersion);
     return false;
   }
   if (!vd.bHasDirect3D) {

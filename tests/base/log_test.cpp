@@ -111,3 +111,16 @@ TEST(Log, SystemReportLines) {
 }
 
 }  // namespace
+
+namespace {
+TEST(Log, BoxesNobodyCanSeeLeaveTheirTextInTheLog) {
+  testsupport::LogCapture log;
+  platform::SetMessageBoxHandler(nullptr);
+  ErrorBox("%s", "no display here");
+  EXPECT_EQ(MessageBoxSafe("copy?", "q", platform::MB_YESNO), platform::IDYES);
+  auto lines = log.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "[\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC] no display here");
+  EXPECT_EQ(lines[1], "[q] copy?");
+}
+}  // namespace

@@ -141,6 +141,15 @@ TEST(DDInit, AdapterDecidesVertexProcessingRefreshAndSupport) {
     DDEnd();
   }
   {
+    // A driver whose version cannot be read is taken as new enough.
+    DDVIRTUALDISPLAY d;
+    d.nDdiVersion = 0;
+    DisplayScope scope(d);
+    EXPECT_TRUE(DDInit(1, nullptr, 640, 480, 32, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0));
+    EXPECT_NE(lpDTCon, nullptr);
+    DDEnd();
+  }
+  {
     DDVIRTUALDISPLAY d;
     d.nDesktopBpp = 8;
     DisplayScope scope(d);

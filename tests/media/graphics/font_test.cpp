@@ -1,4 +1,4 @@
-// ctest-label: fonts
+// ctest-label: fonts graphics
 #include <gtest/gtest.h>
 
 #include <filesystem>
