@@ -16,6 +16,7 @@
 #include "platform/Joystick.h"
 #include "platform/Keyboard.h"
 #include "platform/MessageBox.h"
+#include "platform/TextInput.h"
 
 namespace platform {
 namespace {
@@ -253,6 +254,7 @@ void HandleKey(const SDL_KeyboardEvent& e) {
   LPARAM l = 1 | (static_cast<LPARAM>(e.keysym.scancode & 0xFF) << 16);
   if (e.repeat) l |= LPARAM{1} << 30;
   if (!down) l |= (LPARAM{1} << 30) | (LPARAM{1} << 31);
+  if (IsKeyEventSwallowed(vk, down)) return;  // held over from a dialog
   Post(down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP), static_cast<WPARAM>(reported), l);
 }
 
@@ -285,6 +287,8 @@ void HandleEvent(const SDL_Event& e, bool& moved, POINT& movedTo) {
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: HandleMouseButton(e.button); break;
+    case SDL_TEXTINPUT:
+    case SDL_TEXTEDITING: ForwardSdlTextEvent(e, g_main.hwnd); break;
     case SDL_JOYDEVICEADDED: OpenJoystickDevice(e.jdevice.which); break;
     case SDL_JOYDEVICEREMOVED: CloseJoystickInstance(e.jdevice.which); break;
     default: break;  // SDL_QUIT: the close button and SIGTERM arrive as WM_CLOSE already
@@ -636,5 +640,11 @@ bool WaitWindowMessage(uint32_t timeoutMs) {
 }
 
 uint64_t PresentedFrameCount() { return g_presented.load(); }
+
+bool CopyShownFrame(std::vector<uint32_t>& frame) {
+  if (!g_main.haveFrame) return false;
+  frame = g_main.frame;
+  return true;
+}
 
 }  // namespace platform

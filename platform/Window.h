@@ -10,6 +10,7 @@
 // once for SDL events, posted or sent messages and new frames).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Messages.h"
 
@@ -114,5 +115,7 @@ bool WaitWindowMessage(uint32_t timeoutMs);
 
 // Frames shown on the main window so far (tests).
 uint64_t PresentedFrameCount();
+// The 640x480 ARGB frame on screen now; false before the first one.
+bool CopyShownFrame(std::vector<uint32_t>& frame);
 
 }  // namespace platform
