@@ -667,4 +667,10 @@ std::string GetDlgItemText(HWND dlg, int id, int maxCount) {
   return CutCp932(item->Text(), static_cast<size_t>(maxCount - 1));
 }
 
+void GetDlgItemString(HWND dlg, int id, std::string& out, int maxChars) {
+  out = GetDlgItemText(dlg, id, std::min(maxChars, 5120));
+}
+
+void SetDlgItemString(HWND dlg, int id, const std::string& s) { SetDlgItemText(dlg, id, s); }
+
 void SetDialogOpenedHook(std::function<void(HWND)> hook) { g_openedHook = std::move(hook); }

@@ -207,6 +207,10 @@ bool EndDialog(platform::HWND dlg, intptr_t result);
 bool SetDlgItemText(platform::HWND dlg, int id, const std::string& cp932);
 // At most maxCount - 1 bytes, never half of a double-byte character.
 std::string GetDlgItemText(platform::HWND dlg, int id, int maxCount);
+// The string forms the dialog code uses: a read takes at most maxChars
+// (and never more than 5120) as the item-text query does.
+void GetDlgItemString(platform::HWND dlg, int id, std::string& out, int maxChars);
+void SetDlgItemString(platform::HWND dlg, int id, const std::string& s);
 // The text cut to at most maxBytes bytes without splitting a double-byte character.
 std::string CutCp932(const std::string& text, size_t maxBytes);
 

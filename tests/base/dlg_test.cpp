@@ -180,6 +180,23 @@ TEST(DlgModal, AQuitEndsTheDialogAndIsPassedOn) {
   EXPECT_TRUE(quit) << "the pump that ran the dialog still has to see the quit";
 }
 
+TEST(DlgModal, ItemStringsAreReadWithinTheirMaximum) {
+  DialogHarness h;
+  std::string name;
+  cNameDlg dlg(&h.owner, &name);
+  std::string whole, cut;
+  SetDialogOpenedHook([&](HWND hwnd) {
+    SetDlgItemString(hwnd, 1003, "\x83\x41" "bc");  // アbc
+    GetDlgItemString(hwnd, 1003, whole, 100000);
+    GetDlgItemString(hwnd, 1003, cut, 2);  // room for one byte: never half of ア
+    EndDialog(hwnd, 0);
+  });
+  EXPECT_EQ(dlg.DoModal(0), 0);
+  SetDialogOpenedHook({});
+  EXPECT_EQ(whole, "\x83\x41" "bc");
+  EXPECT_EQ(cut, "");
+}
+
 TEST(DlgModal, WithoutATemplateDoModalFails) {
   DialogHarness h;
   cDlg dlg;
