@@ -76,14 +76,23 @@ int WriteLog(const char* format, ...) {
   return AppendLine(text);
 }
 
+namespace {
+// The main-log line, its debug copy and, for WriteLogBox, the box; nothing
+// of it when the main log cannot be written.
+int LogDebugLine(const std::string& text, bool box) {
+  if (!AppendLine(text)) return 0;
+  WriteDebugString(text);
+  if (box) ErrorBoxText(text);
+  return 1;
+}
+}  // namespace
+
 int WriteLogDebug(const char* format, ...) {
   va_list args;
   va_start(args, format);
   std::string text = VFormat(format, args, kBoxBuffer);
   va_end(args);
-  if (!AppendLine(text)) return 0;
-  WriteDebugString(text);
-  return 1;
+  return LogDebugLine(text, false);
 }
 
 int WriteLogBox(const char* format, ...) {
@@ -91,10 +100,7 @@ int WriteLogBox(const char* format, ...) {
   va_start(args, format);
   std::string text = VFormat(format, args, kBoxBuffer);
   va_end(args);
-  if (!AppendLine(text)) return 0;
-  WriteDebugString(text);
-  ErrorBoxText(text);
-  return 1;
+  return LogDebugLine(text, true);
 }
 
 // The debug log is compiled in but never switched on.

@@ -28,19 +28,25 @@ void FillTexture(cPixelSurface& level, const cBitmapImage& bmp, uint32_t keyArgb
     }
 }
 
+// A fresh Direct3D record (not a restore): names, memory kind, no textures
+// yet, and an id of its own unless it borrows another surface's.
+void ResetD3DRecord(DDSURFACEDATA* lpSD, const char* name, const std::string& file, int bTransparent, int nD3DType,
+                    int bAlias) {
+  DTDATA* dt = lpSD->lpDT;
+  lpSD->strName = std::string(name);
+  lpSD->strFile = file;
+  dt->nMemoryType = nD3DType;
+  dt->lpSurface.reset();
+  dt->lpSystemSurface.reset();
+  dt->lpTexture.reset();
+  dt->bTransparent = bTransparent == 1;
+  if (!bAlias) dt->nSurfaceId = lpDTCon->nNextSurfaceId++;
+}
+
 bool CreateEmptyD3D(DDSURFACEDATA* lpSD, int width, int height, int bTransparent, int nDDMemory, int nD3DType,
                     int bAlias, int bRestore) {
   DTDATA* dt = lpSD->lpDT;
-  if (!bRestore) {
-    lpSD->strName = std::string("OffScreen");
-    lpSD->strFile = std::string("E");
-    dt->nMemoryType = nD3DType;
-    dt->lpSurface.reset();
-    dt->lpSystemSurface.reset();
-    dt->lpTexture.reset();
-    dt->bTransparent = bTransparent == 1;
-    if (!bAlias) dt->nSurfaceId = lpDTCon->nNextSurfaceId++;
-  }
+  if (!bRestore) ResetD3DRecord(lpSD, "OffScreen", "E", bTransparent, nD3DType, bAlias);
   if (bAlias) {
     lpSD->nWidth = lpSD->nTexWidth = width;
     lpSD->nHeight = lpSD->nTexHeight = height;
@@ -226,16 +232,7 @@ bool CopyBitmapImage(DDSURFACEDATA* lpSD, const cBitmapImage& bmp, const std::st
 int CreateFromFileD3D(DDSURFACEDATA* lpSD, const std::string& file, int bTransparent, int nBpp, int nDDMemory,
                       int nD3DType, int bAlias, int bPaletteMap, int nMirrorW, int nMirrorH, int bRestore) {
   DTDATA* dt = lpSD->lpDT;
-  if (!bRestore) {
-    lpSD->strName = std::string("OffScreenFromFile");
-    lpSD->strFile = file;
-    dt->nMemoryType = nD3DType;
-    dt->lpSurface.reset();
-    dt->lpSystemSurface.reset();
-    dt->lpTexture.reset();
-    dt->bTransparent = bTransparent == 1;
-    if (!bAlias) dt->nSurfaceId = lpDTCon->nNextSurfaceId++;
-  }
+  if (!bRestore) ResetD3DRecord(lpSD, "OffScreenFromFile", file, bTransparent, nD3DType, bAlias);
   cBitmapImage bmp;
   if (!LoadBmpFile(file, bmp)) {
     if (!file.empty()) WriteLog("LoadImage Err %s", file.c_str());
