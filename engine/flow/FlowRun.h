@@ -84,3 +84,7 @@ class cFlowRun {
   // One step of the run; 1 when the flow finished.
   int Step(cCharaBase* chara);
 };
+
+// Applies the run's pending arrange entries, in order, to the command for the
+// character (parameter table).
+void ApplyFlowArranges(cFlowCmd* cmd, cCharaBase* chara, cFlowRun* run);
