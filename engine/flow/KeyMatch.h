@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data/Flow.h"
+#include "engine/flow/Triggers.h"
 #include "media/input/Input.h"
 
 constexpr int kKeySlots = cKeyCond::kKeys;  // 19
@@ -62,9 +63,6 @@ int MatchKeyStep(const cInput& input, const cKeyCond& cond, const KeyCursors& cu
 // The whole sequence, conds[0] oldest, conds.back() newest.
 int MatchKeyHistory(const cInput& input, const std::vector<const cKeyCond*>& conds, const KeyMatchOptions& options);
 
-// The slot test on the current runs only, never mirrored.
-int CheckKeyCondition(const cInput& input, const cKeyCond& cond);
-
-// Index 0..9 of the first direction history whose current run is active; 0
-// when none is.
-int FirstPressedKey(const cInput& input);
+// CheckKeyCondition (the slot test on the current runs only, never mirrored)
+// and FirstPressedKey (index 0..9 of the first direction history whose
+// current run is active, 0 when none is) are declared in Triggers.h.
