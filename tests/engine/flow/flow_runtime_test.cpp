@@ -15,6 +15,7 @@
 #include "engine/flow/FlowUpdate.h"
 #include "engine/flow/Triggers.h"
 #include "engine/objects/Chara.h"
+#include "engine/rules/Rules.h"
 
 namespace {
 
@@ -347,26 +348,60 @@ TEST_F(FlowRuntime, EventStartsAFlowOncePerFrame) {
   EXPECT_EQ(Run(0).bRunning, 1);
 }
 
-// With the late latch a flow whose conditions failed is not tried again in
-// the same frame; without a latch it is.
+// The latch forms: the early latch counts an event that was refused for its
+// attack number, the late one only events that reach the conditions, and
+// without a latch a flow whose conditions failed is tried again.
 TEST_F(FlowRuntime, LatchFormsDecideRetriesWithinAFrame) {
   cFlow& f = AddFlow(2, {{kWait, 1, false, 1}});
+  f.m_ExclusiveId = 5;  // attack number
   cCond gate;
   gate.m_Kind = 2;
   gate.m_Op = 0;
   gate.m_Value = 7;
   f.m_Conds.push_back(gate);
   Build();
-  for (int noLatch = 0; noLatch <= 1; ++noLatch) {
-    SystemData.m_Switch525 = noLatch;
+  struct Case {
+    int noLatch, early;
+    int afterWrongNumber, afterFailedCondition;
+  };
+  for (const Case& c : {Case{0, 0, 1, 0}, Case{0, 1, 0, 0}, Case{1, 0, 1, 1}, Case{1, 1, 1, 1}}) {
+    SystemData.m_Switch525 = c.noLatch;
+    SystemData.m_Switch744 = c.early;
+    world.m_StageVars[0] = 7;
+    ClearFlowTriggers(&chara);
+    RaiseEventWith(&chara, 2, nullptr, 4);
+    RaiseEventWith(&chara, 2, nullptr, 5);
+    EXPECT_EQ(Run(0).bRunning, c.afterWrongNumber) << c.noLatch << c.early;
+    Run(0).Stop(&chara);
+
     world.m_StageVars[0] = 0;
     ClearFlowTriggers(&chara);
     RaiseEvent(&chara, 2);
     world.m_StageVars[0] = 7;
     RaiseEvent(&chara, 2);
-    EXPECT_EQ(Run(0).bRunning, noLatch) << noLatch;
+    EXPECT_EQ(Run(0).bRunning, c.afterFailedCondition) << c.noLatch << c.early;
     Run(0).Stop(&chara);
   }
+}
+
+// With the once-true switch the start conditions hold for good once they held.
+TEST_F(FlowRuntime, OnceTrueStartConditions) {
+  cFlow& f = AddFlow(6, {{kWait, 1, false, 1}});
+  cCond gate;
+  gate.m_Kind = 3;  // character variable 1 == 2
+  gate.m_Index = 1;
+  gate.m_Value = 2;
+  f.m_Conds.push_back(gate);
+  f.m_CondLatch = 1;
+  Build();
+  EXPECT_EQ(CheckFlowCondition(&Run(0), &chara), 0);
+  chara.m_Vars[1] = 2;
+  EXPECT_EQ(CheckFlowCondition(&Run(0), &chara), 1);
+  chara.m_Vars[1] = 0;
+  EXPECT_EQ(CheckFlowCondition(&Run(0), &chara), 1);
+  EXPECT_EQ(Run(0).bCondLatched, 1);
+  Run(0).lpFlow->m_CondLatch = 0;
+  EXPECT_EQ(CheckFlowCondition(&Run(0), &chara), 0);
 }
 
 // Edge mode starts once per press; repeat mode every frame the keys hold.
@@ -391,6 +426,57 @@ TEST_F(FlowRuntime, KeyConditionEdgeAndRepeat) {
     const std::vector<int> expected = repeat ? std::vector<int>{1, 2, 3, 5, 6} : std::vector<int>{1, 5};
     EXPECT_EQ(StepsOf(1), expected) << "repeat " << repeat;
   }
+}
+
+// Keys held since an edge-triggered always-flow started keep its ID blocked:
+// another always-flow with that ID waits until the keys are released.
+TEST_F(FlowRuntime, HeldKeysKeepAnEdgeTriggeredIdBlocked) {
+  cKeyCond b1;
+  b1.m_KeyStates[11] = 1;
+  b1.m_AnyHold = 1;
+  cFlow& keyed = AddFlow(0, {{kWait, 1, false, 1}}, 4);
+  keyed.m_KeyConds.push_back(b1);
+  AddFlow(0, {{kWait, 1, false, 2}}, 4);
+  Build();
+  for (uint16_t buttons : {1, 1, 1, 0}) {
+    input.m_wButton = buttons;
+    input.UpdateCommandHistory();
+    Frame();
+  }
+  EXPECT_EQ(StepsOf(1), std::vector<int>{1});
+  EXPECT_EQ(StepsOf(2), std::vector<int>{4});
+  EXPECT_EQ(chara.m_FlowIdBusy[4], 0);
+}
+
+// A relative key condition on a character facing left is met by the mirrored
+// key, and a started run remembers the first pressed direction.
+TEST_F(FlowRuntime, RelativeKeysFollowTheFacingAndTheStartDirectionIsKept) {
+  cKeyCond right;
+  right.m_KeyStates[2] = 1;
+  right.m_HoldMin = 1;
+  right.m_HoldMax = 5;
+  right.m_MirrorKeys = 1;
+  cFlow& f = AddFlow(9, {{kWait, 3, false, 1}});
+  f.m_KeyConds.push_back(right);
+  f.m_KeyRepeat = 1;
+  Build();
+  chara.m_bFaceRight = 0;
+  input.m_wDir = cInput::DIR_LEFT | cInput::DIR_DOWN;
+  input.UpdateCommandHistory();
+  ClearFlowTriggers(&chara);
+  RaiseEvent(&chara, 9);
+  EXPECT_EQ(Run(0).bRunning, 0);  // left+down is not left
+  input.m_wDir = cInput::DIR_LEFT;
+  input.UpdateCommandHistory();
+  ClearFlowTriggers(&chara);
+  RaiseEvent(&chara, 9);
+  ASSERT_EQ(Run(0).bRunning, 1);
+  EXPECT_EQ(Run(0).nStartDir, 1);  // left
+  Run(0).Stop(&chara);
+  chara.m_bFaceRight = 1;
+  ClearFlowTriggers(&chara);
+  RaiseEvent(&chara, 9);
+  EXPECT_EQ(Run(0).bRunning, 0);
 }
 
 // The flow's partner switch puts the partner into a target slot for the
