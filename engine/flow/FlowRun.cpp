@@ -112,7 +112,8 @@ namespace {
 // it was erased.
 class RunPlace {
  public:
-  RunPlace(cFlowRun* run, cCharaBase* chara) : run_(run), chara_(chara), base_(OwnerBase(chara, run)), serial_(run->nSerial) {}
+  RunPlace(cFlowRun* run, cCharaBase* chara)
+      : run_(run), chara_(chara), base_(OwnerBase(chara, run)), serial_(run->nSerial) {}
   cFlowRun* Get() const { return run_; }
   // False when the run no longer exists.
   bool Refind() {

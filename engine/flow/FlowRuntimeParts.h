@@ -8,9 +8,9 @@
 
 class cCharaBase;
 
-constexpr int kTriggerAlways = 0;       // 常時
-constexpr int kTriggerDeath = 3;        // 死亡した時
-constexpr int kTriggerBeforeStage = 21; // ステージ開始前
+constexpr int kTriggerAlways = 0;        // 常時
+constexpr int kTriggerDeath = 3;         // 死亡した時
+constexpr int kTriggerBeforeStage = 21;  // ステージ開始前
 
 // A flow's ID as the ID flag vectors use it: 1..26, or 0 for none (and for
 // a value out of that range).

@@ -1,7 +1,5 @@
 // Flow triggers: raising an event key on a character starts its idle flows
 // of that trigger kind whose start and key conditions hold.
-#include "engine/flow/Triggers.h"
-
 #include <vector>
 
 #include "data/Flow.h"
@@ -12,6 +10,7 @@
 #include "engine/flow/FlowRuntimeParts.h"
 #include "engine/flow/FlowUpdate.h"
 #include "engine/flow/KeyMatch.h"
+#include "engine/flow/Triggers.h"
 #include "engine/objects/CharaBase.h"
 #include "engine/objects/Hero.h"
 #include "engine/rules/Rules.h"

@@ -95,8 +95,7 @@ int TestKeySlot(const cInput::sCmdRun& run, int length, const cKeyCond& cond, in
   return 0;
 }
 
-int MatchKeyStep(const cInput& input, const cKeyCond& cond, const KeyCursors& cursors, bool facingLeft,
-                 int& consumed) {
+int MatchKeyStep(const cInput& input, const cKeyCond& cond, const KeyCursors& cursors, bool facingLeft, int& consumed) {
   consumed = 0;
   const bool mirror = cond.m_MirrorKeys != 0 && facingLeft;
   int passed = 0, failed = 0;

@@ -17,7 +17,7 @@
 #include "engine/flow/Triggers.h"
 #include "media/input/Input.h"
 
-constexpr int kKeySlots = cKeyCond::kKeys;  // 19
+constexpr int kKeySlots = cKeyCond::kKeys;           // 19
 constexpr int kDirKeySlots = cInput::kDirHistories;  // 10
 
 // A cursor into one history: a run index and the length of that run that
@@ -32,10 +32,10 @@ using KeyCursors = std::array<KeyCursor, kKeySlots>;
 // Settings of one match that come from the flow, the character and the
 // system data.
 struct KeyMatchOptions {
-  int tolerance = 0;           // frames an older step may lie further back
-  bool facingLeft = false;     // the current character faces left
-  bool newestSuffices = false; // key-repeat mode and the last test matched
-  bool overlap = false;        // system switch: skip the overlap test
+  int tolerance = 0;            // frames an older step may lie further back
+  bool facingLeft = false;      // the current character faces left
+  bool newestSuffices = false;  // key-repeat mode and the last test matched
+  bool overlap = false;         // system switch: skip the overlap test
 };
 
 // The direction slot a relative key condition reads for a left-facing
@@ -57,8 +57,7 @@ void ShiftKeyHistory(const cInput& input, KeyCursors& cursors, int n);
 int TestKeySlot(const cInput::sCmdRun& run, int length, const cKeyCond& cond, int state);
 
 // One step at the cursors; consumed receives the length the step took.
-int MatchKeyStep(const cInput& input, const cKeyCond& cond, const KeyCursors& cursors, bool facingLeft,
-                 int& consumed);
+int MatchKeyStep(const cInput& input, const cKeyCond& cond, const KeyCursors& cursors, bool facingLeft, int& consumed);
 
 // The whole sequence, conds[0] oldest, conds.back() newest.
 int MatchKeyHistory(const cInput& input, const std::vector<const cKeyCond*>& conds, const KeyMatchOptions& options);

@@ -211,8 +211,7 @@ TEST_F(FlowRuntime, NoWaitChainStartsInOneStep) {
 // its start and is idle afterwards; a kind-2 move and a command without the
 // flag are skipped.
 TEST_F(FlowRuntime, BeforeStageFlowRunsInstantCommandsOnly) {
-  AddFlow(21, {{kSound, 0, true, 1}, {kMove, 0, true, 2}, {22, 0, false, 3}, {24, 0, true, 4},
-               {kJump, 0, true, 5}});
+  AddFlow(21, {{kSound, 0, true, 1}, {kMove, 0, true, 2}, {22, 0, false, 3}, {24, 0, true, 4}, {kJump, 0, true, 5}});
   Build();
   RaiseEvent(&chara, 21);
   EXPECT_EQ(LabelsAt(0), (std::vector<int>{1, 4}));

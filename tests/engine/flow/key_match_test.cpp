@@ -15,8 +15,8 @@ enum : int { kNeutral = 0, kLeft = 1, kRight = 2, kUp = 3, kDown = 4, kRightDown
 
 // A 32-run history with the given newest runs, the rest {0, 0}.
 void SetHistory(cInput& in, int slot, const Runs& runs) {
-  cInput::cHistory& h = slot < 10 ? in.m_DirHistory[static_cast<size_t>(slot)]
-                                  : in.m_ButtonHistory[static_cast<size_t>(slot - 10)];
+  cInput::cHistory& h =
+      slot < 10 ? in.m_DirHistory[static_cast<size_t>(slot)] : in.m_ButtonHistory[static_cast<size_t>(slot - 10)];
   h.assign(cInput::kHistoryRuns, cInput::sCmdRun{0, 0});
   for (size_t i = 0; i < runs.size(); ++i) h[i] = cInput::sCmdRun{runs[i].first, runs[i].second};
 }
@@ -74,19 +74,19 @@ TEST_P(ShiftKeyHistoryCase, MovesTheCursorToTheExactPosition) {
   EXPECT_EQ(c[0].nLength, GetParam().to.nLength);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Positions, ShiftKeyHistoryCase,
-    ::testing::Values(ShiftCase{{0, 3}, -1, {0, 2}},      // inside the current run
-                      ShiftCase{{0, 3}, -3, {1, 5}},      // exactly to a run start: the older run, whole
-                      ShiftCase{{0, 3}, -4, {1, 4}},      // one frame into the older run
-                      ShiftCase{{0, 3}, -8, {2, 2}},      // over a whole run, landing on its start
-                      ShiftCase{{0, 3}, -100, {31, -86}},  // past the oldest run: stops at run 31
-                      ShiftCase{{0, 3}, 0, {0, 3}},       // n = 0 is the backward branch
-                      ShiftCase{{1, 4}, 1, {1, 5}},       // forward inside a run
-                      ShiftCase{{1, 4}, 2, {0, 3}},       // 6 - length of run 0 (3), not of run 1
-                      ShiftCase{{2, 2}, 4, {1, 1}},       // 6 - 5
-                      ShiftCase{{3, 1}, 9, {1, 3}},       // two runs: 10 - 2 - 5
-                      ShiftCase{{0, 3}, 5, {0, 8}}));     // past the newest run: stays at run 0
+INSTANTIATE_TEST_SUITE_P(Positions, ShiftKeyHistoryCase,
+                         ::testing::Values(ShiftCase{{0, 3}, -1, {0, 2}},  // inside the current run
+                                           ShiftCase{
+                                               {0, 3}, -3, {1, 5}},  // exactly to a run start: the older run, whole
+                                           ShiftCase{{0, 3}, -4, {1, 4}},  // one frame into the older run
+                                           ShiftCase{{0, 3}, -8, {2, 2}},  // over a whole run, landing on its start
+                                           ShiftCase{{0, 3}, -100, {31, -86}},  // past the oldest run: stops at run 31
+                                           ShiftCase{{0, 3}, 0, {0, 3}},        // n = 0 is the backward branch
+                                           ShiftCase{{1, 4}, 1, {1, 5}},        // forward inside a run
+                                           ShiftCase{{1, 4}, 2, {0, 3}},        // 6 - length of run 0 (3), not of run 1
+                                           ShiftCase{{2, 2}, 4, {1, 1}},        // 6 - 5
+                                           ShiftCase{{3, 1}, 9, {1, 3}},        // two runs: 10 - 2 - 5
+                                           ShiftCase{{0, 3}, 5, {0, 8}}));      // past the newest run: stays at run 0
 
 TEST(ShiftKeyHistory, MovesEveryHistoryByItsOwnRuns) {
   cInput in;
@@ -211,9 +211,7 @@ TEST(MatchKeyStep, CombinationModesAndConsumedLength) {
   EXPECT_EQ(consumed, 4);
 }
 
-TEST(MatchKeyHistory, EmptySequenceNeverMatches) {
-  EXPECT_EQ(Match(cInput{}, {}), 0);
-}
+TEST(MatchKeyHistory, EmptySequenceNeverMatches) { EXPECT_EQ(Match(cInput{}, {}), 0); }
 
 TEST(CheckKeyCondition, CurrentRunsOnly) {
   const cInput in = Played({{R, 0, 50}, {0, 2, 1}});
