@@ -83,3 +83,12 @@ void cHero::UpdateScreenPos() {
     m_nScrTop = TruncToInt(m_dY - w.m_ScrollY.m_dPos - m_nPicOfsY);
   m_nScrBottom = m_nScrTop + m_nPicH - 1;
 }
+
+// Erases the run only; the definition's flows stay so that
+// the other runs keep their pointers.
+void cCharaBase::RemoveFlow(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= m_FlowRuns.size()) return;
+  m_FlowRuns[static_cast<size_t>(index)].Stop(this);
+  m_FlowRuns.erase(m_FlowRuns.begin() + index);
+}
+void cCharaBase::DetachLinks() {}
