@@ -560,6 +560,26 @@ TEST_F(FlowRuntime, RunsErasedOrMovedWhileWalkedAreSkippedSafely) {
   EXPECT_EQ(StepsOf(9), (std::vector<int>{5}));
 }
 
+// Flow control deleting the executing run flags it; the update erases it at
+// its end, after the runs behind it were stepped.
+TEST_F(FlowRuntime, RunFlaggedForDeletionIsErasedAtTheEndOfTheUpdate) {
+  AddFlow(22, {{kJump, 1, false, 1}, {kWait, 1, false, 9}});
+  AddFlow(22, {{kWait, 3, false, 2}});
+  Build();
+  Run(0).Start(&chara);
+  Run(1).Start(&chara);
+  gHook = [&](cCharaBase* c, cCmdRun*) {
+    world.m_pCurFlowRun->bDelete = 1;
+    world.m_pCurFlowRun->bBreak = 1;
+    c->m_bRemovePending = 1;
+  };
+  Frame(false);
+  EXPECT_EQ(LabelsAt(1), (std::vector<int>{1, 2}));
+  ASSERT_EQ(chara.m_FlowRuns.size(), 1u);
+  EXPECT_EQ(Run(0).nSerial, 1);
+  EXPECT_EQ(chara.m_bRemovePending, 0);
+}
+
 TEST_F(FlowRuntime, ForEachRunWithFlowIdSurvivesErasing) {
   AddFlow(22, {{kWait, 1}}, 7);
   AddFlow(22, {{kWait, 1}}, 2);
