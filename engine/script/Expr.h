@@ -7,6 +7,11 @@
 #include <string>
 
 #include "engine/script/ScriptWorld.h"
+#include "engine/script/StatusOps.h"
+
+class cCharaBase;
+class cCond;
+class cFlowCmd;
 
 // Set by any error of an evaluation; cleared by RunCode before each one.
 extern int bCodeError;
@@ -38,3 +43,16 @@ int RunCode(cScriptWorld& world, const std::string& text, void* chara);
 int EvalParens(cScriptWorld& world, const std::string& text, void* chara, int depth = 0);
 // Tokenises and evaluates a text without parentheses.
 int EvalFlat(cScriptWorld& world, const std::string& text, void* chara);
+
+// The same on the running play scene (PlayScene, Player, SaveData, Stage).
+int RunCode(const std::string& text, cCharaBase* chara);
+int EvalParens(const std::string& text, cCharaBase* chara);
+int EvalFlat(const std::string& text, cCharaBase* chara);
+int CheckStatusCondition(const cCond& cond, cCharaBase* chara);
+// The status-operation command (its integer parameters).
+void ApplyStatusOperation(cCharaBase* chara, cFlowCmd* cmd);
+
+// The play scene's binding of the evaluators. The hero's darkness overlay is
+// rebuilt through SightRebuildHook after a sight change, when one is set.
+cScriptWorld& PlayScriptWorld();
+extern void (*SightRebuildHook)();
