@@ -383,8 +383,10 @@ void InitParamTable() {
   }
 }
 
-ArrangeEntry ArrangeEntry::FromCmd(const cFlowCmd& cmd) {
-  auto p = [&](size_t i) { return i < cmd.m_Params.size() ? cmd.m_Params[i] : 0; };
+ArrangeEntry ArrangeEntry::FromCmd(const cFlowCmd& cmd) { return FromParams(cmd.m_Params); }
+
+ArrangeEntry ArrangeEntry::FromParams(const cVector<int32_t>& params) {
+  auto p = [&](size_t i) { return i < params.size() ? params[i] : 0; };
   ArrangeEntry e;
   e.m_nKind = p(0);
   e.m_nRow = p(1);

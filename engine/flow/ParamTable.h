@@ -10,7 +10,10 @@
 #include "base/Containers.h"
 #include "engine/script/ScriptWorld.h"
 
+class cCharaBase;
 class cFlowCmd;
+class cFlowRun;
+class cHero;
 
 struct ParamDesc {
   std::string m_Label;  // code page 932
@@ -38,7 +41,8 @@ struct ArrangeEntry {
   int32_t m_nOp = 0;      // 0 set, 1 add, 2 subtract, 3 multiply, 4 divide, 5 remainder, 6 percent
   int32_t m_nSource = 0;  // 0 common variable, 1 stage variable, 2 character variable
   int32_t m_nIndex = 0;
-  static ArrangeEntry FromCmd(const cFlowCmd& cmd);  // missing parameters read 0
+  static ArrangeEntry FromParams(const cVector<int32_t>& params);  // missing parameters read 0
+  static ArrangeEntry FromCmd(const cFlowCmd& cmd);
 };
 
 // Getter: 1 and the value (sign-extended from the field's width) when the row
@@ -65,3 +69,12 @@ void ApplyArrange(cScriptWorld& world, cFlowCmd& cmd, const ArrangeEntry& entry,
 // Applies every pending entry in order, then drops them all: they serve the
 // next command only, matching or not. An arrange command leaves them pending.
 void ApplyArranges(cScriptWorld& world, cFlowCmd& cmd, std::vector<ArrangeEntry>& pending, void* chara);
+
+// On the running play scene. DoArrange appends a copy of the arrange
+// command's five integers to the pending list: the hero of player 1's for an
+// item command, else the current flow run's (none: nothing).
+void DoArrange(cCharaBase* chara, cFlowCmd* cmd);
+// Apply a flow run's or the hero's pending entries to the next command and
+// drop them (an arrange command keeps them).
+void ApplyFlowArranges(cFlowCmd* cmd, cCharaBase* chara, cFlowRun* run);
+void ApplyHeroArranges(cFlowCmd* cmd, cHero* hero);
