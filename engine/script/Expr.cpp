@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "base/Log.h"
 #include "base/Text.h"
 #include "data/CharaDef.h"
+#include "engine/Services.h"
 #include "engine/script/StatusRef.h"
 
 int bCodeError = 0;
@@ -60,6 +60,11 @@ int FindWord(const char* const (&table)[N], const std::string& word) {
   return -1;
 }
 
+// Error boxes go to the application through the engine's error seam.
+void Box(const std::string& text) {
+  ErrorReporter().ErrorBox(text, "\x83\x47\x83\x89\x81\x5B");  // "エラー"
+}
+
 int Fail() {
   bCodeError = 1;
   return 0;
@@ -106,7 +111,7 @@ class cFlatEval {
     for (size_t i = 0; i < tokens_.size(); ++i) {
       if (tokens_[i].m_nKind != kTokOp) continue;
       if (i == 0 || i + 1 >= tokens_.size() || tokens_[i - 1].m_nKind == kTokOp || tokens_[i + 1].m_nKind == kTokOp) {
-        ErrorBox(kErrMissingOperand, text_.c_str());
+        Box(FormatString(kErrMissingOperand, text_.c_str()));
         return Fail();
       }
     }
@@ -145,7 +150,7 @@ class cFlatEval {
         if (found >= 0) {
           object = found;
         } else if (!tokenSinceDot) {
-          ErrorBox(kErrBadObject, word.c_str());
+          Box(FormatString(kErrBadObject, word.c_str()));
           return Fail();
         }
         word.clear();
@@ -193,7 +198,7 @@ class cFlatEval {
       int32_t* list = common ? w_.CommonVars() : w_.StageVars();
       int count = common ? w_.CommonVarCount() : w_.StageVarCount();
       if (!list || n < 0 || n >= count) {
-        ErrorBox(kErrVarIndex, word.c_str());
+        Box(FormatString(kErrVarIndex, word.c_str()));
         return Fail();
       }
       t.m_nKind = kTokVar;
@@ -209,7 +214,7 @@ class cFlatEval {
       if (!view) return Fail();
       cStatusRef ref = status < 8 ? CharaStatusRef(view, kStatusVar, status + 1) : CharaStatusRef(view, status - 7, 0);
       if (!ref) {
-        ErrorBox(kErrVarIndex, word.c_str());
+        Box(FormatString(kErrVarIndex, word.c_str()));
         return Fail();
       }
       if (status == kWordMaxHp || status == kWordMaxSp) ref.m_nMin = 1;
@@ -257,7 +262,7 @@ class cFlatEval {
       case kOpDiv:
       case kOpMod:
         if (b == 0) {
-          ErrorBox(kErrDivZero, text_.c_str());
+          Box(FormatString(kErrDivZero, text_.c_str()));
           return Fail();
         }
         // In 64 bits INT_MIN / -1 wraps back to INT_MIN and INT_MIN % -1 is 0.
@@ -270,7 +275,7 @@ class cFlatEval {
 
   bool Assign(const cExprToken& l, int32_t value, int32_t& result) {
     if (!l.m_pTarget) {
-      ErrorBoxText(kErrBadAssign);
+      Box(kErrBadAssign);
       return Fail();
     }
     result = ClampTo(value, l.m_nMin, l.m_nMax);
@@ -321,7 +326,7 @@ int EvalFlat(cScriptWorld& world, const std::string& text, void* chara) {
 
 int EvalParens(cScriptWorld& world, const std::string& text, void* chara, int depth) {
   if (depth > kMaxCodeDepth) {
-    ErrorBoxText(kErrTooDeep);
+    Box(kErrTooDeep);
     return Fail();
   }
   std::string s = text;
@@ -341,7 +346,7 @@ int EvalParens(cScriptWorld& world, const std::string& text, void* chara, int de
       // A group: evaluate it and put its value in its place.
       size_t close = MatchingParen(s, pos + 1);
       if (close == std::string::npos) {
-        ErrorBoxText(kErrNoCloseParen);
+        Box(kErrNoCloseParen);
         return Fail();
       }
       int value = EvalParens(world, s.substr(pos + 1, close - pos - 1), chara, depth + 1);
@@ -376,11 +381,11 @@ int EvalParens(cScriptWorld& world, const std::string& text, void* chara, int de
       }
     }
     if (close == std::string::npos) {
-      ErrorBox(kErrCallNotClosed, name.c_str());
+      Box(FormatString(kErrCallNotClosed, name.c_str()));
       return Fail();
     }
     if (args.size() != 2) {
-      ErrorBox(kErrBadArgs, name.c_str());
+      Box(FormatString(kErrBadArgs, name.c_str()));
       return Fail();
     }
     int value = Random(args[0], args[1]);
@@ -393,7 +398,7 @@ int EvalParens(cScriptWorld& world, const std::string& text, void* chara, int de
 int RunCode(cScriptWorld& world, const std::string& text, void* chara) {
   bCodeError = 0;
   if (text.size() > kMaxCodeLength) {
-    ErrorBoxText(kErrTooLong);
+    Box(kErrTooLong);
     return Fail();
   }
   cScriptChara self = world.View(chara);

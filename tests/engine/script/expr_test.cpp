@@ -8,8 +8,8 @@
 
 #include "base/Text.h"
 #include "engine/script/Expr.h"
-#include "platform/MessageBox.h"
 #include "tests/engine/script/fake_script_world.h"
+#include "tests/support/EngineFakes.h"
 
 namespace {
 
@@ -174,16 +174,19 @@ std::vector<Case> Cases() {
   };
 }
 
+// Records the error boxes the evaluator asks the application for.
 class BoxRecorder {
  public:
-  BoxRecorder() {
-    platform::SetMessageBoxHandler([this](const std::string& text, const std::string&, unsigned) {
-      boxes.push_back(text);
-      return 1;
-    });
+  std::vector<std::string> Boxes() const {
+    std::vector<std::string> boxes;
+    const std::string prefix = "error \x83\x47\x83\x89\x81\x5B|";  // caption "エラー"
+    for (const std::string& call : services_.calls())
+      boxes.push_back(call.rfind(prefix, 0) == 0 ? call.substr(prefix.size()) : "unexpected: " + call);
+    return boxes;
   }
-  ~BoxRecorder() { platform::SetMessageBoxHandler(nullptr); }
-  std::vector<std::string> boxes;
+
+ private:
+  testsupport::FakeEngineServices services_;
 };
 
 TEST(Expr, TableOfTexts) {
@@ -197,9 +200,9 @@ TEST(Expr, TableOfTexts) {
       EXPECT_EQ(bCodeError, c.error);
       EXPECT_EQ(ok, c.error ? 0 : 1);
       if (c.box.empty())
-        EXPECT_TRUE(rec.boxes.empty()) << rec.boxes.front();
+        EXPECT_TRUE(rec.Boxes().empty()) << rec.Boxes().front();
       else
-        EXPECT_EQ(rec.boxes, std::vector<std::string>{c.box});
+        EXPECT_EQ(rec.Boxes(), std::vector<std::string>{c.box});
       for (auto& [name, value] : c.stores) EXPECT_EQ(s.Read(name), value) << name;
     }
     if (c.text.size() <= kMaxCodeLength) {
@@ -223,7 +226,7 @@ TEST(Expr, RandomDrawsFromTheSharedGenerator) {
   BoxRecorder rec;
   SeedRandom(1);
   EXPECT_EQ(RunCode(s.w, "C3 = rand(rand(1,6),2,3)", &s.self), 0);
-  EXPECT_EQ(rec.boxes, std::vector<std::string>{kRandBadArgs});
+  EXPECT_EQ(rec.Boxes(), std::vector<std::string>{kRandBadArgs});
   SeedRandom(1);
   RandomRaw();
   int expected = RandomRaw();
