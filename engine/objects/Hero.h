@@ -37,7 +37,7 @@ class cHero : public cCharaBase {
   HitBox m_HitBoxItem;
   cVector<HitBoxPart> m_Parts;
   cVector<cFlowCmd> m_PendingFlowChanges;
-  cList<std::string> m_ItemArranges;
+  cList<cVector<int32_t>> m_ItemArranges;  // pending arrange entries of item commands (five ints each)
 
   cHero() = default;
   cHero(const cHero&) = default;
