@@ -25,7 +25,7 @@ int cChara::ClampY() { return 0; }
 int cChara::MoveX() { return 0; }
 int cChara::MoveY() { return 0; }
 int cChara::UpdateFlows(int) { return 0; }
-void cChara::Jump(int) {}
+void cChara::Jump(cCmdRun*) {}
 
 void cHero::ScaleHitBox(int) {}
 void cHero::UpdateBoxX() {}
@@ -35,4 +35,4 @@ int cHero::ClampY() { return 0; }
 int cHero::MoveX() { return 0; }
 int cHero::MoveY() { return 0; }
 int cHero::UpdateFlows(int) { return 0; }
-void cHero::Jump(int) {}
+void cHero::Jump(cCmdRun*) {}
