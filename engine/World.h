@@ -87,6 +87,7 @@ class cPlayWorld {
   uint32_t m_dwSeed = 0;
   int32_t m_bHoldButtons = 0;
   int32_t m_bCheckDeaths = 0;
+  int32_t m_bItemMessage = 0;  // an item message opened in the current item-command list
   int32_t m_bHitTesting = 0;
   cVector<int32_t> m_StageVars = cVector<int32_t>(kStageVars, 0);
   cVector<int8_t> m_GroupActive = cVector<int8_t>(kActivityGroups, 0);

@@ -68,4 +68,11 @@ class cHero : public cCharaBase {
 };
 
 int RunItemCommands(cCharaBase* chara, cVector<cFlowCmd>& commands);
+// The item command フローの変更 (action 0 add, 1 replace the flows of an ID,
+// 2 remove them); while the hero's own flows run, it is kept for the end of
+// the hero's flow update unless applyNow is set.
+void ChangeFlow(cHero* hero, cFlowCmd* cmd, int applyNow);
+// Applies the hero's pending item arrange entries to a command (defined with
+// the parameter table).
+void ApplyHeroArranges(cFlowCmd* cmd, cHero* hero);
 void ShowItemMessage(cCharaBase* chara, int kind, int number, int sub);
