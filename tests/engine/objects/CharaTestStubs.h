@@ -19,6 +19,15 @@
 
 #define CHARA_STUB __attribute__((weak))
 
+// Scroll axes of a map of the given size without scroll limits; the world
+// has a margin of 10 chips on every side.
+inline void LayOutWorld(cPlayWorld& w, int chipsX, int chipsY) {
+  w.m_ScrollX.Layout(0, chipsX, (chipsX + 20) * 32 - 640);
+  w.m_ScrollY.Layout(1, chipsY, (chipsY + 20) * 32 - 640);
+  w.m_ScrollX.SetBounds(0, 0, 0, 0);
+  w.m_ScrollY.SetBounds(0, 0, 0, 0);
+}
+
 // Events raised on characters: {character ID, event} in order.
 inline std::vector<std::pair<int, int>>& RaisedEvents() {
   static std::vector<std::pair<int, int>> events;

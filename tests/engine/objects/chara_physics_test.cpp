@@ -18,6 +18,7 @@ class CharaPhysicsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     PlayScene = &world;
+    LayOutWorld(world, 60, 40);
     Stage = cStage();
     Stage.m_Gravity = 0.5;
     Stage.SetHitLevel(1);

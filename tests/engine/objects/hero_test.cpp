@@ -19,13 +19,7 @@ class HeroTest : public ::testing::Test {
     Stage = cStage();
     Stage.m_Gravity = 0.5;
     Stage.SetHitLevel(1);  // n = 1, g = 0.5
-    for (cScrollAxis* a : {&world.m_ScrollX, &world.m_ScrollY}) {
-      a->m_nOrigin = a->m_nLower = 320;
-      a->m_nMargin = 10;
-      a->m_nDefaultUpper = a->m_nUpper = 2240;
-      a->m_nExtent = 2880;
-      a->m_nView = a == &world.m_ScrollX ? 640 : 480;
-    }
+    LayOutWorld(world, 60, 60);  // bounds 320..2240 on both axes
     hero.m_nObjKind = 0;
     hero.m_nW = hero.m_nBaseW = 32;
     hero.m_nH = hero.m_nBaseH = 32;
@@ -68,7 +62,9 @@ TEST_F(HeroTest, CameraFollowTable) {
       {800, 700, 160},     // a stage 15 chips wide: the upper bound wins
   };
   for (const auto& c : cases) {
-    world.m_ScrollX.m_nUpper = world.m_ScrollX.m_nDefaultUpper = c.upper;
+    world.m_ScrollX.Layout(0, c.upper / 32 - 10, (c.upper / 32 + 10) * 32 - 640);
+    world.m_ScrollX.SetBounds(0, 0, 0, 0);
+    ASSERT_EQ(world.m_ScrollX.m_nUpper, c.upper);
     hero.m_dX = c.x;
     hero.ClampX();
     EXPECT_DOUBLE_EQ(world.m_ScrollX.m_dPos, c.camera) << c.x;
