@@ -5,6 +5,7 @@
 
 #include "data/Stage.h"
 #include "engine/World.h"
+#include "engine/flow/Commands.h"
 #include "engine/objects/CharaMath.h"
 #include "engine/objects/Hero.h"
 #include "tests/engine/objects/CharaTestStubs.h"
@@ -167,6 +168,131 @@ TEST_F(HeroTest, TakenItemsAreRememberedById) {
   EXPECT_EQ(hero.HasNotTaken(&moved), 0);
   hero.ForgetTaken(&a);
   EXPECT_EQ(hero.HasNotTaken(&a), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HeroTest, SetupReadsPlayerOnesInput) {
+  PlayerInput.resize(2);
+  cCharaDef def;
+  def.m_Control = 0;
+  def.m_PlayerNo = 3;  // no such input record: player 1's is used
+  def.m_Facing = 1;
+  def.m_Size = 0;
+  def.m_Flows.resize(1);
+  cHero h;
+  h.Setup(0, &def, 500, 500, 5);
+  EXPECT_EQ(h.m_lpInput, &PlayerInput[0]);
+  EXPECT_EQ(def.m_Size, 1);
+  EXPECT_EQ(h.m_wSpawnTag, 0);  // the hero's commands use base values only
+  EXPECT_EQ(h.m_bFaceRight, 1);
+  EXPECT_EQ(h.m_bJumpReady, 1);
+  EXPECT_DOUBLE_EQ(h.m_dAccelUnit, 4.0);
+  EXPECT_EQ(h.m_nW, 16);
+  EXPECT_EQ(h.m_nH, 24);
+  EXPECT_EQ(h.m_HitBoxItem.nW, 16);
+  EXPECT_EQ(h.m_FlowRuns.size(), 1u);
+  ASSERT_EQ(h.m_Parts.size(), 4u);
+  for (size_t i = 1; i < h.m_Parts.size(); ++i) {
+    EXPECT_GE(h.m_Parts[i - 1].nW * h.m_Parts[i - 1].nH, h.m_Parts[i].nW * h.m_Parts[i].nH);
+  }
+  PlayerInput.clear();
+}
+
+TEST_F(HeroTest, FlyStatus) {
+  hero.m_Def.m_Size = 2;
+  hero.SetFlyStatus(2, 1);
+  EXPECT_EQ(hero.m_bFly, 1);
+  EXPECT_EQ(hero.m_nCrushGrace, 2);
+  EXPECT_EQ(hero.m_nW, 32);  // 16 × 2
+  EXPECT_EQ(hero.m_nBaseW, 16);
+  EXPECT_EQ(hero.m_HitBoxShot.nW, 24);
+  hero.m_nCrushGrace = 0;
+  hero.m_dVX = hero.m_dVY = hero.m_dVX2 = hero.m_dVY2 = 1;
+  hero.SetFlyStatus(3, 0);  // still flying: nothing stops
+  EXPECT_EQ(hero.m_nCrushGrace, 0);
+  EXPECT_EQ(hero.m_dVX, 1);
+  hero.SetFlyStatus(0, 0);
+  EXPECT_EQ(hero.m_nCrushGrace, 2);
+  EXPECT_EQ(hero.m_dVX + hero.m_dVY + hero.m_dVX2 + hero.m_dVY2, 0);
+  EXPECT_EQ(hero.m_nH, 24);
+}
+
+TEST_F(HeroTest, FlowUpdateKeepsTheCurrentObjects) {
+  cChara other;
+  cFlowRun outerRun;
+  cCmdRun outerCmd;
+  world.m_pCurChara = &other;
+  world.m_pCurFlowRun = &outerRun;
+  world.m_pCurCmdRun = &outerCmd;
+  hero.m_nHp = 1;
+  EXPECT_EQ(hero.UpdateFlows(0), 0);
+  EXPECT_EQ(world.m_pCurChara, &other);
+  EXPECT_EQ(world.m_pCurFlowRun, &outerRun);
+  EXPECT_EQ(world.m_pCurCmdRun, &outerCmd);
+  // Without a jump in the update the jump state is released.
+  EXPECT_EQ(hero.m_bJumpReady, 1);
+  hero.m_nHp = 0;
+  EXPECT_EQ(hero.UpdateFlows(0), 1);
+}
+
+TEST_F(HeroTest, PendingFlowChangesApplyAfterTheUpdate) {
+  Player.resize(1);
+  cHero& h = Player[0];
+  h.m_nHp = 1;
+  cFlowCmd change;
+  change.m_CmdSet = 1;
+  change.m_CmdKind = 1;
+  change.m_Params = {0, 0};  // add
+  change.m_SubFlows.resize(2);
+  world.m_pCurChara = &h;  // the hero's own flows are running
+  ChangeFlow(&h, &change, 0);
+  EXPECT_EQ(h.m_FlowRuns.size(), 0u);
+  EXPECT_EQ(h.m_PendingFlowChanges.size(), 1u);
+  world.m_pCurChara = nullptr;
+  h.UpdateFlows(0);
+  EXPECT_EQ(h.m_FlowRuns.size(), 2u);
+  EXPECT_TRUE(h.m_PendingFlowChanges.empty());
+  // Replace the flows of ID 0 (all of them) by one.
+  change.m_Params = {1, 0};
+  change.m_SubFlows.resize(1);
+  ChangeFlow(&h, &change, 0);
+  EXPECT_EQ(h.m_FlowRuns.size(), 1u);
+  change.m_Params = {2, 0};
+  ChangeFlow(&h, &change, 1);
+  EXPECT_TRUE(h.m_FlowRuns.empty());
+  Player.clear();
+}
+
+int HurtingItemCommand(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
+  chara->m_nHp -= cmd->m_Params.At(0);
+  return cmd->m_Params.At(1);
+}
+
+TEST_F(HeroTest, ItemCommandsStopWhenHpRunsOut) {
+  ItemCommandTable[5] = HurtingItemCommand;
+  auto cmd = [](int damage, int result) {
+    cFlowCmd c;
+    c.m_CmdSet = 1;
+    c.m_CmdKind = 5;
+    c.m_Params = {damage, result};
+    return c;
+  };
+  hero.m_nHp = 10;
+  cVector<cFlowCmd> list = {cmd(3, 0), cmd(7, 0), cmd(1, 0)};
+  world.m_bItemMessage = 1;
+  EXPECT_EQ(RunItemCommands(&hero, list), 2);
+  EXPECT_EQ(hero.m_nHp, 0);  // the third command did not run
+  EXPECT_EQ(world.m_bItemMessage, 0);
+  hero.m_nHp = 10;
+  list = {cmd(1, 0), cmd(1, 4), cmd(1, 0)};
+  EXPECT_EQ(RunItemCommands(&hero, list), 4);
+  EXPECT_EQ(hero.m_nHp, 8);
+  list = {cmd(1, 0)};
+  EXPECT_EQ(RunItemCommands(&hero, list), 0);
+  ItemCommandTable[5] = nullptr;
 }
 
 }  // namespace
