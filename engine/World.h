@@ -134,4 +134,6 @@ extern cList<cChara> CharaList;
 extern cList<cItem> ItemList;
 extern cVector<cInput> PlayerInput;  // element 0 = player 1
 extern DDSURFACEDATA SurfaceTable[kSurfaceTableSize];
+// The darkness overlay of the hero's sight, with the opening at its centre.
+extern DDSURFACEDATA SightDarkSD;
 extern Font Fonts[kFontCount];
