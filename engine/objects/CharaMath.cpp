@@ -30,6 +30,18 @@ int JumpTimeUnits(int framesToApex, int subSteps) {
   return framesToApex / subSteps / 6 + 1;
 }
 
+void SightSlice(int overlayW, int overlayH, int cellW, int cellH, int scrX, int scrY, int mode, int facing,
+                int sight, int* x, int* y) {
+  int sx = (overlayW >> 1) - (cellW >> 1) - scrX;
+  if (mode == 2 || mode == 4) sx += facing * (cellW >> 1) - facing * sight;
+  int sy = (overlayH >> 1) - (cellH >> 1) - scrY;
+  // The upper clamp first: an overlay smaller than the view starts at 0.
+  sx = sx > overlayW - 640 ? overlayW - 640 : sx;
+  sy = sy > overlayH - 480 ? overlayH - 480 : sy;
+  *x = sx < 0 ? 0 : sx;
+  *y = sy < 0 ? 0 : sy;
+}
+
 double FollowCamera(double boxStart, int boxSize, int half, int view, int lower, int upper) {
   double pos = boxStart - (half - (boxSize >> 1));
   if (lower > pos) {

@@ -21,6 +21,13 @@ int FramesToApex(double speed, double gravityStep, double subStepsF);
 // A jump's duration in command time units (6 frames): apex sub-steps / n / 6 + 1.
 int JumpTimeUnits(int framesToApex, int subSteps);
 
+// Top-left of the 640 × 480 slice of the sight overlay (opening at its
+// centre) that puts the opening on the hero: on its centre, or for the "in
+// front" modes 2 and 4 `sight` pixels into the cell from the back edge;
+// clamped to the overlay.
+void SightSlice(int overlayW, int overlayH, int cellW, int cellH, int scrX, int scrY, int mode, int facing,
+                int sight, int* x, int* y);
+
 // New camera position of one axis that puts the box's centre at the view's
 // centre, then keeps it inside [lower, upper): `half` is 320 or 240, `view`
 // 640 or 480. On an axis narrower than the view the upper bound wins.

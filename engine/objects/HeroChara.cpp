@@ -401,6 +401,14 @@ void ShowItemMessage(cCharaBase* chara, int kind, int number, int sub) {
   PlayScene->m_Messages.push_back(w);
 }
 
+void cHero::DrawBackdrop(DDSURFACEDATA* surface) {
+  if (!surface || nm::chara::SightMode(m_Def) == 0) return;
+  int x, y;
+  SightSlice(SightDarkSD.nWidth, SightDarkSD.nHeight, m_nPicW, m_nPicH, m_nScrLeft, m_nScrTop,
+             nm::chara::SightMode(m_Def), FacingSign(), m_nSight, &x, &y);
+  DDBlt(surface, 0, 0, 640, 480, &SightDarkSD, x, y, 1);
+}
+
 void cHero::Draw(DDSURFACEDATA* surface, int mode) {
   (void)mode;
   // The character itself is drawn by the play-field drawing; these are the

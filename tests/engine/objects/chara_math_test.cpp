@@ -73,3 +73,24 @@ TEST(CharaMath, HeroCameraTable) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CharaMath, SightSlice) {
+  int x, y;
+  // A 1280 × 960 overlay; a 32-pixel cell at screen (300, 200).
+  SightSlice(1280, 960, 32, 32, 300, 200, 1, 1, 64, &x, &y);
+  EXPECT_EQ(x, 640 - 16 - 300);
+  EXPECT_EQ(y, 480 - 16 - 200);
+  // In front, facing right: the opening 64 pixels into the cell from its left.
+  SightSlice(1280, 960, 32, 32, 300, 200, 2, 1, 64, &x, &y);
+  EXPECT_EQ(x, 640 - 16 - 300 + 16 - 64);
+  SightSlice(1280, 960, 32, 32, 300, 200, 4, -1, 64, &x, &y);
+  EXPECT_EQ(x, 640 - 16 - 300 - 16 + 64);
+  // Clamped to the overlay.
+  SightSlice(1280, 960, 32, 32, 700, -400, 1, 1, 64, &x, &y);
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(y, 480);
+}
+
+}  // namespace
