@@ -382,7 +382,7 @@ void cCharaBase::SetBaseAnimSet(int id, int force) {
   current = static_cast<int16_t>(id);
   int index = static_cast<int16_t>(id);
   if (index < 0 || static_cast<size_t>(index) >= Database.m_AnimeSets.size()) {
-    Database.m_AnimeSets.At(index);  // reports the bad index
+    if (!Database.m_AnimeSets.empty()) Database.m_AnimeSets.At(index);  // reports the bad index
     index = 0;
   }
   AnimTable table;

@@ -4,6 +4,7 @@
 // knock-back with its decay.
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 
 #include "base/Text.h"
 #include "data/Stage.h"
@@ -195,8 +196,14 @@ void cCharaBase::ApplyCharaGravity() {
 int cCharaBase::IsOnGround() const {
   if (m_bRiding) return 1;
   if (!m_lpFootBlock) return 0;
-  // The foot block is a cell of the block map.
-  return static_cast<cBlockCell*>(m_lpFootBlock)->HitType(m_nBlockSide) != 0 ? 1 : 0;
+  // The foot block is normally a cell of the block map (whose conditions
+  // count); any other definition is tested by its hit kind and exception.
+  const std::less_equal<const cBlockDef*> le;
+  if (!BlockMap.empty() && le(&BlockMap.front(), m_lpFootBlock) && le(m_lpFootBlock, &BlockMap.back())) {
+    return static_cast<cBlockCell*>(m_lpFootBlock)->HitType(m_nBlockSide) != 0 ? 1 : 0;
+  }
+  if (nm::block::ExceptionSide(*m_lpFootBlock) == m_nBlockSide) return 0;
+  return nm::block::HitKind(*m_lpFootBlock) != 0 ? 1 : 0;
 }
 
 void cCharaBase::Land() {

@@ -312,3 +312,26 @@ TEST_F(CharaPhysicsTest, CircleMoveInitialisation) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CharaPhysicsTest, OnTheGround) {
+  EXPECT_EQ(chara.IsOnGround(), 0);
+  chara.m_nBlockSide = 2;
+  BlockMap.resize(3);
+  BlockMap[1].m_Hit = 1;
+  chara.m_lpFootBlock = &BlockMap[1];
+  EXPECT_EQ(chara.IsOnGround(), 1);
+  BlockMap[1].m_HitException = 2;  // this side passes through
+  EXPECT_EQ(chara.IsOnGround(), 0);
+  cBlockDef loose;  // a definition outside the map
+  loose.m_Hit = 2;
+  chara.m_lpFootBlock = &loose;
+  EXPECT_EQ(chara.IsOnGround(), 1);
+  chara.m_lpFootBlock = nullptr;
+  chara.m_bRiding = 1;
+  EXPECT_EQ(chara.IsOnGround(), 1);
+  BlockMap.clear();
+}
+
+}  // namespace
