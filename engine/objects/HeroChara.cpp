@@ -40,9 +40,10 @@ void HeroSizes(bool fly, int* ofsX, int* ofsY, int* w, int* h) {
 }  // namespace
 
 void cHero::Setup(int id, const cCharaDef* def, double originX, double originY, int16_t clone) {
-  if (def && nm::chara::Size(*def) == 0) {
-    // The definitions handed over are the stage's own lists.
-    nm::chara::Size(*const_cast<cCharaDef*>(def)) = 1;
+  if (def && nm::chara::Size(*def) < 1) {
+    // The definitions handed over are the stage's own lists. A negative
+    // magnification (bad data) is mended like 0.
+    nm::chara::SetMagnification(*const_cast<cCharaDef*>(def), 1);
   }
   InitFromDef(def, originX, originY, clone);
   const cCharaDef& d = m_Def;
@@ -54,7 +55,7 @@ void cHero::Setup(int id, const cCharaDef* def, double originX, double originY, 
   // Only player 1's input exists; a hero of another faction reads it too.
   m_lpInput = PlayerInput.empty() ? nullptr : &PlayerInput[0];
   SetFlyStatus(nm::chara::Fly(d), 0);
-  SetScale(nm::chara::Size(d), 1);
+  SetScale(Scale(), 1);
   m_bFaceRight = nm::chara::Facing(d);
   m_bJumpBlocked = 0;
   m_bNoJumpBlock = 0;

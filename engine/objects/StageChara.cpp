@@ -52,9 +52,10 @@ void CharaSetCentredBox(HitBox& b, int w, int h, int boxOfsX, int boxOfsY) { Set
 
 void cChara::Setup(int id, const cCharaDef* def, const cItem* heldItem, double originX, double originY,
                    int16_t clone) {
-  if (def && nm::chara::Size(*def) == 0) {
-    // The definitions handed over are the stage's own lists.
-    nm::chara::Size(*const_cast<cCharaDef*>(def)) = 1;
+  if (def && nm::chara::Size(*def) < 1) {
+    // The definitions handed over are the stage's own lists. A negative
+    // magnification (bad data) is mended like 0.
+    nm::chara::SetMagnification(*const_cast<cCharaDef*>(def), 1);
   }
   InitFromDef(def, originX, originY, clone);
   const cCharaDef& d = m_Def;
@@ -99,7 +100,7 @@ void cChara::Setup(int id, const cCharaDef* def, const cItem* heldItem, double o
                   m_nPicOfsY);
   }
 
-  SetScale(nm::chara::Size(m_Def), 1);
+  SetScale(Scale(), 1);
 
   if (heldItem) {
     m_HeldItem = *heldItem;

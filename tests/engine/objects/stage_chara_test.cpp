@@ -263,3 +263,17 @@ TEST_F(StageCharaTest, BoxOverlapsIncludesTheEdges) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StageCharaTest, NegativeMagnificationIsMended) {
+  cCharaDef def;
+  def.m_Size = -3;
+  cChara c;
+  c.Setup(1, &def, nullptr, 0, 0, 0);
+  EXPECT_EQ(def.m_Size, 1);
+  EXPECT_EQ(c.m_nW, 16);
+  EXPECT_EQ(c.m_HitBoxChara.nW, 12);
+}
+
+}  // namespace
