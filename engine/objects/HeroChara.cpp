@@ -318,7 +318,7 @@ void cHero::Jump(cCmdRun* run) {
         m_dVY = run->dSpeed;
         Jumped(run) = 1;
         PlayStageSE(nm::cmd::Sound(cmd));
-      } else if (!PlayScene || PlayScene->m_nSubStep == n - 1) {
+      } else if (!PlayScene || PlayScene->m_nSubStep >= n) {
         // Off a ride only in the frame's last sub-step, by the single-precision 1.02.
         m_dVY = run->dSpeed * static_cast<double>(1.02f);
         m_bRiding = 0;

@@ -128,11 +128,11 @@ TEST_F(HeroTest, JumpingOffARideWaitsForTheLastSubStep) {
   Stage.SetHitLevel(2);  // n = 2
   run.dSpeed = hero.JumpSpeed(64);
   hero.m_bRiding = 1;
-  world.m_nSubStep = 0;
+  world.m_nSubStep = 1;  // sub-steps count 1..n
   JumpStep(true);
   EXPECT_EQ(hero.m_bRiding, 1);
   EXPECT_DOUBLE_EQ(hero.m_dVY, 0);
-  world.m_nSubStep = 1;
+  world.m_nSubStep = 2;
   JumpStep(true);
   EXPECT_EQ(hero.m_bRiding, 0);
   EXPECT_EQ(hero.m_dVY, run.dSpeed * 1.0199999809265137);
