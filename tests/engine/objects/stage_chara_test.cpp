@@ -277,3 +277,49 @@ TEST_F(StageCharaTest, NegativeMagnificationIsMended) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StageCharaTest, FlowUpdateStartsFromTheScrollSpeed) {
+  world.m_ScrollX.m_dAutoSpeed = 0.5;
+  world.m_ScrollY.m_dAutoSpeed = -0.25;
+  cChara c;
+  c.m_nHp = 1;
+  c.m_dVX = c.m_dVY = 3;
+  EXPECT_EQ(c.UpdateFlows(0), 0);
+  EXPECT_EQ(c.m_dVX, 0);
+  EXPECT_EQ(c.m_dVY, 3);  // a walker keeps its fall
+  EXPECT_EQ(c.m_Anim.m_nAnim, 0);  // idle
+  c.m_Def.m_ScrollSync = 1;
+  c.m_bFly = 1;
+  c.UpdateFlows(0);
+  EXPECT_EQ(c.m_dVX, 0.5);
+  EXPECT_EQ(c.m_dVY, -0.25);
+  EXPECT_EQ(c.m_Anim.m_nAnim, 2);  // idle in the air
+  world.m_ScrollX.m_bAtLimit = 1;  // that axis stopped
+  c.UpdateFlows(0);
+  EXPECT_EQ(c.m_dVX, 0);
+  SystemData.m_Switch214 = 1;  // characters start from rest
+  world.m_ScrollX.m_bAtLimit = 0;
+  c.UpdateFlows(0);
+  EXPECT_EQ(c.m_dVX, 0);
+  EXPECT_EQ(c.m_dVY, 0);
+  // A command velocity left over is no idle.
+  c.m_Anim.m_nAnim = 3;
+  c.m_dVX2 = 1;
+  c.UpdateFlows(0);
+  EXPECT_EQ(c.m_Anim.m_nAnim, 3);
+}
+
+TEST_F(StageCharaTest, NestedFlowUpdateKeepsTheCurrentObjects) {
+  cChara runner, victim;
+  cCmdRun cmd;
+  world.m_pCurChara = &runner;
+  world.m_pCurCmdRun = &cmd;
+  victim.m_nHp = 0;
+  EXPECT_EQ(victim.UpdateFlows(1), 1);  // a defeat runs the dying flows
+  EXPECT_EQ(world.m_pCurChara, &runner);
+  EXPECT_EQ(world.m_pCurCmdRun, &cmd);
+}
+
+}  // namespace
