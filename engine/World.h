@@ -131,3 +131,12 @@ extern cList<cItem> ItemList;
 extern cVector<cInput> PlayerInput;  // element 0 = player 1
 extern DDSURFACEDATA SurfaceTable[kSurfaceTableSize];
 extern Font Fonts[kFontCount];
+// Surface collections loaded per stage: the custom character images (four
+// surfaces per image), the effect images (two per effect) and the message
+// windows' surfaces, each with its bitmap descriptors.
+extern cVector<DDSURFACEDATA> StageBmpSurfaces;
+extern cVector<DDBITMAPDATA> StageBmpBitmaps;
+extern cVector<DDSURFACEDATA> EffectSurfaces;
+extern cVector<DDBITMAPDATA> EffectBitmaps;
+extern cList<DDSURFACEDATA> Off_Msg;
+extern cList<DDBITMAPDATA> MessageBitmaps;
