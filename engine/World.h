@@ -123,6 +123,9 @@ class cPlayWorld {
 
 // The play scene while it lives, else null.
 extern cPlayWorld* PlayScene;
+// The play scene, or an empty world (all zero) while there is none, so that
+// an engine operation called outside a stage reads zeros instead of crashing.
+cPlayWorld& CurrentWorld();
 
 // Program-wide running objects and tables.
 extern cVector<cHero> Player;  // element 0 is the hero
