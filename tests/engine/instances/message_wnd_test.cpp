@@ -17,6 +17,8 @@ __attribute__((weak)) cCharaBase* FindCharaById(int) { return nullptr; }
 
 namespace {
 
+using insttest::CellOf;
+
 const char* const kIpaGothic = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 const char* const kGothicFace = "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E";
 
@@ -141,6 +143,29 @@ TEST_F(MessageWindows, PlacesOnTheScreenAndOnTheStage) {
   world_.m_ScrollX.m_dPos = 0;
   s.Update(&BackBuffer, 0);
   EXPECT_EQ(s.m_nStoredX, (12 * 32) - 64);
+}
+
+TEST_F(MessageWindows, IconsRiseAndAreKeptOnTheScreen) {
+  insttest::FillCells(&SurfaceTable[49], 64, 16, 16);  // the extra-life icon is cell (3, 0)
+  insttest::Surface target(640, 480);
+  // Screen block (-1, 0), fixed, kept on screen: x 0, y 20.
+  cMessageWnd a;
+  a.Init(3, nullptr, 0, 0, 0, 7, -1, 0, 0, 0, 1, 1, 2, 30, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0);
+  EXPECT_EQ(a.Update(target.sd(), 0), 0);
+  EXPECT_EQ(CellOf(target.sd(), 0, 20), std::make_pair(3, 0));
+  EXPECT_EQ(CellOf(target.sd(), 15, 35), std::make_pair(3, 0));
+  EXPECT_TRUE(target.Untouched(0, 19));
+  // One pixel higher every four frames of its 30.
+  for (int i = 0; i < 4; ++i) a.Update(target.sd(), 0);
+  EXPECT_EQ(a.m_nTime, 25);
+  EXPECT_EQ(CellOf(target.sd(), 0, 19), std::make_pair(3, 0));
+  // Block 20 reaches past the right edge: x = 640 - 16.
+  cMessageWnd b;
+  b.Init(3, nullptr, 0, 0, 0, 7, 20, 5, 0, 0, 1, 1, 2, 30, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0);
+  b.Update(target.sd(), 0);
+  EXPECT_EQ(CellOf(target.sd(), 624, 160), std::make_pair(3, 0));
+  EXPECT_TRUE(target.Untouched(623, 160));
+  DDReleaseSurface(&SurfaceTable[49]);
 }
 
 TEST_F(MessageWindows, TextWindowOfARemovedCharacterEnds) {
