@@ -1,6 +1,6 @@
 // The chara-effect and screen-effect motions (value ramps precomputed from the
 // database definitions) and their players.
-#include <cmath>
+#include <cstdlib>
 #include <utility>
 
 #include "base/Text.h"

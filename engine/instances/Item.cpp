@@ -21,14 +21,6 @@ int ItemScale(int size) { return size < 1 ? 1 : size; }
 
 }  // namespace
 
-cItem& cItem::operator=(const cItem& other) {
-  if (this == &other) return *this;
-  CopyFrom(other);
-  m_Def = other.m_Def;
-  m_bHeld = other.m_bHeld;
-  return *this;
-}
-
 int cItem::InitFromDef(int id, const cItemDef* def, int held) {
   // The callers' definitions (palette entries among them) stay untouched;
   // the item's own copy holds the corrected magnification.
@@ -51,13 +43,6 @@ void cItem::PlaceAtBlock(int column, int row) {
   m_dY = (row + MarginY()) * kCell + m_nBasePicOfsY;
   KeepFoot(ItemScale(m_Def.m_Size), 1);
   ClampStageX(2);
-  ClampStageY(2);
-}
-
-void cItem::KeepFootOnScale(int nNew, int nOld) {
-  if (nNew == nOld) return;
-  // An item that grows rises so that it stays on its floor.
-  m_dY -= static_cast<double>(nNew - nOld) * (m_nBaseH + m_nBasePicOfsY);
   ClampStageY(2);
 }
 

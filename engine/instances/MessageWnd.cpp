@@ -144,9 +144,12 @@ void cMessageWnd::CreateSurfaceAt(int slot) {
   auto sd = Off_Msg.begin();
   std::advance(sd, slot);
   m_lpSD = &*sd;
-  auto bmp = MessageBitmaps.begin();
-  std::advance(bmp, std::min(static_cast<size_t>(slot), MessageBitmaps.size() - 1));
-  m_lpBmp = &*bmp;
+  m_lpBmp = nullptr;
+  if (static_cast<size_t>(slot) < MessageBitmaps.size()) {
+    auto bmp = MessageBitmaps.begin();
+    std::advance(bmp, slot);
+    m_lpBmp = &*bmp;
+  }
   if (!ok) WindowRequests().RequestClose();
 }
 

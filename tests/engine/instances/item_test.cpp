@@ -8,8 +8,8 @@
 #include "engine/objects/ChipSheets.h"
 #include "tests/engine/instances/InstanceTestSupport.h"
 
-// The loop expansion of the characters' command lists lives with the
-// running characters; items without loops need none of it here.
+// The loop expansion of command lists lives with the running characters;
+// items without loops need none of it here.
 __attribute__((weak)) void ExpandLoops(cVector<cFlowCmd>&) {}
 
 namespace {
