@@ -70,7 +70,8 @@ void ExpandMessageVars(std::string& text, const MessageVarLookup& lookup) {
 
 void MeasureMessageText(const Font& font, const std::string& text, int* width, int* height) {
   int w = 0, h = 0;
-  if (font.m_nPitch != 0 && font.m_nCacheMode != 0)
+  // Measured the way the font lays the text out when drawing it.
+  if (font.m_nPitch != 0)
     font.GetTextSize(text.c_str(), &w, &h);
   else
     font.MeasureText(text.c_str(), &w, &h);

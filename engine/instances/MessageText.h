@@ -24,8 +24,9 @@ void ExpandMessageVars(std::string& text, const MessageVarLookup& lookup);
 // the play scene.
 void ExpandMessageVars(std::string& text);
 
-// Size of a text in `font` plus a 2-pixel margin on each axis: a cached
-// fixed-pitch font counts characters, any other font measures each line.
+// Size of a text in `font` plus a 2-pixel margin on each axis: a fixed-pitch
+// font counts characters (it draws them on its pitch grid), a proportional
+// font measures each line's glyphs.
 void MeasureMessageText(const Font& font, const std::string& text, int* width, int* height);
 // The same with the message font (font 1 of Fonts).
 void MeasureMessageText(const std::string& text, int* width, int* height);

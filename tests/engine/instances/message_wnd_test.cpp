@@ -75,6 +75,25 @@ TEST_F(MessageWindows, TextIsExpandedMeasuredAndRenderedIntoItsOwnSurface) {
   EXPECT_EQ(w.Update(&BackBuffer, 0), 0);
 }
 
+TEST_F(MessageWindows, MeasuredAsTheFontLaysTheTextOut) {
+  int w = 0, h = 0;
+  MeasureMessageText("AB\n\x8A\xBF\x8A\xBF\x8A\xBF", &w, &h);  // a double-byte character counts once
+  EXPECT_EQ(w, 3 * 16 + 2);
+  EXPECT_EQ(h, 2 * 16 + 2);
+  // Without a pitch: the widest line's glyph advances (half-width glyphs
+  // of this face are narrower than the 16-pixel pitch).
+  Font prop;
+  prop.Create(kGothicFace, 0, 16, 0, 18, 241, nullptr, 1, 240, nullptr, 0);
+  int mw = 0, mh = 0;
+  prop.MeasureText("MMMM", &mw, &mh);
+  ASSERT_GT(mw, 0);
+  ASSERT_LT(mw, 4 * 16);
+  MeasureMessageText(prop, "iii\nMMMM\n", &w, &h);
+  EXPECT_EQ(w, mw + 2);
+  EXPECT_EQ(h, 3 * 18 + 2);
+  prop.Destroy();
+}
+
 TEST_F(MessageWindows, TimedWindowsCountOnlyWhileTheGameRunsUnlessAskedTo) {
   cMessageWnd w;
   Text(w, "A", 0, 2, 1);
