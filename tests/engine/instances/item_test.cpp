@@ -164,4 +164,28 @@ TEST_F(Items, DrawsItsAnimationColumnAndTheOverlayChip) {
   for (int e : {40, 41, 43}) DDReleaseSurface(&SurfaceTable[e]);
 }
 
+TEST_F(Items, ScaledItemsStretchFromTheChosenSheets) {
+  gfxtest::Library lib(0, 32, 1);
+  SelectChipSheets();  // DirectDraw without video stretching: second copies, overlay sheet 44
+  insttest::FillCells(&SurfaceTable[41], 256, 480, 32);
+  insttest::FillCells(&SurfaceTable[44], 256, 480, 32);
+  insttest::Surface target(100, 100);
+  cItemDef d = Def(2);
+  d.m_GfxIndex = 1;  // column pair 0, row 1
+  cItem item;
+  item.InitFromDef(1, &d, 0);
+  ASSERT_EQ(item.m_nPicW, 64);
+  item.m_nScrLeft = 4;
+  item.m_nScrTop = 4;
+  item.Draw(target.sd(), 1);
+  EXPECT_EQ(CellOf(target.sd(), 4, 4), std::make_pair(0, 1));
+  EXPECT_EQ(CellOf(target.sd(), 67, 67), std::make_pair(0, 1));
+  EXPECT_TRUE(target.Untouched(68, 68));
+  item.m_Def.m_Overlay = 1;
+  item.m_Def.m_OverlayChip = 16;
+  item.Draw(target.sd(), 1);
+  EXPECT_EQ(CellOf(target.sd(), 67, 67), std::make_pair(1, 1));
+  for (int e : {41, 44}) DDReleaseSurface(&SurfaceTable[e]);
+}
+
 }  // namespace

@@ -154,4 +154,33 @@ TEST(ChipSheetsDrawing, SmallChipsComeFromTheirOwnCells) {
   for (int e : {3, 42, 22}) DDReleaseSurface(&SurfaceTable[e]);
 }
 
+TEST(ChipSheetsDrawing, SmallShotAndCustomChips) {
+  gfxtest::Library lib(0, 32, 1);
+  insttest::Surface target(32, 16);
+  // Shot chip 31: (64, 32) of the shot chip sheet.
+  FillCells(&SurfaceTable[63], 256, 960, 32);
+  DrawSmallChip(target.sd(), 0, 0, 3, 31, 0);
+  EXPECT_EQ(CellOf(target.sd(), 0, 0), std::make_pair(2, 1));
+  EXPECT_EQ(CellOf(target.sd(), 15, 15), std::make_pair(2, 1));
+  // Custom image 3 with multiplier 2, column 9: the 64 x 64 cell at (64, 64)
+  // of its second copy (surface 10), scaled to 16 x 16.
+  const cVector<cBmpCharaExc> saved = Database.m_BmpCharaExcs;
+  Database.m_BmpCharaExcs.assign(4, cBmpCharaExc{});
+  Database.m_BmpCharaExcs[3].m_DrawValue1 = 1;
+  Database.m_BmpCharaExcs[3].m_DrawValue2 = 2;
+  StageBmpSurfaces.assign(12, DDSURFACEDATA{});
+  FillCells(&StageBmpSurfaces[10], 512, 256, 64);
+  DrawSmallChip(target.sd(), 16, 0, 4, 3, 9);
+  EXPECT_EQ(CellOf(target.sd(), 16, 0), std::make_pair(1, 1));
+  EXPECT_EQ(CellOf(target.sd(), 31, 15), std::make_pair(1, 1));
+  // An image beyond the list draws nothing.
+  insttest::Surface other(16, 16);
+  DrawSmallChip(other.sd(), 0, 0, 4, 4, 0);
+  EXPECT_TRUE(other.Untouched(0, 0));
+  DDReleaseSurface(&StageBmpSurfaces[10]);
+  StageBmpSurfaces.clear();
+  Database.m_BmpCharaExcs = saved;
+  DDReleaseSurface(&SurfaceTable[63]);
+}
+
 }  // namespace
