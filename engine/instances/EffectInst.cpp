@@ -2,6 +2,7 @@
 // instances (a still picture, world- or screen-fixed).
 #include "base/Text.h"
 #include "data/Database.h"
+#include "engine/Names.h"
 #include "engine/World.h"
 #include "engine/instances/EffectPlayers.h"
 #include "engine/objects/ChipSheets.h"
@@ -14,7 +15,7 @@ double CameraY() { return PlayScene ? PlayScene->m_ScrollY.m_dPos : 0.0; }
 
 // The database effect of number n; an invalid number is reported by the
 // list's accessor and entry 0 is used.
-const cEffect& EffectDef(int n) { return Database.m_Effects.At(n); }
+const cEffect& EffectDef(int n) { return nm::db::Effect(Database).At(n); }
 
 }  // namespace
 
@@ -27,7 +28,7 @@ cEffectInst& cEffectInst::Init(int number, double x, double y, int width, int he
   m_nW = width;
   m_nH = height;
   m_bRunWhileFrozen = runWhileFrozen;
-  m_bStretched = width != EffectDef(number).m_EffectW ? 1 : 0;
+  m_bStretched = width != nm::db::EffectW(EffectDef(number)) ? 1 : 0;
   BuildFrames(number);
   return *this;
 }
@@ -36,14 +37,14 @@ cEffectInst& cEffectInst::Spawn(int number, const cRectD& a, const cRectD& b, in
   m_nEffect = static_cast<int16_t>(number);
   m_Anim.Clear();
   const cEffect& def = EffectDef(number);
-  const bool scalable = def.m_EffectMode != 0;
+  const bool scalable = nm::db::EffectScalable(def);
   if (scalable && scale > 1) {
-    m_nW = scale * def.m_EffectW;
-    m_nH = scale * def.m_EffectH;
+    m_nW = scale * nm::db::EffectW(def);
+    m_nH = scale * nm::db::EffectH(def);
     m_bStretched = 1;
   } else {
-    m_nW = def.m_EffectW;
-    m_nH = def.m_EffectH;
+    m_nW = nm::db::EffectW(def);
+    m_nH = nm::db::EffectH(def);
     m_bStretched = 0;
   }
   const int j = scalable ? scale : 1;
@@ -70,7 +71,7 @@ void cEffectInst::BuildFrames(int number) {
 
 int cEffectInst::Draw(DDSURFACEDATA* lpTarget, int bFrozen) {
   const cEffect& def = EffectDef(m_nEffect);
-  if (def.m_EffectFrames.empty()) return 1;
+  if (nm::db::EffectFrames(def).empty()) return 1;
   int pattern;
   if (!bFrozen || m_bRunWhileFrozen) {
     pattern = m_Anim.Step();
@@ -86,8 +87,8 @@ int cEffectInst::Draw(DDSURFACEDATA* lpTarget, int bFrozen) {
   const int x = TruncToInt(m_dX - CameraX());
   const int y = TruncToInt(m_dY - CameraY());
   if (m_bStretched)
-    DDBltStretch(lpTarget, x, y, m_nW, m_nH, ChipFirstCopies() ? lpVideo : lpSystem, pattern * def.m_EffectW, 0,
-                 def.m_EffectW, def.m_EffectH, 1);
+    DDBltStretch(lpTarget, x, y, m_nW, m_nH, ChipFirstCopies() ? lpVideo : lpSystem, pattern * nm::db::EffectW(def),
+                 0, nm::db::EffectW(def), nm::db::EffectH(def), 1);
   else
     DDBlt(lpTarget, x, y, m_nW, m_nH, lpVideo, pattern * m_nW, 0, 1);
   return 0;

@@ -5,6 +5,7 @@
 
 #include "base/Text.h"
 #include "data/Database.h"
+#include "engine/Names.h"
 #include "engine/instances/EffectPlayers.h"
 
 namespace {
@@ -26,16 +27,16 @@ constexpr double kFrameStep = 1.0 / 6.0;
 
 void cCharaEffectPlayer::Init(int index, int reversed) {
   m_nIndex = static_cast<int16_t>(index);
-  cCharaEffect& def = reversed ? CharaEffectDefsRev.At(index) : Database.m_CharaEffects.At(index);
+  cCharaEffect& def = reversed ? CharaEffectDefsRev.At(index) : nm::db::CharaEffect(Database).At(index);
   m_pDef = &def;
-  const int k = def.m_EffectKind;
-  const int d = def.m_EffectParam[0];
+  const int k = nm::db::EffectKind(def);
+  const int d = nm::db::EffectParam(def, 0);
   switch (k) {
     case 1: case 2: case 3: case 4: case 5: case 7: case 8: case 9: case 10: case 11: case 12: case 13: case 15:
     case 16:
-      if (reversed) std::swap(def.m_EffectParam[1], def.m_EffectParam[2]);
-      m_nStart = def.m_EffectParam[1];
-      m_nEnd = def.m_EffectParam[2];
+      if (reversed) std::swap(nm::db::EffectParam(def, 1), nm::db::EffectParam(def, 2));
+      m_nStart = nm::db::EffectParam(def, 1);
+      m_nEnd = nm::db::EffectParam(def, 2);
       m_dValue = m_nStart;
       m_dStep = RampStep(m_nStart, m_nEnd, d);
       m_nDuration = d;
@@ -119,11 +120,11 @@ int cCharaEffectPlayer::Step() {
 void cScrEffectPlayer::Init(int index, int reversed) {
   m_nIndex = static_cast<int16_t>(index);
   m_bTimeBased = 0;
-  cScrEffect& def = reversed ? ScrEffectDefsRev.At(index) : Database.m_ScrEffects.At(index);
+  cScrEffect& def = reversed ? ScrEffectDefsRev.At(index) : nm::db::ScrEffect(Database).At(index);
   m_pDef = &def;
-  const int k = def.m_EffectKind;
-  const int d = def.m_EffectParam[0];
-  int32_t* p = def.m_EffectParam;  // 1 A, 2 B, 3 C, 4 D
+  const int k = nm::db::EffectKind(def);
+  const int d = nm::db::EffectParam(def, 0);
+  int32_t* p = def.m_EffectParam;  // the parameters of nm::db::EffectParam: 0 time, 1 A, 2 B, 3 C, 4 D
   switch (k) {
     case 1:
       if (reversed) {

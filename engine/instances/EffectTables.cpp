@@ -2,6 +2,7 @@
 // lists of the database animations and effects, and the normal and reversed
 // motion tables of both effect families.
 #include "data/Database.h"
+#include "engine/Names.h"
 #include "engine/instances/EffectPlayers.h"
 
 cVector<Animation> AnimeTable;
@@ -36,24 +37,25 @@ Animation BuildPatternList(const cVector<Frame>& frames, bool first, FlagOf flag
 
 void BuildAnimeTables(cVector<Animation>& table) {
   table.clear();
-  const auto& animes = Database.m_AnimeList;
+  const auto& animes = nm::db::Anime(Database);
   for (size_t i = 0; i < animes.size(); ++i)
-    table.push_back(BuildPatternList(animes[i].m_Frames, i == 0,
-                                     [](const cAnimeFrame& f) { return f.m_Uninterruptible != 0; }));
+    table.push_back(BuildPatternList(nm::db::Frames(animes[i]), i == 0,
+                                     [](const cAnimeFrame& f) { return nm::db::Uninterruptible(f) != 0; }));
 }
 
 void BuildEffectTables(cVector<Animation>& table) {
   table.clear();
-  const auto& effects = Database.m_Effects;
+  const auto& effects = nm::db::Effect(Database);
   for (size_t i = 0; i < effects.size(); ++i)
-    table.push_back(BuildPatternList(effects[i].m_EffectFrames, i == 0, [](const cEffectFrame&) { return false; }));
+    table.push_back(
+        BuildPatternList(nm::db::EffectFrames(effects[i]), i == 0, [](const cEffectFrame&) { return false; }));
 }
 
 // The reversed motions swap values inside a fresh copy of the definitions,
 // never in the database, so a second build gives the same tables.
 void BuildCharaEffectTables(cVector<cCharaEffectMotion>& normal, cVector<cCharaEffectMotion>& reversed) {
-  CharaEffectDefsRev = Database.m_CharaEffects;
-  const int count = static_cast<int>(Database.m_CharaEffects.size());
+  CharaEffectDefsRev = nm::db::CharaEffect(Database);
+  const int count = static_cast<int>(CharaEffectDefsRev.size());
   normal.assign(static_cast<size_t>(count), cCharaEffectMotion{});
   reversed.assign(static_cast<size_t>(count), cCharaEffectMotion{});
   for (int i = 0; i < count; ++i) {
@@ -63,8 +65,8 @@ void BuildCharaEffectTables(cVector<cCharaEffectMotion>& normal, cVector<cCharaE
 }
 
 void BuildScrEffectTables(cVector<cScrEffectMotion>& normal, cVector<cScrEffectMotion>& reversed) {
-  ScrEffectDefsRev = Database.m_ScrEffects;
-  const int count = static_cast<int>(Database.m_ScrEffects.size());
+  ScrEffectDefsRev = nm::db::ScrEffect(Database);
+  const int count = static_cast<int>(ScrEffectDefsRev.size());
   normal.assign(static_cast<size_t>(count), cScrEffectMotion{});
   reversed.assign(static_cast<size_t>(count), cScrEffectMotion{});
   for (int i = 0; i < count; ++i) {

@@ -1,5 +1,6 @@
 // Items in play: set-up from a definition, placement on a cell, keeping the
 // foot on the floor when the magnification changes, and drawing.
+#include "engine/Names.h"
 #include "engine/instances/Item.h"
 
 #include "data/Stage.h"
@@ -25,33 +26,34 @@ int cItem::InitFromDef(int id, const cItemDef* def, int held) {
   // The callers' definitions (palette entries among them) stay untouched;
   // the item's own copy holds the corrected magnification.
   m_Def = *def;
-  m_Def.m_Size = static_cast<int8_t>(ItemScale(def->m_Size));
-  const int w = Stage.m_ItemHitW, h = Stage.m_ItemHitH;
-  Setup(id, 0, 0, 0, def->m_GfxIndex, kItemAnimSource, 0, 16 - (w >> 1), 16 - (h >> 1), w, h, kCell, kCell, 0, 1, 0,
+  nm::item::Size(m_Def) = static_cast<int8_t>(ItemScale(nm::item::Size(*def)));
+  const int w = nm::stage::ItemHitW(Stage), h = nm::stage::ItemHitH(Stage);
+  Setup(id, 0, 0, 0, nm::item::Chip(*def), kItemAnimSource, 0, 16 - (w >> 1), 16 - (h >> 1), w, h, kCell, kCell, 0, 1, 0,
         def);
   m_bHeld = held;
   if (held)
     m_bActive = 1;
   else
-    SetScale(m_Def.m_Size, 1);
-  ExpandLoops(m_Def.m_Commands);
+    SetScale(nm::item::Size(m_Def), 1);
+  ExpandLoops(nm::item::Commands(m_Def));
   return 0;
 }
 
 void cItem::PlaceAtBlock(int column, int row) {
   m_dX = (column + Margin()) * kCell + m_nBasePicOfsX + 0.5;
   m_dY = (row + MarginY()) * kCell + m_nBasePicOfsY;
-  KeepFoot(ItemScale(m_Def.m_Size), 1);
+  KeepFoot(ItemScale(nm::item::Size(m_Def)), 1);
   ClampStageX(2);
   ClampStageY(2);
 }
 
 void cItem::Draw(DDSURFACEDATA* lpTarget, int bFrozen) {
-  if (m_Def.m_Hidden) return;
+  if (nm::item::Hidden(m_Def)) return;
   const int pattern = bFrozen ? m_Anim.GetPattern() : m_Anim.Step();
   ChipSource src;
-  GetChipRect(&src, kChipOwnerItem, m_Def.m_GfxKind, m_Def.m_GfxIndex, m_Def.m_GfxPattern, this, pattern);
-  const int scale = ItemScale(m_Def.m_Size);
+  GetChipRect(&src, kChipOwnerItem, nm::item::ChipKind(m_Def), nm::item::Chip(m_Def), nm::item::ChipSub(m_Def), this,
+              pattern);
+  const int scale = ItemScale(nm::item::Size(m_Def));
   if (src.lpChosen && src.lpFirst) {
     const int sheetScale = src.bCustomSize ? src.nCellMul : 1;
     const bool stretch = src.bCustomSize ? scale != sheetScale : scale > 1;
@@ -61,9 +63,9 @@ void cItem::Draw(DDSURFACEDATA* lpTarget, int bFrozen) {
     else
       DDBlt(lpTarget, m_nScrLeft, m_nScrTop, m_nPicW, m_nPicH, src.lpFirst, src.nSrcX, src.nSrcY, 1);
   }
-  if (m_Def.m_Overlay == 1) {
+  if (nm::item::Overlay(m_Def) == 1) {
     // The overlay sheet holds 15 chips per column.
-    const int c = m_Def.m_OverlayChip;
+    const int c = nm::item::OverlayChip(m_Def);
     const int sx = (c / 15) * kCell, sy = (c % 15) * kCell;
     if (scale > 1) {
       if (ChipStretchSheets[0])

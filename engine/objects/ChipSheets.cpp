@@ -1,3 +1,4 @@
+#include "engine/Names.h"
 #include "engine/objects/ChipSheets.h"
 
 #include <algorithm>
@@ -39,11 +40,12 @@ void FallBack(ChipSource* src) {
 // Cell multiplier of custom image c: 1..16 so that a row holds at least one cell.
 int CustomMultiplier(int c, bool* customSize) {
   *customSize = false;
-  if (c < 1 || static_cast<size_t>(c) >= Database.m_BmpCharaExcs.size()) return 1;
-  const cBmpCharaExc& e = Database.m_BmpCharaExcs[static_cast<size_t>(c)];
-  if (!e.m_DrawValue1) return 1;
+  const auto& images = nm::db::BmpCharaExc(Database);
+  if (c < 1 || static_cast<size_t>(c) >= images.size()) return 1;
+  const cBmpCharaExc& e = images[static_cast<size_t>(c)];
+  if (!nm::db::ExcCustomSize(e)) return 1;
   *customSize = true;
-  return std::clamp(e.m_DrawValue2, 1, 16);
+  return std::clamp(nm::db::ExcCellMul(e), 1, 16);
 }
 
 // Position of `column` in a custom image of multiplier m.
