@@ -7,6 +7,7 @@
 
 #include "base/Text.h"
 #include "data/SaveData.h"
+#include "engine/Names.h"
 #include "engine/Services.h"
 #include "engine/World.h"
 #include "engine/instances/MessageText.h"
@@ -65,7 +66,8 @@ void Refresh(cMessageWnd& w) {
 
 void ExpandMessageVars(std::string& text) {
   ExpandMessageVars(text, [](char kind, int n, int* value) {
-    const cVector<int32_t>* vars = kind == 'C' ? &SaveData.m_Vars : (PlayScene ? &PlayScene->m_StageVars : nullptr);
+    const cVector<int32_t>* vars =
+        kind == 'C' ? &nm::save::CommonVars(SaveData) : (PlayScene ? &PlayScene->m_StageVars : nullptr);
     if (!vars || n < 0 || static_cast<size_t>(n) >= vars->size()) return false;
     *value = (*vars)[static_cast<size_t>(n)];
     return true;
