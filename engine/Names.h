@@ -395,6 +395,9 @@ BRINDLE_NAME(Invincible, cCharaDef, m_Invincible)  // 0 off, 1 shots hit, 2 shot
 inline uint8_t HighlightIndex(const cCharaDef& d) { return static_cast<uint8_t>(d.m_DrawSwitch); }
 BRINDLE_NAME(BlockChara, cCharaDef, m_BlockChara)
 BRINDLE_NAME(Size, cCharaDef, m_Size)  // 0 -> 1 at set-up
+// The magnification: never below 1, however it is stored or written.
+inline int Magnification(const cCharaDef& d) { return d.m_Size < 1 ? 1 : d.m_Size; }
+inline void SetMagnification(cCharaDef& d, int m) { d.m_Size = static_cast<int8_t>(std::clamp(m, 1, 127)); }
 BRINDLE_NAME(ScrollSync, cCharaDef, m_ScrollSync)
 BRINDLE_NAME(AppearEffect, cCharaDef, m_CharaEffect)
 BRINDLE_NAME(AppearEffectMode, cCharaDef, m_CharaEffectArg1)
