@@ -140,3 +140,12 @@ extern DDSURFACEDATA SurfaceTable[kSurfaceTableSize];
 // The darkness overlay of the hero's sight, with the opening at its centre.
 extern DDSURFACEDATA SightDarkSD;
 extern Font Fonts[kFontCount];
+// Surface collections loaded per stage: the custom character images (four
+// surfaces per image), the effect images (two per effect) and the message
+// windows' surfaces, each with its bitmap descriptors.
+extern cVector<DDSURFACEDATA> StageBmpSurfaces;
+extern cVector<DDBITMAPDATA> StageBmpBitmaps;
+extern cVector<DDSURFACEDATA> EffectSurfaces;
+extern cVector<DDBITMAPDATA> EffectBitmaps;
+extern cList<DDSURFACEDATA> Off_Msg;
+extern cList<DDBITMAPDATA> MessageBitmaps;
