@@ -143,3 +143,6 @@ class cDatabase : public cSerialRecord {
 
 // Fills the database section of a read context from a loaded database.
 void FillReadContext(const cDatabase& database, cReadContext& context);
+
+// The program-wide record (defined in data/ProgramData.cpp).
+extern cDatabase Database;

@@ -29,3 +29,6 @@ class cOption : public cSerialRecord {
   // outside that range is taken as the nearest end.
   static int VolumeAttenuation(int step);
 };
+
+// The program-wide record (defined in data/ProgramData.cpp).
+extern cOption OptionData;

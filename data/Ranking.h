@@ -69,3 +69,6 @@ int BuildRankingPath(std::string& out, int mode, const std::string& name, int a,
 // Story suffix of a base name: with a non-zero, a final "." is taken off and
 // "_c<b, three digits>_<c>." appended. Unchanged when a is 0.
 void AppendStageSuffix(std::string& name, int a, int b, int c);
+
+// The program-wide record (defined in data/ProgramData.cpp).
+extern cRanking Ranking;

@@ -185,6 +185,12 @@ class cSaveSlot : public cSerialRecord {
 
 extern cVector<cSaveSlot> StorySlots;
 
+// The save data of the game in progress, and the copies taken at the start of
+// the current and of the previous attempt, which are written with their replays.
+extern cSaveData SaveData;
+extern cSaveData ReplaySave;
+extern cSaveData PrevReplaySave;
+
 // "user_data\story\StoryNN.dat" for slot n (0 -> 01).
 std::string StoryPath(int slot);
 // Marks every slot whose file reads completely as existing with its saved time.

@@ -180,3 +180,6 @@ class cSystem : public cSerialRecord {
  private:
   int32_t m_Retired = 0;  // a value files of 221..259 hold; read and ignored
 };
+
+// The program-wide record (defined in data/ProgramData.cpp).
+extern cSystem SystemData;

@@ -102,3 +102,6 @@ class cWorldMap : public cSerialRecord {
   // with it a node with exactly these places.
   bool FindStageNode(const std::string& stageKey, bool usePlace, int placeA, int placeB) const;
 };
+
+// The program-wide record (defined in data/ProgramData.cpp).
+extern cWorldMap WorldMap;

@@ -1,0 +1,6 @@
+// Program-wide surfaces, fonts and player-input records.
+#include "engine/World.h"
+
+cVector<cInput> PlayerInput;
+DDSURFACEDATA SurfaceTable[kSurfaceTableSize];
+Font Fonts[kFontCount];

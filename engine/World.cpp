@@ -1,0 +1,3 @@
+#include "engine/World.h"
+
+cPlayWorld* PlayScene = nullptr;

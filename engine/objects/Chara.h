@@ -1,0 +1,42 @@
+#pragma once
+// A stage character.
+#include <cstdint>
+
+#include "engine/instances/Item.h"
+#include "engine/objects/CharaBase.h"
+
+struct DDSURFACEDATA;
+
+class cChara : public cCharaBase {
+ public:
+  int32_t m_bInRange = 0;
+  int32_t m_bOperating = 0;
+  cItem m_HeldItem;
+  int32_t m_nHeldIconBlink = 0;
+  int32_t m_bIgnoreRangeX = 0, m_bIgnoreRangeY = 0;
+  int32_t m_bWasOperating = 0;
+
+  cChara() = default;
+  cChara(const cChara&) = default;
+  cChara& operator=(const cChara&) = default;
+  ~cChara() override = default;
+
+  void ScaleHitBox(int nScale) override;
+  void UpdateBoxX() override;
+  void UpdateBoxY() override;
+  cItem* GetHeldItem() override { return &m_HeldItem; }
+  int ClampX() override;
+  int ClampY() override;
+  int MoveX() override;
+  int MoveY() override;
+  int UpdateFlows(int bDying) override;
+  void Jump(int) override;
+
+  void Setup(int id, const cCharaDef* def, const cItem* heldItem, double originX, double originY, int16_t clone);
+  void PlaceAtBlock(int col, int row);
+  int UpdateActiveRange(const cVector<int8_t>& groups);
+  int UpdateOperating(const cVector<int8_t>& groups);
+  void DrawHeldItemIcon(DDSURFACEDATA* surface);
+};
+
+int BoxOverlaps(const cGameObj& obj, double left, double top, double right, double bottom);

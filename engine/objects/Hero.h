@@ -1,0 +1,71 @@
+#pragma once
+// The player character.
+#include <cstdint>
+#include <string>
+
+#include "base/Containers.h"
+#include "data/FlowCmd.h"
+#include "engine/objects/CharaBase.h"
+
+class cInput;
+class cItem;
+struct DDSURFACEDATA;
+
+// One hit-box display record.
+struct HitBoxPart {
+  int32_t nType = 0;  // 0 object box, 1 chara box, 2 item box, 3 shot box
+  int32_t nMode = 0;  // 0 none, 1 filled, 2 frame
+  int32_t nColour = 0;
+  int32_t nX = 0, nY = 0, nW = 0, nH = 0;
+  int32_t nBlink = 0;  // 0..31
+};
+
+class cHero : public cCharaBase {
+ public:
+  cInput* m_lpInput = nullptr;
+  int32_t m_nJumpHold = 0;
+  int32_t m_bJumpReady = 1;
+  int32_t m_bNoJumpBlock = 0;
+  double m_dAccelUnit = 0;
+  int32_t m_bJumpDone = 0;
+  int32_t m_bClearInputDir = 0, m_bClearInputButtons = 0;
+  cList<cItem*> m_Taken;
+  int32_t m_nFootAction = 0;
+  double m_dFootActionValue = 0;
+  int32_t m_nFootActionLeft = 0;
+  int32_t m_nFootItemWait = 0;
+  HitBox m_HitBoxItem;
+  cVector<HitBoxPart> m_Parts;
+  cVector<cFlowCmd> m_PendingFlowChanges;
+  cList<std::string> m_ItemArranges;
+
+  cHero() = default;
+  cHero(const cHero&) = default;
+  cHero& operator=(const cHero&) = default;
+  ~cHero() override = default;
+
+  void ScaleHitBox(int nScale) override;
+  void UpdateBoxX() override;
+  void UpdateBoxY() override;
+  int ClampX() override;
+  int ClampY() override;
+  int MoveX() override;
+  int MoveY() override;
+  int UpdateFlows(int bDying) override;
+  void Jump(int) override;
+
+  void Setup(int id, const cCharaDef* def, double originX, double originY, int16_t clone);
+  void SetFlyStatus(int fly, int scale);
+  void GetHitSizes(int* ofsX, int* ofsY, int* w, int* h) const;
+  void BuildParts();
+  // The hero's own screen position (the camera follow is applied first).
+  void UpdateScreenPos();
+  void KeepFootBlock();
+  int HasNotTaken(const cItem* item) const;
+  void ForgetTaken(const cItem* item);
+  void Draw(DDSURFACEDATA* surface, int mode);
+  void DrawBackdrop(DDSURFACEDATA* surface);
+};
+
+int RunItemCommands(cCharaBase* chara, cVector<cFlowCmd>& commands);
+void ShowItemMessage(cCharaBase* chara, int kind, int number, int sub);

@@ -1,0 +1,54 @@
+#pragma once
+// Stage set-up, spawning and the stage-level rules of each frame. They work
+// on the play world (PlayScene) and the program-wide lists.
+#include <cstdint>
+
+#include "base/Containers.h"
+
+class cBlockCell;
+class cCharaBase;
+class cChara;
+class cCharaDef;
+class cEdShot;
+class cFlowRun;
+class cGameObj;
+class cHero;
+class cItem;
+class cItemDef;
+class cBlockDef;
+class cPlayWorld;
+struct cRectD;
+
+// Builds the running world for a start or restart of the stage.
+void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic);
+
+// Spawning.
+void PlaceCharaAtCell(cList<cChara>& list, int col, int row, int32_t* idCounter, const cCharaDef* def,
+                      const cItem* heldItem);
+void PlaceItemAtCell(cList<cItem>& list, int col, int row, int32_t* idCounter, const cItemDef* def);
+void SpawnChara(cList<cChara>& list, double x, double y, int faction, int facing, int unused, const cEdShot* params,
+                const cCharaDef* def, int32_t* idCounter, cCharaBase* summoner);
+void SpawnItem(cList<cItem>& list, double x, double y, int unused, const cEdShot* params, const cItemDef* def,
+               int32_t* idCounter);
+void SpawnBlock(double x, double y, int unused, const cEdShot* params, const cBlockDef* def);
+int BlockSpawnBlocked(int cell, int col, int row, const cEdShot* params);
+
+// Per-frame rules.
+int CheckPauseKey();
+int UpdateActiveObjects();
+int TickTimeCounter(int delta);
+void CountPlayTime();
+int CheckBlockCondition(cBlockCell* cell);
+int CheckCharaCondition(cCharaBase* chara);
+int CheckItemCondition(cItem* item);
+int CheckFlowCondition(cFlowRun* run, cCharaBase* chara);
+int ApplyFootBlockAction(cHero* hero);
+int ApplyFootBlockItem(cHero* hero);
+int RideBlockChara(cCharaBase* rider, cList<cChara>& list);
+int OverlapsBlockChara(cGameObj* obj, cList<cChara>& list);
+int BlockCharaInPath(cGameObj* obj, const cRectD& box);
+int PickUpItems(cHero* hero);
+int ApplyItem(cItem* item, cCharaBase* chara);
+int DefeatAndCheckEnd(cCharaBase* chara, cList<cChara>& list);
+void EndStage();
+void AddStageTotals();

@@ -1,0 +1,88 @@
+#pragma once
+// A shot or sword in play.
+#include <cstdint>
+
+#include "base/Containers.h"
+#include "data/EdShot.h"
+#include "engine/objects/GameObj.h"
+#include "engine/objects/RectD.h"
+
+class cCharaBase;
+struct DDSURFACEDATA;
+
+// What the firing code fills for each object it creates.
+struct ShotLaunch {
+  int32_t nClone = 0;
+  double dSpeed = 0;  // pixels per frame
+  int32_t nAngle = 0;
+  int32_t nRange = 0;  // half-blocks
+  int32_t nLife = 0;   // tenths of a second
+  double dVX = 0, dVY = 0;
+  int32_t nX = 0, nY = 0;
+  int32_t nBaseX = 0, nBaseY = 0;
+  int32_t nStepX = 0, nStepY = 0;
+  int32_t nRowStepX = 0, nRowStepY = 0;
+  int32_t nW = 0, nH = 0;
+  int32_t nOfsX = 0, nOfsY = 0;
+  int32_t nDir = 0;
+};
+
+class cShot : public cGameObj {
+ public:
+  int32_t m_nOwnerId = 0;
+  int32_t m_bShot = 1;  // 1 shot, 0 sword
+  int32_t m_nRangeLeft = 0;
+  int32_t m_nLifeLeft = 0;
+  int32_t m_nCount = 0;
+  int32_t m_nSwordFrame = 0;
+  double m_dAccel = 0;
+  double m_dSpeed = 0;
+  double m_dFlyVX = 0, m_dFlyVY = 0;
+  int32_t m_bAccel = 0;
+  int32_t m_nTurnStart = 0;
+  int32_t m_nTurnEnd = 0;
+  int32_t m_bTurnDone = 0;
+  double m_dWavePhase = 0, m_dWaveSin = 0, m_dWaveCos = 0;
+  cRectD m_HitRect;
+  int32_t m_nHitX = 0, m_nHitY = 0, m_nHitW = 0, m_nHitH = 0;
+  int32_t m_nBaseHitX = 0, m_nBaseHitY = 0, m_nBaseHitW = 0, m_nBaseHitH = 0;
+  cList<cCharaBase*> m_HitList;
+  cEdShot m_ShotDef;
+  cCharaBase* m_lpTarget = nullptr;
+  cCharaBase* m_lpOwner = nullptr;
+  int32_t m_bNoHit = 0;
+  int32_t m_bHitEvent = 0;
+  int8_t m_byHitEventArg = 0;
+
+  cShot() = default;
+  cShot(const cShot&) = default;
+  cShot& operator=(const cShot&) = default;
+  ~cShot() override = default;
+
+  void ScaleHitBox(int nScale) override;
+  void KeepFootOnScale(int nNew, int nOld) override;
+  void UpdateBoxX() override;
+  void UpdateBoxY() override;
+
+  // Removes the back links from the target and the owner; nulls both.
+  void Unlink();
+  // Command kind 12 makes a sword, any other a shot.
+  void Setup(int id, cCharaBase* owner, int cmdKind, const cEdShot* def, const ShotLaunch& launch);
+  void SplitSpeed(double* outX, double* outY, double vx, double vy);
+  int ClampX();
+  int MoveX();
+  int MoveY();
+  int Step();
+  int HitsMap();
+  void Draw(DDSURFACEDATA* surface, int frozen);
+  void FollowOwner();
+};
+
+// A copy of the shot into the list, and a pointer to it into its faction list.
+cShot* AddShot(cList<cShot>& list, const cShot& shot);
+cList<cShot>::iterator RemoveShot(cList<cShot>& list, cList<cShot>::iterator node);
+class cCmdRun;
+void FireShot(cList<cShot>& list, cCharaBase* chara, cCmdRun* run, const cEdShot* def);
+void SummonBlock(cCharaBase* chara, cCmdRun* run, const cEdShot* def);
+void SummonChara(cCharaBase* chara, cCmdRun* run, const cEdShot* def);
+void SummonItem(cCharaBase* chara, cCmdRun* run, const cEdShot* def);

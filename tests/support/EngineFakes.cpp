@@ -1,0 +1,48 @@
+#include "tests/support/EngineFakes.h"
+
+#include "engine/World.h"
+
+namespace testsupport {
+
+FakeEngineServices::FakeEngineServices() {
+  cEngineServices s;
+  s.window = this;
+  s.modal = this;
+  s.scene = this;
+  s.errors = this;
+  s.keys = this;
+  SetEngineServices(s);
+}
+
+FakeEngineServices::~FakeEngineServices() { SetEngineServices(cEngineServices{}); }
+
+void FakeEngineServices::PlaySound(int slot) { calls_.push_back("sound " + std::to_string(slot)); }
+
+void FakeEngineServices::PlayMusic(int kind, int number) {
+  calls_.push_back("music " + std::to_string(kind) + " " + std::to_string(number));
+}
+
+void FakeEngineServices::RequestClose() { calls_.push_back("close"); }
+
+void FakeEngineServices::RunModalWait() {
+  std::string line = "modal";
+  if (PlayScene) {
+    const ModalWait& w = PlayScene->m_ModalWait;
+    line += " " + std::to_string(w.nKind) + " " + std::to_string(w.bWaitKey) + " " + std::to_string(w.nFrames);
+  }
+  calls_.push_back(line);
+  if (onModalWait) onModalWait();
+}
+
+void FakeEngineServices::SetSceneMusic(int index) { calls_.push_back("scene music " + std::to_string(index)); }
+
+void FakeEngineServices::ErrorBox(const std::string& text, const std::string& caption) {
+  calls_.push_back("error " + caption + "|" + text);
+}
+
+bool FakeEngineServices::IsDown(Key key) {
+  auto it = keysDown.find(key);
+  return it != keysDown.end() && it->second;
+}
+
+}  // namespace testsupport
