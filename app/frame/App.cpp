@@ -9,6 +9,7 @@
 #include "app/dialogs/DialogTemplates.h"
 #include "app/frame/AppTexts.h"
 #include "app/frame/DataGlobals.h"
+#include "app/frame/EngineSeams.h"
 #include "app/frame/IniSettings.h"
 #include "app/frame/MainWnd.h"
 #include "app/frame/ProgramObjects.h"
@@ -431,6 +432,8 @@ int GameLoop() {
 }
 
 int WinMain(const sLaunch& launch) {
+  // Player 1's input record, copied from a freshly initialised one.
+  if (PlayerInput.empty()) PlayerInput.assign(1, cInput());
   // 1.
   SetDebugLog(0, "DA_Vaza.txt");
   // 2. Without a log nothing could be told later: say so and stop.
@@ -481,6 +484,7 @@ int WinMain(const sLaunch& launch) {
   MainWnd.m_hWnd = hwnd;
   hMainWnd.store(hwnd);
   SetCloseRequestHandler([] { PostMessage(hMainWnd.load(), WM_CLOSE, 0, 0); });
+  InstallEngineServices();
   // 9.
   MainWnd.CenterOnDesktop();
   if (bStartedByEditor.load()) NotifyEditorStarted();
@@ -490,6 +494,7 @@ int WinMain(const sLaunch& launch) {
     ExitApp();
     if (bStartedByEditor.load()) NotifyEditor(0);
     SetCloseRequestHandler({});
+    RemoveEngineServices();
     ShutdownWindowSystem();
     ReleaseInstanceGuard();
     return 0;
@@ -502,6 +507,7 @@ int WinMain(const sLaunch& launch) {
     WriteLog("%s", "thGame : cannot start");
     ExitApp();
     SetCloseRequestHandler({});
+    RemoveEngineServices();
     ShutdownWindowSystem();
     ReleaseInstanceGuard();
     return 0;
@@ -528,6 +534,7 @@ int WinMain(const sLaunch& launch) {
   WriteLog("%s", "Exit : done");
   ExitApp();
   SetCloseRequestHandler({});
+  RemoveEngineServices();
   DDSetPresentSink({});
   ShutdownWindowSystem();
   ReleaseInstanceGuard();

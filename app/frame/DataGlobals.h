@@ -1,5 +1,6 @@
 #pragma once
-// The program-wide data records that the application reads and fills.
+// The program-wide data records that the application reads and fills
+// (defined by the data layer).
 #include "data/CommonPalette.h"
 #include "data/Database.h"
 #include "data/Option.h"
@@ -9,10 +10,3 @@
 #include "data/Stage.h"
 #include "data/System.h"
 #include "data/WorldMap.h"
-
-extern cSystem SystemData;
-extern cDatabase Database;
-extern cWorldMap WorldMap;
-extern cOption OptionData;
-extern cRanking Ranking;
-extern cSaveData SaveData;

@@ -3,11 +3,12 @@
 // descriptors (one per surface-table entry), three font descriptors and the
 // three digit-strip descriptors. Filled when the program-wide objects are
 // built (ProgramObjects.cpp) and given to the graphics library at start-up.
+#include "engine/World.h"  // kSurfaceTableSize, kFontCount
 #include "media/graphics/DDCore.h"
 #include "media/graphics/Font.h"
 
-constexpr int kSurfaceCount = 71;
-constexpr int kFontCount = 3;
+constexpr int kSurfaceCount = kSurfaceTableSize;
+static_assert(kSurfaceCount == 71 && kFontCount == 3);
 
 // Surface-table entries named elsewhere in the application.
 enum : int {

@@ -8,9 +8,11 @@
 #include "app/frame/DataGlobals.h"
 #include "app/frame/IniSettings.h"
 #include "app/frame/ProgramObjects.h"
+#include "app/frame/SceneDirector.h"
 #include "app/frame/WindowData.h"
 #include "base/FileDialog.h"
 #include "base/Log.h"
+#include "engine/World.h"
 #include "media/graphics/DDCore.h"
 
 std::atomic<int32_t> bAppActive{0};
@@ -134,7 +136,11 @@ void cMainWnd::OnClose() {
   }
   if (thPause.HasThread()) {
     WriteDebugLog("WM_CLOSE thPause.m_hThread");
-    if (auto quit = Hooks().SetPlaySceneQuit) quit();
+    if (auto quit = Hooks().SetPlaySceneQuit) {
+      quit();
+    } else if (PlayScene) {
+      PlayScene->m_bQuit.store(1);
+    }
     PostThreadMessage(thPause.GetThreadId(), WM_QUIT, 0, 0);
     return;
   }
@@ -153,7 +159,14 @@ void cMainWnd::OnNameEntry() {
   DDSetDialogMode(1);
   SuspendAllThreads();
   auto target = Hooks().NameEntryTarget;
-  std::string* name = target ? target() : nullptr;
+  std::string* name = nullptr;
+  if (target) {
+    name = target();
+  } else if (SceneDirector.m_nTitleItem == 5) {
+    name = &OptionData.m_RankName;  // the option scene runs
+  } else if (PlayScene) {
+    name = &PlayScene->m_RankName;
+  }
   auto* dlg = new (std::nothrow) cNameEntryDlg(kNameEntryTemplate, this, 1, &WindowUserData, name);
   if (!dlg) {
     OutOfMemoryExit();

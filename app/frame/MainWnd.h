@@ -73,10 +73,12 @@ struct sWindowRequestHooks {
   std::function<bool(std::string& path)> ChooseReplaySaveFile;
   // Writes the current (which 0) or previous attempt's replay; false on failure.
   std::function<bool(const std::string& path, platform::WPARAM which)> SaveReplay;
-  // The ranking name the name-entry dialog edits (null: none); the option
-  // scene's name while the option scene runs, else the play scene's.
+  // The ranking name the name-entry dialog edits (null: none). Without a
+  // hook: the options' name while the option scene runs, else the play
+  // scene's, else none.
   std::function<std::string*()> NameEntryTarget;
-  // WM_CLOSE while the modal sub-loop runs: the play scene's quit flag.
+  // WM_CLOSE while the modal sub-loop runs. Without a hook: the play
+  // scene's quit flag.
   std::function<void()> SetPlaySceneQuit;
 };
 void SetWindowRequestHooks(sWindowRequestHooks hooks);

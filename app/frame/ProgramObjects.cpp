@@ -1,13 +1,19 @@
-// Every program-wide object of the player, defined here in construction
+// The application's program-wide objects, defined here in construction
 // order. Within one translation unit C++ constructs globals in the order of
 // their definitions and destroys them in the reverse order, so keeping them
 // all in this one file, in this order, is what fixes both orders: the
 // director, the two user files and the settings first; then the dialog
-// registry, the main window, the threads, the input records, the surface
-// lists, the surface table, the fonts, the digit strips, the descriptor
-// tables, the sound tables and the music manager. At program end the music
-// manager goes first and the dialog registry last. Do not move a definition
-// into another file.
+// registry, the main window, the threads, the surface lists, the digit
+// strips, the descriptor tables, the sound tables and the music manager. At
+// program end the music manager goes first and the dialog registry last. Do
+// not move a definition into another file.
+//
+// Defined elsewhere, in units of their own: the input records, the surface
+// table and the fonts (engine/ProgramObjects.cpp), thStageLoad and the data
+// records (data/). Nothing here uses them while being built or destroyed:
+// WinMain gives the input vector its one record, and ExitApp releases the
+// fonts and surfaces before any destructor runs (a font destroyed twice is
+// harmless).
 #include "app/frame/ProgramObjects.h"
 
 #include "app/dialogs/BootData.h"
@@ -25,8 +31,6 @@ cWndList WindowUserData;
 cMainWnd MainWnd;
 // A thread object's destructor ends its thread if it still runs.
 cThread thGame, thPause, thRanking;  // thStageLoad belongs to the stage loader (data/)
-// One record (player 1), copied from a freshly initialised record.
-cVector<cInput> PlayerInput(std::vector<cInput>(1, cInput()));
 cVector<DDSURFACEDATA> StageBmpSurfaces;
 cVector<DDBITMAPDATA> StageBmpBitmaps;
 cVector<DDSURFACEDATA> SwordSurfaces;
@@ -39,8 +43,6 @@ cList<DDSURFACEDATA> PictureSurfaces;
 cList<DDBITMAPDATA> PictureBitmaps;
 cList<DDSURFACEDATA> Off_Msg;
 cList<DDBITMAPDATA> MessageBitmaps;
-DDSURFACEDATA SurfaceTable[kSurfaceCount];
-Font Fonts[kFontCount];
 DDSURFACEDATA DigitSD[kFontCount];
 DDBITMAPDATA BitmapTable[kSurfaceCount];
 FONTDATA FontTable[kFontCount];

@@ -1,8 +1,10 @@
 #pragma once
-// The player's long-lived program-wide objects. They are all defined in
-// ProgramObjects.cpp, in one translation unit, because C++ constructs the
-// globals of one unit in the order of their definitions and destroys them in
-// the reverse order; that file lists them in the order the program needs.
+// The player's long-lived program-wide objects. The application's are all
+// defined in ProgramObjects.cpp, in one translation unit, because C++
+// constructs the globals of one unit in the order of their definitions and
+// destroys them in the reverse order; that file lists them in the order the
+// program needs. The engine defines the input records, the surface table and
+// the fonts (engine/World.h), the data layer the data records.
 #include "app/frame/Descriptors.h"
 #include "base/Containers.h"
 #include "base/Dlg.h"
@@ -19,7 +21,6 @@ extern cWndList WindowUserData;
 extern cMainWnd MainWnd;
 extern cThread thGame, thPause, thRanking;
 #include "data/StageLoad.h"  // thStageLoad
-extern cVector<cInput> PlayerInput;
 extern cVector<DDSURFACEDATA> StageBmpSurfaces;
 extern cVector<DDBITMAPDATA> StageBmpBitmaps;
 extern cVector<DDSURFACEDATA> SwordSurfaces;
@@ -32,8 +33,6 @@ extern cList<DDSURFACEDATA> PictureSurfaces;
 extern cList<DDBITMAPDATA> PictureBitmaps;
 extern cList<DDSURFACEDATA> Off_Msg;
 extern cList<DDBITMAPDATA> MessageBitmaps;
-extern DDSURFACEDATA SurfaceTable[kSurfaceCount];
-extern Font Fonts[kFontCount];
 extern DDSURFACEDATA DigitSD[kFontCount];
 extern DDBITMAPDATA BitmapTable[kSurfaceCount];
 extern FONTDATA FontTable[kFontCount];

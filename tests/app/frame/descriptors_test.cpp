@@ -146,6 +146,4 @@ TEST(TwinLinks, EveryTwinEntryAndOnlyThoseShareTheirSource) {
   EXPECT_EQ(linked, 31);
 }
 
-TEST(ProgramObjects, PlayerInputHoldsPlayerOne) { EXPECT_EQ(PlayerInput.size(), 1u); }
-
 }  // namespace

@@ -1,8 +1,0 @@
-// Temporary: the data records until the engine's declarations define them.
-#include "app/frame/DataGlobals.h"
-
-cSystem SystemData;
-cDatabase Database;
-cWorldMap WorldMap;
-cOption OptionData;
-cRanking Ranking;
