@@ -1,3 +1,11 @@
 #include "engine/World.h"
 
 cPlayWorld* PlayScene = nullptr;
+
+cPlayWorld& CurrentWorld() {
+  if (PlayScene) return *PlayScene;
+  static thread_local cPlayWorld empty;
+  empty.m_ScrollX = cScrollAxis{};
+  empty.m_ScrollY = cScrollAxis{};
+  return empty;
+}

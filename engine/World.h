@@ -21,6 +21,9 @@
 //   script/       the expression language, status conditions and operations;
 //   instances/    the animation player, items, message windows, effect and
 //                 picture instances and their runtime tables.
+// Files named *Stubs.cpp hold placeholder bodies of operations whose own
+// source does not exist yet, so that everything links; the real source
+// replaces them.
 //
 // The engine never includes a windowing, audio or font library header: it
 // runs headless. The play scene of the application derives from cPlayWorld
@@ -123,6 +126,9 @@ class cPlayWorld {
 
 // The play scene while it lives, else null.
 extern cPlayWorld* PlayScene;
+// The play scene, or an empty world (all zero) while there is none, so that
+// an engine operation called outside a stage reads zeros instead of crashing.
+cPlayWorld& CurrentWorld();
 
 // Program-wide running objects and tables.
 extern cVector<cHero> Player;  // element 0 is the hero

@@ -23,3 +23,7 @@ extern ItemCmdExecutor ItemCommandTable[kItemCommandKinds];
 void ExecCmd(cCharaBase* chara, cCmdRun* run);
 // Fills CommandTable and ItemCommandTable.
 void InstallCommandExecutors();
+
+// Puts target into the character's target slot (0..3) and keeps the targets'
+// back links. With emptyWhenNone clear a null target changes nothing.
+void SetTargetSlot(cCharaBase* chara, int slot, cCharaBase* target, int emptyWhenNone);

@@ -26,12 +26,11 @@ class cCmdRun {
   int32_t nAngle = 0;
   int32_t nRadius = 0, nAngleFrom = 0, nAngleTo = 0;
   double dMoveVX = 0, dMoveVY = 0;
-  int32_t nFaceReq = 0;  // 0 none, 1 face left, 2 face right
+  int32_t nFaceReq = 0;  // 0 none, 1 face left, 2 face right (also the approach moves' direction)
   int32_t nTick = 0;
   int32_t bStarted = 0;
   double dPhaseX = 0, dPhaseY = 0;
   int32_t nLastFacing = 0;
-  int32_t nMoveDir = 0;  // approach moves: 0 none, 1 left, 2 right
 
   // nLeft = nFrames; clears bDone, nTick, bStarted and the phases.
   void Reset();
@@ -84,3 +83,7 @@ class cFlowRun {
   // One step of the run; 1 when the flow finished.
   int Step(cCharaBase* chara);
 };
+
+// Applies the run's pending arrange entries, in order, to the command for the
+// character (parameter table).
+void ApplyFlowArranges(cFlowCmd* cmd, cCharaBase* chara, cFlowRun* run);

@@ -1,8 +1,63 @@
 #include "engine/objects/GameObj.h"
 
+#include <algorithm>
+
+#include "base/Text.h"
+#include "data/Stage.h"
+#include "engine/World.h"
+
+namespace {
+constexpr int kViewW = 640;
+constexpr int kViewH = 480;
+
+// The auto-scroll moves the camera on this axis.
+bool AutoScrolling(const cScrollAxis& axis) { return axis.m_dAutoSpeed != 0 && axis.m_bAtLimit == 0; }
+}  // namespace
+
 void cGameObj::CopyFrom(const cGameObj& other) { cGameObj::operator=(other); }
 
+void cGameObj::Setup(int nID, int nKind, int nFaction, int nBlockSide, int nChip, AnimSource patterns, int nAnim,
+                     int nPicOfsX, int nPicOfsY, int nBaseW, int nBaseH, int nBasePicW, int nBasePicH,
+                     int bFaceRight, int nFlyMode, int16_t wSpawnTag, const void* /*definition*/) {
+  m_nID = nID;
+  m_nObjKind = nKind;
+  m_nFaction = nFaction;
+  m_nBlockSide = nBlockSide;
+  m_nChip = nChip;
+  m_nLife = 2147483647;
+  if (patterns) {
+    m_Anim.SetPatterns(patterns);
+    m_Anim.Play(nAnim, 1);
+  }
+  m_nPicOfsX = m_nBasePicOfsX = nPicOfsX;
+  m_nPicOfsY = m_nBasePicOfsY = nPicOfsY;
+  m_nPicW = m_nBasePicW = nBasePicW;
+  m_nPicH = m_nBasePicH = nBasePicH;
+  m_nW = m_nBaseW = nBaseW;
+  m_nH = m_nBaseH = nBaseH;
+  m_dVX = m_dVY = m_dVX2 = m_dVY2 = 0;
+  m_bFaceRight = bFaceRight;
+  m_wSpawnTag = wSpawnTag;
+  m_bActive = 0;
+  m_bOnScreen = 0;
+  m_byCondLatch = 0;
+  SetFlyMode(nFlyMode);
+}
+
+void cGameObj::SetFlyMode(int nMode) {
+  switch (nMode) {
+    case 0: m_bFly = 0; m_byFlyHit = 1; break;
+    case 1: m_bFly = 1; m_byFlyHit = 0; break;
+    case 2: m_bFly = 1; m_byFlyHit = 1; break;
+    case 3: m_bFly = 1; m_byFlyHit = 2; break;
+    default: break;
+  }
+}
+
 void cGameObj::SetScale(int nNew, int nOld) {
+  // A magnification below 1 would empty or invert the box: it counts as 1.
+  nNew = std::max(nNew, 1);
+  nOld = std::max(nOld, 1);
   if (nNew == nOld) return;
   m_nW = nNew * m_nBaseW;
   m_nH = nNew * m_nBaseH;
@@ -12,4 +67,159 @@ void cGameObj::SetScale(int nNew, int nOld) {
   m_nPicH = nNew * m_nBasePicH;
   KeepFoot(nNew, nOld);
   ScaleHitBox(nNew);
+}
+
+void cGameObj::KeepFoot(int nNew, int nOld) {
+  if (nNew == nOld) return;
+  KeepCenterX(nNew, nOld);
+  KeepFootOnScale(nNew, nOld);
+}
+
+void cGameObj::KeepCenterX(int nNew, int nOld) {
+  if (nNew == nOld) return;
+  m_dX -= static_cast<double>((nNew - nOld) * (m_nBaseW >> 1));
+  ClampStageX(2);
+}
+
+int cGameObj::ClampStageX(int nMode) {
+  const cScrollAxis& a = CurrentWorld().m_ScrollX;
+  int result = 0;
+  auto pastScroll = [&] { return m_dX < a.m_nLower || m_dX + m_nW - 1 >= a.m_nUpper; };
+  switch (nMode) {
+    case 0:
+      if (a.m_nLower > m_dX)
+        m_dX = a.m_nLower;
+      else if (m_dX + m_nW - 1 >= a.m_nUpper)
+        m_dX = a.m_nUpper - m_nW;
+      break;
+    case 1:
+      if (a.m_nOrigin > m_dX)
+        m_dX = a.m_nOrigin;
+      else if (m_dX + m_nW - 1 >= a.m_nDefaultUpper)
+        m_dX = a.m_nDefaultUpper - m_nW;
+      else
+        result = pastScroll() ? 1 : 0;
+      break;
+    case 2:
+      if (m_dX < 0) {
+        m_dX = 0;
+        result = 3;
+      } else if (m_dX + m_nW - 1 >= a.m_nExtent) {
+        m_dX = a.m_nExtent - m_nW;
+        result = 3;
+      } else if (m_dX < a.m_nOrigin || m_dX + m_nW - 1 >= a.m_nDefaultUpper) {
+        result = 2;
+      } else {
+        result = pastScroll() ? 1 : 0;
+      }
+      break;
+    default:
+      break;
+  }
+  m_dRight = m_dX + m_nW - 1.0;
+  UpdateBoxX();
+  m_nCol = TruncToInt(m_dX) >> 5;
+  m_nRightCol = TruncToInt(m_dRight) >> 5;
+  return result;
+}
+
+int cGameObj::ClampStageY(int nMode) {
+  const cScrollAxis& a = CurrentWorld().m_ScrollY;
+  int result = 0;
+  auto scrollSide = [&] { return m_dY < a.m_nLower ? 1 : m_dY + m_nH - 1 >= a.m_nUpper ? 4 : 0; };
+  switch (nMode) {
+    case 0:
+      if (a.m_nLower > m_dY)
+        m_dY = a.m_nLower;
+      else if (m_dY + m_nH - 1 >= a.m_nUpper)
+        m_dY = a.m_nUpper - m_nH;
+      break;
+    case 1:
+      if (a.m_nOrigin > m_dY)
+        m_dY = a.m_nOrigin;
+      else if (m_dY + m_nH - 1 >= a.m_nDefaultUpper)
+        m_dY = a.m_nDefaultUpper - m_nH;
+      else
+        result = scrollSide();
+      break;
+    case 2:
+      if (m_dY < 0) {
+        m_dY = 0;
+        result = 3;
+      } else if (m_dY + m_nH - 1 >= a.m_nExtent) {
+        m_dY = a.m_nExtent - m_nH;
+        result = 6;
+      } else if (m_dY < a.m_nOrigin) {
+        result = 2;
+      } else if (m_dY + m_nH - 1 >= a.m_nDefaultUpper) {
+        result = 5;
+      } else {
+        result = scrollSide();
+      }
+      break;
+    default:
+      break;
+  }
+  m_dBottom = m_dY + m_nH - 1.0;
+  UpdateBoxY();
+  m_nRow = TruncToInt(m_dY) >> 5;
+  m_nBottomRow = TruncToInt(m_dBottom) >> 5;
+  return result;
+}
+
+void cGameObj::UpdateScreenPos() {
+  const cPlayWorld& w = CurrentWorld();
+  double cx = w.m_ScrollX.m_dPos;
+  double cy = w.m_ScrollY.m_dPos;
+  if (!m_bFly || (AutoScrolling(w.m_ScrollX) && !m_bScrollSync))
+    m_nScrLeft = TruncToInt((m_dX - m_nPicOfsX) - TruncToInt(cx));
+  else if (AutoScrolling(w.m_ScrollX))
+    m_nScrLeft = TruncToInt(m_dX - cx) - m_nPicOfsX;
+  else
+    m_nScrLeft = TruncToInt(m_dX) - TruncToInt(cx) - m_nPicOfsX;
+  m_nScrRight = m_nScrLeft + m_nPicW - 1;
+
+  if (!m_bFly)
+    m_nScrTop = TruncToInt((m_dY - m_nPicOfsY) - TruncToInt(cy));
+  else if (AutoScrolling(w.m_ScrollY))
+    m_nScrTop = TruncToInt(m_dY - cy) - m_nPicOfsY + 1;
+  else
+    m_nScrTop = TruncToInt(m_dY) - TruncToInt(cy) - m_nPicOfsY;
+  m_nScrBottom = m_nScrTop + m_nPicH - 1;
+}
+
+int cGameObj::IsOnScreenAxis(int bSkipX, int bSkipY) const {
+  const cPlayWorld& w = CurrentWorld();
+  double cx = w.m_ScrollX.m_dPos;
+  double cy = w.m_ScrollY.m_dPos;
+  if (!bSkipX && !(m_dRight >= cx && cx + kViewW > m_dX)) return 0;
+  if (!bSkipY && !(m_dBottom >= cy && cy + kViewH > m_dY)) return 0;
+  return 1;
+}
+
+int cGameObj::IsOnScreen() const { return IsOnScreenAxis(0, 0); }
+
+int cGameObj::IsInStage(int bWorld) const {
+  const cPlayWorld& w = CurrentWorld();
+  const cScrollAxis& x = w.m_ScrollX;
+  const cScrollAxis& y = w.m_ScrollY;
+  if (bWorld)
+    return m_dX >= 0 && m_dRight < x.m_nExtent && m_dY >= 0 && m_dBottom < y.m_nExtent ? 1 : 0;
+  return x.m_nOrigin <= m_dX && m_dRight < x.m_nDefaultUpper && y.m_nOrigin <= m_dY && m_dBottom < y.m_nDefaultUpper
+             ? 1
+             : 0;
+}
+
+int cGameObj::IsOutOfRange(const cRemoveArea& area) const {
+  if (m_bOnScreen) return 0;
+  const cPlayWorld& w = CurrentWorld();
+  double c = w.m_ScrollX.m_dPos;
+  double d = w.m_ScrollY.m_dPos;
+  if (area.m_LeftOn && TruncToInt(c - 32.0 * area.m_LeftDist) >= m_dRight) return 1;
+  if (area.m_RightOn && TruncToInt(32.0 * area.m_RightDist + c + kViewW) <= m_dX) return 1;
+  if (area.m_BottomOn && TruncToInt(32.0 * area.m_BottomDist + d + kViewH) <= m_dY) return 1;
+  if (area.m_TopOn && TruncToInt(d - 32.0 * area.m_TopDist) >= m_dBottom) return 1;
+  if (m_dX <= 0 || w.m_ScrollX.m_nExtent - 1 <= m_dRight) return 1;
+  if (m_dY <= 0 || w.m_ScrollY.m_nExtent - 1 <= m_dBottom) return 1;
+  return 0;
 }

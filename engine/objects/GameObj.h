@@ -99,9 +99,15 @@ class cGameObj {
   void ApplyFriction(double* v, int bOn);
   // Splits a knock-back power into two velocities along (dx, dy).
   void SplitSpeed(double* vx, double* vy, int8_t nPower, double dx, double dy);
-  int ApproachPoint2D(cCmdRun* run, cGameObj* target, double tx, double ty, int bFlag, int bArrive);
-  int ApproachPointX(cCmdRun* run, cGameObj* target, double tx, int bFlag, int bArrive);
-  int ApproachPointY(cCmdRun* run, cGameObj* target, double ty, int bFlag, int bArrive);
-  // A relative target of the run made into a screen point.
-  void MoveToPoint(double* tx, double* ty, cCmdRun* run);
+  // Moves the run's velocity towards a screen point; 1 when arrived. On
+  // arrival, when the run's move parameters stop at the target, the mover is
+  // centred on the point and the run's velocity stopped (the screen
+  // positions of mover and target are refreshed first unless bKeepScreen).
+  int ApproachPoint2D(cCmdRun* run, cGameObj* target, double tx, double ty, int bFlag, int bArrive,
+                      int bKeepScreen = 0);
+  int ApproachPointX(cCmdRun* run, cGameObj* target, double tx, int bFlag, int bArrive, int bKeepScreen = 0);
+  int ApproachPointY(cCmdRun* run, cGameObj* target, double ty, int bFlag, int bArrive, int bKeepScreen = 0);
+  // A relative target of the run made into a screen point: each axis whose
+  // absolute flag is clear becomes the run's offset plus the screen centre.
+  void MoveToPoint(double* tx, double* ty, cCmdRun* run, int bAbsX = 0, int bAbsY = 0);
 };

@@ -1,0 +1,351 @@
+// The flow runtime: starting, stepping, stopping, pausing and halting flow
+// runs, the per-command countdown, and the flow part of a character's update.
+#include "engine/flow/FlowRun.h"
+
+#include <functional>
+#include <vector>
+
+#include "base/Log.h"
+#include "data/Flow.h"
+#include "engine/World.h"
+#include "engine/flow/Commands.h"
+#include "engine/flow/FlowRuntimeParts.h"
+#include "engine/flow/FlowUpdate.h"
+#include "engine/objects/CharaBase.h"
+
+namespace {
+
+constexpr int kCmdMessage = 19;
+constexpr int kCmdArrange = 38;
+constexpr int kFirstInstantKind = 16;
+// "使用時間0なので、ここにくることはあり得ないはず！" (code page 932)
+constexpr const char* kNotInstant =
+    "\x8E\x67\x97\x70\x8E\x9E\x8A\xD4\x30\x82\xC8\x82\xCC\x82\xC5\x81\x41\x82\xB1\x82"
+    "\xB1\x82\xC9\x82\xAD\x82\xE9\x82\xB1\x82\xC6\x82\xCD\x82\xA0\x82\xE8\x93\xBE\x82"
+    "\xC8\x82\xA2\x82\xCD\x82\xB8\x81\x49";
+
+bool NoWait(const cFlowCmd* cmd) { return cmd && cmd->m_WithNext == 1; }
+
+// A message command that hands its window on to the next message command.
+bool IsChainMessage(const cFlowCmd* cmd) {
+  if (!cmd || cmd->m_CmdKind != kCmdMessage) return false;
+  return cmd->m_Params.At(15) == 0 && cmd->m_Params.At(6) == 0;
+}
+
+// The start of the character's run vector when `run` is one of its runs,
+// else null (a run stepped for a character that does not own it).
+const cFlowRun* OwnerBase(const cCharaBase* chara, const cFlowRun* run) {
+  if (!chara || chara->m_FlowRuns.empty()) return nullptr;
+  const cFlowRun* base = chara->m_FlowRuns.data();
+  const std::less<const cFlowRun*> before;
+  return !before(run, base) && before(run, base + chara->m_FlowRuns.size()) ? base : nullptr;
+}
+
+// Whether `run` still is the run it was when `base` and `serial` were
+// taken: the vector did not move and the same run sits at that place.
+bool RunStillHere(const cCharaBase* chara, const cFlowRun* run, const cFlowRun* base, int32_t serial) {
+  return base && OwnerBase(chara, run) == base && run->nSerial == serial;
+}
+
+}  // namespace
+
+void SetFlowIdFlag(cVector<uint8_t>& flags, int id) {
+  if (id > 0 && static_cast<size_t>(id) < flags.size()) flags[static_cast<size_t>(id)] = 1;
+}
+
+void MarkFlowIdStopped(cCharaBase* chara, int id) {
+  if (!chara || id <= 0) return;
+  SetFlowIdFlag(chara->m_FlowIdStopped, id);
+  chara->m_bFlowIdStopPending = 1;
+}
+
+// --- cCmdRun ---
+
+void cCmdRun::Reset() {
+  nLeft = nFrames;
+  bDone = 0;
+  nTick = 0;
+  bStarted = 0;
+  dPhaseX = 0;
+  dPhaseY = 0;
+  if (lpCmd && lpCmd->m_CmdKind == kCmdArrange) return;
+  cPlayWorld* scene = PlayScene;
+  cFlowRun* flowRun = scene ? scene->m_pCurFlowRun : nullptr;
+  if (!flowRun) return;
+  if (lpCmd && !flowRun->Arranges.empty()) ApplyFlowArranges(lpCmd, scene->m_pCurChara, flowRun);
+  flowRun->Arranges.clear();
+}
+
+namespace {
+
+// The countdown after an execution: 1 when the command finished.
+int CountDown(cCmdRun& c) {
+  // An executor may leave any countdown; 64 bits keep INT32_MIN from wrapping.
+  const int64_t left = static_cast<int64_t>(c.nLeft) - 1;
+  if (left > 0) {
+    c.nLeft = static_cast<int32_t>(left);
+    return 0;
+  }
+  c.nLeft = 0;
+  return 1;
+}
+
+void RunExecutor(cCharaBase* chara, cCmdRun* c) {
+  if (PlayScene) PlayScene->m_pCurCmdRun = c;
+  ExecCmd(chara, c);
+}
+
+}  // namespace
+
+int cCmdRun::Execute(cCharaBase* chara) {
+  RunExecutor(chara, this);
+  return CountDown(*this);
+}
+
+// --- cFlowRun ---
+
+namespace {
+
+// Where a run is while its commands execute. A command may add or erase runs
+// of the character that owns it; after each command the run is found again
+// by its serial, and the walk goes on with the run's new place or ends when
+// it was erased.
+class RunPlace {
+ public:
+  RunPlace(cFlowRun* run, cCharaBase* chara)
+      : run_(run), chara_(chara), base_(OwnerBase(chara, run)), serial_(run->nSerial) {}
+  cFlowRun* Get() const { return run_; }
+  // False when the run no longer exists.
+  bool Refind() {
+    if (!base_ || RunStillHere(chara_, run_, base_, serial_)) return true;
+    const int i = FindFlowRun(chara_, -1, serial_);
+    if (i < 0) return false;
+    cFlowRun* const old = run_;
+    run_ = &chara_->m_FlowRuns[static_cast<size_t>(i)];
+    base_ = chara_->m_FlowRuns.data();
+    if (PlayScene && PlayScene->m_pCurFlowRun == old) PlayScene->m_pCurFlowRun = run_;
+    return true;
+  }
+
+ private:
+  cFlowRun* run_;
+  cCharaBase* chara_;
+  const cFlowRun* base_;
+  int32_t serial_;
+};
+
+}  // namespace
+
+void cFlowRun::Start(cCharaBase* chara) {
+  bRunning = 1;
+  nCur = 0;
+  nSteps = 0;
+  bMessageChain = 0;
+  for (cCmdRun& c : CmdRuns) c.bDone = 0;
+  bStartedThisFrame = 1;
+  if (!lpFlow) return;
+  // The busy flag belongs to the run's owner, which is the character given.
+  if (nm::flow::Trigger(*lpFlow) == kTriggerAlways && chara) {
+    const int id = FlowBusyId(*lpFlow);
+    SetFlowIdFlag(chara->m_FlowIdBusy, id);
+    SetFlowIdFlag(chara->m_FlowIdStarted, id);
+  }
+  if (nm::flow::Trigger(*lpFlow) != kTriggerBeforeStage || CmdRuns.empty()) return;
+
+  // A before-stage flow runs its instant commands now and never steps.
+  if (PlayScene) PlayScene->m_pCurFlowRun = this;
+  bBreak = 0;
+  RunPlace place(this, chara);
+  for (int i = 0; static_cast<size_t>(i) < place.Get()->CmdRuns.size(); ++i) {
+    place.Get()->nCur = i;
+    cCmdRun* c = &place.Get()->CmdRuns[static_cast<size_t>(i)];
+    if (!c->lpCmd || c->lpCmd->m_CmdKind < kFirstInstantKind || !NoWait(c->lpCmd)) continue;
+    c->Reset();
+    // Executed in two halves: the command may have moved this run.
+    RunExecutor(chara, c);
+    if (!place.Refind()) return;
+    c = &place.Get()->CmdRuns[static_cast<size_t>(i)];
+    const int finished = CountDown(*c);
+    if (!finished) DebugErrorBox("%s", kNotInstant);
+    if (place.Get()->bBreak) break;
+    c->bDone = 1;
+  }
+  place.Get()->Stop(chara);
+}
+
+int cFlowRun::Step(cCharaBase* chara) {
+  if (PlayScene) PlayScene->m_pCurFlowRun = this;
+  bBreak = 0;
+  RunPlace place(this, chara);
+  const int last = static_cast<int>(CmdRuns.size()) - 1;
+  int i = 0;
+  if (nCur >= 0) {
+    while (i <= place.Get()->nCur) {
+      cFlowRun& self = *place.Get();
+      if (i > last || self.CmdRuns[static_cast<size_t>(i)].bDone) {
+        ++i;
+        continue;
+      }
+      cCmdRun* c = &self.CmdRuns[static_cast<size_t>(i)];
+      const cFlowCmd* cmd = c->lpCmd;
+      if (c->nLeft == 0) {
+        c->Reset();
+        if (!IsChainMessage(cmd) && !NoWait(cmd)) self.bMessageChain = 0;
+      }
+      // Executed in two halves: the command may have moved or erased this run.
+      RunExecutor(chara, c);
+      if (!place.Refind()) return 0;
+      cFlowRun& now = *place.Get();
+      c = &now.CmdRuns[static_cast<size_t>(i)];
+      cmd = c->lpCmd;  // the flows may have been rebound
+      const int finished = CountDown(*c);
+      if (NoWait(cmd)) {
+        if (finished) {
+          c->bDone = 1;
+          if (i == last) return 1;
+        }
+        if (i == now.nCur) now.nCur = i + 1;
+        if (now.bBreak) return 0;
+        ++i;
+        continue;
+      }
+      if (!finished) {
+        if (now.bBreak) return 0;
+        ++i;
+        continue;
+      }
+      c->bDone = 1;
+      if (IsChainMessage(cmd)) now.bMessageChain = 1;
+      if (i == last) return 1;
+      ++now.nCur;
+      break;
+    }
+  }
+  cFlowRun& now = *place.Get();
+  if (last >= 0 && now.CmdRuns[static_cast<size_t>(last)].bDone) return 1;
+  ++now.nSteps;
+  return 0;
+}
+
+void cFlowRun::Stop(cCharaBase* chara) {
+  if (!bRunning) return;
+  bRunning = 0;
+  Arranges.clear();
+  for (cCmdRun& c : CmdRuns) c.nLeft = 0;
+  if (lpFlow) MarkFlowIdStopped(chara, FlowStopId(*lpFlow));
+}
+
+void cFlowRun::Pause() { bPaused = 1; }
+
+void cFlowRun::Resume() { bPaused = 0; }
+
+void cFlowRun::Abort(cCharaBase* chara) {
+  bHalted = 1;
+  if (!bRunning) return;
+  for (cCmdRun& c : CmdRuns) c.nLeft = 0;
+  if (lpFlow) MarkFlowIdStopped(chara, FlowStopId(*lpFlow));
+}
+
+// --- the flow update ---
+
+int FindFlowRun(const cCharaBase* chara, int hint, int32_t serial) {
+  if (!chara) return -1;
+  const cVector<cFlowRun>& runs = chara->m_FlowRuns;
+  if (hint >= 0 && static_cast<size_t>(hint) < runs.size() && runs[static_cast<size_t>(hint)].nSerial == serial)
+    return hint;
+  for (size_t i = 0; i < runs.size(); ++i)
+    if (runs[i].nSerial == serial) return static_cast<int>(i);
+  return -1;
+}
+
+void ForEachRunWithFlowId(cCharaBase* chara, int id, const std::function<void(cFlowRun&)>& fn) {
+  if (!chara || id == 0) return;
+  std::vector<int32_t> serials;
+  for (const cFlowRun& r : chara->m_FlowRuns)
+    if (r.lpFlow && r.lpFlow->m_FlowId == id) serials.push_back(r.nSerial);
+  int hint = 0;
+  for (int32_t serial : serials) {
+    const int i = FindFlowRun(chara, hint, serial);
+    if (i < 0) continue;
+    fn(chara->m_FlowRuns[static_cast<size_t>(i)]);
+    hint = i;
+  }
+}
+
+void BeginFlowUpdate(cCharaBase* chara) {
+  if (!PlayScene) return;
+  PlayScene->m_pCurChara = chara;
+  PlayScene->m_bCheckDeaths = 0;
+}
+
+namespace {
+
+void ClearCurrent() {
+  if (!PlayScene) return;
+  PlayScene->m_pCurChara = nullptr;
+  PlayScene->m_pCurFlowRun = nullptr;
+  PlayScene->m_pCurCmdRun = nullptr;
+}
+
+}  // namespace
+
+int RunFlowUpdate(cCharaBase* chara, int bDying) {
+  if (!chara) return 0;
+  chara->m_bMoveDisabled = 0;
+  chara->m_bMovedThisUpdate = 0;
+  chara->m_bFrictionX = 1;
+  chara->m_bFrictionY = 1;
+  if (chara->m_nCrushGrace > 0) --chara->m_nCrushGrace;
+
+  StartFlowCmdAnims(chara);
+
+  for (int i = 0; static_cast<size_t>(i) < chara->m_FlowRuns.size(); ++i) {
+    cFlowRun& run = chara->m_FlowRuns[static_cast<size_t>(i)];
+    if (!run.bRunning) continue;
+    if (run.CmdRuns.empty()) {
+      run.Stop(chara);
+      continue;
+    }
+    if (run.bPaused || run.bHalted) continue;
+    const int trigger = run.lpFlow ? nm::flow::Trigger(*run.lpFlow) : -1;
+    if (bDying && trigger != kTriggerDeath) continue;
+    const int32_t serial = run.nSerial;
+    const int finished = run.Step(chara);
+    const int j = FindFlowRun(chara, i, serial);
+    if (j >= 0) {
+      i = j;
+      if (finished) chara->m_FlowRuns[static_cast<size_t>(j)].Stop(chara);
+    } else {
+      --i;  // erased: the next run now has this index
+    }
+    // The character may be removed once we return; leave no pointer to it.
+    if (chara->m_bVanished || (!bDying && trigger != kTriggerDeath && chara->m_nHp <= 0)) {
+      ClearCurrent();
+      return 1;
+    }
+  }
+  ClearCurrent();
+
+  if (chara->m_bRemovePending) {
+    for (size_t i = 0; i < chara->m_FlowRuns.size();) {
+      if (!chara->m_FlowRuns[i].bDelete) {
+        ++i;
+        continue;
+      }
+      const size_t before = chara->m_FlowRuns.size();
+      chara->RemoveFlow(static_cast<int>(i));
+      if (chara->m_FlowRuns.size() >= before) ++i;  // not erased: do not test it forever
+    }
+    chara->m_bRemovePending = 0;
+  }
+
+  if (chara->m_bFlowIdStopPending) {
+    for (size_t id = 0; id < chara->m_FlowIdStopped.size(); ++id) {
+      if (!chara->m_FlowIdStopped[id]) continue;
+      chara->m_FlowIdStopped[id] = 0;
+      if (id < chara->m_FlowIdBusy.size()) chara->m_FlowIdBusy[id] = 0;
+    }
+    chara->m_bFlowIdStopPending = 0;
+  }
+  return 0;
+}

@@ -1,0 +1,11 @@
+// Placeholder bodies of operations the flow runtime calls whose own sources
+// live with other parts (status and overlays, the parameter table). Each goes
+// when its real body lands.
+#include "engine/flow/FlowRun.h"
+#include "engine/objects/CharaBase.h"
+
+// Status and overlays.
+void StartFlowCmdAnims(cCharaBase*) {}
+
+// Parameter table.
+void ApplyFlowArranges(cFlowCmd*, cCharaBase*, cFlowRun*) {}

@@ -1,0 +1,343 @@
+#include "engine/objects/BlockMap.h"
+
+#include <cstdlib>
+
+#include "base/Text.h"
+#include "data/System.h"
+#include "engine/Names.h"
+#include "engine/World.h"
+#include "engine/flow/Triggers.h"
+#include "engine/objects/Chara.h"
+#include "engine/objects/ChipSheets.h"
+#include "engine/objects/Hero.h"
+#include "engine/rules/Rules.h"
+#include "engine/shots/Shot.h"
+#include "media/graphics/DDCore.h"
+
+cVector<cBlockCell> BlockMap;
+
+namespace {
+
+cCharaBase* AsChara(cGameObj* obj) { return dynamic_cast<cCharaBase*>(obj); }
+
+// A flyer that passes through blocks.
+bool PassesBlocks(const cGameObj* obj) { return obj->m_bFly && obj->m_byFlyHit == 0; }
+bool DiesOnBlocks(const cGameObj* obj) { return obj->m_bFly && obj->m_byFlyHit == 2; }
+bool IsStageChara(const cGameObj* obj) { return obj->m_nObjKind == 1; }
+
+// The best of the samples so far: the largest class wins; on a tie the one
+// nearer `mid` wins when `useMid` (strictly nearer; ties keep the earlier).
+struct Best {
+  int index = -1;
+  int cls = -1;
+  int dist = 0;
+  void Offer(int idx, int side, bool useMid, int pos, int mid) {
+    int c = BlockClassAt(idx, side);
+    int d = std::abs(pos - mid);
+    if (cls < 0 || c > cls || (useMid && c == cls && d < dist)) {
+      index = idx;
+      cls = c;
+      dist = d;
+    }
+  }
+};
+
+}  // namespace
+
+int8_t cBlockCell::HitType(int nSide) {
+  if (!m_Conds.empty() && !CheckBlockCondition(this)) return 0;
+  if (nm::block::ExceptionSide(*this) == nSide) return 0;
+  return m_Hit;
+}
+
+void cBlockCell::DrawChip(DDSURFACEDATA* dest, int x, int y) {
+  ChipSource src;
+  if (!GetChipRect(&src, 0, m_GfxKind, m_GfxIndex, m_GfxPattern) || !src.lpChosen) return;
+  DDBlt(dest, x, y, 32, 32, src.lpChosen, src.nSrcX, src.nSrcY, 1);
+  if (m_Overlay == 1) {
+    int k = m_OverlayChip;
+    DDBlt(dest, x, y, 32, 32, &SurfaceTable[43], (k / 15) * 32, (k % 15) * 32, 1);
+  }
+}
+
+int BlockIndex(int col, int row) {
+  const cPlayWorld& w = CurrentWorld();
+  int pitch = 1 << w.m_ScrollX.m_nShift;
+  if (col < 0 || row < 0 || col >= pitch || row >= w.m_ScrollY.m_nCells) return -1;
+  long index = static_cast<long>(col) + (static_cast<long>(row) << w.m_ScrollX.m_nShift);
+  if (index >= static_cast<long>(BlockMap.size())) return -1;
+  return static_cast<int>(index);
+}
+
+int BlockIndexAt(int x, int y) { return BlockIndex(x >> 5, y >> 5); }
+
+cBlockCell* BlockCellAt(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= BlockMap.size()) return nullptr;
+  return &BlockMap[static_cast<size_t>(index)];
+}
+
+int BlockClassAt(int index, int nSide) {
+  cBlockCell* cell = BlockCellAt(index);
+  return cell ? cell->HitType(nSide) : 0;
+}
+
+int SampleScale(const cGameObj* obj) {
+  if (auto* c = dynamic_cast<const cCharaBase*>(obj)) return c->Scale();
+  if (auto* s = dynamic_cast<const cShot*>(obj)) return nm::shot::bySize(s->m_ShotDef) < 1 ? 1 : nm::shot::bySize(s->m_ShotDef);
+  return 1;
+}
+
+int FindEdgeChip(cGameObj* obj, int x1, int y1, int x2, int y2) {
+  int n = SampleScale(obj) + 1;
+  Best best;
+  if (x1 == x2) {
+    int col = x1 >> 5;
+    for (int k = 0; k < n; ++k) {
+      int y = y1 + k * (obj->m_nBaseH - 1);
+      best.Offer(BlockIndex(col, y >> 5), obj->m_nBlockSide, false, 0, 0);
+    }
+  } else if (y1 == y2) {
+    int row = y1 >> 5;
+    int mid = (x1 + x2) >> 1;
+    for (int k = 0; k < n; ++k) {
+      int x = x1 + k * (obj->m_nBaseW - 1);
+      best.Offer(BlockIndex(x >> 5, row), obj->m_nBlockSide, true, x, mid);
+    }
+  }
+  return best.index;
+}
+
+int FindFootChip(cGameObj* obj) {
+  int m = SampleScale(obj);
+  int k = (m & 1) ? m + 2 : m + 1;
+  int step = obj->m_nW / (k - 1);
+  int xL = TruncToInt(obj->m_dX);
+  int xR = TruncToInt(obj->m_dRight);
+  int mid = (xL + xR) >> 1;
+  int row = TruncToInt(obj->m_dBottom) >> 5;
+  Best best;
+  for (int i = 0; i < k; ++i) {
+    int x = i == k - 1 ? xR : xL + i * step;
+    best.Offer(BlockIndex(x >> 5, row), obj->m_nBlockSide, true, x, mid);
+  }
+  return best.index;
+}
+
+int FindCornerChip(int col1, int row1, int col2, int row2, int nSide) {
+  Best best;
+  best.Offer(BlockIndex(col1, row1), nSide, false, 0, 0);
+  best.Offer(BlockIndex(col2, row1), nSide, false, 0, 0);
+  best.Offer(BlockIndex(col1, row2), nSide, false, 0, 0);
+  best.Offer(BlockIndex(col2, row2), nSide, false, 0, 0);
+  return best.index;
+}
+
+int cGameObj::CornerOnBlock() const {
+  const int cells[4][2] = {{m_nCol, m_nRow}, {m_nCol, m_nBottomRow}, {m_nRightCol, m_nRow}, {m_nRightCol, m_nBottomRow}};
+  for (const auto& c : cells)
+    if (BlockClassAt(BlockIndex(c[0], c[1]), m_nBlockSide) != 0) return 1;
+  return 0;
+}
+
+namespace {
+
+// One side wall: x of the edge, whether it is the left side.
+int HitSide(cGameObj* obj, bool left) {
+  if (PassesBlocks(obj)) return 0;
+  int x = left ? TruncToInt(obj->m_dX) : TruncToInt(obj->m_dRight);
+  int c = BlockClassAt(FindEdgeChip(obj, x, TruncToInt(obj->m_dY), x, TruncToInt(obj->m_dBottom)), obj->m_nBlockSide);
+  if (c == 1 || (c == 2 && IsStageChara(obj))) {
+    if (DiesOnBlocks(obj)) return 2;
+    cCharaBase* chara = AsChara(obj);
+    obj->m_dVX2 = 0;
+    if (left) {
+      obj->m_dX += 32 - (x & 31);
+    } else {
+      obj->m_dX -= (x & 31) + 1;
+    }
+    if (chara) {
+      (left ? chara->m_WallL : chara->m_WallR) = 1;
+      chara->ClampX();
+      chara->m_nTurnSide = left ? 0 : 1;
+      RaiseEvent(chara, 9);
+      RaiseEvent(chara, 10);
+      RaiseEvent(chara, left ? 11 : 12);
+    } else {
+      obj->ClampStageX(2);
+    }
+    return 0;
+  }
+  if (c == 2) return 2;
+  return 0;
+}
+
+bool RisingWalker(const cGameObj* obj) {
+  return !nm::sys::LandWhileRising(SystemData) && !obj->m_bFly && obj->m_dVY < 0;
+}
+
+void SetStandCell(cGameObj* obj, int index) {
+  cCharaBase* chara = AsChara(obj);
+  if (!chara) return;
+  chara->m_lpFootBlock = BlockCellAt(index);
+  chara->m_nStandCell = index;
+}
+
+void LandObj(cGameObj* obj) {
+  if (cCharaBase* chara = AsChara(obj)) chara->Land();
+}
+
+void CeilingObj(cGameObj* obj) {
+  if (cCharaBase* chara = AsChara(obj)) chara->HitCeiling();
+}
+
+// The cell a landing object stands on: the hero samples its whole foot.
+int StandIndex(cGameObj* obj, int edgeIndex) {
+  return obj->m_nObjKind == 0 && dynamic_cast<cHero*>(obj) ? FindFootChip(obj) : edgeIndex;
+}
+
+}  // namespace
+
+int HitMapLeft(cGameObj* obj) { return HitSide(obj, true); }
+int HitMapRight(cGameObj* obj) { return HitSide(obj, false); }
+
+int HitMapX(cGameObj* obj) {
+  if (PassesBlocks(obj)) return 0;
+  if (obj->m_bFly && obj->m_byFlyHit == 1) {
+    if (HitMapRight(obj) == 2) return 2;
+    return HitMapLeft(obj) == 2 ? 2 : 0;
+  }
+  bool rightFirst = obj->m_dVX > 0;
+  if ((rightFirst ? HitMapRight(obj) : HitMapLeft(obj)) == 2) return 2;
+  return rightFirst ? HitMapLeft(obj) : HitMapRight(obj);
+}
+
+int RecheckMapX(cGameObj* obj) {
+  if (PassesBlocks(obj)) return 0;
+  int r = HitMapRight(obj);
+  int l = HitMapLeft(obj);
+  return r == 2 || l == 2 ? 2 : 0;
+}
+
+int HitMapTop(cGameObj* obj) {
+  if (PassesBlocks(obj)) return 0;
+  int y = TruncToInt(obj->m_dY);
+  int c = BlockClassAt(FindEdgeChip(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y), obj->m_nBlockSide);
+  if (c == 1 || (c == 2 && IsStageChara(obj))) {
+    if (DiesOnBlocks(obj)) return 2;
+    CeilingObj(obj);
+    return 0;
+  }
+  return c == 2 ? 2 : 0;
+}
+
+int HitMapBottom(cGameObj* obj) {
+  if (PassesBlocks(obj)) return 0;
+  int y = TruncToInt(obj->m_dBottom);
+  int i = FindEdgeChip(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y);
+  cCharaBase* chara = AsChara(obj);
+  if (chara) chara->m_lpFootBlock = BlockCellAt(i);
+  int c = BlockClassAt(i, obj->m_nBlockSide);
+  if (c == 0) {
+    if (chara) {
+      chara->m_lpFootBlock = nullptr;
+      chara->m_nAirSteps += 1;
+      if (chara->m_nAirSteps >= Stage.m_FallStepLimit) {
+        if (dynamic_cast<cHero*>(chara)) {
+          if (!chara->m_bRiding) {
+            if (!Player.empty()) Player[0].m_bJumpReady = 1;
+            chara->m_bFalling = 1;
+          }
+        } else {
+          chara->m_bFalling = 1;
+        }
+      }
+    }
+    return 0;
+  }
+  if (c == 1) {
+    if (DiesOnBlocks(obj)) return 2;
+    if (RisingWalker(obj)) return 0;
+    SetStandCell(obj, StandIndex(obj, i));
+    LandObj(obj);
+    return 0;
+  }
+  // Class 2.
+  SetStandCell(obj, i);
+  if (!IsStageChara(obj)) return 2;
+  if (DiesOnBlocks(obj)) return 2;
+  if (RisingWalker(obj)) return 0;
+  LandObj(obj);
+  return 0;
+}
+
+int HitMapY(cGameObj* obj) {
+  if (PassesBlocks(obj)) return 0;
+  if (cCharaBase* chara = AsChara(obj)) chara->m_lpFootBlock = nullptr;
+  bool bottomFirst = (obj->m_bFly && obj->m_byFlyHit == 1) || obj->m_dVY > 0;
+  if ((bottomFirst ? HitMapBottom(obj) : HitMapTop(obj)) == 2) return 2;
+  return bottomFirst ? HitMapTop(obj) : HitMapBottom(obj);
+}
+
+int RecheckMapY(cGameObj* obj) {
+  if (PassesBlocks(obj)) return 0;
+  int y = TruncToInt(obj->m_dBottom);
+  int i = FindEdgeChip(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y);
+  int c = BlockClassAt(i, obj->m_nBlockSide);
+  if (c == 1 || c == 2) {
+    if (c == 1 && DiesOnBlocks(obj)) return 2;
+    if (c == 1 && RisingWalker(obj)) return 0;
+    SetStandCell(obj, StandIndex(obj, i));
+    if (c == 2) {
+      if (!IsStageChara(obj) || DiesOnBlocks(obj)) return 2;
+      if (RisingWalker(obj)) return 0;
+    }
+    LandObj(obj);
+  }
+  int top = TruncToInt(obj->m_dY);
+  int t = BlockClassAt(FindEdgeChip(obj, TruncToInt(obj->m_dX), top, TruncToInt(obj->m_dRight), top), obj->m_nBlockSide);
+  if (t == 1 || (t == 2 && IsStageChara(obj))) {
+    if (DiesOnBlocks(obj)) return 2;
+    CeilingObj(obj);
+    return 0;
+  }
+  return t == 2 ? 2 : 0;
+}
+
+void KeepHeroInScreenX(cHero* hero) {
+  const cScrollAxis& a = CurrentWorld().m_ScrollX;
+  if (!a.m_bAuto && !hero->m_bFly) return;
+  hero->UpdateScreenPos();
+  if (hero->m_nScrLeft + hero->m_nPicOfsX < 0) {
+    hero->m_WallL = 1;
+    hero->m_dX = a.m_dPos;
+    hero->ClampX();
+  } else if (hero->m_nScrRight - hero->m_nPicOfsX + 1 >= 640) {
+    hero->m_WallR = 1;
+    hero->m_dX = a.m_dPos + 640 - hero->m_nW - 1;
+    hero->ClampX();
+  }
+}
+
+int KeepHeroInScreenY(cHero* hero) {
+  const cScrollAxis& a = CurrentWorld().m_ScrollY;
+  if (!a.m_bAuto && !hero->m_bFly) return 0;
+  hero->UpdateScreenPos();
+  if (hero->m_nScrTop + hero->m_nPicOfsY < 0) {
+    hero->m_WallU = 1;
+    hero->m_dY = a.m_dPos;
+    hero->ClampY();
+  } else if (hero->m_nScrBottom - hero->m_nPicOfsY + 1 >= 480) {
+    hero->m_WallD = 1;
+    hero->m_dY = a.m_dPos + 480 - hero->m_nH - 1;
+    hero->ClampY();
+    if (!hero->m_bFly) return 2;
+  }
+  return 0;
+}
+
+int IsPlaceBlocked(cGameObj* obj) {
+  if (PassesBlocks(obj)) return 0;
+  int i = FindCornerChip(obj->m_nCol, obj->m_nRow, obj->m_nRightCol, obj->m_nBottomRow, obj->m_nBlockSide);
+  if (BlockClassAt(i, obj->m_nBlockSide) != 0) return 1;
+  return OverlapsBlockChara(obj, CharaList) ? 1 : 0;
+}

@@ -1,0 +1,280 @@
+// ctest-label: engine
+#include "engine/objects/BlockMap.h"
+
+#include <gtest/gtest.h>
+
+#include "data/System.h"
+#include "engine/objects/Chara.h"
+#include "engine/objects/Hero.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace {
+
+// Characters whose clamps keep them in the world, as the real ones do.
+class TestChara : public cChara {
+ public:
+  int ClampX() override { return ClampStageX(2); }
+  int ClampY() override { return ClampStageY(2); }
+};
+
+template <class T>
+void Place(T& c, double x, double y, int w = 20, int h = 20, int kind = 1) {
+  c.m_nObjKind = kind;
+  c.m_nW = c.m_nBaseW = w;
+  c.m_nH = c.m_nBaseH = h;
+  c.m_dX = x;
+  c.m_dY = y;
+  c.m_dVX = c.m_dVY = 0;
+  c.ClampStageX(9);
+  c.ClampStageY(9);
+}
+
+// A 20 x 15 chip stage; cells are addressed in world chips (margin included).
+struct BlockMapTest : ::testing::Test {
+  enginetest::World world{20, 15};
+  cBlockCell& Cell(int col, int row, int hit) {
+    cBlockCell& c = BlockMap[static_cast<size_t>(BlockIndex(col, row))];
+    c.m_GfxIndex = 1;
+    c.m_Hit = static_cast<int8_t>(hit);
+    return c;
+  }
+  void SetUp() override { SystemData.m_Switch677 = 0; }
+};
+
+}  // namespace
+
+TEST_F(BlockMapTest, IndexingAndCellsOutsideTheMap) {
+  EXPECT_EQ(world.m_ScrollX.m_nShift, 6);
+  EXPECT_EQ(BlockMap.size(), 35u * 64u);
+  EXPECT_EQ(BlockIndexAt(33, 65), 1 + (2 << 6));
+  EXPECT_EQ(BlockIndexAt(-1, 0), -1);
+  EXPECT_EQ(BlockIndex(64, 0), -1);  // past the row pitch: not the next row
+  EXPECT_EQ(BlockIndex(0, 35), -1);
+  EXPECT_EQ(BlockClassAt(-1, 0), 0);
+  EXPECT_EQ(BlockCellAt(-1), nullptr);
+  cChara c;
+  Place(c, -40, 400);  // beyond the world's left edge: sampled cells are empty
+  EXPECT_EQ(HitMapLeft(&c), 0);
+  EXPECT_EQ(c.m_WallL, 0);
+}
+
+TEST_F(BlockMapTest, ClassTwoKillsTheHeroFromEverySideAndWallsACharacter) {
+  // A class-2 block at world chip (15, 15): pixels [480, 512).
+  Cell(15, 15, 2);
+  struct Side {
+    const char* name;
+    double x, y;
+    int (*hit)(cGameObj*);
+    double charaX, charaY;  // where the character is pushed to
+  };
+  const Side sides[] = {
+      {"right", 470, 485, HitMapRight, 460, 485},   // right edge 489: 489 & 31 = 9, pushed 10 left
+      {"left", 505, 485, HitMapLeft, 512, 485},     // left edge 505: pushed 32 - 25 = 7 right
+      {"top", 485, 505, HitMapTop, 485, 512},       // head in the block: pushed down 7
+      {"bottom", 485, 470, HitMapBottom, 485, 460}, // feet in the block: lands 10 higher
+  };
+  for (const Side& s : sides) {
+    cHero hero;
+    Place(hero, s.x, s.y, 20, 20, 0);
+    EXPECT_EQ(s.hit(&hero), 2) << s.name;
+    TestChara chara;
+    Place(chara, s.x, s.y);
+    EXPECT_EQ(s.hit(&chara), 0) << s.name;
+    EXPECT_EQ(chara.m_dX, s.charaX) << s.name;
+    EXPECT_EQ(chara.m_dY, s.charaY) << s.name;
+  }
+  TestChara chara;
+  Place(chara, 470, 485);
+  chara.m_dVX2 = 3;
+  HitMapRight(&chara);
+  EXPECT_EQ(chara.m_WallR, 1);
+  EXPECT_EQ(chara.m_nTurnSide, 1);
+  EXPECT_EQ(chara.m_dVX2, 0);
+}
+
+TEST_F(BlockMapTest, PushTableOfBothSides) {
+  // A solid column at world chip 15; the box's edge at every offset of the chip.
+  for (int row = 0; row < 35; ++row) Cell(15, row, 1);
+  for (int ofs = 0; ofs < 32; ++ofs) {
+    TestChara right;
+    Place(right, 480 + ofs - 19, 400);
+    HitMapRight(&right);
+    EXPECT_EQ(right.m_dRight, 479) << ofs;  // ends on the last pixel before the chip
+    TestChara left;
+    Place(left, 480 + ofs, 400);
+    HitMapLeft(&left);
+    EXPECT_EQ(left.m_dX, 512) << ofs;  // starts on the next chip boundary
+  }
+}
+
+TEST_F(BlockMapTest, MagnificationSetsTheNumberOfSamples) {
+  // Base height 16 at y = 100: magnification 1 samples 100 and 115 (row 3),
+  // magnification 2 also 130 (row 4), where the more solid cell lies.
+  Cell(12, 3, 1);
+  Cell(12, 4, 2);
+  TestChara c;
+  Place(c, 12 * 32 + 4, 100, 16, 16);
+  int x = 12 * 32 + 4;
+  EXPECT_EQ(FindEdgeChip(&c, x, 100, x, 131), BlockIndex(12, 3));
+  c.m_Def.m_Size = 2;
+  EXPECT_EQ(FindEdgeChip(&c, x, 100, x, 131), BlockIndex(12, 4));
+  c.m_Def.m_Size = -3;  // kept at 1
+  EXPECT_EQ(FindEdgeChip(&c, x, 100, x, 131), BlockIndex(12, 3));
+  EXPECT_EQ(FindEdgeChip(&c, x, 100, x + 1, 101), -1);  // neither an edge: nothing
+}
+
+TEST_F(BlockMapTest, HorizontalSamplesPreferTheCentreOnTies) {
+  Cell(10, 20, 1);
+  Cell(11, 20, 1);
+  TestChara c;
+  Place(c, 0, 0, 32, 32);
+  c.m_Def.m_Size = 2;  // samples at 330, 361, 392 with mid 346
+  EXPECT_EQ(FindEdgeChip(&c, 330, 20 * 32, 393, 20 * 32), BlockIndex(11, 20));
+  c.m_Def.m_Size = 1;  // samples at 330, 361 with mid 361
+  EXPECT_EQ(FindEdgeChip(&c, 330, 20 * 32, 392, 20 * 32), BlockIndex(11, 20));
+}
+
+TEST_F(BlockMapTest, LandingAndRisingWalkers) {
+  Cell(12, 3, 1);
+  TestChara c;
+  Place(c, 12 * 32, 100.7 - 19);  // bottom at 100.7
+  EXPECT_EQ(HitMapBottom(&c), 0);
+  EXPECT_DOUBLE_EQ(c.m_dY, 100.7 - 19 - 5);  // (100 & 31) + 1
+  EXPECT_EQ(c.m_WallD, 1);
+  EXPECT_EQ(c.m_bFalling, 0);
+  EXPECT_EQ(c.m_lpFootBlock, BlockCellAt(BlockIndex(12, 3)));
+
+  TestChara rising;
+  Place(rising, 12 * 32, 100.7 - 19);
+  rising.m_dVY = -2;
+  EXPECT_EQ(HitMapBottom(&rising), 0);
+  EXPECT_DOUBLE_EQ(rising.m_dY, 100.7 - 19);  // passes upward through the top
+  SystemData.m_Switch677 = 1;                 // land while rising
+  EXPECT_EQ(HitMapBottom(&rising), 0);
+  EXPECT_DOUBLE_EQ(rising.m_dY, 100.7 - 19 - 5);
+  SystemData.m_Switch677 = 0;
+}
+
+TEST_F(BlockMapTest, FallsAfterTheFallLimit) {
+  TestChara c;
+  Place(c, 400, 400);
+  c.m_bFalling = 0;
+  for (int i = 1; i < Stage.m_FallStepLimit; ++i) HitMapBottom(&c);
+  EXPECT_EQ(c.m_nAirSteps, Stage.m_FallStepLimit - 1);
+  EXPECT_EQ(c.m_bFalling, 0);
+  HitMapBottom(&c);
+  EXPECT_EQ(c.m_bFalling, 1);
+  EXPECT_EQ(c.m_lpFootBlock, nullptr);
+
+  Player.resize(1);
+  cHero& hero = Player[0];
+  Place(hero, 400, 400, 20, 20, 0);
+  hero.m_bFalling = 0;
+  hero.m_bJumpReady = 0;
+  hero.m_bRiding = 1;  // riding a block character: no fall
+  for (int i = 0; i < Stage.m_FallStepLimit; ++i) HitMapBottom(&hero);
+  EXPECT_EQ(hero.m_bFalling, 0);
+  hero.m_bRiding = 0;
+  HitMapBottom(&hero);
+  EXPECT_EQ(hero.m_bFalling, 1);
+  EXPECT_EQ(hero.m_bJumpReady, 1);
+  Player.clear();
+}
+
+TEST_F(BlockMapTest, ExceptionsConditionsAndFlyModes) {
+  cBlockCell& cell = Cell(15, 15, 1);
+  TestChara c;
+  Place(c, 470, 485);
+  c.m_nBlockSide = 3;
+  cell.m_HitException = 3;  // its own side passes
+  EXPECT_EQ(HitMapRight(&c), 0);
+  EXPECT_EQ(c.m_WallR, 0);
+  cell.m_HitException = 255;  // none
+  cCond never;
+  never.m_Kind = 9;  // a condition that never holds
+  cell.m_Conds.push_back(never);
+  EXPECT_EQ(HitMapRight(&c), 0);
+  EXPECT_EQ(c.m_WallR, 0);
+  cell.m_Conds.clear();
+
+  // Mode 3 dies on every side; mode 1 is never tested; mode 2 is pushed.
+  for (int (*hit)(cGameObj*) : {HitMapRight, HitMapX, RecheckMapX}) {
+    TestChara f;
+    Place(f, 470, 485);
+    f.SetFlyMode(3);
+    EXPECT_EQ(hit(&f), 2);
+    f.SetFlyMode(1);
+    EXPECT_EQ(hit(&f), 0);
+    EXPECT_EQ(f.m_dX, 470);
+  }
+  TestChara below;
+  Place(below, 485, 505);
+  below.SetFlyMode(3);
+  EXPECT_EQ(HitMapY(&below), 2);
+  EXPECT_EQ(RecheckMapY(&below), 2);
+  below.SetFlyMode(2);
+  EXPECT_EQ(HitMapY(&below), 0);
+  EXPECT_EQ(below.m_dY, 512);
+}
+
+TEST_F(BlockMapTest, BlockedPlacesAndCorners) {
+  Cell(15, 15, 1);
+  TestChara c;
+  Place(c, 470, 470);  // corner cells (14..15, 14..15)
+  EXPECT_EQ(IsPlaceBlocked(&c), 1);
+  EXPECT_EQ(c.CornerOnBlock(), 1);
+  c.SetFlyMode(1);
+  EXPECT_EQ(IsPlaceBlocked(&c), 0);
+  Place(c, 400, 400);
+  c.SetFlyMode(0);
+  EXPECT_EQ(IsPlaceBlocked(&c), 0);
+  EXPECT_EQ(c.CornerOnBlock(), 0);
+}
+
+TEST_F(BlockMapTest, HeroPushedOutOfTheScreenBottomDies) {
+  world.m_ScrollY.m_bAuto = 1;
+  cHero hero;
+  Place(hero, 400, 320 + 470, 20, 20, 0);
+  hero.m_nPicW = hero.m_nPicH = 20;
+  EXPECT_EQ(KeepHeroInScreenY(&hero), 2);
+  EXPECT_EQ(hero.m_WallD, 1);
+  EXPECT_EQ(hero.m_dY, 320 + 480 - 20 - 1);
+  hero.SetFlyMode(2);
+  Place(hero, 400, 320 + 470, 20, 20, 0);
+  hero.SetFlyMode(2);
+  EXPECT_EQ(KeepHeroInScreenY(&hero), 0);
+}
+
+TEST_F(BlockMapTest, TheMostSolidFootCellWins) {
+  // The hero stands across a solid and a deadly cell: the deadly one wins.
+  Cell(14, 16, 1);
+  Cell(15, 16, 2);
+  cHero hero;
+  Place(hero, 470, 512 - 20 + 3, 20, 20, 0);  // bottom in row 16, x 470..489
+  EXPECT_EQ(HitMapBottom(&hero), 2);
+  // Standing on solid cells only, the foot cell is the one nearest the centre.
+  Cell(15, 16, 1);
+  Cell(16, 16, 1);
+  Place(hero, 470, 512 - 20 + 3, 40, 20, 0);  // x 470..509, mid 489
+  hero.m_Def.m_Size = 2;                      // three foot samples: 470, 490, 509
+  EXPECT_EQ(FindFootChip(&hero), BlockIndex(15, 16));
+  EXPECT_EQ(HitMapBottom(&hero), 0);
+  EXPECT_EQ(hero.m_nStandCell, BlockIndex(15, 16));
+  EXPECT_EQ(hero.m_WallD, 1);
+}
+
+TEST_F(BlockMapTest, HeroKeptInsideAnAutoScrollingScreen) {
+  cHero hero;
+  Place(hero, 300, 500, 20, 20, 0);
+  hero.m_nPicW = hero.m_nPicH = 20;
+  KeepHeroInScreenX(&hero);  // no auto-scroll, walking: left alone
+  EXPECT_EQ(hero.m_dX, 300);
+  world.m_ScrollX.m_bAuto = 1;
+  KeepHeroInScreenX(&hero);
+  EXPECT_EQ(hero.m_WallL, 1);
+  EXPECT_EQ(hero.m_dX, 320);
+  Place(hero, 320 + 630, 500, 20, 20, 0);
+  KeepHeroInScreenX(&hero);
+  EXPECT_EQ(hero.m_WallR, 1);
+  EXPECT_EQ(hero.m_dX, 320 + 640 - 20 - 1);
+}
