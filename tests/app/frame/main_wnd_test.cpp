@@ -7,7 +7,11 @@
 #include <chrono>
 #include <thread>
 
+#include "app/dialogs/DialogTemplates.h"
 #include "app/frame/App.h"
+#include "base/DlgWindow.h"
+#include "platform/Keyboard.h"
+#include "platform/TextInput.h"
 #include "app/frame/IniSettings.h"
 #include "app/frame/MainWnd.h"
 #include "app/frame/ProgramObjects.h"
@@ -126,6 +130,28 @@ TEST_F(MainWindow, SoundIndexOutsideTheTableIsReportedAndCloses) {
   while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) sawClose |= m.message == WM_CLOSE;
   EXPECT_TRUE(sawClose);
   SoundEntries.clear();
+}
+
+TEST_F(MainWindow, NameEntryRequestEditsTheTargetAndReportsDone) {
+  RegisterAppDialogTemplates();
+  std::string name = "aaa";
+  sWindowRequestHooks hooks;
+  hooks.NameEntryTarget = [&] { return &name; };
+  SetWindowRequestHooks(hooks);
+  SetDialogOpenedHook([](HWND) {
+    PostTextCommit(hMainWnd.load(), "xy");
+    PostMessage(hMainWnd.load(), WM_KEYDOWN, VK_RETURN, 1);
+    PostMessage(hMainWnd.load(), WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
+  });
+  bNameEntryDone = 0;
+  // From a game thread, as the ranking registration sends it.
+  std::thread sender([] { SendWindowRequest(kWmNameEntry, 0, 0, &bNameEntryDone); });
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!bNameEntryDone.load() && std::chrono::steady_clock::now() < until) WaitMessage(10);
+  sender.join();
+  SetDialogOpenedHook({});
+  EXPECT_EQ(bNameEntryDone.load(), 1);
+  EXPECT_EQ(name, "xy");
 }
 
 TEST_F(MainWindow, ActivationFollowsTheMessage) {
