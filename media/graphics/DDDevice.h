@@ -263,6 +263,7 @@ class cVirtualDevice {
   bool held_ = false;
   std::vector<DTDRAWRECORD>* trace_ = nullptr;
   std::vector<uint32_t> texels_;
+  std::vector<uint16_t> texels16_;
   std::vector<int> columns_;
 };
 
