@@ -60,6 +60,7 @@ EFFECT_BENCH(Turn_DD32, kDD32, DDTurn(dst, 0, 0, 640, 480, src, 0, 0, src, 0, 0,
 EFFECT_BENCH(Circle_D3D32, kD3D32, DDBltCircle(dst, 320, 240, 320, 240, 240, 1, src, 320, 240, 0));
 EFFECT_BENCH(Circle_DD32, kDD32, DDBltCircle(dst, 320, 240, 320, 240, 240, 1, src, 320, 240, 0));
 EFFECT_BENCH(Rotate_D3D32_Quad, kD3D32, DDRotate(dst, 320, 240, 640, 480, 320, 240, 30, src, 0, 0, 0));
+EFFECT_BENCH(Rotate_D3D16_Quad, kD3D16, DDRotate(dst, 320, 240, 640, 480, 320, 240, 30, src, 0, 0, 0));
 EFFECT_BENCH(Rotate_DD32_Pixels, kDD32, DDRotate(dst, 320, 240, 640, 480, 320, 240, 30, src, 0, 0, 0));
 EFFECT_BENCH(Rotate_DD8_Pixels, kDD8, DDRotate(dst, 320, 240, 640, 480, 320, 240, 30, src, 0, 0, 0));
 EFFECT_BENCH(Blur1_D3D32, kD3D32, DDBlur(dst, 0, 0, 640, 480, 1, 1, src, 0, 0, 0));

@@ -344,6 +344,19 @@ DDRESULT cVirtualDevice::DrawQuad(const DTVERTEX v[4]) {
   }
   // General case: two triangles of the strip, top-left fill rule, pixel centres
   // at integer positions, affine texture coordinates, point sampling.
+  if (DDReferencePixelPaths()) {
+    RasteriseReference(v);
+    return DD_OK;
+  }
+  Rasterise(v);
+  return DD_OK;
+}
+
+// The straightforward rasteriser: every pixel of each triangle's bounding box
+// tested and shaded on its own. Rasterise draws the same pixels.
+void cVirtualDevice::RasteriseReference(const DTVERTEX v[4]) {
+  const cPixelSurface* tex = texture_ && texture_->level0 ? texture_->level0.get() : nullptr;
+  int texW = tex ? tex->Width() : 1, texH = tex ? tex->Height() : 1;
   cPixelSurface& dst = *target_;
   const int tris[2][3] = {{0, 1, 2}, {1, 3, 2}};
   double minX = 1e30, minY = 1e30, maxX = -1e30, maxY = -1e30;
@@ -402,7 +415,160 @@ DDRESULT cVirtualDevice::DrawQuad(const DTVERTEX v[4]) {
       }
     }
   }
-  return DD_OK;
+}
+
+
+namespace {
+double EdgeAt(const DTVERTEX* p, const DTVERTEX* q, double x, double y) {
+  return (double(q->x) - p->x) * (y - p->y) - (double(q->y) - p->y) * (x - p->x);
+}
+
+// Pixels [lo, hi] of a row where one edge's test passes. The computed edge
+// value is monotonic along the row (each rounding step is), so the passing
+// pixels form one run: found from the exact crossing, then settled with the
+// same expression the per-pixel test uses.
+void EdgeRun(const DTVERTEX* p, const DTVERTEX* q, bool topLeft, int py, int* lo, int* hi) {
+  auto pass = [&](int x) {
+    double e = EdgeAt(p, q, x, py);
+    return e > 0 || (e == 0 && topLeft);
+  };
+  const double slope = -(double(q->y) - p->y);  // change of the value per pixel to the right
+  if (*lo > *hi) return;
+  if (slope == 0) {
+    if (!pass(*lo)) *hi = *lo - 1;
+    return;
+  }
+  // The crossing, where the value is zero.
+  double cross = p->x + (double(q->x) - p->x) * (py - p->y) / (double(q->y) - p->y);
+  int guess = std::isfinite(cross) ? int(std::clamp(std::floor(cross), double(*lo) - 1, double(*hi) + 1)) : *lo;
+  if (slope > 0) {
+    // Passes from some pixel on: the first passing one.
+    int x = std::clamp(guess, *lo, *hi);
+    if (pass(x)) {
+      while (x > *lo && pass(x - 1)) --x;
+    } else {
+      while (x <= *hi && !pass(x)) ++x;
+    }
+    *lo = x;
+  } else {
+    // Passes up to some pixel: the last passing one.
+    int x = std::clamp(guess, *lo, *hi);
+    if (pass(x)) {
+      while (x < *hi && pass(x + 1)) ++x;
+    } else {
+      while (x >= *lo && !pass(x)) --x;
+    }
+    *hi = x;
+  }
+}
+}  // namespace
+
+// Each row of a triangle is cut to the run inside all three edges, so only
+// covered pixels are visited. A quad of one vertex colour skips the colour
+// interpolation (it gives that colour back), and a pass-through stage writes
+// the run's texels through the row kernels.
+void cVirtualDevice::Rasterise(const DTVERTEX v[4]) {
+  // The runs rely on exact, ordered edge values: far-off or broken positions take the reference.
+  for (int i = 0; i < 4; ++i)
+    if (!(std::fabs(v[i].x) < 1e7f) || !(std::fabs(v[i].y) < 1e7f)) return RasteriseReference(v);
+  cPixelSurface& dst = *target_;
+  const cPixelSurface* tex = texture_ && texture_->level0 ? texture_->level0.get() : nullptr;
+  const int texW = tex ? tex->Width() : 1, texH = tex ? tex->Height() : 1;
+  const bool oneColour = v[0].diffuse == v[1].diffuse && v[0].diffuse == v[2].diffuse && v[0].diffuse == v[3].diffuse;
+  const RowPath path = oneColour && tex != &dst ? ChooseRowPath(PassThrough(v[0].diffuse), blend_, tex, dst)
+                                                : RowPath::kGeneral;
+  const int texBytes = tex ? tex->BytesPerPixel() : 4;
+  const uint32_t forceAlpha = dst.Format() == DDFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+  const int dstBytes = dst.BytesPerPixel();
+  const int tris[2][3] = {{0, 1, 2}, {1, 3, 2}};
+  double minX = 1e30, minY = 1e30, maxX = -1e30, maxY = -1e30;
+  for (int i = 0; i < 4; ++i) {
+    minX = std::min(minX, double(v[i].x));
+    maxX = std::max(maxX, double(v[i].x));
+    minY = std::min(minY, double(v[i].y));
+    maxY = std::max(maxY, double(v[i].y));
+  }
+  Trace(static_cast<int>(std::floor(minX)), static_cast<int>(std::floor(minY)),
+        static_cast<int>(std::ceil(maxX - minX)), static_cast<int>(std::ceil(maxY - minY)));
+  for (const auto& tri : tris) {
+    const DTVERTEX* a = &v[tri[0]];
+    const DTVERTEX* b = &v[tri[1]];
+    const DTVERTEX* c = &v[tri[2]];
+    double area = EdgeAt(a, b, c->x, c->y);
+    if (area == 0) continue;
+    if (area < 0) {
+      std::swap(b, c);
+      area = -area;
+    }
+    auto topLeft = [](const DTVERTEX* p, const DTVERTEX* q) {
+      double dx = double(q->x) - p->x, dy = double(q->y) - p->y;
+      return (dy == 0 && dx > 0) || dy < 0;
+    };
+    bool tlA = topLeft(b, c), tlB = topLeft(c, a), tlC = topLeft(a, b);
+    int px0 = std::max(0, static_cast<int>(std::floor(std::min({a->x, b->x, c->x}))));
+    int px1 = std::min(dst.Width() - 1, static_cast<int>(std::ceil(std::max({a->x, b->x, c->x}))));
+    int py0 = std::max(0, static_cast<int>(std::floor(std::min({a->y, b->y, c->y}))));
+    int py1 = std::min(dst.Height() - 1, static_cast<int>(std::ceil(std::max({a->y, b->y, c->y}))));
+    for (int py = py0; py <= py1; ++py) {
+      int lo = px0, hi = px1;
+      EdgeRun(b, c, tlA, py, &lo, &hi);
+      EdgeRun(c, a, tlB, py, &lo, &hi);
+      EdgeRun(a, b, tlC, py, &lo, &hi);
+      if (lo > hi) continue;
+      uint8_t* row = dst.Row(py);
+      int runStart = lo, runLength = 0;
+      auto flush = [&]() {
+        if (runLength > 0) {
+          const void* texels = texBytes == 2 ? static_cast<const void*>(texels16_.data())
+                                             : static_cast<const void*>(texels_.data());
+          RunRowPath(path, row + static_cast<size_t>(runStart) * dstBytes, texels, runLength, forceAlpha);
+        }
+        runLength = 0;
+      };
+      if (path != RowPath::kGeneral) {
+        texels_.resize(static_cast<size_t>(hi - lo + 1));
+        texels16_.resize(static_cast<size_t>(hi - lo + 1));
+      }
+      for (int px = lo; px <= hi; ++px) {
+        double w0 = EdgeAt(b, c, px, py), w1 = EdgeAt(c, a, px, py), w2 = EdgeAt(a, b, px, py);
+        double l0 = w0 / area, l1 = w1 / area, l2 = w2 / area;
+        double u = l0 * a->u + l1 * b->u + l2 * c->u;
+        double vv = l0 * a->v + l1 * b->v + l2 * c->v;
+        // With one vertex colour the interpolation returns it whenever the
+        // weights sum to 1 closely enough that rounding cannot move a channel.
+        const bool colourHolds = oneColour && std::fabs(l0 + l1 + l2 - 1.0) < 1e-6;
+        int tx = 0, ty = 0;
+        if (tex) {
+          tx = Wrap(static_cast<int>(std::floor(u * texW)), texW);
+          ty = Wrap(static_cast<int>(std::floor(vv * texH)), texH);
+        }
+        if (path != RowPath::kGeneral && colourHolds) {
+          if (runLength == 0) runStart = px;
+          if (texBytes == 2)
+            texels16_[static_cast<size_t>(runLength)] = reinterpret_cast<const uint16_t*>(tex->Row(ty))[tx];
+          else
+            texels_[static_cast<size_t>(runLength)] = reinterpret_cast<const uint32_t*>(tex->Row(ty))[tx];
+          ++runLength;
+          continue;
+        }
+        flush();
+        uint32_t diffuse = 0;
+        if (colourHolds) {
+          diffuse = a->diffuse;
+        } else {
+          for (int s = 0; s <= 24; s += 8) {
+            double ch =
+                l0 * ((a->diffuse >> s) & 255) + l1 * ((b->diffuse >> s) & 255) + l2 * ((c->diffuse >> s) & 255);
+            diffuse |= static_cast<uint32_t>(std::clamp(static_cast<int>(ch + 0.5), 0, 255)) << s;
+          }
+        }
+        uint32_t t = tex ? FormatToArgb(tex->Format(), tex->GetPixel(tx, ty)) : 0xFF000000u;
+        uint32_t colour = Shade(t, diffuse);
+        WriteSpan(row + static_cast<size_t>(px) * dstBytes, &colour, 1);
+      }
+      flush();
+    }
+  }
 }
 
 DDRESULT cVirtualDevice::Present() {

@@ -179,3 +179,70 @@ TEST(PixelSpans, BlitsMatchTheReferencePathsInEveryMode) {
 }
 
 }  // namespace
+
+namespace {
+
+// Random quads (rotated, sheared, degenerate, partly off the target) through
+// the device with its fast rasteriser and with the per-pixel reference.
+TEST(PixelSpans, QuadsMatchThePerPixelRasteriser) {
+  struct Target {
+    DDFORMAT back, texture;
+  };
+  const Target targets[] = {{DDFMT_X8R8G8B8, DDFMT_A8R8G8B8},
+                            {DDFMT_A1R5G5B5, DDFMT_A1R5G5B5},
+                            {DDFMT_R5G6B5, DDFMT_A1R5G5B5}};
+  std::mt19937 rng(11);
+  for (const Target& t : targets) {
+    for (int round = 0; round < 60; ++round) {
+      std::vector<uint32_t> results[2];
+      const uint32_t seed = rng();
+      for (int reference = 0; reference < 2; ++reference) {
+        DDUseReferencePixelPaths(reference != 0);
+        std::mt19937 r(seed);
+        cVirtualDevice dev(t.back, 96, 80);
+        std::shared_ptr<cTexture> tex;
+        ASSERT_EQ(dev.CreateTexture(1 + int(r() % 70), 1 + int(r() % 70), 0, t.texture, DDPOOL_MANAGED, &tex), DD_OK);
+        FillRandom(*tex->level0, true, r);
+        FillRandom(*dev.GetBackBuffer(), true, r);
+        dev.SetTexture(tex);
+        dev.SetAlphaBlend(r() % 4 != 0);
+        if (r() % 3 == 0) {
+          dev.Stage().colorOp = DTOP_MODULATE;
+          dev.Stage().alphaOp = DTOP_MODULATE;
+        } else {
+          dev.Stage().colorOp = DTOP_SELECTARG1;
+          dev.Stage().alphaOp = DTOP_SELECTARG1;
+        }
+        for (int q = 0; q < 6; ++q) {
+          // A rotated rectangle, or four free corners.
+          DTVERTEX v[4];
+          const uint32_t one = r() % 2 ? 0xFFFFFFFFu : r();
+          const bool oneColour = r() % 3 != 0;
+          if (r() % 2) {
+            const double angle = double(r() % 360) * 3.14159265358979 / 180, cx = double(r() % 120) - 12,
+                         cy = double(r() % 100) - 10, hw = 1 + r() % 60, hh = 1 + r() % 50;
+            const double dx[4] = {-hw, -hw, hw, hw}, dy[4] = {-hh, hh, -hh, hh};
+            for (int i = 0; i < 4; ++i)
+              v[i] = {float(cx + dx[i] * std::cos(angle) - dy[i] * std::sin(angle)),
+                      float(cy + dx[i] * std::sin(angle) + dy[i] * std::cos(angle)), 0.0f, 1.0f, 0, 0, 0};
+          } else {
+            for (int i = 0; i < 4; ++i)
+              v[i] = {float(int(r() % 1400) - 200) / 10.0f, float(int(r() % 1200) - 200) / 10.0f, 0.0f, 1.0f, 0, 0, 0};
+          }
+          const float us[4] = {0, 0, 1, 1}, vs[4] = {0, 1, 0, 1};
+          for (int i = 0; i < 4; ++i) {
+            v[i].diffuse = oneColour ? one : uint32_t(r());
+            v[i].u = us[i] * float(1 + r() % 3) / 2;
+            v[i].v = vs[i] * float(1 + r() % 3) / 2;
+          }
+          dev.DrawQuad(v);
+        }
+        results[reference] = Snapshot(*dev.GetBackBuffer());
+      }
+      DDUseReferencePixelPaths(false);
+      ASSERT_EQ(results[0], results[1]) << "format " << t.back << " round " << round;
+    }
+  }
+}
+
+}  // namespace
