@@ -11,6 +11,7 @@
 
 namespace {
 std::atomic<bool> g_reference{false};
+std::atomic<bool> g_baselineOnly{false};
 
 
 inline uint32_t BlendArgbPixel(uint32_t c, uint32_t d, uint32_t a, uint32_t forceAlpha) {
@@ -62,7 +63,7 @@ inline bool AllOpaque1555(__m128i v0, __m128i v1, __m128i v2, __m128i v3) {
 // baseline x86-64).
 bool HasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2");
-  return has;
+  return has && !g_baselineOnly.load(std::memory_order_relaxed);
 }
 
 __attribute__((target("avx2"))) inline __m256i Convert565x16(__m256i v) {
@@ -89,11 +90,57 @@ __attribute__((target("avx2"))) void Convert1555To565Avx2(uint16_t* d, const uin
   for (; i < n; ++i)
     if (!keyed || (s[i] & 0x8000u)) d[i] = To565(s[i]);
 }
+
+__attribute__((target("avx2"))) void Select1555Avx2(uint16_t* d, const uint16_t* s, int n) {
+  int i = 0;
+  for (; i + 32 <= n; i += 32) {
+    const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 16));
+    __m256i o0 = v0, o1 = v1;
+    if ((static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(v0, v1))) & 0xAAAAAAAAu) != 0xAAAAAAAAu) {
+      o0 = _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i)), v0, _mm256_srai_epi16(v0, 15));
+      o1 = _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i + 16)), v1,
+                              _mm256_srai_epi16(v1, 15));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), o0);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i + 16), o1);
+  }
+  for (; i < n; ++i)
+    if (s[i] & 0x8000u) d[i] = s[i];
+}
+
+// Opaque and clear texels of 16 at a time; false (nothing written) when a
+// texel blends, which the caller then does by the pixel.
+__attribute__((target("avx2"))) int BlendArgbAvx2(uint32_t* d, const uint32_t* s, int n) {
+  const __m256i amask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m256i zero = _mm256_setzero_si256();
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 8));
+    const __m256i a0 = _mm256_and_si256(v0, amask), a1 = _mm256_and_si256(v1, amask);
+    const __m256i o0 = _mm256_cmpeq_epi32(a0, amask), o1 = _mm256_cmpeq_epi32(a1, amask);
+    if (_mm256_movemask_epi8(_mm256_and_si256(o0, o1)) == -1) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), v0);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i + 8), v1);
+      continue;
+    }
+    const __m256i c0 = _mm256_cmpeq_epi32(a0, zero), c1 = _mm256_cmpeq_epi32(a1, zero);
+    const __m256i known = _mm256_and_si256(_mm256_or_si256(o0, c0), _mm256_or_si256(o1, c1));
+    if (_mm256_movemask_epi8(known) != -1) break;
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                        _mm256_blendv_epi8(v0, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i)), c0));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i + 8),
+                        _mm256_blendv_epi8(v1, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i + 8)), c1));
+  }
+  return i;
+}
 #endif
 }  // namespace
 
 void DDUseReferencePixelPaths(bool on) { g_reference.store(on, std::memory_order_relaxed); }
 bool DDReferencePixelPaths() { return g_reference.load(std::memory_order_relaxed); }
+void DDLimitSpanKernelsToBaseline(bool on) { g_baselineOnly.store(on, std::memory_order_relaxed); }
 
 namespace spans {
 
@@ -138,6 +185,21 @@ void CopyKeyed32(uint32_t* d, const uint32_t* s, int n, uint32_t key) {
 
 void BlendArgb(uint32_t* d, const uint32_t* s, int n, uint32_t forceAlpha) {
   int i = 0;
+#if BRINDLE_AVX2
+  // Runs of opaque and clear texels go 16 at a time; a block that blends goes by the pixel.
+  if (HasAvx2()) {
+    while (i + 16 <= n) {
+      i += BlendArgbAvx2(d + i, s + i, n - i);
+      if (i + 16 > n) break;
+      for (int k = i; k < i + 16; ++k) {
+        const uint32_t c = s[k], al = c >> 24;
+        if (al == 255) d[k] = c;
+        else if (al != 0) d[k] = BlendArgbPixel(c, d[k], al, forceAlpha);
+      }
+      i += 16;
+    }
+  }
+#endif
 #if BRINDLE_SSE2
   const __m128i amask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
   const __m128i zero = _mm_setzero_si128();
@@ -207,6 +269,9 @@ void CopyArgb(uint32_t* d, const uint32_t* s, int n, uint32_t forceAlpha) {
 
 void Select1555(uint16_t* d, const uint16_t* s, int n) {
   int i = 0;
+#if BRINDLE_AVX2
+  if (HasAvx2()) return Select1555Avx2(d, s, n);
+#endif
 #if BRINDLE_SSE2
   for (; i + 32 <= n; i += 32) {
     const __m128i v0 = Load(s + i), v1 = Load(s + i + 8), v2 = Load(s + i + 16), v3 = Load(s + i + 24);

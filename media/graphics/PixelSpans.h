@@ -1,6 +1,7 @@
 #pragma once
 // Row kernels of the virtual device: one pass over a span of pixels, SSE2 on
-// x86-64 (the baseline, so the build stays portable) with a scalar tail. Each
+// x86-64 (the baseline, so the build stays portable) with a scalar tail, and
+// AVX2 forms of the 16-bit and ARGB kernels chosen at run time. Each
 // has a straightforward per-pixel twin (namespace spanref) that defines its
 // result; tests hold the two equal on random content.
 #include <cstdint>
@@ -46,3 +47,5 @@ void Convert1555To565(uint16_t* d, const uint16_t* s, int n, bool keyed);
 // them with the fast ones. Off by default.
 void DDUseReferencePixelPaths(bool on);
 bool DDReferencePixelPaths();
+// Tests keep the kernels to their SSE2 forms where the processor would take AVX2.
+void DDLimitSpanKernelsToBaseline(bool on);

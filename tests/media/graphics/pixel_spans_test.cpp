@@ -40,8 +40,20 @@ void CompareKernel(const char* name, std::mt19937& rng, const std::function<T(in
   }
 }
 
+void CompareAllKernels(std::mt19937& rng);
+
+// Both the baseline forms and, where the processor has it, the AVX2 ones.
 TEST(PixelSpans, KernelsEqualTheirPerPixelDefinitions) {
   std::mt19937 rng(33);
+  for (bool baseline : {true, false}) {
+    SCOPED_TRACE(baseline ? "SSE2" : "as the processor allows");
+    DDLimitSpanKernelsToBaseline(baseline);
+    CompareAllKernels(rng);
+  }
+  DDLimitSpanKernelsToBaseline(false);
+}
+
+void CompareAllKernels(std::mt19937& rng) {
   const uint8_t key8 = 0x5A;
   const uint16_t key16 = 0xF81F;
   const uint32_t key32 = 0x00FF00FF;
@@ -166,6 +178,9 @@ std::vector<uint32_t> RunBlits(const Mode& m, bool reference) {
 
 TEST(PixelSpans, BlitsMatchTheReferencePathsInEveryMode) {
   for (const Mode& m : kModes) {
+    DDLimitSpanKernelsToBaseline(true);
+    EXPECT_TRUE(RunBlits(m, false) == RunBlits(m, true)) << m.name << " with the SSE2 kernels";
+    DDLimitSpanKernelsToBaseline(false);
     std::vector<uint32_t> fast = RunBlits(m, false), ref = RunBlits(m, true);
     ASSERT_EQ(fast.size(), ref.size()) << m.name;
     size_t differ = 0, first = fast.size();
