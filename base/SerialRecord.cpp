@@ -78,11 +78,14 @@ void cSerialRecord::StripCR() {
 bool cSerialRecord::Read(cRecordReader& r) {
   RegisterFields(r.Version());
   int32_t n = 0;
+  r.Label("field count");
   if (!r.ReadI32(n)) return false;
-  // Surplus entries are refused: the original read them into the first field.
-  if (n < 0 || static_cast<size_t>(n) > m_Fields.size()) return r.Fail();
+  // Surplus entries are refused: they would have no field to go to.
+  if (n < 0 || static_cast<size_t>(n) > m_Fields.size())
+    return r.Fail(std::to_string(n) + ", the record has " + std::to_string(m_Fields.size()) + " fields");
   for (int32_t i = 0; i < n; ++i) {
     const auto& f = m_Fields[static_cast<size_t>(i)];
+    r.Label("field", i, f.name);
     if (!r.ReadBytes(f.address, EntryBytes(f))) return false;
   }
   if (!ReadStrings(r)) return false;
@@ -92,10 +95,16 @@ bool cSerialRecord::Read(cRecordReader& r) {
 
 bool cSerialRecord::ReadStrings(cRecordReader& r) {
   int32_t m = 0;
+  r.Label("string count");
   if (!r.ReadI32(m)) return false;
-  if (m < 0 || static_cast<size_t>(m) > m_Strings.size()) return r.Fail();
-  for (int32_t i = 0; i < m; ++i)
-    if (!r.ReadString(*m_Strings[static_cast<size_t>(i)].string)) return false;
+  if (m < 0 || static_cast<size_t>(m) > m_Strings.size())
+    return r.Fail(std::to_string(m) + ", the record has " + std::to_string(m_Strings.size()) + " strings");
+  for (int32_t i = 0; i < m; ++i) {
+    const auto& e = m_Strings[static_cast<size_t>(i)];
+    r.Label("string", i, e.name);
+    if (!r.ReadString(*e.string)) return false;
+  }
+  r.Label(nullptr);
   if (bStripCR) StripCR();
   return true;
 }
@@ -117,8 +126,10 @@ void cSerialRecord::WriteStrings(cRecordWriter& w) {
 }
 
 bool OpenRecordBytes(std::vector<unsigned char> bytes, cRecordReader& reader) {
+  ClearLastReadFailure();
   reader = cRecordReader(std::move(bytes));
   uint32_t version = 0;
+  reader.Label("version word");
   if (!reader.ReadU32(version)) {
     // Opened, but not a newer file: callers must not report it as one.
     bNewerFile = 0;
@@ -128,9 +139,10 @@ bool OpenRecordBytes(std::vector<unsigned char> bytes, cRecordReader& reader) {
   reader.SetVersion(version);
   if (version > dwDataVersion) {
     bNewerFile = 1;
-    reader.Fail();
+    reader.Fail(std::to_string(version) + " is newer than this program's " + std::to_string(dwDataVersion));
     return false;
   }
+  reader.Label(nullptr);
   bNewerFile = 0;
   return true;
 }
@@ -138,8 +150,12 @@ bool OpenRecordBytes(std::vector<unsigned char> bytes, cRecordReader& reader) {
 bool OpenRecordFile(const std::string& path, cRecordReader& reader) {
   std::vector<unsigned char> bytes;
   if (!platform::ReadWholeFile(path.empty() ? std::string("err") : path, bytes)) {
+    ClearLastReadFailure();
     reader = cRecordReader();
-    reader.Fail();
+    reader.Fail("file missing or unreadable");
+    cReadFailure failure = reader.Failure();
+    failure.hasOffset = false;
+    SetLastReadFailure(failure);
     return false;
   }
   return OpenRecordBytes(std::move(bytes), reader);
@@ -181,6 +197,7 @@ static bool ReadInto(cSerialRecord& target, cRecordReader& r) {
   bool ok = false;
   if (scratch) {
     ok = scratch->Read(r) && r.Ok();
+    if (!ok) r.Fail();  // a record that refuses its contents without failing the reader
     if (ok) target.CommitRecord(*scratch);
   } else {
     TableSnapshot before;
@@ -189,7 +206,10 @@ static bool ReadInto(cSerialRecord& target, cRecordReader& r) {
     target.RegisterFields(dwDataVersion);
     before.Take(target);
     ok = target.Read(r) && r.Ok();
-    if (!ok) before.Restore();
+    if (!ok) {
+      r.Fail();
+      before.Restore();
+    }
   }
   target.RegisterFields(dwDataVersion);
   return ok;

@@ -157,6 +157,7 @@ bool ReadRecordVector(cRecordReader& r, cVector<T>& v, size_t minBytesEach = 8) 
   uint32_t count = 0;
   // Every body holds at least its two count words; records with more fixed
   // counts pass a larger minimum.
+  r.Label("element count");
   if (!r.ReadCount(count, minBytesEach)) return false;
   cVector<T> fresh;
   // The count only bounds the file bytes; an element in memory can be far
