@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <mutex>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/FileSystem.h"
@@ -42,9 +45,169 @@ class TableSnapshot {
 };
 }  // namespace
 
+// The tables of a record as places relative to the record. Records of one
+// class and version register the same places, so they share one layout.
+struct cRecordLayout {
+  struct Field {
+    ptrdiff_t offset;
+    int32_t count;
+    int8_t elementSize;
+    cSerialRecord::ValueKind kind;
+    const char* name;
+  };
+  struct String {
+    ptrdiff_t offset;
+    const char* name;
+  };
+  std::vector<Field> fields;
+  std::vector<String> strings;
+  size_t hash = 0;
+};
+
+namespace {
+bool SameName(const char* a, const char* b) { return a == b || (a && b && std::strcmp(a, b) == 0); }
+
+ptrdiff_t OffsetOf(const cSerialRecord* rec, const void* address) {
+  return reinterpret_cast<const unsigned char*>(address) - reinterpret_cast<const unsigned char*>(rec);
+}
+
+// Whether the layout describes exactly these tables of this record.
+bool Describes(const cRecordLayout& layout, const cSerialRecord* rec, const cVector<cSerialRecord::FieldEntry>& fields,
+               const cVector<cSerialRecord::StringEntry>& strings) {
+  if (layout.fields.size() != fields.size() || layout.strings.size() != strings.size()) return false;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const auto& a = layout.fields[i];
+    const auto& b = fields[i];
+    if (a.offset != OffsetOf(rec, b.address) || a.count != b.count || a.elementSize != b.elementSize ||
+        a.kind != b.kind || !SameName(a.name, b.name))
+      return false;
+  }
+  for (size_t i = 0; i < strings.size(); ++i)
+    if (layout.strings[i].offset != OffsetOf(rec, strings[i].string) || !SameName(layout.strings[i].name, strings[i].name))
+      return false;
+  return true;
+}
+
+bool SameLayout(const cRecordLayout& a, const cRecordLayout& b) {
+  if (a.hash != b.hash || a.fields.size() != b.fields.size() || a.strings.size() != b.strings.size()) return false;
+  for (size_t i = 0; i < a.fields.size(); ++i) {
+    const auto &x = a.fields[i], &y = b.fields[i];
+    if (x.offset != y.offset || x.count != y.count || x.elementSize != y.elementSize || x.kind != y.kind ||
+        !SameName(x.name, y.name))
+      return false;
+  }
+  for (size_t i = 0; i < a.strings.size(); ++i)
+    if (a.strings[i].offset != b.strings[i].offset || !SameName(a.strings[i].name, b.strings[i].name)) return false;
+  return true;
+}
+
+size_t HashLayout(const cRecordLayout& l) {
+  size_t h = 1469598103934665603ull;
+  auto mix = [&](uint64_t v) { h = (h ^ v) * 1099511628211ull; };
+  for (const auto& f : l.fields) {
+    mix(static_cast<uint64_t>(f.offset));
+    mix(static_cast<uint64_t>(f.count) << 8 | static_cast<uint8_t>(f.elementSize));
+  }
+  mix(l.fields.size());
+  for (const auto& s : l.strings) mix(static_cast<uint64_t>(s.offset));
+  return h;
+}
+
+// Layouts in use, by content. Entries die with the last record using them;
+// dead ones are swept as the table grows.
+class LayoutTable {
+ public:
+  std::shared_ptr<const cRecordLayout> Intern(cRecordLayout&& layout) {
+    layout.hash = HashLayout(layout);
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto& bucket = table_[layout.hash];
+    for (const auto& weak : bucket)
+      if (auto shared = weak.lock(); shared && SameLayout(*shared, layout)) return shared;
+    auto made = std::make_shared<const cRecordLayout>(std::move(layout));
+    bucket.push_back(made);
+    if (++inserts_ % 4096 == 0) Sweep();
+    return made;
+  }
+
+ private:
+  void Sweep() {
+    for (auto it = table_.begin(); it != table_.end();) {
+      std::erase_if(it->second, [](const std::weak_ptr<const cRecordLayout>& w) { return w.expired(); });
+      it = it->second.empty() ? table_.erase(it) : std::next(it);
+    }
+  }
+  std::mutex mutex_;
+  std::unordered_map<size_t, std::vector<std::weak_ptr<const cRecordLayout>>> table_;  // looked up, never walked in order
+  uint64_t inserts_ = 0;
+};
+
+LayoutTable& Layouts() {
+  static auto* table = new LayoutTable;  // records may outlive static destruction order
+  return *table;
+}
+
+// The layout this thread settled last: a list of records of one class reuses it without locking.
+thread_local std::shared_ptr<const cRecordLayout> t_lastLayout;
+}  // namespace
+
+void cSerialRecord::Settle() {
+  if (!m_Registered) return;
+  m_Registered = false;
+  if (m_Fields.empty() && m_Strings.empty()) {
+    m_Layout.reset();
+  } else if (m_Layout && Describes(*m_Layout, this, m_Fields, m_Strings)) {
+    // Unchanged since the last time.
+  } else if (t_lastLayout && Describes(*t_lastLayout, this, m_Fields, m_Strings)) {
+    m_Layout = t_lastLayout;
+  } else {
+    cRecordLayout layout;
+    layout.fields.reserve(m_Fields.size());
+    for (const auto& f : m_Fields) layout.fields.push_back({OffsetOf(this, f.address), f.count, f.elementSize, f.kind, f.name});
+    layout.strings.reserve(m_Strings.size());
+    for (const auto& e : m_Strings) layout.strings.push_back({OffsetOf(this, e.string), e.name});
+    m_Layout = Layouts().Intern(std::move(layout));
+    t_lastLayout = m_Layout;
+  }
+  cVector<FieldEntry>().swap(m_Fields);
+  cVector<StringEntry>().swap(m_Strings);
+}
+
+void cSerialRecord::Materialise() {
+  if (m_Registered) return;
+  m_Registered = true;
+  m_Fields.clear();
+  m_Strings.clear();
+  if (!m_Layout) return;
+  auto* base = reinterpret_cast<unsigned char*>(this);
+  m_Fields.reserve(m_Layout->fields.size());
+  for (const auto& f : m_Layout->fields) m_Fields.push_back({this, base + f.offset, f.count, f.elementSize, f.kind, f.name});
+  m_Strings.reserve(m_Layout->strings.size());
+  for (const auto& e : m_Layout->strings)
+    m_Strings.push_back({this, reinterpret_cast<std::string*>(base + e.offset), e.name});
+}
+
+cVector<cSerialRecord::FieldEntry> cSerialRecord::Fields() const {
+  if (m_Registered || !m_Layout) return m_Fields;
+  cVector<FieldEntry> out;
+  auto* base = reinterpret_cast<unsigned char*>(const_cast<cSerialRecord*>(this));
+  for (const auto& f : m_Layout->fields)
+    out.push_back({const_cast<cSerialRecord*>(this), base + f.offset, f.count, f.elementSize, f.kind, f.name});
+  return out;
+}
+
+cVector<cSerialRecord::StringEntry> cSerialRecord::Strings() const {
+  if (m_Registered || !m_Layout) return m_Strings;
+  cVector<StringEntry> out;
+  auto* base = reinterpret_cast<unsigned char*>(const_cast<cSerialRecord*>(this));
+  for (const auto& e : m_Layout->strings)
+    out.push_back({const_cast<cSerialRecord*>(this), reinterpret_cast<std::string*>(base + e.offset), e.name});
+  return out;
+}
+
 void cSerialRecord::ResetFields() {
   m_Fields.clear();
   m_Strings.clear();
+  m_Registered = true;
 }
 
 void cSerialRecord::Clear() {
@@ -52,6 +215,7 @@ void cSerialRecord::Clear() {
   for (auto& f : m_Fields)
     if (size_t n = EntryBytes(f)) std::memset(f.address, 0, n);
   for (auto& s : m_Strings) s.string->clear();
+  Settle();
 }
 
 void cSerialRecord::Assign(cSerialRecord& other) {
@@ -66,13 +230,19 @@ void cSerialRecord::Assign(cSerialRecord& other) {
   }
   size_t ns = std::min(m_Strings.size(), other.m_Strings.size());
   for (size_t i = 0; i < ns; ++i) *m_Strings[i].string = *other.m_Strings[i].string;
+  other.Settle();
+  Settle();
 }
 
 void cSerialRecord::StripCR() {
+  // Inside a read the tables are in use; called on its own it settles them again.
+  const bool inUse = m_Registered;
+  Materialise();
   for (auto& s : m_Strings) {
     CutAtNul(*s.string);
     std::erase(*s.string, '\r');
   }
+  if (!inUse) Settle();
 }
 
 bool cSerialRecord::Read(cRecordReader& r) {
@@ -90,10 +260,12 @@ bool cSerialRecord::Read(cRecordReader& r) {
   }
   if (!ReadStrings(r)) return false;
   if (r.Version() != dwDataVersion) RegisterFields(dwDataVersion);
+  Settle();
   return true;
 }
 
 bool cSerialRecord::ReadStrings(cRecordReader& r) {
+  Materialise();
   int32_t m = 0;
   r.Label("string count");
   if (!r.ReadI32(m)) return false;
@@ -114,10 +286,12 @@ bool cSerialRecord::Write(cRecordWriter& w) {
   w.WriteI32(static_cast<int32_t>(m_Fields.size()));
   for (const auto& f : m_Fields) w.WriteBytes(f.address, EntryBytes(f));
   WriteStrings(w);
+  Settle();
   return true;
 }
 
 void cSerialRecord::WriteStrings(cRecordWriter& w) {
+  Materialise();
   w.WriteI32(static_cast<int32_t>(m_Strings.size()));
   for (auto& s : m_Strings) {
     CutAtNul(*s.string);  // an embedded NUL ends the text for good
@@ -192,7 +366,7 @@ bool cSerialRecord::Close(cRecordWriter& w) {
 // and, on failure, get back what their tables describe (under the file's
 // layout and the current one), so only extras read outside the tables could
 // change, and ReadRecordVector commits those only when complete.
-static bool ReadInto(cSerialRecord& target, cRecordReader& r) {
+bool ReadIntoRecord(cSerialRecord& target, cRecordReader& r) {
   std::unique_ptr<cSerialRecord> scratch = target.CloneRecord();
   bool ok = false;
   if (scratch) {
@@ -212,20 +386,21 @@ static bool ReadInto(cSerialRecord& target, cRecordReader& r) {
     }
   }
   target.RegisterFields(dwDataVersion);
+  target.Settle();
   return ok;
 }
 
 bool cSerialRecord::Load(const std::string& path, cReadContext* context) {
   cRecordReader r;
   if (!OpenRead(path, r, context)) return false;
-  return ReadInto(*this, r);
+  return ReadIntoRecord(*this, r);
 }
 
 bool cSerialRecord::LoadFromBytes(std::vector<unsigned char> bytes, cReadContext* context) {
   cRecordReader r;
   if (!OpenRecordBytes(std::move(bytes), r)) return false;
   r.SetContext(context);
-  return ReadInto(*this, r);
+  return ReadIntoRecord(*this, r);
 }
 
 std::vector<unsigned char> cSerialRecord::SaveToBytes() {
