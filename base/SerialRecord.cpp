@@ -88,45 +88,46 @@ bool Describes(const cRecordLayout& layout, const cSerialRecord* rec, const cVec
   return true;
 }
 
-bool SameLayout(const cRecordLayout& a, const cRecordLayout& b) {
-  if (a.hash != b.hash || a.fields.size() != b.fields.size() || a.strings.size() != b.strings.size()) return false;
-  for (size_t i = 0; i < a.fields.size(); ++i) {
-    const auto &x = a.fields[i], &y = b.fields[i];
-    if (x.offset != y.offset || x.count != y.count || x.elementSize != y.elementSize || x.kind != y.kind ||
-        !SameName(x.name, y.name))
-      return false;
-  }
-  for (size_t i = 0; i < a.strings.size(); ++i)
-    if (a.strings[i].offset != b.strings[i].offset || !SameName(a.strings[i].name, b.strings[i].name)) return false;
-  return true;
-}
-
-size_t HashLayout(const cRecordLayout& l) {
+// One hash for a layout and for the tables it would be made from.
+struct LayoutHash {
   size_t h = 1469598103934665603ull;
-  auto mix = [&](uint64_t v) { h = (h ^ v) * 1099511628211ull; };
-  for (const auto& f : l.fields) {
-    mix(static_cast<uint64_t>(f.offset));
-    mix(static_cast<uint64_t>(f.count) << 8 | static_cast<uint8_t>(f.elementSize));
+  void Mix(uint64_t v) { h = (h ^ v) * 1099511628211ull; }
+  void Field(ptrdiff_t offset, int32_t count, int8_t elementSize) {
+    Mix(static_cast<uint64_t>(offset));
+    Mix(static_cast<uint64_t>(count) << 8 | static_cast<uint8_t>(elementSize));
   }
-  mix(l.fields.size());
-  for (const auto& s : l.strings) mix(static_cast<uint64_t>(s.offset));
-  return h;
+};
+
+size_t HashTables(const cSerialRecord* rec, const cVector<cSerialRecord::FieldEntry>& fields,
+                  const cVector<cSerialRecord::StringEntry>& strings) {
+  LayoutHash h;
+  for (const auto& f : fields) h.Field(OffsetOf(rec, f.address), f.count, f.elementSize);
+  h.Mix(fields.size());
+  for (const auto& s : strings) h.Mix(static_cast<uint64_t>(OffsetOf(rec, s.string)));
+  return h.h;
 }
 
 // Layouts in use, by content. Entries die with the last record using them;
 // dead ones are swept as the table grows.
 class LayoutTable {
  public:
-  std::shared_ptr<const cRecordLayout> Intern(cRecordLayout&& layout) {
-    layout.hash = HashLayout(layout);
+  // The layout of a record's registered tables: an existing one, or a new one.
+  std::shared_ptr<const cRecordLayout> Intern(const cSerialRecord* rec, const cVector<cSerialRecord::FieldEntry>& fields,
+                                              const cVector<cSerialRecord::StringEntry>& strings) {
+    const size_t hash = HashTables(rec, fields, strings);
     std::lock_guard<std::mutex> lock(mutex_);
-    auto& bucket = table_[layout.hash];
+    auto& bucket = table_[hash];
     for (const auto& weak : bucket)
-      if (auto shared = weak.lock(); shared && SameLayout(*shared, layout)) return shared;
-    auto made = std::make_shared<const cRecordLayout>(std::move(layout));
-    bucket.push_back(made);
+      if (auto shared = weak.lock(); shared && Describes(*shared, rec, fields, strings)) return shared;
+    auto layout = std::make_shared<cRecordLayout>();
+    layout->fields.reserve(fields.size());
+    for (const auto& f : fields) layout->fields.push_back({OffsetOf(rec, f.address), f.count, f.elementSize, f.kind, f.name});
+    layout->strings.reserve(strings.size());
+    for (const auto& e : strings) layout->strings.push_back({OffsetOf(rec, e.string), e.name});
+    layout->hash = hash;
+    bucket.push_back(layout);
     if (++inserts_ % 4096 == 0) Sweep();
-    return made;
+    return layout;
   }
 
  private:
@@ -146,8 +147,11 @@ LayoutTable& Layouts() {
   return *table;
 }
 
-// The layout this thread settled last: a list of records of one class reuses it without locking.
-thread_local std::shared_ptr<const cRecordLayout> t_lastLayout;
+// The layouts this thread settled last: lists of records (and the records
+// inside them) find theirs here without locking.
+constexpr size_t kRecentLayouts = 8;
+thread_local std::shared_ptr<const cRecordLayout> t_recent[kRecentLayouts];
+thread_local size_t t_recentNext = 0;
 }  // namespace
 
 void cSerialRecord::Settle() {
@@ -157,16 +161,19 @@ void cSerialRecord::Settle() {
     m_Layout.reset();
   } else if (m_Layout && Describes(*m_Layout, this, m_Fields, m_Strings)) {
     // Unchanged since the last time.
-  } else if (t_lastLayout && Describes(*t_lastLayout, this, m_Fields, m_Strings)) {
-    m_Layout = t_lastLayout;
   } else {
-    cRecordLayout layout;
-    layout.fields.reserve(m_Fields.size());
-    for (const auto& f : m_Fields) layout.fields.push_back({OffsetOf(this, f.address), f.count, f.elementSize, f.kind, f.name});
-    layout.strings.reserve(m_Strings.size());
-    for (const auto& e : m_Strings) layout.strings.push_back({OffsetOf(this, e.string), e.name});
-    m_Layout = Layouts().Intern(std::move(layout));
-    t_lastLayout = m_Layout;
+    bool found = false;
+    for (const auto& recent : t_recent)
+      if (recent && Describes(*recent, this, m_Fields, m_Strings)) {
+        m_Layout = recent;
+        found = true;
+        break;
+      }
+    if (!found) {
+      m_Layout = Layouts().Intern(this, m_Fields, m_Strings);
+      t_recent[t_recentNext] = m_Layout;
+      t_recentNext = (t_recentNext + 1) % kRecentLayouts;
+    }
   }
   cVector<FieldEntry>().swap(m_Fields);
   cVector<StringEntry>().swap(m_Strings);
