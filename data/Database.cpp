@@ -5,6 +5,7 @@
 
 #include "base/Log.h"
 #include "data/StageLoad.h"
+#include "data/System.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -263,6 +264,10 @@ int cDatabase::SwordTime(int swordType) const {
     sum = std::clamp<int64_t>(sum + frame.Duration(), std::numeric_limits<int16_t>::min(), 9999);
   }
   return static_cast<int>(sum);
+}
+
+void FillReadContext(const cSystem& system, cReadContext& context) {
+  context.keepTestFlows = system.m_KeepTestFlows != 0;
 }
 
 void FillReadContext(const cDatabase& database, cReadContext& context) {

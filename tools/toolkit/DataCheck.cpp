@@ -204,6 +204,7 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
     WriteLogBox(kSystemFailed, "data\\System.dat");
     return false;
   });
+  FillReadContext(system, context);
 
   // System.ini falls back to the defaults, with a box.
   check.Step("System.ini", [] {
