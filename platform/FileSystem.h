@@ -19,7 +19,7 @@
 
 namespace platform {
 
-// Longest internal path the original accepted (260-byte buffers).
+// Paths are limited to 259 bytes (they must fit 260-byte buffers with their NUL).
 constexpr size_t kMaxPath = 259;
 
 // The folder that relative internal paths start from; defaults to the current folder.

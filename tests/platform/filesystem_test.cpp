@@ -84,7 +84,7 @@ TEST_F(ProjectDir, ResolvesLikeWindows) {
   EXPECT_FALSE(platform::PathExists("bmp\\plt\\missing.bmp"));
 }
 
-TEST_F(ProjectDir, RefusesPathsOverTheOriginalLimit) {
+TEST_F(ProjectDir, RefusesPathsOver259Bytes) {
   std::string ok(platform::kMaxPath, 'a');
   std::string tooLong(platform::kMaxPath + 1, 'a');
   EXPECT_NE(Resolve(ok), "<refused>");
