@@ -26,9 +26,6 @@
 namespace tools {
 namespace {
 
-// "%s の読み込みに失敗しました！": a sound that cannot be read.
-constexpr const char* kLoadFailed =
-    "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
 // "%s の読み込みに失敗…": the system data.
 constexpr const char* kSystemFailed = "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x81\x63";
 // A user file start-up refuses without a word; the check still names it.
@@ -257,7 +254,7 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
           WAVEDATA wave;
           bool ok = DS_LoadWave(file, wave);
           DS_FreeWave(wave);
-          if (!ok) WriteLog(kLoadFailed, file.c_str());
+          if (!ok) WriteLog(kDataLoadFailed, file.c_str());
           return ok;
         },
         {}, referrer);
