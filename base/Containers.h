@@ -13,7 +13,7 @@ namespace brindle::detail {
 void ReportBadIndex(char kind, int index, int count, int elementSize);
 
 // One default element per element type, built on first use. Shared by every
-// container of that type, as the original list accessor did.
+// container of that type.
 template <class T>
 T& DefaultElement() {
   static T element{};
@@ -41,9 +41,9 @@ class cVector : public std::vector<T, Alloc> {
   }
 
  private:
-  // The original handed back element 0 itself, so a stray write corrupted
-  // live data. We hand back a per-thread scratch copy of element 0 (reads
-  // see what the original saw) or, for an empty vector, a default element.
+  // An index out of range reads element 0's values through a per-thread
+  // scratch copy, so a stray write never corrupts live data; an empty vector
+  // hands back a default element.
   T& Fallback(int index) {
     brindle::detail::ReportBadIndex('V', index, static_cast<int>(this->size()), static_cast<int>(sizeof(T)));
     if constexpr (std::is_copy_assignable_v<T> && std::is_default_constructible_v<T>) {

@@ -1,6 +1,6 @@
 #pragma once
 // Path helpers over code-page-932 paths with backslashes. Results that would
-// not fit the original's 260-byte buffers (259 bytes) are refused with 0.
+// not fit 260-byte buffers (paths are limited to 259 bytes) are refused with 0.
 // Extensions are looked for in the last path component only, and separators
 // are found with a lead-byte-aware scan, so a double-byte character whose
 // second byte is 0x5C never splits a name.

@@ -12,12 +12,13 @@ class cString : public std::string {
 
   // Cuts the string at its first NUL and returns the new length.
   int GetLength();
-  // Substring with the original's rules for negative starts and counts.
+  // Substring. A negative start counts from 0 and shortens the count; a
+  // negative count, or one past the end, takes the rest; a start past the
+  // end or a count of 0 gives an empty string.
   cString Mid(int start, int count);
 };
 
-// printf-style formatting; texts are cut at 5119 bytes as the original
-// buffers did, but never overflow.
+// printf-style formatting; texts are cut at 5119 bytes and never overflow.
 std::string FormatString(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string& AppendFormat(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 constexpr int kFormatBufferSize = 5120;
@@ -30,7 +31,8 @@ void FormatNumber(std::string& out, int value, int minimumDigits, bool leadingZe
 int IsDoubleByteChar(const char* text);
 int CountChars(const char* text);
 
-// The original C runtime's generator, one state per thread, starting at 1.
+// The runtime's linear congruential generator (state * 214013 + 2531011,
+// bits 16..30 returned), one state per thread, starting at 1.
 void SeedRandom(uint32_t seed);
 int RandomRaw();  // 0..32767
 int Random(int a, int b);

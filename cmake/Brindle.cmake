@@ -14,8 +14,12 @@ function(brindle_layer name dir)
   endif()
 endfunction()
 
+# Seconds a single test may run before CTest stops it (sanitizer builds included).
+set(BRINDLE_TEST_TIMEOUT 240 CACHE STRING "Default CTest TIMEOUT of every test")
+
 # brindle_tests(DIR): every *_test.cpp below DIR becomes one GoogleTest
 # program; its CTest label comes from a line "// ctest-label: NAME" in the file.
+# Every test gets the TIMEOUT BRINDLE_TEST_TIMEOUT.
 function(brindle_tests dir)
   file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
   foreach(src ${tests})
@@ -55,6 +59,7 @@ function(brindle_tests dir)
     gtest_discover_tests(${target}
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
       TEST_LIST ${target}_TESTS
+      PROPERTIES TIMEOUT ${BRINDLE_TEST_TIMEOUT}
       DISCOVERY_TIMEOUT 60)
     # Labels are set by a script of our own that CTest runs after the
     # discovered tests are known: discovery would flatten a list of labels.

@@ -38,7 +38,7 @@ inline void CheckPaletteRef(int8_t& kind, int16_t& index, size_t commonCount, si
 
 // The entry a definition inherits from, or null. Entry 0 (the blank entry)
 // and kind 0 name nothing; an index past the named list turns the reference
-// off and keeps the index, as the original did.
+// off and keeps the index.
 template <class Def, class List>
 const Def* FindInheritSource(int8_t& kind, int16_t index, const List& common, const List& stage) {
   if (index == 0 || kind == PAL_NONE) return nullptr;

@@ -5,6 +5,7 @@
 
 #include "base/Log.h"
 #include "data/StageLoad.h"
+#include "data/System.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -255,14 +256,17 @@ int cDatabase::Count(DbList list) const {
 
 int cDatabase::SwordTime(int swordType) const {
   if (swordType < 0 || static_cast<size_t>(swordType) >= m_SwordTypes.size()) return 0;
-  // The original summed in 16 bits, which a long frame could wrap; we sum
-  // wide and keep the sum inside the 16-bit range, capped at 9999 after
-  // each addition as before.
+  // The sum is kept wide and inside the 16-bit range, capped at 9999 after
+  // each addition, so a long frame cannot wrap it.
   int64_t sum = 0;
   for (const auto& frame : m_SwordTypes[static_cast<size_t>(swordType)].m_SwordFrames) {
     sum = std::clamp<int64_t>(sum + frame.Duration(), std::numeric_limits<int16_t>::min(), 9999);
   }
   return static_cast<int>(sum);
+}
+
+void FillReadContext(const cSystem& system, cReadContext& context) {
+  context.keepTestFlows = system.m_KeepTestFlows != 0;
 }
 
 void FillReadContext(const cDatabase& database, cReadContext& context) {

@@ -11,6 +11,8 @@
 #include "data/Effect.h"
 #include "data/ReadContext.h"
 
+class cSystem;
+
 // An extra bitmap for characters.
 class cBmpCharaExc : public cSerialRecord {
  public:
@@ -143,6 +145,11 @@ class cDatabase : public cSerialRecord {
 
 // Fills the database section of a read context from a loaded database.
 void FillReadContext(const cDatabase& database, cReadContext& context);
+// Fills the switches of the system data that the readers obey (keeping
+// test-play flows). The system data is read against the database, so the
+// player and the tools fill the database section first, load the system
+// data with that context, then call this.
+void FillReadContext(const cSystem& system, cReadContext& context);
 
 // The program-wide record (defined in data/ProgramData.cpp).
 extern cDatabase Database;

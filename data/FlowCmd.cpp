@@ -150,8 +150,8 @@ bool cFlowCmd::Write(cRecordWriter& w) {
 }
 
 int16_t SwordTime(const std::vector<int>& durations) {
-  // The original summed in 16 bits, which wraps negative past 32767 before
-  // the cap is seen; the sum is kept wide and capped after each addition.
+  // The sum is kept wide and capped after each addition, so no 16-bit wrap
+  // past 32767 can turn it negative before the cap is seen.
   int64_t sum = 0;
   for (int d : durations) {
     sum += d;

@@ -34,9 +34,6 @@ constexpr const char* kNewerFileMessage =
     "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49\n"
     "\x83\x5C\x83\x74\x83\x67\x82\xE6\x82\xE8\x8F\xE3\x88\xCA\x82\xCC\x83\x6F\x81\x5B\x83\x57\x83\x87\x83\x93\x82\xCC"
     "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCD\x8E\x67\x97\x70\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-// "%s の読み込みに失敗しました！"
-constexpr const char* kLoadFailedMessage =
-    "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
 
 // What the caller and the reader thread share. The reader owns a reference,
 // so a reader that outlives a cancelled wait still has its job.
@@ -77,7 +74,7 @@ void ShowDataLoadError(const char* fileName) {
   if (bNewerFile)
     WriteLogBoxDetail(LoadFailureDetail(), kNewerFileMessage, fileName);
   else
-    WriteLogBoxDetail(LoadFailureDetail(), kLoadFailedMessage, fileName);
+    WriteLogBoxDetail(LoadFailureDetail(), kDataLoadFailed, fileName);
 }
 
 bool CheckStageTrailer(const std::string& path) {

@@ -260,7 +260,7 @@ int cSystem::GetMenuItemCount(int gameType) const {
 bool cSystem::CheckLowValue(int item, int value, int maximum) const {
   const cStatusItem& status = m_StatusItems.At(item);
   if (status.m_ThresholdPercent == 0) return status.m_Threshold >= value;
-  // A percentage of no maximum is no warning (the original divided by it).
+  // A percentage of no maximum is no warning (and no division by zero).
   if (maximum <= 0) return false;
   return status.m_Threshold >= static_cast<double>(value) * 100.0 / static_cast<double>(maximum);
 }

@@ -163,7 +163,7 @@ bool cWorldMap::Write(cRecordWriter& w) {
 }
 
 void cWorldMap::Validate() {
-  // The original pulled only a start beyond the map back; a negative start
+  // A start beyond the map is pulled back to its last cell; a negative start
   // would put the new game's cursor outside every cell, so it becomes 0.
   if (m_StartX >= m_Width) m_StartX = m_Width - 1;
   if (m_StartY >= m_Height) m_StartY = m_Height - 1;
@@ -173,8 +173,8 @@ void cWorldMap::Validate() {
 }
 
 int cWorldMap::SetSize(int width, int height) {
-  // The original refused only 0; a negative size would make the cell count
-  // meaningless, and one too large cannot be held.
+  // A size of 0 or less is refused: it would make the cell count
+  // meaningless; one too large cannot be held.
   if (width <= 0 || height <= 0) {
     DebugErrorBox("%s", kSetSizeZero);
     return 0;

@@ -3,7 +3,7 @@
 
 namespace platform {
 
-// Milliseconds since an arbitrary start; wraps at 2^32 like the original tick count.
+// Milliseconds since an arbitrary start; the 32-bit count wraps at 2^32.
 uint32_t GetTickCount32();
 uint64_t GetTickCount64();
 void SleepMs(uint32_t ms);

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -324,6 +325,39 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
   return ok;
 }
 
+namespace {
+// The process id of a save's temporary file "NAME.tmpPID_N" of the file
+// named `name`, or 0 when `entry` is not one.
+pid_t TempFileOwner(const std::string& entry, const std::string& name) {
+  const std::string prefix = name + ".tmp";
+  if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) return 0;
+  const std::string rest = entry.substr(prefix.size());
+  const size_t bar = rest.find('_');
+  if (bar == 0 || bar == std::string::npos || bar + 1 == rest.size() || bar > 9) return 0;
+  if (rest.find_first_not_of("0123456789") != bar || rest.find_first_not_of("0123456789", bar + 1) != std::string::npos)
+    return 0;
+  return static_cast<pid_t>(std::stol(rest.substr(0, bar)));
+}
+
+// Removes the temporary files of earlier saves of `native` whose process is
+// gone (a save killed before its rename). Those of live processes, this one
+// included, may be saves in flight and stay.
+void RemoveStaleTempFiles(const std::string& native) {
+  const std::string folder = ParentOf(native);
+  const size_t slash = native.rfind('/');
+  const std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
+  DIR* d = opendir(folder.c_str());
+  if (!d) return;
+  std::vector<std::string> stale;
+  while (dirent* e = readdir(d)) {
+    const pid_t pid = TempFileOwner(e->d_name, name);
+    if (pid > 0 && pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH) stale.push_back(e->d_name);
+  }
+  closedir(d);
+  for (const std::string& s : stale) unlink((folder + "/" + s).c_str());
+}
+}  // namespace
+
 bool WriteWholeFileAtomic(const std::string& path, const void* data, size_t size) {
   std::string native;
   if (!ToNativePath(path, native, true)) return false;
@@ -336,6 +370,7 @@ bool WriteWholeFileAtomic(const std::string& path, const void* data, size_t size
   ok = (std::fclose(f) == 0) && ok;
   if (ok) ok = std::rename(temp.c_str(), native.c_str()) == 0;
   if (!ok) std::remove(temp.c_str());
+  if (ok) RemoveStaleTempFiles(native);
   ForgetFolder(ParentOf(native));
   return ok;
 }

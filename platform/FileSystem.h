@@ -19,7 +19,7 @@
 
 namespace platform {
 
-// Longest internal path the original accepted (260-byte buffers).
+// Paths are limited to 259 bytes (they must fit 260-byte buffers with their NUL).
 constexpr size_t kMaxPath = 259;
 
 // The folder that relative internal paths start from; defaults to the current folder.
@@ -34,7 +34,9 @@ bool ToNativePath(const std::string& path, std::string& native, bool forCreate =
 FILE* OpenFile(const std::string& path, const char* mode);
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes);
 // Atomic replace: written to a temporary file beside the target, checked,
-// then renamed over it. A failure leaves the old file as it was.
+// then renamed over it. A failure leaves the old file as it was. A success
+// also removes the temporary files "NAME.tmpPID_N" that saves of the same
+// file left behind when their process died.
 bool WriteWholeFileAtomic(const std::string& path, const void* data, size_t size);
 
 bool PathExists(const std::string& path);

@@ -1,5 +1,5 @@
 #pragma once
-// Joysticks through SDL, read the way the original read them: X and Y from 0
+// Joysticks through SDL, read as the game data expects them: X and Y from 0
 // to 65535 with the centre near 32768, and a word of buttons 0..31.
 // The main thread opens them as they are plugged in and polls them; any
 // thread reads the last polled state.
@@ -16,7 +16,7 @@ struct JoyState {
   uint32_t buttons = 0;
 };
 
-// SDL's signed axis value shifted into the original's unsigned range.
+// SDL's signed axis value shifted into the unsigned range 0..65535.
 constexpr uint32_t JoyAxisFromSdl(int16_t v) { return static_cast<uint32_t>(static_cast<int32_t>(v) + 32768); }
 
 // False when there is no joystick with that number (as a failed poll was).

@@ -31,7 +31,7 @@ enum : int {
   VK_OEM_102 = 0xE2,
 };
 
-// Bit 15 set while the key is down, as the original polled it; any thread.
+// Bit 15 set while the key is down; any thread.
 int16_t GetAsyncKeyState(int vk);
 bool IsKeyDown(int vk);
 

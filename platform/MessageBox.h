@@ -17,8 +17,7 @@ int ShowMessageBox(const std::string& text, const std::string& caption, unsigned
 
 // Where no box can be shown (no display, no handler): the text goes to
 // standard error and to the sink the log installs, and the box answers with
-// its default button (OK, or Yes for a Yes/No box, as the default button of
-// the original boxes).
+// its default button (OK, or Yes for a Yes/No box).
 int AnswerUnshownBox(const std::string& text, const std::string& caption, unsigned type);
 void SetUnshownBoxSink(std::function<void(const std::string& line)> sink);
 

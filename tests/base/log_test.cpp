@@ -1,5 +1,6 @@
 // ctest-label: base
 #include <gtest/gtest.h>
+#include <sys/statvfs.h>
 
 #include <filesystem>
 #include <fstream>
@@ -107,7 +108,21 @@ TEST(Log, SystemReportLines) {
   ASSERT_EQ(lines.size(), 7u);
   const char* prefixes[] = {"OS : ", "CPU : ", "Mem Total : ", "Mem Free : ", "Vir Total : ", "Vir Free : ", "HD Free : "};
   for (size_t i = 0; i < 7; ++i) EXPECT_EQ(lines[i].rfind(prefixes[i], 0), 0u) << lines[i];
-  EXPECT_LE(GetDiskFreeBytes(nullptr), 2147483647);
+}
+
+// The free bytes of the folder's file system, capped at 2^31 - 1; 0 for a
+// folder that cannot be asked.
+TEST(Log, DiskFreeBytesAreCappedAtTheIntRange) {
+  struct statvfs st {};
+  ASSERT_EQ(statvfs(".", &st), 0);
+  const unsigned long long bytes = static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
+  const long long slack = 64ll << 20;  // other programs write meanwhile
+  const int got = GetDiskFreeBytes(".");
+  if (bytes >= 2147483648ull + static_cast<unsigned long long>(slack))
+    EXPECT_EQ(got, 2147483647);
+  else
+    EXPECT_NEAR(static_cast<double>(got), static_cast<double>(bytes), static_cast<double>(slack));
+  EXPECT_EQ(GetDiskFreeBytes("/no/such/folder/at/all"), 0);
 }
 
 }  // namespace

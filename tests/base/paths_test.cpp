@@ -88,7 +88,7 @@ TEST(Paths, InsertNumberSuffix) {
   EXPECT_EQ(InsertNumberSuffix(out, "a.b\\c", 1, 2), 0);
   EXPECT_EQ(out, "a.b\\c");
   EXPECT_EQ(InsertNumberSuffix(out, "x.y", 10, 0), 0);
-  // Extensions longer than the original's 31-byte buffer are handled, not overrun.
+  // Extensions longer than 31 bytes are handled, not overrun.
   std::string longExt = "s." + std::string(40, 'e');
   EXPECT_EQ(InsertNumberSuffix(out, longExt, 8, 8), 1);
   EXPECT_EQ(out, "s_88." + std::string(40, 'e'));

@@ -242,7 +242,7 @@ TEST_F(RecordFileSafetyTest, SaveThatFailsHalfwayLeavesTheOldFileIntact) {
 
 TEST_F(RecordFileSafetyTest, SavesThatCannotBeMadeReturnFalse) {
   std::filesystem::create_directory(dir_.path() / "folder");
-  // A path of 259 bytes is the longest the original accepted.
+  // Paths are limited to 259 bytes.
   std::string base = PathOf("");
   std::string longest = base + std::string(259 - base.size(), 'n');
   std::string tooLong = longest + "n";

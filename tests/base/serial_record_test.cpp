@@ -8,6 +8,7 @@
 #include "base/SerialRecord.h"
 #include "platform/FileSystem.h"
 #include "tests/base/record_test_types.h"
+#include "tests/support/RecordGlobals.h"
 #include "tests/support/TestSupport.h"
 
 using namespace recordtest;
@@ -18,17 +19,8 @@ namespace {
 class SerialRecordTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedNewer_ = bNewerFile;
-    savedFileVersion_ = dwFileVersion;
-    savedStrip_ = bStripCR;
     dwDataVersion = 791;
     bStripCR = 1;
-  }
-  void TearDown() override {
-    bNewerFile = savedNewer_;
-    dwFileVersion = savedFileVersion_;
-    bStripCR = savedStrip_;
-    dwDataVersion = 791;
   }
   std::string PathOf(const std::string& name) const { return (dir_.path() / name).string(); }
   void WriteFile(const std::string& name, const Bytes& bytes) const {
@@ -36,12 +28,8 @@ class SerialRecordTest : public ::testing::Test {
   }
   Bytes FileBytes(const std::string& name) const { return testsupport::ReadFileBytes(dir_.path() / name); }
 
+  testsupport::RecordGlobalsScope globals_;
   testsupport::TempDir dir_;
-
- private:
-  int savedNewer_ = 0;
-  uint32_t savedFileVersion_ = 0;
-  int savedStrip_ = 1;
 };
 
 const Bytes kExample29 = {0x17, 0x03, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x07, 0x00, 0x02,

@@ -71,7 +71,7 @@ TEST(Text, CountCharsOnShiftJis) {
   EXPECT_EQ(IsDoubleByteChar(lone.get()), 0);
 }
 
-TEST(Random, MatchesTheOriginalGenerator) {
+TEST(Random, IsTheRuntimeLinearCongruentialGenerator) {
   std::thread([] {
     // A fresh thread starts from state 1.
     EXPECT_EQ(RandomRaw(), 41);

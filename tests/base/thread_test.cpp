@@ -11,6 +11,7 @@
 #include "base/Thread.h"
 #include "platform/Messages.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ bool HasDetachLine(const testsupport::LogCapture& log) {
 
 template <class Pred>
 void WaitUntil(Pred pred) {
-  while (!pred()) std::this_thread::sleep_for(1ms);
+  EXPECT_TRUE(testsupport::WaitFor(pred)) << "waited past the deadline";
 }
 
 // A well-behaved worker: reads its queue and ends on WM_QUIT.
@@ -68,7 +69,7 @@ TEST(Thread, ExitEndsAThreadThatHonoursQuit) {
 std::atomic<bool> g_release{false};
 std::atomic<bool> g_stubbornEnded{false};
 unsigned Stubborn(void*) {
-  while (!g_release) std::this_thread::sleep_for(1ms);
+  testsupport::WaitFor([] { return g_release.load(); });
   ThreadSleep(1);  // the first park point after Exit gave up
   g_stubbornEnded = true;
   return 0;

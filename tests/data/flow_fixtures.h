@@ -10,6 +10,7 @@
 #include "data/Flow.h"
 #include "data/FlowCmd.h"
 #include "data/ReadContext.h"
+#include "tests/support/RecordGlobals.h"
 
 namespace flowfix {
 
@@ -51,13 +52,9 @@ class ByteBuilder {
 };
 
 // Makes the writers use an older layout for the scope.
-class VersionScope {
+class VersionScope : public testsupport::RecordGlobalsScope {
  public:
-  explicit VersionScope(uint32_t v) : saved_(dwDataVersion) { dwDataVersion = v; }
-  ~VersionScope() { dwDataVersion = saved_; }
-
- private:
-  uint32_t saved_;
+  explicit VersionScope(uint32_t v) : RecordGlobalsScope(v) {}
 };
 
 // The body a file of version v holds for a record whose Write is just its

@@ -27,6 +27,7 @@
 #include "platform/Window.h"
 #include "tests/base/dialog_test_support.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -177,7 +178,7 @@ TEST_F(DialogOnX, LaunchDialogShowsItsTextsAndTakesKeys) {
   std::atomic<bool> checked{false};
   std::vector<std::string> messages;
   std::thread checker([&] {
-    while (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    testsupport::WaitFor([&] { return ready.load(); });
     Xlib x;
     Display* display = x.Ok() ? x.OpenDisplay(nullptr) : nullptr;
     if (!display) {

@@ -3,11 +3,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,7 +87,7 @@ TEST_F(ProjectDir, ResolvesLikeWindows) {
   EXPECT_FALSE(platform::PathExists("bmp\\plt\\missing.bmp"));
 }
 
-TEST_F(ProjectDir, RefusesPathsOverTheOriginalLimit) {
+TEST_F(ProjectDir, RefusesPathsOver259Bytes) {
   std::string ok(platform::kMaxPath, 'a');
   std::string tooLong(platform::kMaxPath + 1, 'a');
   EXPECT_NE(Resolve(ok), "<refused>");
@@ -193,6 +196,26 @@ TEST_F(ProjectDir, CopyRenameAndRemoveTrees) {
 
 // The stage loader reads while the game thread saves: lookups and writes in
 // one folder from several threads.
+// A save killed before its rename leaves its temporary file; the next save
+// of that file removes it. Those of live processes and of other files stay.
+TEST_F(ProjectDir, SaveRemovesStaleTemporaryFilesOfItsFile) {
+  pid_t dead = fork();
+  ASSERT_GE(dead, 0);
+  if (dead == 0) _exit(0);
+  ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+  const std::string d = std::to_string(dead), live = std::to_string(getppid());
+  Touch("s/Save.dat.tmp" + d + "_0");
+  Touch("s/Save.dat.tmp" + d + "_17");
+  Touch("s/Save.dat.tmp" + live + "_1");
+  Touch("s/Other.dat.tmp" + d + "_0");
+  Touch("s/Save.dat.tmpx_0");
+  ASSERT_TRUE(platform::WriteWholeFileAtomic("s\\Save.dat", "abc", 3));
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(Native("s"))) names.insert(e.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"Save.dat", "Save.dat.tmp" + live + "_1", "Other.dat.tmp" + d + "_0",
+                                          "Save.dat.tmpx_0"}));
+}
+
 TEST_F(ProjectDir, ConcurrentLookupsAndWrites) {
   Touch("Save/Base.dat");
   std::vector<std::thread> threads;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Messages.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST_F(Messages, ThreadPostFailsUntilTheQueueExistsAndAfterItEnds) {
     tryNow.get_future().wait();
     EnsureMessageQueue();
     queueMade.set_value();
-    while (!release) std::this_thread::sleep_for(1ms);
+    testsupport::WaitFor([&] { return release.load(); });
   });
   uint32_t id = idReady.get_future().get();
   EXPECT_FALSE(PostThreadMessage(id, WM_APP, 0, 0)) << "no queue yet";
@@ -295,7 +296,7 @@ TEST_F(Messages, SuspendedThreadParksAtItsNextQueueCall) {
   uint32_t id = idReady.get_future().get();
   SuspendThreadById(id);
   SuspendThreadById(id);  // levels nest
-  while (!IsThreadParked(id)) std::this_thread::sleep_for(1ms);
+  EXPECT_TRUE(testsupport::WaitFor([&] { return IsThreadParked(id); }));
   int parkedAt = turns.load();
   std::this_thread::sleep_for(20ms);
   EXPECT_EQ(turns.load(), parkedAt);

@@ -16,6 +16,7 @@
 #include "platform/Keyboard.h"
 #include "platform/MessageBox.h"
 #include "platform/Window.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -184,7 +185,7 @@ TEST_F(WindowPump, DestroySendsDestroyAndReleasesWaitingSenders) {
     sending = true;
     reply = SendMessage(hwnd, WM_USER + 1, 50, 0);
   });
-  while (!sending) std::this_thread::yield();
+  EXPECT_TRUE(testsupport::WaitFor([&] { return sending.load(); }));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_TRUE(DestroyWindow(hwnd));
   worker.join();

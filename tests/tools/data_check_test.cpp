@@ -218,6 +218,19 @@ TEST(DataTools, ProgramsRunOnTheSample) {
   out = RunCommand(bin + "/brindle-data check '" + tmp.str() + "/p'", &status);
   EXPECT_NE(out.find("FAIL data\\System.dat: data\\System.dat の読み込みに失敗…\n    why: "), std::string::npos) << out;
 
+  // A stage outside any project is refused, and named as it was typed.
+  fs::copy_file(tmp.path() / "p/data/stg4/c01-1.stg4_000", tmp.path() / "alone.stg4_000");
+  out = RunCommand("cd '" + tmp.str() + "' && " + bin + "/brindle-data resave stage alone.stg4_000 out.stg4_000 2>&1",
+                   &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(out.rfind("brindle-data: alone.stg4_000: no project folder found above it", 0), 0u) << out;
+  EXPECT_FALSE(fs::exists(tmp.path() / "out.stg4_000"));
+
+  // A missing sound is named with the data file that refers to it.
+  fs::remove(tmp.path() / "p/wave/Coin.wav");
+  out = RunCommand(bin + "/brindle-data check '" + tmp.str() + "/p'", &status);
+  EXPECT_NE(out.find("FAIL wave\\Coin.wav (named in data\\"), std::string::npos) << out;
+
   RunCommand(bin + "/brindle-data dump nonsense x", &status);
   EXPECT_EQ(status, 2);
 }

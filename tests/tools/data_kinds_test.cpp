@@ -9,6 +9,7 @@
 #include "data/Replay.h"
 #include "data/SaveData.h"
 #include "data/Stage.h"
+#include "data/System.h"
 #include "media/input/Input.h"
 #include "tests/tools/sample_fixture.h"
 #include "tools/toolkit/AppRecords.h"
@@ -140,6 +141,50 @@ TEST_F(UserFileKinds, UnreadableFilesAreReportedWithTheReason) {
     EXPECT_NE(error.find(b.reason), std::string::npos) << error;
     EXPECT_TRUE(json.Text().empty());
   }
+}
+
+// A stage whose characters hold test-play flows resaves unchanged in a
+// project whose system data keeps them, and loses them in one that does not.
+TEST(StageKind, ResaveFollowsTheProjectsKeepTestFlowsSwitch) {
+  testsupport::TempDir tmp;
+  const fs::path copy = tmp.path() / "project";
+  fs::copy(SampleDir(), copy, fs::copy_options::recursive);
+  const char* const kStage = "data\\stg4\\c01-1.stg4_000";
+  auto setKeep = [&copy](int keep) {
+    tools::cProjectScope project(copy.string());
+    ProjectRoot root(copy);
+    cSystem system;
+    ASSERT_TRUE(system.Load("data\\System.dat"));
+    system.m_KeepTestFlows = keep;
+    ASSERT_TRUE(system.cSerialRecord::Save("data\\System.dat"));
+  };
+  setKeep(1);
+  {
+    tools::cProjectScope project(copy.string());
+    ProjectRoot root(copy);
+    ASSERT_TRUE(DefaultReadContext().keepTestFlows);
+    cStage stage;
+    ASSERT_TRUE(stage.Load(kStage));
+    ASSERT_FALSE(stage.m_PlacedCharas.empty());
+    cFlow flow;
+    flow.m_TestPlayOnly = 1;
+    flow.m_FlowId = 3;
+    cCharaDef& chara = stage.m_PlacedCharas[0];
+    chara.m_Inherit[36] = 0;  // its own flows, not the palette entry's
+    chara.m_Flows.push_back(flow);
+    ASSERT_TRUE(stage.cSerialRecord::Save(kStage));
+  }
+  const fs::path native = Native(copy, kStage);
+  std::string path, out;
+  ASSERT_TRUE(tools::NativeToDataPath(native.string(), path));
+  ASSERT_TRUE(tools::NativeToDataPath((tmp.path() / "out.stg4_000").string(), out));
+  std::string error;
+  ASSERT_TRUE(tools::FindDataKind("stage")->resave(path, out, &error)) << error;
+  EXPECT_EQ(ReadFileBytes(tmp.path() / "out.stg4_000"), ReadFileBytes(native));
+
+  setKeep(0);
+  ASSERT_TRUE(tools::FindDataKind("stage")->resave(path, out, &error)) << error;
+  EXPECT_LT(ReadFileBytes(tmp.path() / "out.stg4_000").size(), ReadFileBytes(native).size());
 }
 
 // Every kind is named in the table, and the sample's data files are all covered.

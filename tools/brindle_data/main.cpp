@@ -7,7 +7,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "base/Log.h"
 #include "platform/CodePage.h"
@@ -25,9 +27,22 @@ int Usage() {
   return 2;
 }
 
-int Error(const std::string& cp932) {
-  std::fprintf(stderr, "brindle-data: %s\n", platform::Cp932ToUtf8(cp932).c_str());
+int ErrorUtf8(const std::string& text) {
+  std::fprintf(stderr, "brindle-data: %s\n", text.c_str());
   return 1;
+}
+
+// A message of the data layer (code page 932) with the internal paths in it
+// shown as the user typed them.
+int Error(const std::string& cp932, std::initializer_list<std::pair<std::string, std::string>> typed = {}) {
+  std::string text = platform::Cp932ToUtf8(cp932);
+  for (const auto& [internal, asTyped] : typed) {
+    const std::string from = platform::Cp932ToUtf8(internal);
+    if (from.empty()) continue;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + asTyped.size()))
+      text.replace(at, from.size(), asTyped);
+  }
+  return ErrorUtf8(text);
 }
 
 const tools::cDataKind* Kind(const std::string& name) {
@@ -50,9 +65,9 @@ int main(int argc, char** argv) {
     const tools::cDataKind* kind = Kind(argv[2]);
     if (!kind) return 2;
     std::string path, error;
-    if (!tools::NativeToDataPath(argv[3], path)) return Error(std::string("bad path ") + argv[3]);
+    if (!tools::NativeToDataPath(argv[3], path)) return ErrorUtf8(std::string("bad path ") + argv[3]);
     tools::cJsonWriter json;
-    if (!kind->dump(path, json, &error)) return Error(error);
+    if (!kind->dump(path, json, &error)) return Error(error, {{path, argv[3]}});
     std::fputs(json.Text().c_str(), stdout);
     return 0;
   }
@@ -60,9 +75,9 @@ int main(int argc, char** argv) {
     const tools::cDataKind* kind = Kind(argv[2]);
     if (!kind) return 2;
     std::string path, out, error;
-    if (!tools::NativeToDataPath(argv[3], path)) return Error(std::string("bad path ") + argv[3]);
-    if (!tools::NativeToDataPath(argv[4], out)) return Error(std::string("bad path ") + argv[4]);
-    if (!kind->resave(path, out, &error)) return Error(error);
+    if (!tools::NativeToDataPath(argv[3], path)) return ErrorUtf8(std::string("bad path ") + argv[3]);
+    if (!tools::NativeToDataPath(argv[4], out)) return ErrorUtf8(std::string("bad path ") + argv[4]);
+    if (!kind->resave(path, out, &error)) return Error(error, {{path, argv[3]}, {out, argv[4]}});
     return 0;
   }
   if (command == "check" && argc == 3) {
@@ -72,12 +87,15 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path(ec) / ("brindle-data-" + std::to_string(getpid()) + ".txt");
     InitLog(log.string());
     std::vector<tools::cCheckFailure> failures;
-    if (!tools::CheckProject(argv[2], failures)) return Error(std::string("no project folder at ") + argv[2]);
+    if (!tools::CheckProject(argv[2], failures)) return ErrorUtf8(std::string("no project folder at ") + argv[2]);
     for (const tools::cCheckFailure& f : failures) {
       std::string message = f.message;
       for (size_t at = message.find('\n'); at != std::string::npos; at = message.find('\n', at + 5))
         message.replace(at, 1, "\n    ");
-      std::printf("FAIL %s: %s\n", f.file.c_str(), message.c_str());
+      if (f.referrer.empty())
+        std::printf("FAIL %s: %s\n", f.file.c_str(), message.c_str());
+      else
+        std::printf("FAIL %s (named in %s): %s\n", f.file.c_str(), f.referrer.c_str(), message.c_str());
       if (!f.reason.empty()) std::printf("    why: %s\n", f.reason.c_str());
     }
     std::filesystem::remove(log, ec);

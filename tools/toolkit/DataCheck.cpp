@@ -27,9 +27,6 @@
 namespace tools {
 namespace {
 
-// "%s の読み込みに失敗しました！": a sound that cannot be read.
-constexpr const char* kLoadFailed =
-    "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
 // "%s の読み込みに失敗…": the system data.
 constexpr const char* kSystemFailed = "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x81\x63";
 // A user file start-up refuses without a word; the check still names it.
@@ -98,7 +95,7 @@ class Checker {
   // Runs one load step; on failure records the shown message, or `fallback`
   // (code page 932) when the step shows nothing itself.
   template <class F>
-  bool Step(const std::string& file, F&& load, const std::string& fallback = {}) {
+  bool Step(const std::string& file, F&& load, const std::string& fallback = {}, const std::string& referrer = {}) {
     capture_.Take();
     ClearLastReadFailure();
     bool ok = load();
@@ -113,7 +110,7 @@ class Checker {
         if (shown.size() >= tail.size() && shown.compare(shown.size() - tail.size(), tail.size(), tail) == 0)
           shown.resize(shown.size() - tail.size());
       }
-      failures_.push_back({platform::Cp932ToUtf8(file), shown, reason});
+      failures_.push_back({platform::Cp932ToUtf8(file), shown, reason, platform::Cp932ToUtf8(referrer)});
     }
     return ok;
   }
@@ -184,6 +181,7 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
     WriteLogBox(kSystemFailed, "data\\System.dat");
     return false;
   });
+  FillReadContext(system, context);
 
   // System.ini falls back to the defaults, with a box.
   check.Step("System.ini", [&system] {
@@ -222,18 +220,24 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
   });
   userFile("user_data\\Option.dat", [] { return cOption().Load("user_data\\Option.dat"); });
 
-  // Sound effects: the 17 system sounds, then the database's sounds.
-  std::vector<std::string> sounds(system.m_SystemSounds.begin(), system.m_SystemSounds.end());
-  for (size_t i = 1; i < db.m_Sounds.size(); ++i) sounds.push_back(db.m_Sounds[i].m_File);
-  for (const std::string& file : sounds) {
+  // Sound effects: the 17 system sounds, then the database's sounds, each
+  // with the data file that names it.
+  std::vector<std::pair<std::string, std::string>> sounds;
+  for (const std::string& file : system.m_SystemSounds) sounds.emplace_back(file, "data\\System.dat");
+  for (size_t i = 1; i < db.m_Sounds.size(); ++i)
+    sounds.emplace_back(db.m_Sounds[i].m_File, DbFilePath(DbList::Sound));
+  for (const auto& [file, referrer] : sounds) {
     if (file.empty()) continue;
-    check.Step(file, [&file] {
-      WAVEDATA wave;
-      bool ok = DS_LoadWave(file, wave);
-      DS_FreeWave(wave);
-      if (!ok) WriteLog(kLoadFailed, file.c_str());
-      return ok;
-    });
+    check.Step(
+        file,
+        [&file] {
+          WAVEDATA wave;
+          bool ok = DS_LoadWave(file, wave);
+          DS_FreeWave(wave);
+          if (!ok) WriteLog(kDataLoadFailed, file.c_str());
+          return ok;
+        },
+        {}, referrer);
   }
 
   // The world map, then the common palette, read against the database.

@@ -19,6 +19,17 @@ bool Fail(std::string* error, const std::string& text) {
   return false;
 }
 
+// The project folder of a file that is read against its project; false,
+// with the reason, when the file lies in none: read alone it would lose its
+// links to the project's palettes and lists.
+bool ProjectRootOf(const std::string& path, std::string& root, std::string* error) {
+  root = FindProjectRootOf(path);
+  if (!root.empty()) return true;
+  return Fail(error, path +
+                         ": no project folder found above it (a folder holding data\\database); "
+                         "this kind of file is read against its project");
+}
+
 void Header(cJsonWriter& j, const char* kind) {
   j.BeginObject();
   j.Key("kind");
@@ -33,7 +44,9 @@ template <class T>
 cDataKind RecordKind(const char* name, const char* what, bool withProject = false) {
   cDataKind k{name, what, nullptr, nullptr};
   k.dump = [name, withProject](const std::string& path, cJsonWriter& j, std::string* error) {
-    cProjectScope project(withProject ? FindProjectRootOf(path) : std::string());
+    std::string root;
+    if (withProject && !ProjectRootOf(path, root, error)) return false;
+    cProjectScope project(root);
     T record;
     bNewerFile = 0;
     if (!record.cSerialRecord::Load(path)) return Fail(error, DescribeReadFailure(path));
@@ -44,7 +57,9 @@ cDataKind RecordKind(const char* name, const char* what, bool withProject = fals
     return true;
   };
   k.resave = [withProject](const std::string& path, const std::string& out, std::string* error) {
-    cProjectScope project(withProject ? FindProjectRootOf(path) : std::string());
+    std::string root;
+    if (withProject && !ProjectRootOf(path, root, error)) return false;
+    cProjectScope project(root);
     T record;
     bNewerFile = 0;
     if (!record.cSerialRecord::Load(path)) return Fail(error, DescribeReadFailure(path));
@@ -134,7 +149,9 @@ cDataKind ReplayKind() {
     return l.replay.LoadFile(path, l.stage, l.scalars, l.save) || Fail(error, DescribeReadFailure(path));
   };
   k.dump = [load](const std::string& path, cJsonWriter& j, std::string* error) {
-    cProjectScope project(FindProjectRootOf(path));
+    std::string root;
+    if (!ProjectRootOf(path, root, error)) return false;
+    cProjectScope project(root);
     auto l = std::make_unique<Loaded>();
     if (!load(path, *l, error)) return false;
     Header(j, "replay");
@@ -148,7 +165,9 @@ cDataKind ReplayKind() {
     return true;
   };
   k.resave = [load](const std::string& path, const std::string& out, std::string* error) {
-    cProjectScope project(FindProjectRootOf(path));
+    std::string root;
+    if (!ProjectRootOf(path, root, error)) return false;
+    cProjectScope project(root);
     auto l = std::make_unique<Loaded>();
     if (!load(path, *l, error)) return false;
     if (!l->replay.SaveFile(out, l->stage, l->scalars, l->save)) return Fail(error, "cannot write " + out);

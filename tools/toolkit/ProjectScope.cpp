@@ -44,7 +44,8 @@ cProjectScope::cProjectScope(const std::string& root) {
   FillReadContext(database_, DefaultReadContext());
   cCommonPalette palette;
   if (palette.Load("data\\CommonPalette.cplt4")) CommonPalette = palette;
-  system_.Load("data\\System.dat");
+  system_.Load("data\\System.dat", &DefaultReadContext());
+  FillReadContext(system_, DefaultReadContext());
   worldMap_.Load("data\\WorldMap.dat");
   SaveContext().system = &system_;
   SaveContext().worldMap = &worldMap_;

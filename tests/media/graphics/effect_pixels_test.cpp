@@ -215,8 +215,19 @@ TEST(RotatePixels, KeyedCopyAndClipping) {
   // Off the destination and past the source corner: nothing written, nothing read out of bounds.
   Pixels small(2, 2, 32, 3);
   RotatePixels(small.view, -1, -1, 4, 3, 2, 1, 30, src.view, -2, -2, 0, DD32());
+  // What is written comes from the source; the rest keeps its value.
+  std::vector<uint32_t> after;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 2; ++x) {
+      const uint32_t p = small(x, y);
+      EXPECT_TRUE(p == 3u || p == 0x00FF00FFu || p == Grey(1)) << x << "," << y << ": " << p;
+      after.push_back(p);
+    }
   RotatePixels(small.view, 100, 100, 4, 3, 2, 1, 30, src.view, 3, 2, 0, DD32());
-  SUCCEED();
+  std::vector<uint32_t> again;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 2; ++x) again.push_back(small(x, y));
+  EXPECT_EQ(again, after);  // a box wholly off the destination writes nothing
 }
 
 TEST(ColorScalePixels, ModeByCountOnOnePixel) {

@@ -141,7 +141,7 @@ TEST_F(InputTest, JoystickAxisCodes) {
       {32768, 55534, kJoyAxisDown, 0},  {0, 0, kJoyAxisLeft | kJoyAxisUp, 0}, {0, 0, 1, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(cInput::TestJoyAxis({c.x, c.y, 0}, c.code), c.expected) << c.x << "," << c.y;
-  // SDL's range maps onto the original's exactly.
+  // SDL's range maps onto 0..65535 exactly.
   EXPECT_EQ(platform::JoyAxisFromSdl(-32768), 0u);
   EXPECT_EQ(platform::JoyAxisFromSdl(0), 32768u);
   EXPECT_EQ(platform::JoyAxisFromSdl(32767), 65535u);

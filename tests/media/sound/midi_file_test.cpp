@@ -240,7 +240,7 @@ TEST(MidiFile, TrackDataStayWithinChunksAndFile) {
   Bytes alien = {'X', 'F', 'I', 'H', 0, 0, 0, 2, 0xAA, 0xBB};
   odd.insert(odd.begin() + 14, alien.begin(), alien.end());
   Bytes img = Image(odd);
-  // The header check wants "MTrk" first; an alien chunk there is refused like the original.
+  // The header check wants "MTrk" first; an alien chunk there is refused.
   EXPECT_TRUE(img.empty());
   Bytes odd2 = MakeSmf(1, 96, {t1, t1});
   odd2.insert(odd2.begin() + 14 + 8 + static_cast<std::ptrdiff_t>(t1.size()), alien.begin(), alien.end());
