@@ -30,8 +30,8 @@ StepEnd Continue() { return {}; }
 StepEnd End(PlayFrameResult r) { return {true, r}; }
 
 class FrameRunner {
-public:
-  explicit FrameRunner(cPlayWorld &w) : w_(w), hero_(Player[0]) {}
+ public:
+  explicit FrameRunner(cPlayWorld& w) : w_(w), hero_(Player[0]) {}
 
   StepEnd HeroDeath() {
     PlaySE(8);
@@ -48,17 +48,15 @@ public:
   }
   // After a result of 1 (stage end) or 2 (hero death) from a rule.
   StepEnd OnRuleResult(int r) {
-    if (r == 1)
-      return StageEnd();
-    if (r == 2)
-      return HeroDeath();
+    if (r == 1) return StageEnd();
+    if (r == 2) return HeroDeath();
     return Continue();
   }
 
   StepEnd SubStep() {
     UpdateActiveObjects();
     Timers();
-    for (cChara &c : CharaList) {
+    for (cChara& c : CharaList) {
       UpdateInvincibility(&c);
       c.ClearWallFlags();
       c.SavePrevBox();
@@ -70,30 +68,22 @@ public:
     w_.m_ScrollX.Update();
     w_.m_ScrollY.Update();
     StepEnd e;
-    if (hero_.m_bDead == 0 && (e = Characters(true)).ended)
-      return e;
-    if (hero_.m_bDead == 0 && (e = HeroStep()).ended)
-      return e;
-    if (hero_.m_bDead == 0 && (e = Characters(false)).ended)
-      return e;
+    if (hero_.m_bDead == 0 && (e = Characters(true)).ended) return e;
+    if (hero_.m_bDead == 0 && (e = HeroStep()).ended) return e;
+    if (hero_.m_bDead == 0 && (e = Characters(false)).ended) return e;
     Shots();
-    if (w_.m_nSubStep == 1 && hero_.m_bDead == 0)
-      RemovalAreas();
+    if (w_.m_nSubStep == 1 && hero_.m_bDead == 0) RemovalAreas();
     if (hero_.m_bDead == 0) {
-      if ((e = OnRuleResult(ApplyFootBlockItem(&hero_))).ended)
-        return e;
-      if ((e = OnRuleResult(HitShotsAndCharas())).ended)
-        return e;
+      if ((e = OnRuleResult(ApplyFootBlockItem(&hero_))).ended) return e;
+      if ((e = OnRuleResult(HitShotsAndCharas())).ended) return e;
     }
-    if (hero_.m_bDead == 0 && (e = OnRuleResult(PickUpItems(&hero_))).ended)
-      return e;
+    if (hero_.m_bDead == 0 && (e = OnRuleResult(PickUpItems(&hero_))).ended) return e;
     return Continue();
   }
 
-private:
+ private:
   void Timers() {
-    if (hero_.m_bDead != 0)
-      return;
+    if (hero_.m_bDead != 0) return;
     for (CharaIt it = CharaList.begin(); it != CharaList.end();) {
       if (it->m_nLife != kUnlimited && it->m_bDead == 0 && --it->m_nLife < 0)
         it = RemoveCharaNode(CharaList, it);
@@ -109,7 +99,7 @@ private:
   }
 
   // A character's HP ran out in its flows. Sets `it` to the next node.
-  StepEnd FlowDefeat(CharaIt &it) {
+  StepEnd FlowDefeat(CharaIt& it) {
     int r = DefeatAndCheckEnd(&*it, CharaList);
     if (nm::sys::ShowDefeat(SystemData)) {
       if (r == 1) {
@@ -121,17 +111,15 @@ private:
     } else {
       it = RemoveCharaNode(CharaList, it);
     }
-    if (r != 0)
-      return End(r == 1 ? kFrameStageEnd : kFrameStopped);
+    if (r != 0) return End(r == 1 ? kFrameStageEnd : kFrameStopped);
     return Continue();
   }
 
   // Block characters (blocks = true) or the others, steps 5 and 7.
   StepEnd Characters(bool blocks) {
     for (CharaIt it = CharaList.begin(); it != CharaList.end();) {
-      cChara &c = *it;
-      if ((nm::chara::BlockChara(c.m_Def) != 0) != blocks || c.m_bDead != 0 ||
-          !c.m_bActive || !c.m_bOperating) {
+      cChara& c = *it;
+      if ((nm::chara::BlockChara(c.m_Def) != 0) != blocks || c.m_bDead != 0 || !c.m_bActive || !c.m_bOperating) {
         ++it;
         continue;
       }
@@ -142,34 +130,24 @@ private:
           continue;
         }
         StepEnd e = FlowDefeat(it);
-        if (e.ended)
-          return e;
+        if (e.ended) return e;
         continue;
       }
-      if (w_.m_bCheckDeaths && CheckDeaths())
-        return End(kFrameStopped);
+      if (w_.m_bCheckDeaths && CheckDeaths()) return End(kFrameStopped);
       bool dying = false, remove = false;
-      if (!blocks && c.m_bRiding)
-        RideBlockChara(&c, CharaList);
-      if (c.MoveX() == 4)
-        remove = true;
-      if (HitMapX(&c) == 2)
-        dying = true;
+      if (!blocks && c.m_bRiding) RideBlockChara(&c, CharaList);
+      if (c.MoveX() == 4) remove = true;
+      if (HitMapX(&c) == 2) dying = true;
       c.ApplyCharaGravity();
       int y = c.MoveY();
-      if (y == 7)
-        dying = true;
-      if (y == 8)
-        remove = true;
-      if (HitMapY(&c) == 2)
-        dying = true;
+      if (y == 7) dying = true;
+      if (y == 8) remove = true;
+      if (HitMapY(&c) == 2) dying = true;
       if (!blocks) {
-        if (HitBlockCharas(&c) == 2)
-          dying = true;
+        if (HitBlockCharas(&c) == 2) dying = true;
         RecheckMapX(&c);
         RecheckMapY(&c);
-        if ((c.m_WallL && c.m_WallR) || (c.m_WallU && c.m_WallD))
-          dying = true;
+        if ((c.m_WallL && c.m_WallR) || (c.m_WallU && c.m_WallD)) dying = true;
       }
       if (dying) {
         PlaySE(9);
@@ -178,8 +156,7 @@ private:
           RemoveCharaNode(CharaList, it);
           return End(kFrameStageEnd);
         }
-        if (r != 0)
-          return End(kFrameStopped);
+        if (r != 0) return End(kFrameStopped);
         ++it;
       } else if (remove) {
         it = RemoveCharaNode(CharaList, it);
@@ -193,53 +170,35 @@ private:
   }
 
   bool Crushed() const {
-    return ((hero_.m_WallL && hero_.m_WallR) ||
-            (hero_.m_WallU && hero_.m_WallD)) &&
-           hero_.m_nCrushGrace == 0;
+    return ((hero_.m_WallL && hero_.m_WallR) || (hero_.m_WallU && hero_.m_WallD)) && hero_.m_nCrushGrace == 0;
   }
   bool MayDie() const { return hero_.m_bDead == 0 && hero_.m_nCrushGrace == 0; }
 
   StepEnd HeroStep() {
     RaiseEvent(&hero_, 0);
-    if (hero_.UpdateFlows(0))
-      return HeroDeath();
-    if (w_.m_nClearResult == 1)
-      return StageEnd();
-    if (w_.m_nClearResult == 2)
-      return HeroDeath();
-    if (w_.m_bCheckDeaths && CheckDeaths())
-      return End(kFrameStopped);
+    if (hero_.UpdateFlows(0)) return HeroDeath();
+    if (w_.m_nClearResult == 1) return StageEnd();
+    if (w_.m_nClearResult == 2) return HeroDeath();
+    if (w_.m_bCheckDeaths && CheckDeaths()) return End(kFrameStopped);
     StepEnd e = OnRuleResult(ApplyFootBlockAction(&hero_));
-    if (e.ended)
-      return e;
-    if (hero_.m_bRiding)
-      RideBlockChara(&hero_, CharaList);
+    if (e.ended) return e;
+    if (hero_.m_bRiding) RideBlockChara(&hero_, CharaList);
     hero_.MoveX();
     KeepHeroInScreenX(&hero_);
-    if (HitMapX(&hero_) == 2)
-      return HeroDeath();
+    if (HitMapX(&hero_) == 2) return HeroDeath();
     KeepHeroInScreenX(&hero_);
     hero_.ApplyCharaGravity();
-    if (hero_.MoveY() == 7)
-      return HeroDeath();
-    if (KeepHeroInScreenY(&hero_) == 2)
-      return HeroDeath();
-    if (HitMapY(&hero_) == 2)
-      return HeroDeath();
-    if (KeepHeroInScreenY(&hero_) == 2)
-      return HeroDeath();
+    if (hero_.MoveY() == 7) return HeroDeath();
+    if (KeepHeroInScreenY(&hero_) == 2) return HeroDeath();
+    if (HitMapY(&hero_) == 2) return HeroDeath();
+    if (KeepHeroInScreenY(&hero_) == 2) return HeroDeath();
     if (Crushed()) {
       hero_.RestorePrevBox();
       return HeroDeath();
     }
-    if (HitBlockCharas(&hero_) == 2 && MayDie())
-      return HeroDeath();
-    if ((hero_.m_WallL || hero_.m_WallR) && RecheckMapX(&hero_) == 2 &&
-        MayDie())
-      return HeroDeath();
-    if ((hero_.m_WallU || hero_.m_WallD) && RecheckMapY(&hero_) == 2 &&
-        MayDie())
-      return HeroDeath();
+    if (HitBlockCharas(&hero_) == 2 && MayDie()) return HeroDeath();
+    if ((hero_.m_WallL || hero_.m_WallR) && RecheckMapX(&hero_) == 2 && MayDie()) return HeroDeath();
+    if ((hero_.m_WallU || hero_.m_WallD) && RecheckMapY(&hero_) == 2 && MayDie()) return HeroDeath();
     if (Crushed()) {
       hero_.RestorePrevBox();
       return HeroDeath();
@@ -251,7 +210,7 @@ private:
 
   void Shots() {
     for (auto it = w_.m_Shots.begin(); it != w_.m_Shots.end();) {
-      cShot &s = *it;
+      cShot& s = *it;
       if (s.Step()) {
         it = RemoveShot(w_.m_Shots, it);
         continue;
@@ -259,8 +218,7 @@ private:
       s.ApplyGravity();
       s.MoveY();
       s.MoveX();
-      if (w_.m_nSubStep == 1 && s.m_nRangeLeft != 0 &&
-          s.IsOutOfRange(Stage.m_RemoveAreas[s.m_nObjKind == 0 ? 3 : 4])) {
+      if (w_.m_nSubStep == 1 && s.m_nRangeLeft != 0 && s.IsOutOfRange(Stage.m_RemoveAreas[s.m_nObjKind == 0 ? 3 : 4])) {
         it = RemoveShot(w_.m_Shots, it);
         continue;
       }
@@ -274,13 +232,11 @@ private:
 
   void RemovalAreas() {
     for (int blocks = 0; blocks < 2; ++blocks) {
-      if (!(blocks ? w_.m_bRemoveBlockCharas : w_.m_bRemoveCharas))
-        continue;
-      const cRemoveArea &area = Stage.m_RemoveAreas[blocks];
+      if (!(blocks ? w_.m_bRemoveBlockCharas : w_.m_bRemoveCharas)) continue;
+      const cRemoveArea& area = Stage.m_RemoveAreas[blocks];
       for (CharaIt it = CharaList.begin(); it != CharaList.end();) {
         bool isBlock = nm::chara::BlockChara(it->m_Def) != 0;
-        if (isBlock == (blocks != 0) && it->m_bDead == 0 && it->m_bActive &&
-            it->IsOutOfRange(area))
+        if (isBlock == (blocks != 0) && it->m_bDead == 0 && it->m_bActive && it->IsOutOfRange(area))
           it = RemoveCharaNode(CharaList, it);
         else
           ++it;
@@ -296,14 +252,14 @@ private:
     }
   }
 
-  cPlayWorld &w_;
-  cHero &hero_;
+  cPlayWorld& w_;
+  cHero& hero_;
 };
 
-} // namespace
+}  // namespace
 
-PlayFrameResult PlayFrame(cPlayWorld *world) {
-  cPlayWorld &w = *world;
+PlayFrameResult PlayFrame(cPlayWorld* world) {
+  cPlayWorld& w = *world;
   if (w.m_bQuit) {
     WindowRequests().RequestClose();
     return kFrameQuit;
@@ -312,12 +268,11 @@ PlayFrameResult PlayFrame(cPlayWorld *world) {
     w.SetSceneState(3, 0);
     return kFramePause;
   }
-  if (Player.empty())
-    return kFrameStopped;
+  if (Player.empty()) return kFrameStopped;
   w.m_nPlayFrames += 1;
-  cHero &hero = Player[0];
+  cHero& hero = Player[0];
   if (!PlayerInput.empty()) {
-    cInput &in = PlayerInput[0];
+    cInput& in = PlayerInput[0];
     if (SceneValues().GameType() == 3) {
       in.ClearDirection();
       in.ClearButtons();
@@ -331,31 +286,25 @@ PlayFrameResult PlayFrame(cPlayWorld *world) {
       in.UpdateHistory();
       in.UpdateCommandHistory();
     } else {
-      if (hero.m_bClearInputDir)
-        in.ClearDirection();
-      if (hero.m_bClearInputButtons)
-        in.ClearButtons();
+      if (hero.m_bClearInputDir) in.ClearDirection();
+      if (hero.m_bClearInputButtons) in.ClearButtons();
       if (in.m_wButton == 0)
         w.m_bHoldButtons = 0;
       else if (w.m_bHoldButtons)
         in.m_wButton = 0;
       in.UpdateHistory();
       in.UpdateCommandHistory();
-      if (nm::sys::ReplayRecording(SystemData))
-        Replay.RecordFrame(in.m_wDir, in.m_wButton);
+      if (nm::sys::ReplayRecording(SystemData)) Replay.RecordFrame(in.m_wDir, in.m_wButton);
     }
   }
   FrameRunner runner(w);
   CountPlayTime();
-  if (TickTimeCounter(-1) && hero.m_bDead == 0)
-    return runner.HeroDeath().result;
+  if (TickTimeCounter(-1) && hero.m_bDead == 0) return runner.HeroDeath().result;
 
   ClearFlowTriggers(&hero);
-  for (cChara &c : CharaList)
-    if (c.m_bDead == 0)
-      ClearFlowTriggers(&c);
-  for (cChara &c : CharaList)
-    c.m_bMovedThisUpdate = 0;
+  for (cChara& c : CharaList)
+    if (c.m_bDead == 0) ClearFlowTriggers(&c);
+  for (cChara& c : CharaList) c.m_bMovedThisUpdate = 0;
   hero.m_bMovedThisUpdate = 0;
 
   const int n = nm::stage::SubSteps(Stage);
@@ -363,8 +312,7 @@ PlayFrameResult PlayFrame(cPlayWorld *world) {
     w.m_nSubStep = c;
     w.m_nSubStepTotal += 1;
     StepEnd e = runner.SubStep();
-    if (e.ended)
-      return e.result;
+    if (e.ended) return e.result;
   }
   return kFrameDone;
 }

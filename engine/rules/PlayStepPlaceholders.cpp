@@ -7,8 +7,7 @@
 #include "engine/objects/Hits.h"
 
 #if !__has_include("engine/objects/StageChara.cpp")
-void cChara::Setup(int id, const cCharaDef *def, const cItem *heldItem,
-                   double originX, double originY, int16_t clone) {
+void cChara::Setup(int id, const cCharaDef* def, const cItem* heldItem, double originX, double originY, int16_t clone) {
   m_Def = *def;
   m_nID = id;
   m_nObjKind = 1;
@@ -26,19 +25,15 @@ void cChara::Setup(int id, const cCharaDef *def, const cItem *heldItem,
   m_nHp = def->m_MaxHp;
   m_nSp = def->m_MaxSp;
   m_nLife = INT_MAX;
-  if (heldItem)
-    m_HeldItem = *heldItem;
+  if (heldItem) m_HeldItem = *heldItem;
 }
-void cChara::PlaceAtBlock(int col, int row) {
-  cCharaBase::PlaceAtBlock(col, row);
-}
-int cChara::UpdateActiveRange(const cVector<int8_t> &) { return 0; }
-int cChara::UpdateOperating(const cVector<int8_t> &) { return 1; }
+void cChara::PlaceAtBlock(int col, int row) { cCharaBase::PlaceAtBlock(col, row); }
+int cChara::UpdateActiveRange(const cVector<int8_t>&) { return 0; }
+int cChara::UpdateOperating(const cVector<int8_t>&) { return 1; }
 #endif
 
 #if !__has_include("engine/objects/HeroChara.cpp")
-void cHero::Setup(int id, const cCharaDef *def, double originX, double originY,
-                  int16_t clone) {
+void cHero::Setup(int id, const cCharaDef* def, double originX, double originY, int16_t clone) {
   m_Def = *def;
   m_nID = id;
   m_nObjKind = 0;
@@ -57,17 +52,14 @@ void cHero::Setup(int id, const cCharaDef *def, double originX, double originY,
   m_nLife = INT_MAX;
 }
 void cHero::KeepFootBlock() {}
-int cHero::HasNotTaken(const cItem *item) const {
-  for (const cItem *t : m_Taken)
-    if (t == item)
-      return 0;
+int cHero::HasNotTaken(const cItem* item) const {
+  for (const cItem* t : m_Taken)
+    if (t == item) return 0;
   return 1;
 }
-void cHero::ForgetTaken(const cItem *item) {
-  m_Taken.remove(const_cast<cItem *>(item));
-}
-int RunItemCommands(cCharaBase *, cVector<cFlowCmd> &) { return 0; }
-void ShowItemMessage(cCharaBase *, int, int, int) {}
+void cHero::ForgetTaken(const cItem* item) { m_Taken.remove(const_cast<cItem*>(item)); }
+int RunItemCommands(cCharaBase*, cVector<cFlowCmd>&) { return 0; }
+void ShowItemMessage(cCharaBase*, int, int, int) {}
 #endif
 
 #if !__has_include("engine/objects/CharaPhysics.cpp")
@@ -82,9 +74,7 @@ void cCharaBase::PlaceAtBlock(int col, int row) {
 void cCharaBase::ClearWallFlags() { m_WallL = m_WallR = m_WallU = m_WallD = 0; }
 void cCharaBase::ApplyCharaGravity() {}
 int cCharaBase::IsOnGround() const { return m_bFalling ? 0 : 1; }
-void cCharaBase::SavePrevBox() {
-  m_PrevBox = cRectD{m_dX, m_dY, m_dRight, m_dBottom};
-}
+void cCharaBase::SavePrevBox() { m_PrevBox = cRectD{m_dX, m_dY, m_dRight, m_dBottom}; }
 void cCharaBase::RestorePrevBox() {
   m_dX = m_PrevBox.left;
   m_dY = m_PrevBox.top;
@@ -96,11 +86,11 @@ void cCharaBase::DecayImpactY() {}
 #endif
 
 #if !__has_include("engine/objects/CharaCore.cpp")
-void cCharaBase::InitTargets(cCharaBase *parent) { m_lpParent = parent; }
+void cCharaBase::InitTargets(cCharaBase* parent) { m_lpParent = parent; }
 #endif
 
 #if !__has_include("engine/instances/Item.cpp")
-int cItem::InitFromDef(int id, const cItemDef *def, int held) {
+int cItem::InitFromDef(int id, const cItemDef* def, int held) {
   m_Def = *def;
   m_nID = id;
   m_bHeld = held;
@@ -118,17 +108,16 @@ void cItem::PlaceAtBlock(int col, int row) {
 
 #if !__has_include("engine/objects/Hits.cpp")
 int HitShotsAndCharas() { return 0; }
-int HitBlockCharas(cCharaBase *) { return 0; }
+int HitBlockCharas(cCharaBase*) { return 0; }
 int CheckDeaths() { return 0; }
-int KillChara(cCharaBase *chara) { return chara->m_nObjKind == 0 ? 2 : 0; }
+int KillChara(cCharaBase* chara) { return chara->m_nObjKind == 0 ? 2 : 0; }
 #endif
 
 #if !__has_include("engine/objects/Status.cpp")
-void UpdateInvincibility(cCharaBase *chara) {
-  if (chara->m_nInvincible > 0)
-    chara->m_nInvincible--;
+void UpdateInvincibility(cCharaBase* chara) {
+  if (chara->m_nInvincible > 0) chara->m_nInvincible--;
 }
-int Defeat(cCharaBase *chara) {
+int Defeat(cCharaBase* chara) {
   chara->m_bDead = 1;
   return 0;
 }
@@ -139,8 +128,5 @@ int cShot::Step() { return 0; }
 int cShot::MoveX() { return 0; }
 int cShot::MoveY() { return 0; }
 int cShot::HitsMap() { return 0; }
-cList<cShot>::iterator RemoveShot(cList<cShot> &list,
-                                  cList<cShot>::iterator node) {
-  return list.erase(node);
-}
+cList<cShot>::iterator RemoveShot(cList<cShot>& list, cList<cShot>::iterator node) { return list.erase(node); }
 #endif

@@ -26,15 +26,14 @@ bool ReplayPlayback() { return SceneValues().GameType() == 3; }
 
 int CellCenter(int chip) { return (chip + kMargin) * 32 + 16; }
 
-} // namespace
+}  // namespace
 
-cList<cChara>::iterator RemoveCharaNode(cList<cChara> &list,
-                                        cList<cChara>::iterator node) {
+cList<cChara>::iterator RemoveCharaNode(cList<cChara>& list, cList<cChara>::iterator node) {
   node->DetachLinks();
-  cPlayWorld &w = CurrentWorld();
+  cPlayWorld& w = CurrentWorld();
   int side = node->m_nBlockSide;
   if (side >= 0 && side < kFactions) {
-    CharaPtrList &faction = w.m_FactionCharas[static_cast<size_t>(side)];
+    CharaPtrList& faction = w.m_FactionCharas[static_cast<size_t>(side)];
     for (auto it = faction.begin(); it != faction.end(); ++it) {
       if (*it == &*node) {
         faction.erase(it);
@@ -45,14 +44,12 @@ cList<cChara>::iterator RemoveCharaNode(cList<cChara> &list,
   return list.erase(node);
 }
 
-void BuildShotHitMask(cVector<int32_t> &mask, int k, int n) {
+void BuildShotHitMask(cVector<int32_t>& mask, int k, int n) {
   // A negative count from broken data would step backwards out of the mask;
   // it checks every sub-step like 0.
-  if (k < 0)
-    k = 0;
+  if (k < 0) k = 0;
   mask.assign(static_cast<size_t>(n < 0 ? 0 : n), k == 0 ? 1 : 0);
-  if (k == 0 || n <= 0)
-    return;
+  if (k == 0 || n <= 0) return;
   double step = static_cast<double>(n) / k;
   double p = 0.0;
   int count = 0;
@@ -61,12 +58,11 @@ void BuildShotHitMask(cVector<int32_t> &mask, int k, int n) {
     count = count + 1;
     p = p + step;
   }
-  if (count < k)
-    mask.back() = 1;
+  if (count < k) mask.back() = 1;
 }
 
-void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
-  cPlayWorld &w = *world;
+void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic) {
+  cPlayWorld& w = *world;
   WriteDebugLog("In SetStage bLoadStage = %d", bLoadStage);
   w.m_nPlayFrames = 0;
 
@@ -81,8 +77,7 @@ void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
   if (bLoadStage) {
     if (ReplayPlayback()) {
       cStage scratch;
-      if (!Replay.LoadFile(Stage.m_Path, Stage, scratch, SaveData))
-        WindowRequests().RequestClose();
+      if (!Replay.LoadFile(Stage.m_Path, Stage, scratch, SaveData)) WindowRequests().RequestClose();
     }
     std::string path = Stage.m_Path;
     int resolved = Stage.m_Resolved, loaded = Stage.m_Loaded;
@@ -115,8 +110,7 @@ void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
 
   // 6. Music.
   {
-    int m = nm::stage::Bgm(Stage), v = nm::stage::BgmExtra(Stage),
-        k = nm::stage::BgmKeep(Stage);
+    int m = nm::stage::Bgm(Stage), v = nm::stage::BgmExtra(Stage), k = nm::stage::BgmKeep(Stage);
     int c = nm::save::CurrentMusic(SaveData);
     if (bRequestMusic) {
       if (!(k && c == m))
@@ -138,18 +132,14 @@ void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
   const int W = nm::stage::MapW(Stage), H = nm::stage::MapH(Stage);
   w.m_ScrollX = cScrollAxis{};
   w.m_ScrollX.Layout(0, W, nm::stage::ExtentValueX(Stage));
-  w.m_ScrollX.SetAutoSpeed(nm::stage::AutoScrollX(Stage),
-                           nm::stage::AutoSpeedX(Stage));
-  w.m_ScrollX.SetBounds(
-      nm::stage::LimitLeftCol(Stage), nm::stage::LimitRightCol(Stage),
-      nm::stage::LimitLeftOn(Stage), nm::stage::LimitRightOn(Stage));
+  w.m_ScrollX.SetAutoSpeed(nm::stage::AutoScrollX(Stage), nm::stage::AutoSpeedX(Stage));
+  w.m_ScrollX.SetBounds(nm::stage::LimitLeftCol(Stage), nm::stage::LimitRightCol(Stage), nm::stage::LimitLeftOn(Stage),
+                        nm::stage::LimitRightOn(Stage));
   w.m_ScrollY = cScrollAxis{};
   w.m_ScrollY.Layout(1, H, nm::stage::ExtentValueY(Stage));
-  w.m_ScrollY.SetAutoSpeed(nm::stage::AutoScrollY(Stage),
-                           nm::stage::AutoSpeedY(Stage));
-  w.m_ScrollY.SetBounds(
-      nm::stage::LimitTopRow(Stage), nm::stage::LimitBottomRow(Stage),
-      nm::stage::LimitTopOn(Stage), nm::stage::LimitBottomOn(Stage));
+  w.m_ScrollY.SetAutoSpeed(nm::stage::AutoScrollY(Stage), nm::stage::AutoSpeedY(Stage));
+  w.m_ScrollY.SetBounds(nm::stage::LimitTopRow(Stage), nm::stage::LimitBottomRow(Stage), nm::stage::LimitTopOn(Stage),
+                        nm::stage::LimitBottomOn(Stage));
 
   // 9. Block map. The stage reader caps the cell count, so the size is bounded.
   const int s = w.m_ScrollX.m_nShift;
@@ -157,8 +147,7 @@ void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
   int64_t rows = w.m_ScrollY.m_nCells < 0 ? 0 : w.m_ScrollY.m_nCells;
   int64_t cells = rows << s;
   if (cells > (kMaxStageCells << 3) || cells <= 0) {
-    ErrorReporter().ErrorBox(
-        "メモリ不足により、ステージの初期設定に失敗しました！", "エラー");
+    ErrorReporter().ErrorBox("メモリ不足により、ステージの初期設定に失敗しました！", "エラー");
     WindowRequests().RequestClose();
     return;
   }
@@ -169,14 +158,11 @@ void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
     nm::block::Protection(empty) = 0;
     BlockMap.assign(static_cast<size_t>(cells), empty);
   }
-  for (const cBlockDef &b : Stage.m_PlacedBlocks) {
-    int64_t index =
-        (b.m_Col + kMargin) + (static_cast<int64_t>(b.m_Row + kMargin) << s);
-    if (index < 0 || index >= cells || b.m_Col < -kMargin ||
-        b.m_Col + kMargin >= (1 << s))
-      index = -1;
-    cBlockCell &cell = BlockMap.At(static_cast<int>(index));
-    static_cast<cBlockDef &>(cell) = b;
+  for (const cBlockDef& b : Stage.m_PlacedBlocks) {
+    int64_t index = (b.m_Col + kMargin) + (static_cast<int64_t>(b.m_Row + kMargin) << s);
+    if (index < 0 || index >= cells || b.m_Col < -kMargin || b.m_Col + kMargin >= (1 << s)) index = -1;
+    cBlockCell& cell = BlockMap.At(static_cast<int>(index));
+    static_cast<cBlockDef&>(cell) = b;
     cell.bCondLatched = 0;
   }
 
@@ -184,20 +170,15 @@ void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
   // an empty hero stands at cell 0 instead of indexing an empty list.
   w.m_nHeroes = 1;
   Player.assign(1, cHero());
-  cHero &hero = Player[0];
-  if (!PlayerInput.empty())
-    hero.m_lpInput = &PlayerInput[0];
+  cHero& hero = Player[0];
+  if (!PlayerInput.empty()) hero.m_lpInput = &PlayerInput[0];
   cCharaDef fallback;
-  cCharaDef &d = Stage.m_PlacedCharas.empty()
-                     ? fallback
-                     : Stage.m_PlacedCharas.At(Stage.FindHero());
-  if (Stage.m_PlacedCharas.empty())
-    WriteDebugLog("The stage has no placed character.");
+  cCharaDef& d = Stage.m_PlacedCharas.empty() ? fallback : Stage.m_PlacedCharas.At(Stage.FindHero());
+  if (Stage.m_PlacedCharas.empty()) WriteDebugLog("The stage has no placed character.");
   bool override = nm::save::bStartOverride(SaveData) != 0;
   if (override && nm::save::nStartFacing(SaveData) != 2)
     d.m_Facing = static_cast<int8_t>(nm::save::nStartFacing(SaveData));
-  hero.Setup(w.m_nNextCharaId++, &d, CellCenter(d.m_Col), CellCenter(d.m_Row),
-             0);
+  hero.Setup(w.m_nNextCharaId++, &d, CellCenter(d.m_Col), CellCenter(d.m_Row), 0);
   if (override) {
     d.m_Col = static_cast<int16_t>(nm::save::nStartX(SaveData));
     d.m_Row = static_cast<int16_t>(nm::save::nStartY(SaveData));
@@ -210,8 +191,7 @@ void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
     hero.m_dY += dy;
     hero.m_dBottom += dy;
   }
-  if (nm::stage::TakeStatus(Stage))
-    SaveData.GetCarriedValues(0, hero.m_nHp, hero.m_nSp);
+  if (nm::stage::TakeStatus(Stage)) SaveData.GetCarriedValues(0, hero.m_nHp, hero.m_nSp);
   hero.m_Anim.Play(hero.m_bFly ? 2 : 0, 1);
 
   // 11. Camera.
@@ -226,38 +206,32 @@ void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
 
   // 14. Characters; 15. free items.
   cVector<uint8_t> held(Stage.m_PlacedItems.size(), 0);
-  for (cCharaDef &c : Stage.m_PlacedCharas) {
-    if (nm::chara::Kind(c) != 1)
-      continue;
+  for (cCharaDef& c : Stage.m_PlacedCharas) {
+    if (nm::chara::Kind(c) != 1) continue;
     int i = c.m_HeldItem;
     if (i == -1) {
-      PlaceCharaAtCell(CharaList, c.m_Col, c.m_Row, &w.m_nNextCharaId, &c,
-                       nullptr);
+      PlaceCharaAtCell(CharaList, c.m_Col, c.m_Row, &w.m_nNextCharaId, &c, nullptr);
       continue;
     }
     cItem item;
     item.InitFromDef(w.m_nNextItemId, &Stage.m_PlacedItems.At(i), 1);
     w.m_nNextItemId++;
     PlaceCharaAtCell(CharaList, c.m_Col, c.m_Row, &w.m_nNextCharaId, &c, &item);
-    if (i >= 0 && static_cast<size_t>(i) < held.size())
-      held[static_cast<size_t>(i)] = 1;
+    if (i >= 0 && static_cast<size_t>(i) < held.size()) held[static_cast<size_t>(i)] = 1;
   }
   for (size_t i = 0; i < Stage.m_PlacedItems.size(); ++i) {
-    if (held[i])
-      continue;
-    cItemDef &def = Stage.m_PlacedItems[i];
+    if (held[i]) continue;
+    cItemDef& def = Stage.m_PlacedItems[i];
     PlaceItemAtCell(ItemList, def.m_Col, def.m_Row, &w.m_nNextItemId, &def);
   }
 
   // 17. Factions.
-  auto addFaction = [&w](cCharaBase *c) {
+  auto addFaction = [&w](cCharaBase* c) {
     int side = c->m_nBlockSide;
-    if (side >= 0 && side < kFactions)
-      w.m_FactionCharas[static_cast<size_t>(side)].push_back(c);
+    if (side >= 0 && side < kFactions) w.m_FactionCharas[static_cast<size_t>(side)].push_back(c);
   };
   addFaction(&hero);
-  for (cChara &c : CharaList)
-    addFaction(&c);
+  for (cChara& c : CharaList) addFaction(&c);
 
   // 18.
   w.m_bRemoveCharas = nm::area::AnyEdgeOn(Stage.m_RemoveAreas[0]);
@@ -292,14 +266,12 @@ void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
 
   // 22.
   nm::save::StageScore(SaveData) = 0;
-  if (ReplayPlayback() ||
-      (SceneValues().StartedByEditor() && SceneValues().StartFilePlay()))
-    for (int i = 0; i < kRankCategories; ++i)
-      nm::save::RankTotal(SaveData, i) = 0;
+  if (ReplayPlayback() || (SceneValues().StartedByEditor() && SceneValues().StartFilePlay()))
+    for (int i = 0; i < kRankCategories; ++i) nm::save::RankTotal(SaveData, i) = 0;
   SaveData.SaveCheckpoint();
 
   // 23.
-  for (cInput &in : PlayerInput) {
+  for (cInput& in : PlayerInput) {
     in.ClearHistory();
     in.ResetCommandHistory();
   }
@@ -309,13 +281,11 @@ void SetStage(cPlayWorld *world, int bLoadStage, int bRequestMusic) {
 
   // 28. Targets.
   hero.InitTargets(nullptr);
-  for (cChara &c : CharaList)
-    c.InitTargets(nullptr);
+  for (cChara& c : CharaList) c.InitTargets(nullptr);
 
   // 29. Flows before the stage starts.
   bool all = nm::sys::StartFlowsOfInactive(SystemData);
-  if (!all)
-    UpdateActiveObjects();
+  if (!all) UpdateActiveObjects();
   RaiseEvent(&hero, kTriggerBeforeStart);
   for (auto it = CharaList.begin(); it != CharaList.end();) {
     if (!all && !it->m_bActive) {

@@ -22,7 +22,7 @@
 namespace {
 
 class RecordingWindow : public IWindowRequests {
-public:
+ public:
   std::vector<int> sounds;
   int closes = 0;
   void PlaySound(int slot) override { sounds.push_back(slot); }
@@ -31,7 +31,7 @@ public:
 };
 
 class CountingModal : public IModalLoop {
-public:
+ public:
   int runs = 0;
   int kind = -1, frames = -1;
   void RunModalWait() override {
@@ -42,7 +42,7 @@ public:
 };
 
 class Services {
-public:
+ public:
   Services() {
     cEngineServices s;
     s.window = &window;
@@ -58,7 +58,7 @@ TEST(StageLayout, BlockMapRowPitchFollowsTheMapWidth) {
   struct Case {
     int width, shift;
   } cases[] = {{12, 5}, {13, 6}, {20, 6}, {44, 6}, {45, 7}};
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.width);
     cScrollAxis axis;
     axis.Layout(0, c.width, 0);
@@ -73,14 +73,14 @@ TEST(StageLayout, ShotHitMaskSpreadsTheChecksOverTheSubSteps) {
     int k, n;
     std::vector<int32_t> mask;
   } cases[] = {
-      {0, 3, {1, 1, 1}},    // every sub-step
-      {3, 4, {1, 1, 1, 0}}, // p = 0, 1.33, 2.67
-      {5, 4, {1, 1, 1, 1}}, // step 0.8
-      {1, 4, {1, 0, 0, 0}}, // one check at the start
-      {2, 3, {1, 1, 0}},    // p = 0, 1.5
-      {-1, 2, {1, 1}},      // a negative count from broken data: every sub-step
+      {0, 3, {1, 1, 1}},     // every sub-step
+      {3, 4, {1, 1, 1, 0}},  // p = 0, 1.33, 2.67
+      {5, 4, {1, 1, 1, 1}},  // step 0.8
+      {1, 4, {1, 0, 0, 0}},  // one check at the start
+      {2, 3, {1, 1, 0}},     // p = 0, 1.5
+      {-1, 2, {1, 1}},       // a negative count from broken data: every sub-step
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.k << "/" << c.n);
     cVector<int32_t> mask;
     BuildShotHitMask(mask, c.k, c.n);
@@ -96,8 +96,7 @@ TEST(StageClock, TimeCounterTicksOnceEverySixtyFrames) {
   std::vector<int> results;
   for (int frame = 1; frame <= 180; ++frame) {
     int r = TickTimeCounter(-1);
-    if (r)
-      results.push_back(frame);
+    if (r) results.push_back(frame);
     if (frame == 60) {
       EXPECT_EQ(world.m_nTime, 1);
     }
@@ -112,8 +111,7 @@ TEST(StageClock, TimeCounterReportsOneExactlyAtFrameSixty) {
   world.m_bNoTimeLimit = 0;
   world.m_nTime = 1;
   CountCycle(0, 60);
-  for (int frame = 1; frame < 60; ++frame)
-    ASSERT_EQ(TickTimeCounter(-1), 0) << frame;
+  for (int frame = 1; frame < 60; ++frame) ASSERT_EQ(TickTimeCounter(-1), 0) << frame;
   EXPECT_EQ(TickTimeCounter(-1), 1);
 }
 
@@ -122,24 +120,23 @@ TEST(StageClock, NoTimeLimitNeverCountsAndPlayTimeCapsAtTheLastHundredth) {
   world.m_bNoTimeLimit = 1;
   world.m_nTime = 999;
   CountCycle(0, 60);
-  for (int frame = 0; frame < 120; ++frame)
-    EXPECT_EQ(TickTimeCounter(-1), 0);
+  for (int frame = 0; frame < 120; ++frame) EXPECT_EQ(TickTimeCounter(-1), 0);
   EXPECT_EQ(world.m_nTime, 999);
 
   world.m_nFrameCount = 59;
   world.m_nPlayTime = 0;
   CountPlayTime();
-  EXPECT_EQ(world.m_nPlayTime, 100); // 60 frames = 1.00 s
+  EXPECT_EQ(world.m_nPlayTime, 100);  // 60 frames = 1.00 s
   world.m_nFrameCount = 359999;
   CountPlayTime();
   EXPECT_EQ(world.m_nPlayTime, 599999);
   int frames = world.m_nFrameCount;
   CountPlayTime();
-  EXPECT_EQ(world.m_nFrameCount, frames); // stopped at 99:59.99
+  EXPECT_EQ(world.m_nFrameCount, frames);  // stopped at 99:59.99
 }
 
 int g_draws = 0;
-int DrawingCondition(const cCond &cond, cCharaBase *) {
+int DrawingCondition(const cCond& cond, cCharaBase*) {
   ++g_draws;
   RandomRaw();
   return cond.m_Value;
@@ -158,9 +155,8 @@ TEST(ConditionLists, LatchedListIsNotEvaluatedAgain) {
   g_draws = 0;
   EXPECT_EQ(CheckBlockCondition(&cell), 1);
   EXPECT_EQ(cell.bCondLatched, 1);
-  cell.m_Conds[0].m_Value = 0; // would fail now
-  for (int i = 0; i < 5; ++i)
-    EXPECT_EQ(CheckBlockCondition(&cell), 1);
+  cell.m_Conds[0].m_Value = 0;  // would fail now
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(CheckBlockCondition(&cell), 1);
   EXPECT_EQ(g_draws, 1);
 
   // Without the latch byte the flag is set but the list is evaluated again.
@@ -198,7 +194,7 @@ TEST(ModalRequest, KeyDelayOnlyForMessagesWaitingForAKey) {
 }
 
 class ExtraLives : public testing::Test {
-protected:
+ protected:
   void SetUp() override {
     savedSystem_ = SystemData;
     savedSave_ = SaveData;
@@ -227,9 +223,7 @@ TEST_F(ExtraLives, TwoStepsCapAtNinetyNineWithANoticeEach) {
   EXPECT_EQ(services.modal.runs, 2);
   EXPECT_EQ(services.modal.kind, 4);
   EXPECT_EQ(services.modal.frames, 30);
-  EXPECT_EQ(std::count(services.window.sounds.begin(),
-                       services.window.sounds.end(), 15),
-            2);
+  EXPECT_EQ(std::count(services.window.sounds.begin(), services.window.sounds.end(), 15), 2);
   EXPECT_TRUE(world.m_Messages.empty());
 }
 
@@ -258,4 +252,4 @@ TEST_F(ExtraLives, QuitDuringTheNoticeStopsCountingAndClosesTheWindow) {
   EXPECT_EQ(services.window.closes, 1);
 }
 
-} // namespace
+}  // namespace
