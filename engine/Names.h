@@ -209,6 +209,20 @@ inline bool Legacy721(const cSystem& s) { return On(s.m_Switch721); }
 inline bool Legacy728(const cSystem& s) { return On(s.m_Switch728); }
 inline bool Legacy773(const cSystem& s) { return On(s.m_Switch773); }
 inline bool Legacy783(const cSystem& s) { return On(s.m_Switch783); }
+
+// Status-window items, ranking menus and ini keys.
+BRINDLE_NAME(ItemShown, cStatusItem, m_Shown)
+BRINDLE_NAME(ItemIcon, cStatusItem, m_Icon)
+BRINDLE_NAME(ItemLabel, cStatusItem, m_Label)
+BRINDLE_NAME(ItemShowNumber, cStatusItem, m_ShowNumber)
+BRINDLE_NAME(ItemExtraWidth, cStatusItem, m_Digits)
+BRINDLE_NAME(ItemLowThreshold, cStatusItem, m_Threshold)
+BRINDLE_NAME(ItemLowInPercent, cStatusItem, m_ThresholdPercent)
+BRINDLE_NAME(MenuOn, cMenuSetting, m_On)
+BRINDLE_NAME(MenuCategories, cMenuSetting, m_Categories)
+BRINDLE_NAME(IniName, cIniKey, m_Key)
+BRINDLE_NAME(IniDefault, cIniKey, m_Default)
+BRINDLE_NAME(IniDefaultText, cIniKey, m_DefaultText)
 }  // namespace sys
 
 // -------------------------------------------------------------------- stage
@@ -381,6 +395,9 @@ BRINDLE_NAME(Invincible, cCharaDef, m_Invincible)  // 0 off, 1 shots hit, 2 shot
 inline uint8_t HighlightIndex(const cCharaDef& d) { return static_cast<uint8_t>(d.m_DrawSwitch); }
 BRINDLE_NAME(BlockChara, cCharaDef, m_BlockChara)
 BRINDLE_NAME(Size, cCharaDef, m_Size)  // 0 -> 1 at set-up
+// The magnification: never below 1, however it is stored or written.
+inline int Magnification(const cCharaDef& d) { return d.m_Size < 1 ? 1 : d.m_Size; }
+inline void SetMagnification(cCharaDef& d, int m) { d.m_Size = static_cast<int8_t>(std::clamp(m, 1, 127)); }
 BRINDLE_NAME(ScrollSync, cCharaDef, m_ScrollSync)
 BRINDLE_NAME(AppearEffect, cCharaDef, m_CharaEffect)
 BRINDLE_NAME(AppearEffectMode, cCharaDef, m_CharaEffectArg1)
@@ -665,6 +682,13 @@ BRINDLE_NAME(StartY, cWorldMap, m_StartY)
 BRINDLE_NAME(BackColour, cWorldMap, m_BackColour)
 BRINDLE_NAME(BackPicture, cWorldMap, m_BackPicture)
 BRINDLE_NAME(BackPictureFile, cWorldMap, m_BackPictureFile)
+BRINDLE_NAME(ChipBlocked, cWorldChip, m_Blocked)
+BRINDLE_NAME(ChipPicture, cWorldChip, m_Picture)
+BRINDLE_NAME(PointX, cWorldPoint, m_X)
+BRINDLE_NAME(PointY, cWorldPoint, m_Y)
+BRINDLE_NAME(PointNodes, cWorldPoint, m_Nodes)
+// The point whose cell is a level's (column, row), or null.
+inline cWorldPoint* FindPointAt(cWorldMap& m, int col, int row) { return m.FindPoint(col, row); }
 }  // namespace wmap
 
 namespace node {
@@ -713,6 +737,19 @@ BRINDLE_NAME(ExcCustomSize, cBmpCharaExc, m_DrawValue1)
 BRINDLE_NAME(ExcCellMul, cBmpCharaExc, m_DrawValue2)
 BRINDLE_NAME(SwordImage1, cSwordType, m_File)
 BRINDLE_NAME(SwordImage2, cSwordType, m_Text2)
+// Sword frames: offsets (pixels at magnification 1), mirror flags,
+// placement (0 in front, 1 behind, 2 above, 3 below), source rectangle,
+// duration in tenths of a second.
+BRINDLE_NAME(SwordOffsetX, cSwordFrame, m_Param1)
+BRINDLE_NAME(SwordOffsetY, cSwordFrame, m_Param2)
+BRINDLE_NAME(SwordMirrorX, cSwordFrame, m_Param3)
+BRINDLE_NAME(SwordMirrorY, cSwordFrame, m_Param4)
+BRINDLE_NAME(SwordPlacement, cSwordFrame, m_Position)
+BRINDLE_NAME(SwordSrcX, cSwordFrame, m_Param5)
+BRINDLE_NAME(SwordSrcY, cSwordFrame, m_Param6)
+BRINDLE_NAME(SwordW, cSwordFrame, m_Width)
+BRINDLE_NAME(SwordH, cSwordFrame, m_Height)
+BRINDLE_NAME(SwordDuration, cSwordFrame, m_Param7)
 BRINDLE_NAME(EffectImage, cEffect, m_File)
 BRINDLE_NAME(EffectW, cEffect, m_EffectW)
 BRINDLE_NAME(EffectH, cEffect, m_EffectH)

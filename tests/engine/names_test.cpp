@@ -150,6 +150,12 @@ TEST(Names, WidthAndSignConversions) {
   EXPECT_EQ(chara.m_Faction, 6);
   nm::chara::Faction(chara) = 1;
   EXPECT_EQ(chara.m_PlayerNo, 1);
+  chara.m_Size = 0;
+  EXPECT_EQ(nm::chara::Magnification(chara), 1);
+  nm::chara::SetMagnification(chara, -5);
+  EXPECT_EQ(chara.m_Size, 1);
+  nm::chara::SetMagnification(chara, 1000);
+  EXPECT_EQ(chara.m_Size, 127);
 
   cReplay replay;
   nm::replay::SetSeed(replay, 0xDEADBEEFu);

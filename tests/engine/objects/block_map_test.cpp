@@ -244,3 +244,37 @@ TEST_F(BlockMapTest, HeroPushedOutOfTheScreenBottomDies) {
   hero.SetFlyMode(2);
   EXPECT_EQ(KeepHeroInScreenY(&hero), 0);
 }
+
+TEST_F(BlockMapTest, TheMostSolidFootCellWins) {
+  // The hero stands across a solid and a deadly cell: the deadly one wins.
+  Cell(14, 16, 1);
+  Cell(15, 16, 2);
+  cHero hero;
+  Place(hero, 470, 512 - 20 + 3, 20, 20, 0);  // bottom in row 16, x 470..489
+  EXPECT_EQ(HitMapBottom(&hero), 2);
+  // Standing on solid cells only, the foot cell is the one nearest the centre.
+  Cell(15, 16, 1);
+  Cell(16, 16, 1);
+  Place(hero, 470, 512 - 20 + 3, 40, 20, 0);  // x 470..509, mid 489
+  hero.m_Def.m_Size = 2;                      // three foot samples: 470, 490, 509
+  EXPECT_EQ(FindFootChip(&hero), BlockIndex(15, 16));
+  EXPECT_EQ(HitMapBottom(&hero), 0);
+  EXPECT_EQ(hero.m_nStandCell, BlockIndex(15, 16));
+  EXPECT_EQ(hero.m_WallD, 1);
+}
+
+TEST_F(BlockMapTest, HeroKeptInsideAnAutoScrollingScreen) {
+  cHero hero;
+  Place(hero, 300, 500, 20, 20, 0);
+  hero.m_nPicW = hero.m_nPicH = 20;
+  KeepHeroInScreenX(&hero);  // no auto-scroll, walking: left alone
+  EXPECT_EQ(hero.m_dX, 300);
+  world.m_ScrollX.m_bAuto = 1;
+  KeepHeroInScreenX(&hero);
+  EXPECT_EQ(hero.m_WallL, 1);
+  EXPECT_EQ(hero.m_dX, 320);
+  Place(hero, 320 + 630, 500, 20, 20, 0);
+  KeepHeroInScreenX(&hero);
+  EXPECT_EQ(hero.m_WallR, 1);
+  EXPECT_EQ(hero.m_dX, 320 + 640 - 20 - 1);
+}
