@@ -52,18 +52,14 @@ void cHero::Setup(int id, const cCharaDef* def, double originX, double originY, 
   m_nLife = INT_MAX;
 }
 void cHero::KeepFootBlock() {}
-int cHero::HasNotTaken(const cItem* item) const {
-  for (const cItem* t : m_Taken)
-    if (t == item) return 0;
-  return 1;
-}
-void cHero::ForgetTaken(const cItem* item) { m_Taken.remove(const_cast<cItem*>(item)); }
+int cHero::HasNotTaken(const cItem*) const { return 1; }
+void cHero::ForgetTaken(const cItem*) {}
 int RunItemCommands(cCharaBase*, cVector<cFlowCmd>&) { return 0; }
 void ShowItemMessage(cCharaBase*, int, int, int) {}
 #endif
 
 #if !__has_include("engine/objects/CharaPhysics.cpp")
-double cCharaBase::JumpSpeedHbl(int8_t k) { return -k; }
+double cCharaBase::JumpSpeedHbl(int8_t k) const { return -k; }
 int cCharaBase::FramesFromSpeed(double) { return 0; }
 void cCharaBase::PlaceAtBlock(int col, int row) {
   m_dX = (col + 10) * 32 + (32 - m_nW) / 2;

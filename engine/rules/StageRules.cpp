@@ -147,7 +147,7 @@ int ApplyFootBlockAction(cHero* hero) {
     switch (kind) {
       case 1:
         PlaySE(10);
-        hero->m_dVY = cCharaBase::JumpSpeedHbl(static_cast<int8_t>(p));
+        hero->m_dVY = hero->JumpSpeedHbl(static_cast<int8_t>(p));
         hero->m_bJumping = hero->m_bJumpRise = 1;
         hero->m_bJumpReady = 0;
         hero->m_nJumpHold = cCharaBase::FramesFromSpeed(hero->m_dVY);
@@ -213,7 +213,7 @@ int ApplyFootBlockItem(cHero* hero) {
       hero->m_nFootItemWait = 0;
     } else {
       if (hero->m_nFootItemWait > 0) hero->m_nFootItemWait--;
-      if (!applied && hero->m_lpFootBlock != hero->m_lpPrevLandBlock) {
+      if (!applied && hero->m_lpLandBlock != hero->m_lpPrevLandBlock) {
         hero->m_nFootItemWait = 0;
         if (hero->m_dVY >= 0) hero->m_dVY += 1.0;
       }
@@ -295,7 +295,7 @@ int PickUpItems(cHero* hero) {
       bool counts = true;
       if (m == 1) {
         counts = hero->HasNotTaken(&item);
-        if (counts) hero->m_Taken.push_back(&item);
+        if (counts) hero->m_Taken.push_back(item.m_nID);
       }
       if (counts) r = ApplyItem(&item, hero);
       if (m == 0 && counts) {
