@@ -109,7 +109,7 @@ int CheckDeaths() { return 0; }
 int KillChara(cCharaBase* chara) { return chara->m_nObjKind == 0 ? 2 : 0; }
 #endif
 
-#if !__has_include("engine/objects/Status.cpp")
+#if !__has_include("engine/objects/CharaStatus.cpp")
 void UpdateInvincibility(cCharaBase* chara) {
   if (chara->m_nInvincible > 0) chara->m_nInvincible--;
 }

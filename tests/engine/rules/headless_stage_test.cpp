@@ -1,0 +1,237 @@
+// ctest-label: engine
+// Stages built in code, set up with SetStage and run frame by frame with the
+// headless play step: spawning from the map, falling, landing, falling out
+// of the map and the time limit.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "base/FrameTimer.h"
+#include "data/SaveData.h"
+#include "data/Stage.h"
+#include "data/System.h"
+#include "engine/Services.h"
+#include "engine/World.h"
+#include "engine/rules/PlayStep.h"
+#include "engine/rules/Rules.h"
+
+namespace {
+
+constexpr int kW = 20, kH = 15;
+
+class HeadlessStage : public testing::Test {
+ protected:
+  void SetUp() override {
+    savedStage_ = Stage;
+    savedSystem_ = SystemData;
+    savedSave_ = SaveData;
+    SystemData.m_Replay = 0;
+    Stage = cStage();
+    Stage.m_Width = kW;
+    Stage.m_Height = kH;
+    Stage.m_ScrollExtraX = kW * 32;
+    Stage.m_ScrollExtraY = kH * 32;
+    Stage.m_TimeLimitOn = 0;
+    PlayerInput.assign(1, cInput());
+    PlayScene = &world_;
+    world_.SetSceneState(2, 0);
+  }
+  void TearDown() override {
+    PlayScene = nullptr;
+    Player.clear();
+    CharaList.clear();
+    ItemList.clear();
+    BlockMap.clear();
+    PlayerInput.clear();
+    Stage = savedStage_;
+    SystemData = savedSystem_;
+    SaveData = savedSave_;
+  }
+
+  static cCharaDef Chara(int role, int col, int row) {
+    cCharaDef d;
+    d.m_Control = static_cast<int8_t>(role);
+    d.m_GfxIndex = 1;
+    d.m_Col = static_cast<int16_t>(col);
+    d.m_Row = static_cast<int16_t>(row);
+    d.m_HeldItem = -1;
+    d.m_MaxHp = 3;
+    return d;
+  }
+  static void Floor(int row) {
+    for (int c = 0; c < kW; ++c) {
+      cBlockDef b;
+      b.m_Col = static_cast<int16_t>(c);
+      b.m_Row = static_cast<int16_t>(row);
+      b.m_GfxIndex = 1;
+      b.m_Hit = 1;
+      Stage.m_PlacedBlocks.push_back(b);
+    }
+  }
+  // Runs frames until the predicate holds; the frame number (1-based) or -1.
+  template <class Pred>
+  int RunUntil(int maxFrames, Pred pred) {
+    for (int f = 1; f <= maxFrames; ++f) {
+      last_ = PlayFrame(&world_);
+      if (pred()) return f;
+    }
+    return -1;
+  }
+
+  // The frame in which a free fall of the hero from rest brings its box's
+  // bottom to `limit`: gravity g / n^2 each sub-step, the speed capped at
+  // the stage's step cap.
+  static int FallFrame(double limit) {
+    const cHero& hero = Player[0];
+    const int n = Stage.m_SubSteps;
+    double y = hero.m_dBottom, vy = hero.m_dVY;
+    for (int step = 1; step < 100000; ++step) {
+      vy += Stage.m_GravityStep;
+      if (vy > Stage.m_StepCap) vy = Stage.m_StepCap;
+      y += vy;
+      if (y >= limit) return (step + n - 1) / n;
+    }
+    return -1;
+  }
+
+  cPlayWorld world_;
+  PlayFrameResult last_ = kFrameDone;
+
+ private:
+  cStage savedStage_;
+  cSystem savedSystem_;
+  cSaveData savedSave_;
+};
+
+TEST_F(HeadlessStage, SetUpPlacesTheHeroCharactersAndItemsWithTheirIds) {
+  Stage.m_PlacedCharas.push_back(Chara(1, 8, 5));
+  Stage.m_PlacedCharas.push_back(Chara(0, 3, 5));
+  cCharaDef copies = Chara(1, 12, 5);
+  copies.m_CopyCount = 2;
+  Stage.m_PlacedCharas.push_back(copies);
+  cCharaDef ignored = Chara(5, 14, 5);  // neither hero nor stage character
+  ignored.m_HeldItem = 1;
+  Stage.m_PlacedCharas.push_back(ignored);
+  cCharaDef holder = Chara(1, 16, 5);
+  holder.m_HeldItem = 0;
+  Stage.m_PlacedCharas.push_back(holder);
+  for (int i = 0; i < 2; ++i) {
+    cItemDef item;
+    item.m_Col = static_cast<int16_t>(2 + i);
+    item.m_Row = 3;
+    Stage.m_PlacedItems.push_back(item);
+  }
+  Floor(10);
+  SetStage(&world_, 0, 0);
+
+  ASSERT_EQ(Player.size(), 1u);
+  EXPECT_EQ(Player[0].m_nID, 0);
+  std::vector<int> ids;
+  for (const cChara& c : CharaList) ids.push_back(c.m_nID);
+  EXPECT_EQ(ids, (std::vector<int>{1, 2, 3, 4, 5}));
+  // The held item took item ID 0 first; the free one (the item the ignored
+  // character would hold) comes next.
+  ASSERT_EQ(ItemList.size(), 1u);
+  EXPECT_EQ(ItemList.front().m_nID, 1);
+  EXPECT_EQ(world_.m_nNextCharaId, 6);
+  EXPECT_EQ(world_.m_nNextItemId, 2);
+  // Each character is in the list of its faction, the hero first.
+  size_t listed = 0;
+  for (const CharaPtrList& l : world_.m_FactionCharas) listed += l.size();
+  EXPECT_EQ(listed, 6u);
+  EXPECT_EQ(world_.m_FactionCharas[static_cast<size_t>(Player[0].m_nBlockSide)].front(), &Player[0]);
+  EXPECT_EQ(world_.m_nTime, 999);
+  EXPECT_EQ(world_.m_bNoTimeLimit, 1);
+  // The floor is in the block map at its cell.
+  int index = (5 + 10) + ((10 + 10) << world_.m_ScrollX.m_nShift);
+  EXPECT_EQ(BlockMap[static_cast<size_t>(index)].m_Hit, 1);
+  EXPECT_EQ(BlockMap.size(), static_cast<size_t>(kH + 20) << world_.m_ScrollX.m_nShift);
+}
+
+TEST_F(HeadlessStage, AStageWithoutCharactersIsSetUpWithoutIndexingAnEmptyList) {
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  ASSERT_EQ(Player.size(), 1u);
+  EXPECT_TRUE(CharaList.empty());
+  for (int f = 0; f < 3; ++f) PlayFrame(&world_);
+}
+
+TEST_F(HeadlessStage, RemovingDuringAWalkKeepsTheOrder) {
+  for (int c = 4; c < 9; ++c) Stage.m_PlacedCharas.push_back(Chara(1, c, 5));
+  Stage.m_PlacedCharas.push_back(Chara(0, 2, 5));
+  SetStage(&world_, 0, 0);
+  ASSERT_EQ(CharaList.size(), 5u);
+  for (auto it = CharaList.begin(); it != CharaList.end();)
+    it = it->m_nID % 2 == 0 ? RemoveCharaNode(CharaList, it) : std::next(it);
+  std::vector<int> ids;
+  for (const cChara& c : CharaList) ids.push_back(c.m_nID);
+  EXPECT_EQ(ids, (std::vector<int>{1, 3, 5}));
+  size_t listed = 0;
+  for (const CharaPtrList& l : world_.m_FactionCharas) listed += l.size();
+  EXPECT_EQ(listed, 4u);  // the hero and the three left
+}
+
+class Landing : public HeadlessStage, public testing::WithParamInterface<int> {};
+
+TEST_P(Landing, HeroFallsOntoTheFloorAndStandsOnIt) {
+  Stage.m_HitLevel = GetParam();
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 2));
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  ASSERT_EQ(Stage.m_SubSteps, GetParam());
+  const cHero& hero = Player[0];
+  const double floorTop = (10 + 10) * 32;
+  const int expected = FallFrame(floorTop);
+  double before = hero.m_dVY;
+  int frame = RunUntil(200, [&] {
+    bool landed = hero.m_dVY < before;
+    before = hero.m_dVY;
+    return landed;
+  });
+  EXPECT_EQ(frame, expected);
+  EXPECT_EQ(hero.m_bDead, 0);
+  EXPECT_GE(hero.m_dBottom, floorTop - 1);
+  EXPECT_LT(hero.m_dBottom, floorTop);
+  // It stays on the floor.
+  for (int f = 0; f < 60; ++f) {
+    PlayFrame(&world_);
+    ASSERT_GE(hero.m_dBottom, floorTop - 1) << f;
+    ASSERT_LT(hero.m_dBottom, floorTop) << f;
+  }
+  EXPECT_EQ(hero.m_bDead, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(SubSteps, Landing, testing::Values(1, 2));
+
+class FallOut : public HeadlessStage, public testing::WithParamInterface<int> {};
+
+TEST_P(FallOut, FallingOutOfTheMapKillsTheHero) {
+  Stage.m_HitLevel = GetParam();
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 2));
+  SetStage(&world_, 0, 0);
+  const cHero& hero = Player[0];
+  // It dies in the sub-step its box reaches the bottom of the map area.
+  const int expected = FallFrame((kH + 10) * 32);
+  int frame = RunUntil(300, [&] { return hero.m_bDead != 0; });
+  EXPECT_EQ(frame, expected);
+  EXPECT_EQ(last_, kFrameHeroDeath);
+}
+
+INSTANTIATE_TEST_SUITE_P(SubSteps, FallOut, testing::Values(1, 2));
+
+TEST_F(HeadlessStage, TimeLimitKillsTheHeroWhenTheLastSecondRunsOut) {
+  Stage.m_TimeLimitOn = 1;
+  Stage.m_TimeLimit = 2;
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 9));
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  EXPECT_EQ(world_.m_nTime, 2);
+  const cHero& hero = Player[0];
+  int frame = RunUntil(300, [&] { return hero.m_bDead != 0; });
+  EXPECT_EQ(frame, 120);
+  EXPECT_EQ(last_, kFrameHeroDeath);
+  EXPECT_EQ(world_.m_nTime, 0);
+}
+
+}  // namespace
