@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "base/FrameTimer.h"
+#include "base/Text.h"
+#include "data/EdShot.h"
+#include "data/Replay.h"
 #include "data/SaveData.h"
 #include "data/Stage.h"
 #include "data/System.h"
@@ -15,6 +18,7 @@
 #include "engine/World.h"
 #include "engine/rules/PlayStep.h"
 #include "engine/rules/Rules.h"
+#include "platform/Clock.h"
 
 namespace {
 
@@ -232,6 +236,83 @@ TEST_F(HeadlessStage, TimeLimitKillsTheHeroWhenTheLastSecondRunsOut) {
   EXPECT_EQ(frame, 120);
   EXPECT_EQ(last_, kFrameHeroDeath);
   EXPECT_EQ(world_.m_nTime, 0);
+}
+
+uint64_t FakeClock() { return 12345; }
+
+TEST_F(HeadlessStage, RecordingSeedsFromTheClockAndKeepsThePreviousRecording) {
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 9));
+  Floor(10);
+  cReplay savedReplay = Replay, savedPrev = PrevReplay;
+
+  // Recording off: the seed stays (0 at the first set-up).
+  world_.m_dwSeed = 0;
+  SetStage(&world_, 0, 0);
+  EXPECT_EQ(world_.m_dwSeed, 0u);
+  EXPECT_EQ(RandomState(), 0u);
+
+  SystemData.m_Replay = 1;
+  Replay.Clear();
+  Replay.RecordFrame(1, 0);
+  platform::SetClockSource(FakeClock);
+  SetStage(&world_, 0, 0);
+  platform::SetClockSource(nullptr);
+  EXPECT_EQ(world_.m_dwSeed, 12345u);
+  EXPECT_EQ(static_cast<uint32_t>(Replay.m_Seed), 12345u);
+  EXPECT_TRUE(Replay.Empty());
+  EXPECT_FALSE(PrevReplay.Empty());  // the attempt before
+  EXPECT_EQ(Replay.m_DataVersion, kDataVersion);
+  EXPECT_EQ(RandomState(), 12345u);
+
+  Replay = savedReplay;
+  PrevReplay = savedPrev;
+}
+
+TEST_F(HeadlessStage, SummonedBlocksPlaceEraseAndSwitch) {
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 9));
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  cBlockDef block;
+  block.m_GfxIndex = 7;
+  block.m_Hit = 1;
+  cEdShot params;
+  const int shift = world_.m_ScrollX.m_nShift;
+  auto cell = [&](int c, int r) -> cBlockCell& { return BlockMap[static_cast<size_t>(c + (r << shift))]; };
+
+  // The cell is found from the rounded position: 15.4 is chip 0, 15.5 chip 1.
+  params.m_BlockSummonMode = 0;
+  SpawnBlock(15.4 + 32 * 12, 32 * 12, 0, &params, &block);
+  EXPECT_EQ(cell(12, 12).m_GfxIndex, 7);
+  SpawnBlock(15.5 + 32 * 13, 32 * 12, 0, &params, &block);
+  EXPECT_EQ(cell(14, 12).m_GfxIndex, 7);
+  EXPECT_EQ(cell(13, 12).m_GfxIndex, 0);
+
+  // Switch mode: an empty cell is placed and recorded; a second copy of the
+  // same summon leaves it alone; after the list is emptied it switches back.
+  params.m_BlockSummonMode = 2;
+  world_.m_SwitchedCells.clear();
+  SpawnBlock(32 * 16, 32 * 12, 0, &params, &block);
+  EXPECT_EQ(cell(16, 12).m_GfxIndex, 7);
+  SpawnBlock(32 * 16, 32 * 12, 0, &params, &block);
+  EXPECT_EQ(cell(16, 12).m_GfxIndex, 7);
+  world_.m_SwitchedCells.clear();
+  SpawnBlock(32 * 16, 32 * 12, 0, &params, &block);
+  EXPECT_NE(cell(16, 12).m_GfxIndex, 7);
+
+  // Place mode refusing on the hero, over the hero: the old cell comes
+  // back, and the hero still gets its crush grace.
+  cHero& hero = Player[0];
+  int c = static_cast<int>(hero.m_dX) >> 5, r = static_cast<int>(hero.m_dY) >> 5;
+  cBlockCell before = cell(c, r);
+  params.m_BlockSummonMode = 0;
+  params.m_OptionH = 1;
+  hero.m_nCrushGrace = 0;
+  SpawnBlock(c * 32, r * 32, 0, &params, &block);
+  EXPECT_EQ(cell(c, r).m_GfxIndex, before.m_GfxIndex);
+  EXPECT_EQ(hero.m_nCrushGrace, 2);
+  // Out of the map: nothing.
+  SpawnBlock(-100, -100, 0, &params, &block);
+  SpawnBlock(1e9, 1e9, 0, &params, &block);
 }
 
 }  // namespace
