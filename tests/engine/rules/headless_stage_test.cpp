@@ -315,4 +315,91 @@ TEST_F(HeadlessStage, SummonedBlocksPlaceEraseAndSwitch) {
   SpawnBlock(1e9, 1e9, 0, &params, &block);
 }
 
+class SoundLog : public IWindowRequests {
+ public:
+  std::vector<int> sounds;
+  void PlaySound(int slot) override { sounds.push_back(slot); }
+  void PlayMusic(int, int) override {}
+  void RequestClose() override {}
+};
+
+TEST_F(HeadlessStage, ItemsAreTakenByTheirTakeMode) {
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 9));
+  Floor(10);
+  for (int mode = 0; mode < 3; ++mode) {
+    cItemDef item;
+    item.m_Col = 5;
+    item.m_Row = 9;
+    item.m_PickUp = static_cast<int8_t>(mode);
+    item.m_ShowOnTake = 0;
+    item.m_Sound = static_cast<int16_t>(mode + 1);
+    Stage.m_PlacedItems.push_back(item);
+  }
+  SetStage(&world_, 0, 0);
+  ASSERT_EQ(ItemList.size(), 3u);
+  SoundLog log;
+  cEngineServices services;
+  services.window = &log;
+  SetEngineServices(services);
+  cHero& hero = Player[0];
+
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(PickUpItems(&hero), 0);
+  // Mode 0 once and removed; mode 1 once during the touch; mode 2 never.
+  EXPECT_EQ(log.sounds, (std::vector<int>{17, 18}));
+  EXPECT_EQ(ItemList.size(), 2u);
+
+  // Leaving the item and touching it again takes mode 1 again.
+  const double x = hero.m_dX, right = hero.m_dRight;
+  hero.m_dX -= 200;
+  hero.m_dRight -= 200;
+  PickUpItems(&hero);
+  hero.m_dX = x;
+  hero.m_dRight = right;
+  PickUpItems(&hero);
+  EXPECT_EQ(log.sounds, (std::vector<int>{17, 18, 18}));
+  SetEngineServices(cEngineServices{});
+}
+
+TEST_F(HeadlessStage, FootBlockActionsLastOneFrame) {
+  Stage.m_HitLevel = 2;
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 9));
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  cHero& hero = Player[0];
+  cBlockCell foot;
+  foot.m_GfxIndex = 1;
+  foot.m_Hit = 1;
+  foot.m_Effect = 5;  // push right
+  foot.m_EffectValue = 10;
+  hero.m_lpFootBlock = &foot;
+  hero.m_bFly = 0;
+  hero.m_dVX = 0;
+  hero.m_dVY = 0;
+  hero.m_ImpactX = -3;
+  EXPECT_EQ(ApplyFootBlockAction(&hero), 0);
+  EXPECT_EQ(hero.m_nFootAction, 5);
+  EXPECT_DOUBLE_EQ(hero.m_dVX, 10 * 0.1 / 2);
+  EXPECT_EQ(hero.m_ImpactX, 0);
+  EXPECT_EQ(hero.m_nFootActionLeft, 1);
+  hero.m_lpFootBlock = nullptr;
+  EXPECT_EQ(ApplyFootBlockAction(&hero), 0);
+  EXPECT_EQ(hero.m_nFootActionLeft, 0);
+  EXPECT_DOUBLE_EQ(hero.m_dVX, 2 * (10 * 0.1 / 2));
+  EXPECT_DOUBLE_EQ(hero.m_dVY, 1.0);  // the push ends with a nudge downwards
+
+  // A flag block stops jumping until the hero stands on another solid block.
+  foot.m_Effect = 2;
+  hero.m_lpFootBlock = &foot;
+  ApplyFootBlockAction(&hero);
+  EXPECT_EQ(hero.m_bNoJumpBlock, 1);
+  foot.m_Effect = 0;
+  ApplyFootBlockAction(&hero);
+  EXPECT_EQ(hero.m_bNoJumpBlock, 0);
+  // Flying heroes are left alone.
+  foot.m_Effect = 2;
+  hero.m_bFly = 1;
+  ApplyFootBlockAction(&hero);
+  EXPECT_EQ(hero.m_bNoJumpBlock, 0);
+}
+
 }  // namespace
