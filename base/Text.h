@@ -34,6 +34,8 @@ int CountChars(const char* text);
 // The runtime's linear congruential generator (state * 214013 + 2531011,
 // bits 16..30 returned), one state per thread, starting at 1.
 void SeedRandom(uint32_t seed);
+// The calling thread's generator state (tools print it to compare runs).
+uint32_t RandomState();
 int RandomRaw();  // 0..32767
 int Random(int a, int b);
 

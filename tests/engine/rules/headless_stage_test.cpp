@@ -1,0 +1,405 @@
+// ctest-label: engine
+// Stages built in code, set up with SetStage and run frame by frame with the
+// headless play step: spawning from the map, falling, landing, falling out
+// of the map and the time limit.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "base/FrameTimer.h"
+#include "base/Text.h"
+#include "data/EdShot.h"
+#include "data/Replay.h"
+#include "data/SaveData.h"
+#include "data/Stage.h"
+#include "data/System.h"
+#include "engine/Services.h"
+#include "engine/World.h"
+#include "engine/rules/PlayStep.h"
+#include "engine/rules/Rules.h"
+#include "platform/Clock.h"
+
+namespace {
+
+constexpr int kW = 20, kH = 15;
+
+class HeadlessStage : public testing::Test {
+ protected:
+  void SetUp() override {
+    savedStage_ = Stage;
+    savedSystem_ = SystemData;
+    savedSave_ = SaveData;
+    SystemData.m_Replay = 0;
+    Stage = cStage();
+    Stage.m_Width = kW;
+    Stage.m_Height = kH;
+    Stage.m_ScrollExtraX = kW * 32;
+    Stage.m_ScrollExtraY = kH * 32;
+    Stage.m_TimeLimitOn = 0;
+    PlayerInput.assign(1, cInput());
+    PlayScene = &world_;
+    world_.SetSceneState(2, 0);
+  }
+  void TearDown() override {
+    PlayScene = nullptr;
+    Player.clear();
+    CharaList.clear();
+    ItemList.clear();
+    BlockMap.clear();
+    PlayerInput.clear();
+    Stage = savedStage_;
+    SystemData = savedSystem_;
+    SaveData = savedSave_;
+  }
+
+  static cCharaDef Chara(int role, int col, int row) {
+    cCharaDef d;
+    d.m_Control = static_cast<int8_t>(role);
+    d.m_GfxIndex = 1;
+    d.m_Col = static_cast<int16_t>(col);
+    d.m_Row = static_cast<int16_t>(row);
+    d.m_HeldItem = -1;
+    d.m_MaxHp = 3;
+    return d;
+  }
+  static void Floor(int row) {
+    for (int c = 0; c < kW; ++c) {
+      cBlockDef b;
+      b.m_Col = static_cast<int16_t>(c);
+      b.m_Row = static_cast<int16_t>(row);
+      b.m_GfxIndex = 1;
+      b.m_Hit = 1;
+      Stage.m_PlacedBlocks.push_back(b);
+    }
+  }
+  // Runs frames until the predicate holds; the frame number (1-based) or -1.
+  template <class Pred>
+  int RunUntil(int maxFrames, Pred pred) {
+    for (int f = 1; f <= maxFrames; ++f) {
+      last_ = PlayFrame(&world_);
+      if (pred()) return f;
+    }
+    return -1;
+  }
+
+  // The frame in which a free fall of the hero from rest brings its box's
+  // bottom to `limit`: gravity g / n^2 each sub-step, the speed capped at
+  // the stage's step cap.
+  static int FallFrame(double limit) {
+    const cHero& hero = Player[0];
+    const int n = Stage.m_SubSteps;
+    double y = hero.m_dBottom, vy = hero.m_dVY;
+    for (int step = 1; step < 100000; ++step) {
+      vy += Stage.m_GravityStep;
+      if (vy > Stage.m_StepCap) vy = Stage.m_StepCap;
+      y += vy;
+      if (y >= limit) return (step + n - 1) / n;
+    }
+    return -1;
+  }
+
+  cPlayWorld world_;
+  PlayFrameResult last_ = kFrameDone;
+
+ private:
+  cStage savedStage_;
+  cSystem savedSystem_;
+  cSaveData savedSave_;
+};
+
+TEST_F(HeadlessStage, SetUpPlacesTheHeroCharactersAndItemsWithTheirIds) {
+  Stage.m_PlacedCharas.push_back(Chara(1, 8, 5));
+  Stage.m_PlacedCharas.push_back(Chara(0, 3, 5));
+  cCharaDef copies = Chara(1, 12, 5);
+  copies.m_CopyCount = 2;
+  Stage.m_PlacedCharas.push_back(copies);
+  cCharaDef ignored = Chara(5, 14, 5);  // neither hero nor stage character
+  ignored.m_HeldItem = 1;
+  Stage.m_PlacedCharas.push_back(ignored);
+  cCharaDef holder = Chara(1, 16, 5);
+  holder.m_HeldItem = 0;
+  Stage.m_PlacedCharas.push_back(holder);
+  for (int i = 0; i < 2; ++i) {
+    cItemDef item;
+    item.m_Col = static_cast<int16_t>(2 + i);
+    item.m_Row = 3;
+    Stage.m_PlacedItems.push_back(item);
+  }
+  Floor(10);
+  SetStage(&world_, 0, 0);
+
+  ASSERT_EQ(Player.size(), 1u);
+  EXPECT_EQ(Player[0].m_nID, 0);
+  std::vector<int> ids;
+  for (const cChara& c : CharaList) ids.push_back(c.m_nID);
+  EXPECT_EQ(ids, (std::vector<int>{1, 2, 3, 4, 5}));
+  // The held item took item ID 0 first; the free one (the item the ignored
+  // character would hold) comes next.
+  ASSERT_EQ(ItemList.size(), 1u);
+  EXPECT_EQ(ItemList.front().m_nID, 1);
+  EXPECT_EQ(world_.m_nNextCharaId, 6);
+  EXPECT_EQ(world_.m_nNextItemId, 2);
+  // Each character is in the list of its faction, the hero first.
+  size_t listed = 0;
+  for (const CharaPtrList& l : world_.m_FactionCharas) listed += l.size();
+  EXPECT_EQ(listed, 6u);
+  EXPECT_EQ(world_.m_FactionCharas[static_cast<size_t>(Player[0].m_nBlockSide)].front(), &Player[0]);
+  EXPECT_EQ(world_.m_nTime, 999);
+  EXPECT_EQ(world_.m_bNoTimeLimit, 1);
+  // The floor is in the block map at its cell.
+  int index = (5 + 10) + ((10 + 10) << world_.m_ScrollX.m_nShift);
+  EXPECT_EQ(BlockMap[static_cast<size_t>(index)].m_Hit, 1);
+  EXPECT_EQ(BlockMap.size(), static_cast<size_t>(kH + 20) << world_.m_ScrollX.m_nShift);
+}
+
+TEST_F(HeadlessStage, AStageWithoutCharactersIsSetUpWithoutIndexingAnEmptyList) {
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  ASSERT_EQ(Player.size(), 1u);
+  EXPECT_TRUE(CharaList.empty());
+  for (int f = 0; f < 3; ++f) PlayFrame(&world_);
+}
+
+TEST_F(HeadlessStage, RemovingDuringAWalkKeepsTheOrder) {
+  for (int c = 4; c < 9; ++c) Stage.m_PlacedCharas.push_back(Chara(1, c, 5));
+  Stage.m_PlacedCharas.push_back(Chara(0, 2, 5));
+  SetStage(&world_, 0, 0);
+  ASSERT_EQ(CharaList.size(), 5u);
+  for (auto it = CharaList.begin(); it != CharaList.end();)
+    it = it->m_nID % 2 == 0 ? RemoveCharaNode(CharaList, it) : std::next(it);
+  std::vector<int> ids;
+  for (const cChara& c : CharaList) ids.push_back(c.m_nID);
+  EXPECT_EQ(ids, (std::vector<int>{1, 3, 5}));
+  size_t listed = 0;
+  for (const CharaPtrList& l : world_.m_FactionCharas) listed += l.size();
+  EXPECT_EQ(listed, 4u);  // the hero and the three left
+}
+
+class Landing : public HeadlessStage, public testing::WithParamInterface<int> {};
+
+TEST_P(Landing, HeroFallsOntoTheFloorAndStandsOnIt) {
+  Stage.m_HitLevel = GetParam();
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 2));
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  ASSERT_EQ(Stage.m_SubSteps, GetParam());
+  const cHero& hero = Player[0];
+  const double floorTop = (10 + 10) * 32;
+  const int expected = FallFrame(floorTop);
+  double before = hero.m_dVY;
+  int frame = RunUntil(200, [&] {
+    bool landed = hero.m_dVY < before;
+    before = hero.m_dVY;
+    return landed;
+  });
+  EXPECT_EQ(frame, expected);
+  EXPECT_EQ(hero.m_bDead, 0);
+  EXPECT_GE(hero.m_dBottom, floorTop - 1);
+  EXPECT_LT(hero.m_dBottom, floorTop);
+  // It stays on the floor.
+  for (int f = 0; f < 60; ++f) {
+    PlayFrame(&world_);
+    ASSERT_GE(hero.m_dBottom, floorTop - 1) << f;
+    ASSERT_LT(hero.m_dBottom, floorTop) << f;
+  }
+  EXPECT_EQ(hero.m_bDead, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(SubSteps, Landing, testing::Values(1, 2));
+
+class FallOut : public HeadlessStage, public testing::WithParamInterface<int> {};
+
+TEST_P(FallOut, FallingOutOfTheMapKillsTheHero) {
+  Stage.m_HitLevel = GetParam();
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 2));
+  SetStage(&world_, 0, 0);
+  const cHero& hero = Player[0];
+  // It dies in the sub-step its box reaches the bottom of the map area.
+  const int expected = FallFrame((kH + 10) * 32);
+  int frame = RunUntil(300, [&] { return hero.m_bDead != 0; });
+  EXPECT_EQ(frame, expected);
+  EXPECT_EQ(last_, kFrameHeroDeath);
+}
+
+INSTANTIATE_TEST_SUITE_P(SubSteps, FallOut, testing::Values(1, 2));
+
+TEST_F(HeadlessStage, TimeLimitKillsTheHeroWhenTheLastSecondRunsOut) {
+  Stage.m_TimeLimitOn = 1;
+  Stage.m_TimeLimit = 2;
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 9));
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  EXPECT_EQ(world_.m_nTime, 2);
+  const cHero& hero = Player[0];
+  int frame = RunUntil(300, [&] { return hero.m_bDead != 0; });
+  EXPECT_EQ(frame, 120);
+  EXPECT_EQ(last_, kFrameHeroDeath);
+  EXPECT_EQ(world_.m_nTime, 0);
+}
+
+uint64_t FakeClock() { return 12345; }
+
+TEST_F(HeadlessStage, RecordingSeedsFromTheClockAndKeepsThePreviousRecording) {
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 9));
+  Floor(10);
+  cReplay savedReplay = Replay, savedPrev = PrevReplay;
+
+  // Recording off: the seed stays (0 at the first set-up).
+  world_.m_dwSeed = 0;
+  SetStage(&world_, 0, 0);
+  EXPECT_EQ(world_.m_dwSeed, 0u);
+  EXPECT_EQ(RandomState(), 0u);
+
+  SystemData.m_Replay = 1;
+  Replay.Clear();
+  Replay.RecordFrame(1, 0);
+  platform::SetClockSource(FakeClock);
+  SetStage(&world_, 0, 0);
+  platform::SetClockSource(nullptr);
+  EXPECT_EQ(world_.m_dwSeed, 12345u);
+  EXPECT_EQ(static_cast<uint32_t>(Replay.m_Seed), 12345u);
+  EXPECT_TRUE(Replay.Empty());
+  EXPECT_FALSE(PrevReplay.Empty());  // the attempt before
+  EXPECT_EQ(Replay.m_DataVersion, kDataVersion);
+  EXPECT_EQ(RandomState(), 12345u);
+
+  Replay = savedReplay;
+  PrevReplay = savedPrev;
+}
+
+TEST_F(HeadlessStage, SummonedBlocksPlaceEraseAndSwitch) {
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 9));
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  cBlockDef block;
+  block.m_GfxIndex = 7;
+  block.m_Hit = 1;
+  cEdShot params;
+  const int shift = world_.m_ScrollX.m_nShift;
+  auto cell = [&](int c, int r) -> cBlockCell& { return BlockMap[static_cast<size_t>(c + (r << shift))]; };
+
+  // The cell is found from the rounded position: 15.4 is chip 0, 15.5 chip 1.
+  params.m_BlockSummonMode = 0;
+  SpawnBlock(15.4 + 32 * 12, 32 * 12, 0, &params, &block);
+  EXPECT_EQ(cell(12, 12).m_GfxIndex, 7);
+  SpawnBlock(15.5 + 32 * 13, 32 * 12, 0, &params, &block);
+  EXPECT_EQ(cell(14, 12).m_GfxIndex, 7);
+  EXPECT_EQ(cell(13, 12).m_GfxIndex, 0);
+
+  // Switch mode: an empty cell is placed and recorded; a second copy of the
+  // same summon leaves it alone; after the list is emptied it switches back.
+  params.m_BlockSummonMode = 2;
+  world_.m_SwitchedCells.clear();
+  SpawnBlock(32 * 16, 32 * 12, 0, &params, &block);
+  EXPECT_EQ(cell(16, 12).m_GfxIndex, 7);
+  SpawnBlock(32 * 16, 32 * 12, 0, &params, &block);
+  EXPECT_EQ(cell(16, 12).m_GfxIndex, 7);
+  world_.m_SwitchedCells.clear();
+  SpawnBlock(32 * 16, 32 * 12, 0, &params, &block);
+  EXPECT_NE(cell(16, 12).m_GfxIndex, 7);
+
+  // Place mode refusing on the hero, over the hero: the old cell comes
+  // back, and the hero still gets its crush grace.
+  cHero& hero = Player[0];
+  int c = static_cast<int>(hero.m_dX) >> 5, r = static_cast<int>(hero.m_dY) >> 5;
+  cBlockCell before = cell(c, r);
+  params.m_BlockSummonMode = 0;
+  params.m_OptionH = 1;
+  hero.m_nCrushGrace = 0;
+  SpawnBlock(c * 32, r * 32, 0, &params, &block);
+  EXPECT_EQ(cell(c, r).m_GfxIndex, before.m_GfxIndex);
+  EXPECT_EQ(hero.m_nCrushGrace, 2);
+  // Out of the map: nothing.
+  SpawnBlock(-100, -100, 0, &params, &block);
+  SpawnBlock(1e9, 1e9, 0, &params, &block);
+}
+
+class SoundLog : public IWindowRequests {
+ public:
+  std::vector<int> sounds;
+  void PlaySound(int slot) override { sounds.push_back(slot); }
+  void PlayMusic(int, int) override {}
+  void RequestClose() override {}
+};
+
+TEST_F(HeadlessStage, ItemsAreTakenByTheirTakeMode) {
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 9));
+  Floor(10);
+  for (int mode = 0; mode < 3; ++mode) {
+    cItemDef item;
+    item.m_Col = 5;
+    item.m_Row = 9;
+    item.m_PickUp = static_cast<int8_t>(mode);
+    item.m_ShowOnTake = 0;
+    item.m_Sound = static_cast<int16_t>(mode + 1);
+    Stage.m_PlacedItems.push_back(item);
+  }
+  SetStage(&world_, 0, 0);
+  ASSERT_EQ(ItemList.size(), 3u);
+  SoundLog log;
+  cEngineServices services;
+  services.window = &log;
+  SetEngineServices(services);
+  cHero& hero = Player[0];
+
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(PickUpItems(&hero), 0);
+  // Mode 0 once and removed; mode 1 once during the touch; mode 2 never.
+  EXPECT_EQ(log.sounds, (std::vector<int>{17, 18}));
+  EXPECT_EQ(ItemList.size(), 2u);
+
+  // Leaving the item and touching it again takes mode 1 again.
+  const double x = hero.m_dX, right = hero.m_dRight;
+  hero.m_dX -= 200;
+  hero.m_dRight -= 200;
+  PickUpItems(&hero);
+  hero.m_dX = x;
+  hero.m_dRight = right;
+  PickUpItems(&hero);
+  EXPECT_EQ(log.sounds, (std::vector<int>{17, 18, 18}));
+  SetEngineServices(cEngineServices{});
+}
+
+TEST_F(HeadlessStage, FootBlockActionsLastOneFrame) {
+  Stage.m_HitLevel = 2;
+  Stage.m_PlacedCharas.push_back(Chara(0, 5, 9));
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  cHero& hero = Player[0];
+  cBlockCell foot;
+  foot.m_GfxIndex = 1;
+  foot.m_Hit = 1;
+  foot.m_Effect = 5;  // push right
+  foot.m_EffectValue = 10;
+  hero.m_lpFootBlock = &foot;
+  hero.m_bFly = 0;
+  hero.m_dVX = 0;
+  hero.m_dVY = 0;
+  hero.m_ImpactX = -3;
+  EXPECT_EQ(ApplyFootBlockAction(&hero), 0);
+  EXPECT_EQ(hero.m_nFootAction, 5);
+  EXPECT_DOUBLE_EQ(hero.m_dVX, 10 * 0.1 / 2);
+  EXPECT_EQ(hero.m_ImpactX, 0);
+  EXPECT_EQ(hero.m_nFootActionLeft, 1);
+  hero.m_lpFootBlock = nullptr;
+  EXPECT_EQ(ApplyFootBlockAction(&hero), 0);
+  EXPECT_EQ(hero.m_nFootActionLeft, 0);
+  EXPECT_DOUBLE_EQ(hero.m_dVX, 2 * (10 * 0.1 / 2));
+  EXPECT_DOUBLE_EQ(hero.m_dVY, 1.0);  // the push ends with a nudge downwards
+
+  // A flag block stops jumping until the hero stands on another solid block.
+  foot.m_Effect = 2;
+  hero.m_lpFootBlock = &foot;
+  ApplyFootBlockAction(&hero);
+  EXPECT_EQ(hero.m_bNoJumpBlock, 1);
+  foot.m_Effect = 0;
+  ApplyFootBlockAction(&hero);
+  EXPECT_EQ(hero.m_bNoJumpBlock, 0);
+  // Flying heroes are left alone.
+  foot.m_Effect = 2;
+  hero.m_bFly = 1;
+  ApplyFootBlockAction(&hero);
+  EXPECT_EQ(hero.m_bNoJumpBlock, 0);
+}
+
+}  // namespace
