@@ -107,6 +107,8 @@ int CountChars(const char* text) {
 
 void SeedRandom(uint32_t seed) { t_randomState = seed; }
 
+uint32_t RandomState() { return t_randomState; }
+
 int RandomRaw() {
   t_randomState = t_randomState * 214013u + 2531011u;
   return static_cast<int>((t_randomState >> 16) & 0x7FFF);

@@ -32,6 +32,8 @@ int CountChars(const char* text);
 
 // The original C runtime's generator, one state per thread, starting at 1.
 void SeedRandom(uint32_t seed);
+// The calling thread's generator state (tools print it to compare runs).
+uint32_t RandomState();
 int RandomRaw();  // 0..32767
 int Random(int a, int b);
 

@@ -39,7 +39,7 @@ function(brindle_tests dir)
     # The data tools' tests link the tools' code and run the programs.
     if(reldir MATCHES "^tools" AND TARGET brindle_tools)
       target_link_libraries(${target} PRIVATE brindle_tools)
-      add_dependencies(${target} make-sample-project brindle-data)
+      add_dependencies(${target} make-sample-project brindle-data brindle-run)
       target_compile_definitions(${target} PRIVATE BRINDLE_TOOLS_BIN="${CMAKE_BINARY_DIR}/tools")
     endif()
     # CMake 3.25's gtest_discover_tests keeps only the first entry of a list

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/Containers.h"
+#include "engine/objects/Chara.h"
 
 class cBlockCell;
 class cCharaBase;
@@ -21,6 +22,13 @@ struct cRectD;
 
 // Builds the running world for a start or restart of the stage.
 void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic);
+
+// Removes one character: its links, its faction-list entry, its node.
+// Returns the node that followed.
+cList<cChara>::iterator RemoveCharaNode(cList<cChara>& list, cList<cChara>::iterator node);
+// Which sub-steps of a frame test shots against characters: k checks per
+// frame spread over n sub-steps (k = 0: every sub-step).
+void BuildShotHitMask(cVector<int32_t>& mask, int k, int n);
 
 // Spawning.
 void PlaceCharaAtCell(cList<cChara>& list, int col, int row, int32_t* idCounter, const cCharaDef* def,

@@ -302,6 +302,9 @@ cStage BuildStage(const MapText& map, const cCommonPalette& palette) {
   s.m_Name = map.name;
   s.m_Height = static_cast<int32_t>(map.rows.size());
   s.m_Width = static_cast<int32_t>(std::string(map.rows[0]).size());
+  // The world is the map with its margins: extent value + 640 = (size + 20) * 32.
+  s.m_ScrollExtraX = s.m_Width * 32;
+  s.m_ScrollExtraY = s.m_Height * 32;
   s.m_Bgm = map.bgm;
   s.m_BgmLoop = 1;
   s.m_TimeLimitOn = 1;

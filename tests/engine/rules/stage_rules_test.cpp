@@ -1,0 +1,255 @@
+// ctest-label: engine
+// Stage set-up pieces and the stage-level rules: block-map layout, the shot
+// hit mask, the clocks, condition-list latches, extra lives and the modal
+// request.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "base/FrameTimer.h"
+#include "base/Text.h"
+#include "data/Cond.h"
+#include "data/SaveData.h"
+#include "data/Stage.h"
+#include "data/System.h"
+#include "engine/Services.h"
+#include "engine/World.h"
+#include "engine/flow/Conditions.h"
+#include "engine/rules/Rules.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace {
+
+class RecordingWindow : public IWindowRequests {
+ public:
+  std::vector<int> sounds;
+  int closes = 0;
+  void PlaySound(int slot) override { sounds.push_back(slot); }
+  void PlayMusic(int, int) override {}
+  void RequestClose() override { ++closes; }
+};
+
+class CountingModal : public IModalLoop {
+ public:
+  int runs = 0;
+  int kind = -1, frames = -1;
+  void RunModalWait() override {
+    ++runs;
+    kind = CurrentWorld().m_ModalWait.nKind;
+    frames = CurrentWorld().m_ModalWait.nFrames;
+  }
+};
+
+class Services {
+ public:
+  Services() {
+    cEngineServices s;
+    s.window = &window;
+    s.modal = &modal;
+    SetEngineServices(s);
+  }
+  ~Services() { SetEngineServices(cEngineServices{}); }
+  RecordingWindow window;
+  CountingModal modal;
+};
+
+TEST(StageLayout, BlockMapRowPitchFollowsTheMapWidth) {
+  struct Case {
+    int width, shift;
+  } cases[] = {{12, 5}, {13, 6}, {20, 6}, {44, 6}, {45, 7}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.width);
+    cScrollAxis axis;
+    axis.Layout(0, c.width, 0);
+    EXPECT_EQ(axis.m_nShift, c.shift);
+    EXPECT_EQ(axis.m_nPitch, 1 << c.shift);
+    EXPECT_EQ(axis.m_nCells, c.width + 20);
+  }
+}
+
+TEST(StageLayout, ShotHitMaskSpreadsTheChecksOverTheSubSteps) {
+  struct Case {
+    int k, n;
+    std::vector<int32_t> mask;
+  } cases[] = {
+      {0, 3, {1, 1, 1}},     // every sub-step
+      {3, 4, {1, 1, 1, 0}},  // p = 0, 1.33, 2.67
+      {5, 4, {1, 1, 1, 1}},  // step 0.8
+      {1, 4, {1, 0, 0, 0}},  // one check at the start
+      {2, 3, {1, 1, 0}},     // p = 0, 1.5
+      {-1, 2, {1, 1}},       // a negative count from broken data: every sub-step
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.k << "/" << c.n);
+    cVector<int32_t> mask;
+    BuildShotHitMask(mask, c.k, c.n);
+    EXPECT_EQ(std::vector<int32_t>(mask.begin(), mask.end()), c.mask);
+  }
+}
+
+TEST(StageClock, TimeCounterTicksOnceEverySixtyFrames) {
+  enginetest::World world(20, 15);
+  world.m_bNoTimeLimit = 0;
+  world.m_nTime = 2;
+  CountCycle(0, 60);
+  std::vector<int> results;
+  for (int frame = 1; frame <= 180; ++frame) {
+    int r = TickTimeCounter(-1);
+    if (r) results.push_back(frame);
+    if (frame == 60) {
+      EXPECT_EQ(world.m_nTime, 1);
+    }
+  }
+  // 1 -> 0 at frame 120 reports time over; frame 180 reports it again.
+  EXPECT_EQ(results, (std::vector<int>{120, 180}));
+  EXPECT_EQ(world.m_nTime, 0);
+}
+
+TEST(StageClock, TimeCounterReportsOneExactlyAtFrameSixty) {
+  enginetest::World world(20, 15);
+  world.m_bNoTimeLimit = 0;
+  world.m_nTime = 1;
+  CountCycle(0, 60);
+  for (int frame = 1; frame < 60; ++frame) ASSERT_EQ(TickTimeCounter(-1), 0) << frame;
+  EXPECT_EQ(TickTimeCounter(-1), 1);
+}
+
+TEST(StageClock, NoTimeLimitNeverCountsAndPlayTimeCapsAtTheLastHundredth) {
+  enginetest::World world(20, 15);
+  world.m_bNoTimeLimit = 1;
+  world.m_nTime = 999;
+  CountCycle(0, 60);
+  for (int frame = 0; frame < 120; ++frame) EXPECT_EQ(TickTimeCounter(-1), 0);
+  EXPECT_EQ(world.m_nTime, 999);
+
+  world.m_nFrameCount = 59;
+  world.m_nPlayTime = 0;
+  CountPlayTime();
+  EXPECT_EQ(world.m_nPlayTime, 100);  // 60 frames = 1.00 s
+  world.m_nFrameCount = 359999;
+  CountPlayTime();
+  EXPECT_EQ(world.m_nPlayTime, 599999);
+  int frames = world.m_nFrameCount;
+  CountPlayTime();
+  EXPECT_EQ(world.m_nFrameCount, frames);  // stopped at 99:59.99
+}
+
+int g_draws = 0;
+int DrawingCondition(const cCond& cond, cCharaBase*) {
+  ++g_draws;
+  RandomRaw();
+  return cond.m_Value;
+}
+
+TEST(ConditionLists, LatchedListIsNotEvaluatedAgain) {
+  enginetest::World world(20, 15);
+  CondEvaluator saved = ConditionTable[2];
+  ConditionTable[2] = DrawingCondition;
+  cBlockCell cell;
+  cCond cond;
+  cond.m_Kind = 2;
+  cond.m_Value = 1;
+  cell.m_Conds.push_back(cond);
+  cell.m_CondLatch = 1;
+  g_draws = 0;
+  EXPECT_EQ(CheckBlockCondition(&cell), 1);
+  EXPECT_EQ(cell.bCondLatched, 1);
+  cell.m_Conds[0].m_Value = 0;  // would fail now
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(CheckBlockCondition(&cell), 1);
+  EXPECT_EQ(g_draws, 1);
+
+  // Without the latch byte the flag is set but the list is evaluated again.
+  cBlockCell open;
+  open.m_Conds.push_back(cond);
+  open.m_CondLatch = 0;
+  g_draws = 0;
+  EXPECT_EQ(CheckBlockCondition(&open), 1);
+  EXPECT_EQ(open.bCondLatched, 1);
+  open.m_Conds[0].m_Value = 0;
+  EXPECT_EQ(CheckBlockCondition(&open), 0);
+  EXPECT_EQ(g_draws, 2);
+
+  // An empty list allows even in mode 1.
+  cBlockCell empty;
+  empty.m_CondMode = 1;
+  EXPECT_EQ(CheckBlockCondition(&empty), 1);
+  ConditionTable[2] = saved;
+}
+
+TEST(ModalRequest, KeyDelayOnlyForMessagesWaitingForAKey) {
+  ModalWait w;
+  w.nCount = 7;
+  w.SetModalWait(1, 1, 0, 0);
+  EXPECT_EQ(w.nKeyDelay, 10);
+  EXPECT_EQ(w.nCount, 0);
+  w.SetModalWait(1, 1, 0, 1);
+  EXPECT_EQ(w.nKeyDelay, 0);
+  w.SetModalWait(3, 1, 0, 0);
+  EXPECT_EQ(w.nKeyDelay, 0);
+  w.SetModalWait(4, 0, 30, 0);
+  EXPECT_EQ(w.nKind, 4);
+  EXPECT_EQ(w.nFrames, 30);
+  EXPECT_EQ(w.bWaitKey, 0);
+}
+
+class ExtraLives : public testing::Test {
+ protected:
+  void SetUp() override {
+    savedSystem_ = SystemData;
+    savedSave_ = SaveData;
+    SystemData.m_ExtraLife = 1;
+    SystemData.m_ExtraLifeScore = 10000;
+    Player.assign(1, cHero());
+  }
+  void TearDown() override {
+    SystemData = savedSystem_;
+    SaveData = savedSave_;
+    Player.clear();
+  }
+  cSystem savedSystem_;
+  cSaveData savedSave_;
+};
+
+TEST_F(ExtraLives, TwoStepsCapAtNinetyNineWithANoticeEach) {
+  enginetest::World world(20, 15);
+  Services services;
+  SaveData.m_Result0 = 9990;
+  SaveData.m_Score = 10020;
+  SaveData.m_Lives = 98;
+  AddStageTotals();
+  EXPECT_EQ(SaveData.m_Result0, 20010);
+  EXPECT_EQ(SaveData.m_Lives, 99);
+  EXPECT_EQ(services.modal.runs, 2);
+  EXPECT_EQ(services.modal.kind, 4);
+  EXPECT_EQ(services.modal.frames, 30);
+  EXPECT_EQ(std::count(services.window.sounds.begin(), services.window.sounds.end(), 15), 2);
+  EXPECT_TRUE(world.m_Messages.empty());
+}
+
+TEST_F(ExtraLives, InfiniteLivesGetNone) {
+  enginetest::World world(20, 15);
+  Services services;
+  SaveData.m_Result0 = 9990;
+  SaveData.m_Score = 10020;
+  SaveData.m_Lives = kInfiniteLives;
+  AddStageTotals();
+  EXPECT_EQ(SaveData.m_Lives, kInfiniteLives);
+  EXPECT_EQ(services.modal.runs, 0);
+  EXPECT_TRUE(services.window.sounds.empty());
+}
+
+TEST_F(ExtraLives, QuitDuringTheNoticeStopsCountingAndClosesTheWindow) {
+  enginetest::World world(20, 15);
+  Services services;
+  world.m_bQuit = 1;
+  SaveData.m_Result0 = 0;
+  SaveData.m_Score = 30000;
+  SaveData.m_Lives = 3;
+  AddStageTotals();
+  EXPECT_EQ(SaveData.m_Lives, 4);
+  EXPECT_EQ(services.modal.runs, 1);
+  EXPECT_EQ(services.window.closes, 1);
+}
+
+}  // namespace
