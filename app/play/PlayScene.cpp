@@ -398,7 +398,7 @@ int cPlayScene::StageEnd() {
     DrawFrame(0, 1, 0, 0);
     const cVector<std::string>& labels = nm::sys::Labels(SystemData);
     const std::string text = labels.size() > 28 ? labels[28] : std::string();
-    Fonts[2].DrawText(&BackBuffer, 320 - 8 * CountChars(text.c_str()), 456, text.c_str());
+    Fonts[1].DrawText(&BackBuffer, 320 - 8 * CountChars(text.c_str()), 456, text.c_str());
   } else {
     DrawFrame(0, 1, 0, 1);
   }

@@ -5,6 +5,7 @@
 
 #include "base/Text.h"
 #include "data/Cmd.h"
+#include "data/SaveData.h"
 #include "data/System.h"
 #include "engine/Names.h"
 #include "engine/World.h"
@@ -149,4 +150,23 @@ void DrawSmallCursor(int x, int y) {
   DDSURFACEDATA& sheet = SurfaceTable[49];
   if (!sheet.lpDD && !sheet.lpDT) return;
   DDBlt(&BackBuffer, x, y, 16, 16, &sheet, 64, 0, 1);
+}
+
+void DrawSlotList(DDSURFACEDATA* surface, int x, int y, const cVector<cSaveSlot>& slots, int top, int rows) {
+  if (!surface) return;
+  Fonts[1].DrawBox(surface, x, y, 320, rows * 16);
+  for (int k = 0; k < rows; ++k) {
+    const int yk = y + 16 * k;
+    if (k != rows - 1) DDFillRect(surface, x, yk + 15, 320, 1, 240);
+    const int64_t n = int64_t{top} + k;
+    if (n < 0 || n >= static_cast<int64_t>(slots.size())) break;
+    Font::Printf(&Fonts[1], surface, x + 16, yk, "%d", static_cast<int>(n + 1));
+    DrawSlotDate(slots[static_cast<size_t>(n)], surface, x + 64, yk);
+  }
+}
+
+void DrawSlotDate(const cSaveSlot& slot, DDSURFACEDATA* surface, int x, int y) {
+  if (!nm::slot::Exists(slot) || !surface) return;
+  const cSavedTime& t = nm::slot::SavedTime(slot);
+  Font::Printf(&Fonts[1], surface, x, y, "%04d/%02d/%02d %02d:%02d\n", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
 }

@@ -55,5 +55,12 @@ int CalcLabelBoxX(int cx, int first, int count, int cursorColumn);
 // The same with the labels given (the system data's label list).
 int CalcLabelBoxX(int cx, const cVector<std::string>& labels, int first, int count, int cursorColumn);
 void DrawLabelBox(int x, int y, int first, int count, int cursorColumn);
+// The story save-slot list: rows of slot number and saved date from slot
+// `top` on, with separator lines; a missing or empty slot shows its number
+// only (missing slots end the list).
+class cSaveSlot;
+void DrawSlotList(DDSURFACEDATA* surface, int x, int y, const cVector<cSaveSlot>& slots, int top, int rows);
+// The saved local time of a slot that exists, "yyyy/mm/dd hh:mm".
+void DrawSlotDate(const cSaveSlot& slot, DDSURFACEDATA* surface, int x, int y);
 // The small cursor (16x16 from the accessory sheet) at (x, y) on the back buffer.
 void DrawSmallCursor(int x, int y);
