@@ -3,6 +3,7 @@
 #include "app/frame/App.h"
 #include "app/frame/MainWnd.h"
 #include "app/frame/SceneDirector.h"
+#include "app/play/PlayScene.h"
 #include "base/Log.h"
 #include "engine/Services.h"
 #include "platform/Keyboard.h"
@@ -64,8 +65,9 @@ void InstallEngineServices() {
   s.scene = &g_scene;
   s.errors = &g_errors;
   s.keys = &g_keys;
-  // The modal sub-loop belongs to the play scene, which installs it.
+  s.modal = &PlaySceneModalLoop();
   SetEngineServices(s);
+  InstallPlayScene();
 }
 
 void RemoveEngineServices() { SetEngineServices(cEngineServices()); }
