@@ -45,6 +45,11 @@ function(brindle_tests dir)
     # CMake 3.25's gtest_discover_tests keeps only the first entry of a list
     # property such as ENVIRONMENT, so the environment is also given through
     # the launcher, which it passes on whole.
+    # The player's tests run the program on a generated sample project.
+    if(reldir MATCHES "^app" AND TARGET brindle AND TARGET make-sample-project)
+      add_dependencies(${target} brindle make-sample-project)
+      target_compile_definitions(${target} PRIVATE BRINDLE_BIN_DIR="${CMAKE_BINARY_DIR}")
+    endif()
     set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
       "env;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;BRINDLE_TEST_MEDIA=${BRINDLE_TEST_MEDIA};BRINDLE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(${target}

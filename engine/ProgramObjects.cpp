@@ -3,4 +3,5 @@
 
 cVector<cInput> PlayerInput;
 DDSURFACEDATA SurfaceTable[kSurfaceTableSize];
+DDSURFACEDATA SightDarkSD;
 Font Fonts[kFontCount];

@@ -90,6 +90,7 @@ class cPlayWorld {
   uint32_t m_dwSeed = 0;
   int32_t m_bHoldButtons = 0;
   int32_t m_bCheckDeaths = 0;
+  int32_t m_bItemMessage = 0;  // an item message opened in the current item-command list
   int32_t m_bHitTesting = 0;
   cVector<int32_t> m_StageVars = cVector<int32_t>(kStageVars, 0);
   cVector<int8_t> m_GroupActive = cVector<int8_t>(kActivityGroups, 0);
@@ -136,4 +137,15 @@ extern cList<cChara> CharaList;
 extern cList<cItem> ItemList;
 extern cVector<cInput> PlayerInput;  // element 0 = player 1
 extern DDSURFACEDATA SurfaceTable[kSurfaceTableSize];
+// The darkness overlay of the hero's sight, with the opening at its centre.
+extern DDSURFACEDATA SightDarkSD;
 extern Font Fonts[kFontCount];
+// Surface collections loaded per stage: the custom character images (four
+// surfaces per image), the effect images (two per effect) and the message
+// windows' surfaces, each with its bitmap descriptors.
+extern cVector<DDSURFACEDATA> StageBmpSurfaces;
+extern cVector<DDBITMAPDATA> StageBmpBitmaps;
+extern cVector<DDSURFACEDATA> EffectSurfaces;
+extern cVector<DDBITMAPDATA> EffectBitmaps;
+extern cList<DDSURFACEDATA> Off_Msg;
+extern cList<DDBITMAPDATA> MessageBitmaps;

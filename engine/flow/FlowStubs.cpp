@@ -1,5 +1,5 @@
 // Placeholder bodies of operations the flow runtime calls whose own sources
-// live with other parts (status and overlays, the parameter table). Each goes
+// live with other parts (status and overlays). Each goes
 // when its real body lands.
 #include "engine/flow/FlowRun.h"
 #include "engine/objects/CharaBase.h"
@@ -7,5 +7,3 @@
 // Status and overlays.
 void StartFlowCmdAnims(cCharaBase*) {}
 
-// Parameter table.
-void ApplyFlowArranges(cFlowCmd*, cCharaBase*, cFlowRun*) {}

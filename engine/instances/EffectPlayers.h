@@ -108,3 +108,9 @@ void BuildAnimeTables(cVector<Animation>& table);
 void BuildEffectTables(cVector<Animation>& table);
 void BuildCharaEffectTables(cVector<cCharaEffectMotion>& normal, cVector<cCharaEffectMotion>& reversed);
 void BuildScrEffectTables(cVector<cScrEffectMotion>& normal, cVector<cScrEffectMotion>& reversed);
+// Copies of the two definition lists in which the reversed motions swap their
+// values (each builder above takes a fresh copy first).
+extern cVector<cCharaEffect> CharaEffectDefsRev;
+extern cVector<cScrEffect> ScrEffectDefsRev;
+// Builds every table above from the database (start-up, once).
+void BuildRuntimeTables();

@@ -41,7 +41,7 @@ class cMessageWnd {
   void Init(int kind, const char* text, int iconKind, int iconNum, int iconSub, int place, int blockX, int blockY,
             int offsetX, int offsetY, int keepOnScreen, int fixed, int showMode, int time, int runWhileFrozen,
             int targetId, int noOpening, int expand, int refresh, int refreshFrames, int frame, int value1,
-            int value2);
+            int value2, int surfaceMade = 0);
   // 1 when the window is finished (the owner removes it).
   int Update(DDSURFACEDATA* target, int frozen);
   void CreateSurface();

@@ -30,11 +30,12 @@ class cChara : public cCharaBase {
   int MoveX() override;
   int MoveY() override;
   int UpdateFlows(int bDying) override;
-  void Jump(int) override;
+  void Jump(cCmdRun* run) override;
 
   void Setup(int id, const cCharaDef* def, const cItem* heldItem, double originX, double originY, int16_t clone);
   void PlaceAtBlock(int col, int row);
-  int UpdateActiveRange(const cVector<int8_t>& groups);
+  // Sets the group's flag when in range.
+  int UpdateActiveRange(cVector<int8_t>& groups);
   int UpdateOperating(const cVector<int8_t>& groups);
   void DrawHeldItemIcon(DDSURFACEDATA* surface);
 };

@@ -138,14 +138,16 @@ class cCharaBase : public cGameObj {
   virtual int MoveX() { return 0; }
   virtual int MoveY() { return 0; }
   virtual int UpdateFlows(int bDying) { return 0; }
-  virtual void Jump(int) {}
+  // The jump command's run (its speed, frame count, parameters and jumped flag).
+  virtual void Jump(cCmdRun* run) {}
 
   // --- running character core ---
   void InitFromDef(const cCharaDef* def, double originX, double originY, int16_t clone);
   void SetHitOffsets(int bottomAligned, int width, int height);
   int AddFlows(const cVector<cFlow>& flows, int insert, int position);
   void RemoveFlow(int index);
-  void RemoveFlowsById(int id);
+  // The index of the first run removed, -1 when none (ID 0 removes all and gives 0).
+  int RemoveFlowsById(int id);
   void SetFlowRuns(const cVector<cFlowRun>& runs);
   void RebindFlowRuns();
   void SetBaseAnimSet(int id, int force);
@@ -153,10 +155,11 @@ class cCharaBase : public cGameObj {
   void DetachLinks();
 
   // --- movement and physics ---
-  static double JumpSpeed(double h);
-  static double JumpSpeedHbl(int8_t k);
+  // The hero's (object kind 0) jump is scaled by the stage gravity.
+  double JumpSpeed(double h) const;
+  double JumpSpeedHbl(int8_t k) const;
   static int FramesFromSpeed(double v);
-  static int JumpFrames(int8_t k);
+  int JumpFrames(int8_t k) const;
   void PlaceAtBlock(int col, int row);
   void PlaceAtBlockX(int col);
   void PlaceAtBlockY(int row);

@@ -29,7 +29,7 @@ class cHero : public cCharaBase {
   double m_dAccelUnit = 0;
   int32_t m_bJumpDone = 0;
   int32_t m_bClearInputDir = 0, m_bClearInputButtons = 0;
-  cList<cItem*> m_Taken;
+  cList<int32_t> m_Taken;  // IDs of the items taken during the touch still going on
   int32_t m_nFootAction = 0;
   double m_dFootActionValue = 0;
   int32_t m_nFootActionLeft = 0;
@@ -37,7 +37,7 @@ class cHero : public cCharaBase {
   HitBox m_HitBoxItem;
   cVector<HitBoxPart> m_Parts;
   cVector<cFlowCmd> m_PendingFlowChanges;
-  cList<std::string> m_ItemArranges;
+  cList<cVector<int32_t>> m_ItemArranges;  // pending arrange entries of item commands (five ints each)
 
   cHero() = default;
   cHero(const cHero&) = default;
@@ -52,7 +52,7 @@ class cHero : public cCharaBase {
   int MoveX() override;
   int MoveY() override;
   int UpdateFlows(int bDying) override;
-  void Jump(int) override;
+  void Jump(cCmdRun* run) override;
 
   void Setup(int id, const cCharaDef* def, double originX, double originY, int16_t clone);
   void SetFlyStatus(int fly, int scale);
@@ -68,4 +68,11 @@ class cHero : public cCharaBase {
 };
 
 int RunItemCommands(cCharaBase* chara, cVector<cFlowCmd>& commands);
+// The item command フローの変更 (action 0 add, 1 replace the flows of an ID,
+// 2 remove them); while the hero's own flows run, it is kept for the end of
+// the hero's flow update unless applyNow is set.
+void ChangeFlow(cHero* hero, cFlowCmd* cmd, int applyNow);
+// Applies the hero's pending item arrange entries to a command (defined with
+// the parameter table).
+void ApplyHeroArranges(cFlowCmd* cmd, cHero* hero);
 void ShowItemMessage(cCharaBase* chara, int kind, int number, int sub);

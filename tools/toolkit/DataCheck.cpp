@@ -19,6 +19,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "app/frame/IniSettings.h"
 #include "tools/toolkit/AppRecords.h"
 #include "tools/toolkit/DataKinds.h"
 #include "tools/toolkit/ProjectScope.h"
@@ -119,31 +120,10 @@ void FillPaletteCounts(const cCommonPalette& palette, cReadContext& context) {
 }
 
 // Reads System.ini as start-up does: it must end with a line "Exit" or a NUL.
-bool SystemIniReadable(const std::string& path) {
-  std::vector<unsigned char> bytes;
-  if (!platform::ReadWholeFile(path, bytes)) return false;
-  std::string key;
-  bool inValue = false;
-  for (unsigned char c : bytes) {
-    if (inValue) {
-      if (c == ' ' || c == '\t' || c == '/' || c == '\n' || c == 0) {
-        inValue = false;
-        key.clear();
-      }
-      continue;
-    }
-    if (c == '=') {
-      inValue = true;
-    } else if (c == 0) {
-      return true;
-    } else if (c == '\n') {
-      if (key == "Exit") return true;
-      key.clear();
-    } else if (c != '\r' && c != ' ' && c != '\t') {
-      key += static_cast<char>(c);
-    }
-  }
-  return false;
+bool SystemIniReadable(const std::string& path, const cSystem& system) {
+  sIniSettings settings;
+  LoadSystemIniDefaults(settings, system.m_IniKeys);
+  return LoadSystemIni(path, settings, system.m_IniKeys) == 1;
 }
 
 // Whether the graphics library's bitmap reader takes the file.
@@ -197,8 +177,8 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
   });
 
   // System.ini falls back to the defaults, with a box.
-  check.Step("System.ini", [] {
-    if (SystemIniReadable("System.ini")) return true;
+  check.Step("System.ini", [&system] {
+    if (SystemIniReadable("System.ini", system)) return true;
     WriteLogBox("%s", kIniFailed);
     return false;
   });

@@ -1,0 +1,71 @@
+#include "app/frame/EngineSeams.h"
+
+#include "app/frame/App.h"
+#include "app/frame/MainWnd.h"
+#include "app/frame/SceneDirector.h"
+#include "base/Log.h"
+#include "engine/Services.h"
+#include "platform/Keyboard.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+class AppWindowRequests : public IWindowRequests {
+ public:
+  void PlaySound(int slot) override {
+    SendWindowRequest(kWmPlaySound, static_cast<platform::WPARAM>(slot), 0, nullptr);
+  }
+  void PlayMusic(int kind, int number) override {
+    SendWindowRequest(kWmPlayMusic, static_cast<platform::WPARAM>(kind), number, nullptr);
+  }
+  void RequestClose() override { platform::PostMessage(hMainWnd.load(), platform::WM_CLOSE, 0, 0); }
+};
+
+class AppSceneValues : public ISceneValues {
+ public:
+  int GameType() const override { return SceneDirector.m_nGameType; }
+  int FrameRate() const override { return SceneDirector.m_nFrameRate; }
+  bool StartedByEditor() const override { return bStartedByEditor.load() != 0; }
+  bool StartFilePlay() const override { return bStartFilePlay.load() != 0; }
+  void SetSceneMusic(int index) override { SceneDirector.m_nSceneBgm = index; }
+};
+
+class AppErrors : public IErrorReporter {
+ public:
+  void ErrorBox(const std::string& text, const std::string& caption) override {
+    MessageBoxSafe(text, caption, platform::MB_OK | platform::MB_ICONERROR);
+  }
+};
+
+class AppKeys : public IKeyState {
+ public:
+  bool IsDown(Key key) override {
+    int vk = platform::VK_SPACE;
+    switch (key) {
+      case kF1: vk = platform::VK_F1; break;
+      case kF2: vk = platform::VK_F2; break;
+      case kF3: vk = platform::VK_F3; break;
+      case kSpace: vk = platform::VK_SPACE; break;
+    }
+    return (platform::GetAsyncKeyState(vk) & 0x8000) != 0;
+  }
+};
+
+AppWindowRequests g_window;
+AppSceneValues g_scene;
+AppErrors g_errors;
+AppKeys g_keys;
+
+}  // namespace
+
+void InstallEngineServices() {
+  cEngineServices s;
+  s.window = &g_window;
+  s.scene = &g_scene;
+  s.errors = &g_errors;
+  s.keys = &g_keys;
+  // The modal sub-loop belongs to the play scene, which installs it.
+  SetEngineServices(s);
+}
+
+void RemoveEngineServices() { SetEngineServices(cEngineServices()); }

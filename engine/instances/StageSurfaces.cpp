@@ -1,0 +1,10 @@
+// The per-stage surface collections of custom character images, effect
+// images and message windows.
+#include "engine/World.h"
+
+cVector<DDSURFACEDATA> StageBmpSurfaces;
+cVector<DDBITMAPDATA> StageBmpBitmaps;
+cVector<DDSURFACEDATA> EffectSurfaces;
+cVector<DDBITMAPDATA> EffectBitmaps;
+cList<DDSURFACEDATA> Off_Msg;
+cList<DDBITMAPDATA> MessageBitmaps;

@@ -1,0 +1,295 @@
+// The stage character: set-up from a definition, boxes, clamps, the per-axis
+// moves, the flow update, the jump, the activity range and the held-item icon.
+#include <algorithm>
+#include <cstdint>
+
+#include "base/Text.h"
+#include "data/Stage.h"
+#include "data/System.h"
+#include "engine/Names.h"
+#include "engine/Services.h"
+#include "engine/World.h"
+#include "engine/flow/FlowRun.h"
+#include "engine/objects/Chara.h"
+#include "engine/objects/CharaFlowUpdate.h"
+#include "engine/objects/ChipSheets.h"
+
+namespace {
+
+int SubSteps() { return std::max(1, nm::stage::SubSteps(Stage)); }
+
+void UpdateHitBoxX(HitBox& b, double x) {
+  b.rc.left = TruncToInt(x) + b.nOfsX;
+  b.rc.right = b.rc.left + b.nW - 1;
+}
+
+void UpdateHitBoxY(HitBox& b, double y) {
+  b.rc.top = TruncToInt(y) + b.nOfsY;
+  b.rc.bottom = b.rc.top + b.nH - 1;
+}
+
+void ScaleBox(HitBox& b, int m) {
+  b.nOfsX = b.nBaseOfsX * m;
+  b.nOfsY = b.nBaseOfsY * m;
+  b.nW = b.nBaseW * m;
+  b.nH = b.nBaseH * m;
+}
+
+// A box of the given size centred in the 32 × 32 cell.
+void SetCentredBox(HitBox& b, int w, int h, int boxOfsX, int boxOfsY) {
+  b.nOfsX = b.nBaseOfsX = 16 - (w >> 1) - boxOfsX;
+  b.nOfsY = b.nBaseOfsY = 16 - (h >> 1) - boxOfsY;
+  b.nW = b.nBaseW = w;
+  b.nH = b.nBaseH = h;
+}
+
+}  // namespace
+
+void CharaUpdateHitBoxX(HitBox& b, double x) { UpdateHitBoxX(b, x); }
+void CharaUpdateHitBoxY(HitBox& b, double y) { UpdateHitBoxY(b, y); }
+void CharaScaleHitBox(HitBox& b, int m) { ScaleBox(b, m); }
+void CharaSetCentredBox(HitBox& b, int w, int h, int boxOfsX, int boxOfsY) { SetCentredBox(b, w, h, boxOfsX, boxOfsY); }
+
+void cChara::Setup(int id, const cCharaDef* def, const cItem* heldItem, double originX, double originY,
+                   int16_t clone) {
+  if (def && nm::chara::Size(*def) < 1) {
+    // The definitions handed over are the stage's own lists. A negative
+    // magnification (bad data) is mended like 0.
+    nm::chara::SetMagnification(*const_cast<cCharaDef*>(def), 1);
+  }
+  InitFromDef(def, originX, originY, clone);
+  const cCharaDef& d = m_Def;
+  const bool fly = nm::chara::Fly(d) != 0;
+
+  int w = 32, h = 32, ofsX = 0, ofsY = 0;
+  if (!nm::chara::BlockChara(d)) {
+    w = fly ? nm::stage::CharaFlyW(Stage) : nm::stage::CharaW(Stage);
+    h = fly ? nm::stage::CharaFlyH(Stage) : nm::stage::CharaH(Stage);
+    const int bottom = fly ? nm::stage::CharaFlyAlign(Stage) : nm::stage::CharaAlign(Stage);
+    ofsX = (32 - w) >> 1;
+    ofsY = bottom ? 32 - h : (32 - h) >> 1;
+  }
+  cGameObj::Setup(id, nm::chara::Kind(d), nm::chara::Faction(d), nm::chara::Side(d),
+                  static_cast<int16_t>(nm::chara::Chip(d)), nullptr, 0, ofsX, ofsY, w, h, 32, 32,
+                  nm::chara::Facing(d), nm::chara::Fly(d), clone, &d);
+
+  if (nm::chara::BlockChara(d)) {
+    m_HitBoxChara = HitBox{};
+    SetCentredBox(m_HitBoxShot, 32, 32, m_nPicOfsX, m_nPicOfsY);
+  } else {
+    switch (nm::chara::HitBoxKind(d)) {
+      case 0:
+        if (fly) {
+          SetHitOffsets(nm::stage::CharaFlyHitAlign(Stage), nm::stage::CharaFlyHitW(Stage),
+                        nm::stage::CharaFlyHitH(Stage));
+        } else {
+          SetHitOffsets(nm::stage::CharaHitAlign(Stage), nm::stage::CharaHitW(Stage), nm::stage::CharaHitH(Stage));
+        }
+        break;
+      case 1:
+        SetHitOffsets(0, nm::stage::CharaShotBoxW(Stage), nm::stage::CharaShotBoxH(Stage));
+        break;
+      case 2:
+        SetHitOffsets(0, nm::stage::ShotCharaBoxW(Stage), nm::stage::ShotCharaBoxH(Stage));
+        break;
+      default:
+        SetHitOffsets(0, m_nBasePicW, m_nBasePicH);
+        break;
+    }
+    SetCentredBox(m_HitBoxShot, nm::stage::CharaShotBoxW(Stage), nm::stage::CharaShotBoxH(Stage), m_nPicOfsX,
+                  m_nPicOfsY);
+  }
+
+  SetScale(Scale(), 1);
+
+  if (heldItem) {
+    m_HeldItem = *heldItem;
+  } else {
+    m_HeldItem.m_nChip = 0;
+  }
+  m_nHeldIconBlink = 0;
+
+  const int range = nm::chara::ActiveRange(d);
+  m_bIgnoreRangeX = range == 2 || range == 3 ? 1 : 0;
+  m_bIgnoreRangeY = range == 1 || range == 3 ? 1 : 0;
+  m_bWasOperating = 0;
+
+  m_Anim.Play(fly ? 0 : 1, 1);
+  AddFlows(nm::chara::Flows(m_Def), 0, 0);
+}
+
+void cChara::ScaleHitBox(int nScale) {
+  if (nm::chara::BlockChara(m_Def)) {
+    for (HitBox* b : {&m_HitBoxChara, &m_HitBoxShot}) {
+      b->nOfsX = b->nOfsY = 0;
+      b->nW = m_nW;
+      b->nH = m_nH;
+    }
+    return;
+  }
+  ScaleBox(m_HitBoxChara, nScale);
+  ScaleBox(m_HitBoxShot, nScale);
+}
+
+void cChara::UpdateBoxX() {
+  UpdateHitBoxX(m_HitBoxChara, m_dX);
+  UpdateHitBoxX(m_HitBoxShot, m_dX);
+}
+
+void cChara::UpdateBoxY() {
+  UpdateHitBoxY(m_HitBoxChara, m_dY);
+  UpdateHitBoxY(m_HitBoxShot, m_dY);
+}
+
+int cChara::ClampX() { return ClampStageX(2); }
+int cChara::ClampY() { return ClampStageY(2); }
+
+void cChara::PlaceAtBlock(int col, int row) {
+  const int marginX = PlayScene ? PlayScene->m_ScrollX.m_nMargin : 10;
+  const int marginY = PlayScene ? PlayScene->m_ScrollY.m_nMargin : 10;
+  m_dX = (col + marginX) * 32 + m_nBasePicOfsX + 0.5;
+  m_dY = (row + marginY) * 32 + m_nBasePicOfsY;
+  KeepFoot(Scale(), 1);
+  ClampX();
+  ClampY();
+}
+
+int cChara::MoveX() {
+  if (m_ImpactX != 0) {
+    m_dVX = m_ImpactX;
+  } else if (m_dVX2 != 0) {
+    ApplyFriction(&m_dVX2, m_bFrictionX);
+    m_dVX += m_dVX2;
+  }
+  const int side = StepX(2);
+  ClampX();
+  return side == 3 ? 4 : side;
+}
+
+int cChara::MoveY() {
+  ApplyImpactY();
+  if (m_ImpactY == 0 && m_bFly && m_dVY2 != 0) {
+    ApplyFriction(&m_dVY2, m_bFrictionY);
+    m_dVY += m_dVY2;
+  }
+  const int side = StepY(2);
+  ClampY();
+  if (m_bFly) return side == 3 || side == 6 ? 8 : side;
+  return side == 5 || side == 6 ? 7 : side;
+}
+
+// The velocity every flow update of a character starts from.
+void SetBaseVelocity(cCharaBase* c, bool hero) {
+  const cPlayWorld* w = PlayScene;
+  auto autoSpeed = [](const cScrollAxis& a) { return a.m_bAtLimit ? 0.0 : a.m_dAutoSpeed; };
+  const double sx = w ? autoSpeed(w->m_ScrollX) : 0.0;
+  const double sy = w ? autoSpeed(w->m_ScrollY) : 0.0;
+  if (nm::sys::ScrollSyncBaseVelocity(SystemData)) {
+    if (hero && c->m_bFly) {
+      c->m_dVX = sx;
+      c->m_dVY = sy;
+    } else {
+      c->m_dVX = 0;
+      if (c->m_bFly) c->m_dVY = 0;
+    }
+    return;
+  }
+  const bool sync = nm::chara::ScrollSync(c->m_Def) != 0;
+  c->m_dVX = sync ? sx : 0;
+  if (c->m_bFly) c->m_dVY = sync ? sy : 0;
+}
+
+// Idle: no move command ran and no command velocity is left.
+void SetIdleAnimation(cCharaBase* c) {
+  if (!c->m_bMovedThisUpdate && c->m_dVX2 == 0 && c->m_dVY2 == 0) c->m_Anim.Change(c->m_bFly ? 2 : 0, 1);
+}
+
+int cChara::UpdateFlows(int bDying) {
+  CurrentObjectsGuard guard;
+  BeginFlowUpdate(this);
+  SetBaseVelocity(this, false);
+  if (RunFlowUpdate(this, bDying)) return 1;
+  SetIdleAnimation(this);
+  return m_nHp <= 0 ? 1 : 0;
+}
+
+namespace {
+bool CanStartJump(const cCharaBase& c) { return !(c.m_bFalling || c.m_bJumpBlocked || c.m_bImpacted || c.m_nAirSteps); }
+}  // namespace
+
+// The jumped flag of a jump command's run is its started flag (the jump
+// executor has no other first-call set-up); Reset clears it. Its tick counts
+// the executions.
+void cChara::Jump(cCmdRun* run) {
+  if (!run || !run->lpCmd) return;
+  const cFlowCmd& cmd = *run->lpCmd;
+  auto start = [&](bool sound) {
+    run->bStarted = 1;
+    if (sound) PlayStageSE(nm::cmd::Sound(cmd));
+    m_dVY = run->dSpeed;
+    m_bJumping = m_bJumpRise = 1;
+    m_bRiding = 0;
+  };
+  if (nm::sys::OldJump(SystemData)) {
+    if (CanStartJump(*this)) start(true);
+    return;
+  }
+  if (!run->bStarted) {
+    if (CanStartJump(*this)) {
+      start(nm::cmd::SoundOnScreenOnly(cmd) == 0 || IsOnScreen());
+    } else if (run->nTick >= 4 * SubSteps()) {
+      // Give up after four frames of vain tries: the command ends.
+      run->bStarted = 1;
+      m_bJumpBlocked = 0;
+      m_bImpacted = 0;
+      run->nLeft = 0;
+    }
+    return;
+  }
+  if (IsOnGround()) {
+    m_bJumpBlocked = 0;
+    m_bImpacted = 0;
+    run->nLeft = 0;
+  }
+}
+
+int cChara::UpdateActiveRange(cVector<int8_t>& groups) {
+  m_bInRange = IsOnScreenAxis(m_bIgnoreRangeX, m_bIgnoreRangeY);
+  if (m_bInRange && nm::chara::InGroup(m_Def)) {
+    const int g = nm::chara::GroupNo(m_Def);
+    // A group number outside the table (bad data) sets nothing.
+    if (g >= 0 && static_cast<size_t>(g) < groups.size()) groups[static_cast<size_t>(g)] = 1;
+  }
+  return m_bInRange;
+}
+
+int cChara::UpdateOperating(const cVector<int8_t>& groups) {
+  bool operating = m_bInRange != 0;
+  if (!operating && nm::chara::InGroup(m_Def)) {
+    const int g = nm::chara::GroupNo(m_Def);
+    operating = g >= 0 && static_cast<size_t>(g) < groups.size() && groups[static_cast<size_t>(g)] != 0;
+  }
+  if (!operating) {
+    if (m_bFly || !(m_bJumping || (m_bWasOperating && m_bFalling))) return 0;
+  }
+  m_bWasOperating = 1;
+  if (nm::chara::OnceTrue(m_Def)) m_bIgnoreRangeX = m_bIgnoreRangeY = 1;
+  UpdateScreenPos();
+  return 1;
+}
+
+int BoxOverlaps(const cGameObj& obj, double left, double top, double right, double bottom) {
+  return !(obj.m_dX > right) && obj.m_dRight >= left && !(obj.m_dY > bottom) && obj.m_dBottom >= top ? 1 : 0;
+}
+
+void cChara::DrawHeldItemIcon(DDSURFACEDATA* surface) {
+  const cItemDef& item = m_HeldItem.m_Def;
+  if (!m_HeldItem.m_bHeld || !m_bOnScreen || nm::chara::Transparent(m_Def) || nm::item::Hidden(item)) return;
+  ++m_nHeldIconBlink;
+  if (m_nHeldIconBlink >= 64) {
+    DrawSmallChip(surface, m_nScrLeft + (m_nPicW >> 1) - (m_HeldItem.m_nPicW >> 2),
+                  m_nScrTop - (m_HeldItem.m_nPicH >> 1), nm::item::ChipKind(item), nm::item::Chip(item),
+                  nm::item::ChipSub(item));
+  }
+  if (m_nHeldIconBlink >= 96) m_nHeldIconBlink = 0;
+}

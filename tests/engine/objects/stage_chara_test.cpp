@@ -1,0 +1,325 @@
+// ctest-label: engine
+// The stage character: set-up, boxes, the per-axis moves' reports, the jump
+// command and the activity range.
+#include <gtest/gtest.h>
+
+#include "data/Stage.h"
+#include "data/System.h"
+#include "engine/World.h"
+#include "engine/objects/Chara.h"
+#include "tests/engine/objects/CharaTestStubs.h"
+#include "tests/support/EngineFakes.h"
+
+namespace {
+
+class StageCharaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PlayScene = &world;
+    LayOutWorld(world, 60, 40);
+    Stage = cStage();
+    Stage.m_Gravity = 0.5;
+    Stage.SetHitLevel(1);
+    SystemData = cSystem();
+  }
+  void TearDown() override { PlayScene = nullptr; }
+
+  testsupport::FakeEngineServices services;
+  cPlayWorld world;
+};
+
+TEST_F(StageCharaTest, SetupOfAWalkingCharacter) {
+  cCharaDef def;
+  def.m_Size = 0;
+  def.m_Flows.resize(2);
+  def.m_ActiveRange = 1;
+  cChara c;
+  c.Setup(3, &def, nullptr, 400, 500, 2);
+  EXPECT_EQ(def.m_Size, 1);  // mended in the stage's copy too
+  EXPECT_EQ(c.Scale(), 1);
+  EXPECT_EQ(c.m_nID, 3);
+  EXPECT_EQ(c.m_wSpawnTag, 2);
+  EXPECT_EQ(c.m_nW, 16);
+  EXPECT_EQ(c.m_nH, 24);
+  EXPECT_EQ(c.m_nPicOfsX, 8);
+  EXPECT_EQ(c.m_nPicOfsY, 8);  // bottom-aligned in the cell
+  EXPECT_EQ(c.m_HitBoxChara.nOfsX, 2);
+  EXPECT_EQ(c.m_HitBoxChara.nOfsY, 0);
+  EXPECT_EQ(c.m_HitBoxChara.nW, 12);
+  EXPECT_EQ(c.m_HitBoxShot.nOfsX, -7);  // 30 × 30 centred
+  EXPECT_EQ(c.m_HitBoxShot.nW, 30);
+  EXPECT_EQ(c.m_Anim.m_nAnim, 1);
+  EXPECT_EQ(c.m_bIgnoreRangeX, 0);
+  EXPECT_EQ(c.m_bIgnoreRangeY, 1);
+  EXPECT_EQ(c.m_FlowRuns.size(), 2u);
+  EXPECT_EQ(c.m_HeldItem.m_nChip, 0);
+}
+
+TEST_F(StageCharaTest, MagnificationScalesTheBoxes) {
+  cCharaDef def;
+  def.m_Size = 2;
+  cChara c;
+  c.Setup(1, &def, nullptr, 0, 0, 0);
+  EXPECT_EQ(c.m_nW, 32);
+  EXPECT_EQ(c.m_HitBoxChara.nW, 24);
+  EXPECT_EQ(c.m_HitBoxChara.nOfsX, 4);
+  EXPECT_EQ(c.m_HitBoxShot.nH, 60);
+  EXPECT_EQ(c.m_HitBoxChara.nBaseW, 12);
+}
+
+TEST_F(StageCharaTest, BlockCharacterBoxes) {
+  cCharaDef def;
+  def.m_BlockChara = 1;
+  def.m_Size = 2;
+  cChara c;
+  c.Setup(1, &def, nullptr, 0, 0, 0);
+  EXPECT_EQ(c.m_nW, 64);
+  EXPECT_EQ(c.m_nPicOfsX, 0);
+  for (const HitBox* b : {&c.m_HitBoxChara, &c.m_HitBoxShot}) {
+    EXPECT_EQ(b->nOfsX, 0);
+    EXPECT_EQ(b->nW, 64);
+    EXPECT_EQ(b->nH, 64);
+  }
+}
+
+TEST_F(StageCharaTest, LeavingTheMap) {
+  cChara c;
+  c.m_nW = c.m_nBaseW = 16;
+  c.m_nH = c.m_nBaseH = 24;
+  c.m_dX = 1000;
+  c.m_dY = 1590;  // the map area ends at 1600
+  c.m_dVY = 5;
+  EXPECT_EQ(c.MoveY(), 7);  // a walker fell out: it dies
+  c.m_bFly = 1;
+  c.m_dY = 1590;
+  EXPECT_EQ(c.MoveY(), 5);  // a flier past the map area flies on
+  c.m_dY = 1900;            // the world ends at 1920
+  EXPECT_EQ(c.MoveY(), 8);  // removed silently
+}
+
+TEST_F(StageCharaTest, KnockBackOverridesTheMove) {
+  cChara c;
+  c.m_nW = 16;
+  c.m_nH = 24;
+  c.m_dX = 1000;
+  c.m_dVX2 = -2;
+  c.m_ImpactX = 3;
+  c.MoveX();
+  EXPECT_DOUBLE_EQ(c.m_dX, 1003);
+  c.m_ImpactX = 0;
+  c.m_dVX = 0;
+  c.m_dDecel = 0.5;
+  c.m_bFrictionX = 1;
+  c.MoveX();
+  EXPECT_DOUBLE_EQ(c.m_dVX2, -1.5);
+  EXPECT_DOUBLE_EQ(c.m_dX, 1001.5);
+}
+
+class StageJumpTest : public StageCharaTest {
+ protected:
+  void SetUp() override {
+    StageCharaTest::SetUp();
+    chara.m_nW = 16;
+    chara.m_nH = 24;
+    chara.m_dX = 1000;
+    chara.m_dY = 1000;
+    chara.m_nObjKind = 1;
+    chara.m_bFalling = 0;
+    jump.m_CmdKind = 10;
+    jump.m_CmdSound = 5;
+    jump.m_CmdOption = 0;
+    jump.m_Params = {0, 0, 4, 0, 0};
+    run.lpCmd = &jump;
+    run.dSpeed = chara.JumpSpeed(64);
+    run.nFrames = 18;
+    run.nLeft = 18;
+  }
+  // What the jump executor does per call.
+  void Execute() {
+    chara.Jump(&run);
+    ++run.nTick;
+  }
+  cChara chara;
+  cFlowCmd jump;
+  cCmdRun run;
+};
+
+TEST_F(StageJumpTest, JumpsFromTheGround) {
+  Execute();
+  EXPECT_DOUBLE_EQ(chara.m_dVY, -8.25390529679106);
+  EXPECT_EQ(chara.m_bJumping, 1);
+  EXPECT_EQ(run.bStarted, 1);
+  EXPECT_EQ(services.calls(), std::vector<std::string>{"sound 21"});
+  // In the air the command waits for the landing.
+  chara.m_dVY = 2;
+  Execute();
+  EXPECT_EQ(run.nLeft, 18);
+  chara.m_bRiding = 1;  // on the ground again
+  Execute();
+  EXPECT_EQ(run.nLeft, 0);
+}
+
+TEST_F(StageJumpTest, SoundOnlyOnScreen) {
+  jump.m_CmdOption = 1;
+  chara.m_dX = 2000;  // the camera is at 320
+  chara.m_dRight = 2015;
+  Execute();
+  EXPECT_EQ(chara.m_bJumping, 1);
+  EXPECT_TRUE(services.calls().empty());
+}
+
+TEST_F(StageJumpTest, AFallingCharacterGivesUp) {
+  Stage.SetHitLevel(2);
+  chara.m_bFalling = 1;
+  for (int i = 0; i < 8; ++i) {
+    Execute();
+    ASSERT_EQ(run.bStarted, 0) << i;
+  }
+  chara.m_bJumpBlocked = 1;
+  Execute();  // after 4n vain executions
+  EXPECT_EQ(run.bStarted, 1);
+  EXPECT_EQ(run.nLeft, 0);
+  EXPECT_EQ(chara.m_bJumpBlocked, 0);
+  EXPECT_EQ(chara.m_bJumping, 0);
+}
+
+TEST_F(StageJumpTest, OldJumpHasNoPatience) {
+  SystemData.m_Switch749 = 1;
+  chara.m_nAirSteps = 1;
+  for (int i = 0; i < 10; ++i) Execute();
+  EXPECT_EQ(run.nLeft, 18);
+  EXPECT_EQ(chara.m_bJumping, 0);
+  chara.m_nAirSteps = 0;
+  Execute();
+  EXPECT_EQ(chara.m_bJumping, 1);
+}
+
+TEST_F(StageCharaTest, ActivityRange) {
+  cChara c;
+  c.m_nW = 16;
+  c.m_nH = 24;
+  c.m_bIgnoreRangeY = 1;  // range 1: x only
+  c.m_bFalling = 0;
+  c.m_Def.m_InGroup = 1;
+  c.m_Def.m_GroupNo = 7;
+  cVector<int8_t> groups(60, 0);
+  c.m_dX = 500;
+  c.m_dRight = 515;
+  c.m_dY = 5000;  // far below the view
+  c.m_dBottom = 5023;
+  EXPECT_EQ(c.UpdateActiveRange(groups), 1);
+  EXPECT_EQ(groups[7], 1);
+  EXPECT_EQ(c.UpdateOperating(groups), 1);
+  EXPECT_EQ(c.m_bWasOperating, 1);
+  // Off screen: only its group keeps it going.
+  c.m_dX = 1500;
+  c.m_dRight = 1515;
+  groups.assign(60, 0);
+  EXPECT_EQ(c.UpdateActiveRange(groups), 0);
+  EXPECT_EQ(c.UpdateOperating(groups), 0);
+  groups[7] = 1;
+  EXPECT_EQ(c.UpdateOperating(groups), 1);
+  // A walker finishes its fall.
+  groups[7] = 0;
+  c.m_bFalling = 1;
+  EXPECT_EQ(c.UpdateOperating(groups), 1);
+  c.m_bFly = 1;
+  EXPECT_EQ(c.UpdateOperating(groups), 0);
+  // A group number outside the table sets nothing.
+  c.m_Def.m_GroupNo = 600;
+  c.m_dX = 500;
+  c.m_dRight = 515;
+  EXPECT_EQ(c.UpdateActiveRange(groups), 1);
+}
+
+TEST_F(StageCharaTest, OnceTrueKeepsOperating) {
+  cChara c;
+  c.m_nW = 16;
+  c.m_nH = 24;
+  c.m_bFly = 1;
+  c.m_Def.m_ActiveMode = 1;
+  cVector<int8_t> groups(60, 0);
+  c.m_dX = 500;
+  c.m_dRight = 515;
+  c.m_dY = 100;  // the camera is at (0, 0)
+  c.m_dBottom = 123;
+  c.UpdateActiveRange(groups);
+  EXPECT_EQ(c.UpdateOperating(groups), 1);
+  c.m_dX = 3000;
+  c.m_dRight = 3015;
+  EXPECT_EQ(c.UpdateActiveRange(groups), 1);
+  EXPECT_EQ(c.UpdateOperating(groups), 1);
+}
+
+TEST_F(StageCharaTest, BoxOverlapsIncludesTheEdges) {
+  cChara c;
+  c.m_dX = 10;
+  c.m_dRight = 20;
+  c.m_dY = 10;
+  c.m_dBottom = 20;
+  EXPECT_EQ(BoxOverlaps(c, 20, 20, 30, 30), 1);
+  EXPECT_EQ(BoxOverlaps(c, 20.5, 0, 30, 30), 0);
+  EXPECT_EQ(BoxOverlaps(c, 0, 0, 9.9, 30), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StageCharaTest, NegativeMagnificationIsMended) {
+  cCharaDef def;
+  def.m_Size = -3;
+  cChara c;
+  c.Setup(1, &def, nullptr, 0, 0, 0);
+  EXPECT_EQ(def.m_Size, 1);
+  EXPECT_EQ(c.m_nW, 16);
+  EXPECT_EQ(c.m_HitBoxChara.nW, 12);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StageCharaTest, FlowUpdateStartsFromTheScrollSpeed) {
+  world.m_ScrollX.m_dAutoSpeed = 0.5;
+  world.m_ScrollY.m_dAutoSpeed = -0.25;
+  cChara c;
+  c.m_nHp = 1;
+  c.m_dVX = c.m_dVY = 3;
+  EXPECT_EQ(c.UpdateFlows(0), 0);
+  EXPECT_EQ(c.m_dVX, 0);
+  EXPECT_EQ(c.m_dVY, 3);  // a walker keeps its fall
+  EXPECT_EQ(c.m_Anim.m_nAnim, 0);  // idle
+  c.m_Def.m_ScrollSync = 1;
+  c.m_bFly = 1;
+  c.UpdateFlows(0);
+  EXPECT_EQ(c.m_dVX, 0.5);
+  EXPECT_EQ(c.m_dVY, -0.25);
+  EXPECT_EQ(c.m_Anim.m_nAnim, 2);  // idle in the air
+  world.m_ScrollX.m_bAtLimit = 1;  // that axis stopped
+  c.UpdateFlows(0);
+  EXPECT_EQ(c.m_dVX, 0);
+  SystemData.m_Switch214 = 1;  // characters start from rest
+  world.m_ScrollX.m_bAtLimit = 0;
+  c.UpdateFlows(0);
+  EXPECT_EQ(c.m_dVX, 0);
+  EXPECT_EQ(c.m_dVY, 0);
+  // A command velocity left over is no idle.
+  c.m_Anim.m_nAnim = 3;
+  c.m_dVX2 = 1;
+  c.UpdateFlows(0);
+  EXPECT_EQ(c.m_Anim.m_nAnim, 3);
+}
+
+TEST_F(StageCharaTest, NestedFlowUpdateKeepsTheCurrentObjects) {
+  cChara runner, victim;
+  cCmdRun cmd;
+  world.m_pCurChara = &runner;
+  world.m_pCurCmdRun = &cmd;
+  victim.m_nHp = 0;
+  EXPECT_EQ(victim.UpdateFlows(1), 1);  // a defeat runs the dying flows
+  EXPECT_EQ(world.m_pCurChara, &runner);
+  EXPECT_EQ(world.m_pCurCmdRun, &cmd);
+}
+
+}  // namespace
