@@ -157,5 +157,5 @@ CHARA_STUB int RunFlowUpdate(cCharaBase* chara, int) {
 }
 CHARA_STUB void ApplyHeroArranges(cFlowCmd*, cHero*) {}
 CHARA_STUB void cMessageWnd::Init(int, const char*, int, int, int, int, int, int, int, int, int, int, int, int, int,
-                                  int, int, int, int, int, int, int, int) {}
+                                  int, int, int, int, int, int, int, int, int) {}
 CHARA_STUB void DrawSmallChip(DDSURFACEDATA*, int, int, int, int, int) {}
