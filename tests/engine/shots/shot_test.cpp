@@ -358,3 +358,58 @@ TEST_F(MoveTest, ZeroSpeedMakesEveryDistanceZero) {
   EXPECT_EQ(s.m_nTurnStart, 0);
   EXPECT_EQ(s.m_bFly, 0);
 }
+
+// ---------------------------------------------------------------- swords
+
+TEST_F(ShotTest, SwordFramesFollowTheOwnerForTheirDurations) {
+  cDatabase saved = Database;
+  Database.m_SwordTypes.clear();
+  cSwordType type;
+  type.m_SwordFrames.clear();
+  cSwordFrame f0, f1;
+  f0.m_Width = 24, f0.m_Height = 8, f0.m_Param7 = 1, f0.m_Position = 0;  // in front, 6 sub-steps
+  f0.m_Param1 = 3, f0.m_Param3 = 0;
+  f1.m_Width = 10, f1.m_Height = 30, f1.m_Param7 = 2, f1.m_Position = 2;  // above, 12 sub-steps
+  type.m_SwordFrames.push_back(f0);
+  type.m_SwordFrames.push_back(f1);
+  Database.m_SwordTypes.push_back(type);
+
+  CharaList.emplace_back();
+  cChara& owner = CharaList.back();
+  owner.m_nID = 77;
+  owner.m_bFaceRight = 1;
+  owner.m_nPicW = owner.m_nPicH = 32;
+  owner.m_dX = 500;
+  owner.m_dY = 600;
+  def.m_ShotMove = 0;
+  cShot s;
+  s.Setup(1, &owner, 12, &def, Launch(0, 0));
+  EXPECT_EQ(s.m_bShot, 0);
+  EXPECT_EQ(s.m_nW, 24);
+  EXPECT_EQ(s.m_nHitW, 24);
+  EXPECT_EQ(s.m_nHitX, 0);
+
+  int steps = 0, result = 0;
+  while (!(result = s.Step()) && steps < 100) {
+    ++steps;
+    if (steps == 1) {
+      // Right of the owner's picture, centred vertically, plus the offset.
+      EXPECT_EQ(s.m_dX, 500 + 32 + 3);
+      EXPECT_EQ(s.m_dY, 600 + 16 - 4);
+    }
+    if (steps == 8) {
+      EXPECT_EQ(s.m_nSwordFrame, 1);
+      EXPECT_EQ(s.m_nW, 10);
+      EXPECT_EQ(s.m_dX, 500 + 16 - 5);
+      EXPECT_EQ(s.m_dY, 600 - 30);
+    }
+  }
+  // Frame 0 runs 7 calls (counts 1..6, then the switch), frame 1 runs 13.
+  EXPECT_EQ(steps + 1, 20);
+
+  cShot again;
+  again.Setup(2, &owner, 12, &def, Launch(0, 0));
+  CharaList.clear();
+  EXPECT_EQ(again.Step(), 1);  // the owner is gone
+  Database = saved;
+}
