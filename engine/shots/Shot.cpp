@@ -11,6 +11,8 @@
 #include "engine/World.h"
 #include "engine/objects/BlockMap.h"
 #include "engine/objects/CharaBase.h"
+#include "engine/objects/ChipSheets.h"
+#include "engine/objects/Motion.h"
 #include "engine/shots/ShotMove.h"
 
 namespace {
@@ -369,7 +371,24 @@ int cShot::FollowOwner() {
   return static_cast<size_t>(m_nSwordFrame) >= type->m_SwordFrames.size() ? 1 : 0;
 }
 
-void cShot::Draw(DDSURFACEDATA*, int) {}
+void cShot::Draw(DDSURFACEDATA* surface, int frozen) {
+  if (nm::shot::byHidden(m_ShotDef)) return;
+  const int p = frozen ? m_Anim.GetPattern() : m_Anim.Step();
+  // Swords are drawn from the stage's sword images, which the drawing of the
+  // field owns; here only shots from the shot sheets.
+  if (!m_bShot || m_nChip < 0) return;
+  const int scale = std::max<int>(m_ShotDef.m_ShotSize, 1);
+  const int s = ChipFirstCopies() ? 1 : 0;
+  const int index = PickSurfaceIndex(20 + (m_bFaceRight ? 1 : 0), scale > 1 ? 1 - s : 0);
+  if (index < 0 || index >= kSurfaceTableSize) return;
+  DDSURFACEDATA* src = &SurfaceTable[index];
+  const int sx = (p + (m_nChip / 30) * 2) * 16;
+  const int sy = (m_nChip % 30) * 16;
+  if (scale > 1)
+    DDBltStretch(surface, m_nScrLeft, m_nScrTop, m_nPicW, m_nPicH, src, sx, sy, m_nBasePicW, m_nBasePicH, 1);
+  else
+    DDBlt(surface, m_nScrLeft, m_nScrTop, m_nPicW, m_nPicH, src, sx, sy, 1);
+}
 
 cShot* AddShot(cList<cShot>& list, const cShot& shot) {
   list.push_back(shot);
