@@ -292,3 +292,105 @@ int CheckDeaths() {
   }
   return 0;
 }
+
+// ------------------------------------------------------- block characters
+
+namespace {
+
+bool IsLiveBlockChara(const cChara& c, const cGameObj* except) {
+  return &c != except && c.m_bActive && !c.m_bDead && IsBlockChara(&c);
+}
+
+// The penetration of b into r along one axis (0 when apart).
+double Penetration(double rLo, double rHi, double bLo, double bHi) {
+  if (bHi < rLo || bLo > rHi) return 0;
+  return rLo < bLo && bLo <= rHi ? rHi - bLo + 1 : bHi - rLo + 1;
+}
+
+// B touches the vertical line x from y0 to y1 (or the horizontal line y from x0 to x1).
+bool TouchesVLine(const cRectD& b, double x, double y0, double y1) {
+  return b.left <= x && x <= b.right && b.top <= y1 && b.bottom >= y0;
+}
+bool TouchesHLine(const cRectD& b, double y, double x0, double x1) {
+  return b.top <= y && y <= b.bottom && b.left <= x1 && b.right >= x0;
+}
+
+}  // namespace
+
+void ResolveBlockCharaOverlap(cCharaBase* chara, int bVertical) {
+  const cRectD r = Box(chara);
+  bool haveLo = false, haveHi = false;
+  double lo = 0, hi = 0;
+  int loId = 0, hiId = 0;
+  for (cChara& b : CharaList) {
+    if (!IsLiveBlockChara(b, chara)) continue;
+    const cRectD bb = Box(&b);
+    if (Penetration(r.left, r.right, bb.left, bb.right) == 0 || Penetration(r.top, r.bottom, bb.top, bb.bottom) == 0)
+      continue;
+    if (!bVertical) {
+      if (TouchesVLine(bb, r.left, r.top + 1, r.bottom - 1)) {
+        chara->m_WallL = 1;
+        if (!haveLo || bb.right + 1 > lo) lo = bb.right + 1, loId = b.m_nID;
+        haveLo = true;
+      }
+      if (TouchesVLine(bb, r.right, r.top + 1, r.bottom - 1)) {
+        chara->m_WallR = 1;
+        if (!haveHi || bb.left - chara->m_nW < hi) hi = bb.left - chara->m_nW, hiId = b.m_nID;
+        haveHi = true;
+      }
+    } else {
+      if (TouchesHLine(bb, r.top, r.left + 1, r.right - 1)) {
+        chara->m_WallU = 1;
+        if (!haveLo || bb.bottom + 1 > lo) lo = bb.bottom + 1;
+        haveLo = true;
+      }
+      if (TouchesHLine(bb, r.bottom, r.left + 1, r.right - 1)) {
+        chara->m_WallD = 1;
+        if (!haveHi || bb.top - chara->m_nH < hi) hi = bb.top - chara->m_nH;
+        haveHi = true;
+      }
+    }
+  }
+  auto push = [&](double value, int pusher) {
+    if (!(pusher == chara->m_nRideId && chara->m_bRiding)) chara->m_bLeftRide = 1;
+    chara->m_dX = value;
+    chara->ClampX();
+  };
+  if (!bVertical) {
+    if (haveLo) push(lo, loId);
+    if (haveHi) push(hi, hiId);
+  } else {
+    if (haveLo) {
+      chara->m_dY = lo;
+      chara->ClampY();
+    }
+    if (haveHi) {
+      chara->m_dY = hi;
+      chara->ClampY();
+    }
+  }
+}
+
+int IsStillRiding(cCharaBase* chara) {
+  cRectD r = Box(chara);
+  r.bottom += 5;
+  for (cChara& b : CharaList)
+    if (IsLiveBlockChara(b, chara) && b.m_nID == chara->m_nRideId && Box(&b).Overlaps(r)) return 1;
+  return 0;
+}
+
+cCharaBase* FindBlockCharaBelow(cCharaBase* chara) {
+  cRectD r = Box(chara);
+  r.bottom += 5;
+  for (cChara& b : CharaList)
+    if (IsLiveBlockChara(b, chara) && Box(&b).Overlaps(r)) return &b;
+  return nullptr;
+}
+
+int OverlapsBlockCharaExcept(cGameObj* obj, int nExceptId) {
+  if (obj->m_bFly && obj->m_byFlyHit == 0) return 0;
+  const cRectD r = Box(obj);
+  for (cChara& b : CharaList)
+    if (IsLiveBlockChara(b, obj) && b.m_nID != nExceptId && Box(&b).Overlaps(r)) return 1;
+  return 0;
+}

@@ -254,3 +254,73 @@ TEST_F(HitsTest, ADefeatedCharacterEndsTheTestAndTheFlagIsCleared) {
   HitShotsAndCharas();
   EXPECT_EQ(Sounds("sound 9"), 1);
 }
+
+// ---------------------------------------------------------- block characters
+
+namespace {
+
+cChara& AddBlockChara(int id, double x, double y, int w, int h) {
+  CharaList.emplace_back();
+  cChara& b = CharaList.back();
+  b.m_nID = id;
+  b.m_nObjKind = 1;
+  b.m_bActive = 1;
+  nm::chara::BlockChara(b.m_Def) = 1;
+  b.m_nW = w;
+  b.m_nH = h;
+  b.m_dX = x;
+  b.m_dY = y;
+  b.m_dRight = x + w - 1;
+  b.m_dBottom = y + h - 1;
+  return b;
+}
+
+void Place(cCharaBase& c, double x, double y, int w, int h) {
+  c.m_nW = w;
+  c.m_nH = h;
+  c.m_dX = x;
+  c.m_dY = y;
+  c.m_dRight = x + w - 1;
+  c.m_dBottom = y + h - 1;
+}
+
+}  // namespace
+
+TEST_F(HitsTest, PushedOutOfBlockCharactersAndRidingTests) {
+  AddBlockChara(50, 400, 400, 64, 32);  // a platform
+  AddBlockChara(51, 420, 300, 32, 64);  // a pillar
+  cChara walker;
+  walker.m_nID = 60;
+  Place(walker, 440, 330, 32, 32);  // inside the pillar's right part
+  ResolveBlockCharaOverlap(&walker, 0);
+  EXPECT_EQ(walker.m_WallL, 1);
+  EXPECT_DOUBLE_EQ(walker.m_dX, 452);
+  EXPECT_EQ(walker.m_bLeftRide, 1);
+
+  Place(walker, 410, 380, 32, 32);  // sunk into the platform's top
+  walker.m_WallD = 0;
+  ResolveBlockCharaOverlap(&walker, 1);
+  EXPECT_EQ(walker.m_WallD, 1);
+  EXPECT_DOUBLE_EQ(walker.m_dY, 400 - 32);
+
+  // Standing on the platform: still riding within 5 pixels below.
+  Place(walker, 460, 366, 32, 32);
+  walker.m_nRideId = 50;
+  EXPECT_EQ(IsStillRiding(&walker), 1);
+  EXPECT_EQ(FindBlockCharaBelow(&walker)->m_nID, 50);
+  Place(walker, 460, 360, 32, 32);
+  EXPECT_EQ(IsStillRiding(&walker), 0);
+  EXPECT_EQ(FindBlockCharaBelow(&walker), nullptr);
+
+  Place(walker, 410, 380, 32, 32);
+  EXPECT_EQ(OverlapsBlockCharaExcept(&walker, 0), 1);
+  EXPECT_EQ(OverlapsBlockCharaExcept(&walker, 50), 0);  // only the platform touches
+  Place(walker, 410, 350, 32, 32);
+  EXPECT_EQ(OverlapsBlockCharaExcept(&walker, 50), 1);  // the pillar
+  EXPECT_EQ(OverlapsBlockCharaExcept(&walker, 51), 0);
+  Place(walker, 470, 380, 32, 32);
+  EXPECT_EQ(OverlapsBlockCharaExcept(&walker, 50), 0);
+  walker.SetFlyMode(1);  // passes through blocks
+  EXPECT_EQ(OverlapsBlockCharaExcept(&walker, 0), 0);
+  CharaList.clear();
+}
