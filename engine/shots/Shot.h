@@ -75,12 +75,19 @@ class cShot : public cGameObj {
   int Step();
   int HitsMap();
   void Draw(DDSURFACEDATA* surface, int frozen);
-  void FollowOwner();
+  // A sword's sub-step: 1 when it ends.
+  int FollowOwner();
 };
 
 // A copy of the shot into the list, and a pointer to it into its faction list.
 cShot* AddShot(cList<cShot>& list, const cShot& shot);
 cList<cShot>::iterator RemoveShot(cList<cShot>& list, cList<cShot>::iterator node);
+// 1 when an equal {shot, kind} link is in the vector.
+struct ShotLink;
+int HasLink(const cVector<ShotLink>& links, const ShotLink& link);
+// The sword type of that number when it exists and has frames, else null.
+class cSwordType;
+const cSwordType* SwordTypeOf(int type);
 class cCmdRun;
 void FireShot(cList<cShot>& list, cCharaBase* chara, cCmdRun* run, const cEdShot* def);
 void SummonBlock(cCharaBase* chara, cCmdRun* run, const cEdShot* def);

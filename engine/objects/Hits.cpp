@@ -1,0 +1,396 @@
+// Hits between objects: shots against characters, bodies against bodies,
+// shots against shots, and the death check of a sub-step.
+#include "engine/objects/Hits.h"
+
+#include <algorithm>
+
+#include "data/ItemDef.h"
+#include "data/Stage.h"
+#include "data/System.h"
+#include "engine/Names.h"
+#include "engine/Services.h"
+#include "engine/World.h"
+#include "engine/flow/Triggers.h"
+#include "engine/objects/CharaBase.h"
+#include "engine/rules/Rules.h"
+#include "engine/shots/Shot.h"
+
+namespace {
+
+constexpr int kSeHit = 7, kSeHeroDefeated = 8, kSeCharaDefeated = 9;
+
+bool OnScreenOnly() { return nm::stage::OnScreenHitsOnly(Stage) != 0; }
+bool IsBlockChara(const cCharaBase* c) { return nm::chara::BlockChara(c->m_Def) != 0; }
+
+cRectD Box(const cGameObj* o) { return cRectD{o->m_dX, o->m_dY, o->m_dRight, o->m_dBottom}; }
+
+// Takes a shot out of its faction list and the shot list (unlinking it).
+void DestroyShot(cShot* shot) {
+  cList<cShot>& shots = CurrentWorld().m_Shots;
+  for (auto it = shots.begin(); it != shots.end(); ++it) {
+    if (&*it == shot) {
+      RemoveShot(shots, it);
+      return;
+    }
+  }
+}
+
+// The sub-step's entry of the shot-hit mask; sub-steps count from 1.
+bool ShotHitsThisSubStep(const cPlayWorld& w) {
+  if (nm::stage::ShotHitChecks(Stage) == 0) return true;
+  const int i = w.m_nSubStep - 1;
+  if (i < 0 || static_cast<size_t>(i) >= w.m_ShotHitMask.size()) return true;
+  return w.m_ShotHitMask[static_cast<size_t>(i)] != 0;
+}
+
+bool InHitList(const cShot* shot, const cCharaBase* c) {
+  return std::find(shot->m_HitList.begin(), shot->m_HitList.end(), c) != shot->m_HitList.end();
+}
+
+// Shots of faction list s against the characters of list c. Returns a
+// non-zero result that ends the whole hit test.
+int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
+  for (auto qi = shots.begin(); qi != shots.end();) {
+    cShot* q = *qi;
+    ++qi;  // q may leave the list below
+    if (q->m_bNoHit) continue;
+    if (OnScreenOnly() && !q->IsOnScreen()) continue;
+    const cEdShot& d = q->m_ShotDef;
+    const bool attacks = nm::shot::nPower(d) != 0 || nm::shot::byImpact(d) != 0 || nm::shot::ItemPalette(d) != 0;
+    bool vanish = false;
+    for (cCharaBase* r : charas) {
+      if (OnScreenOnly() && !r->IsOnScreen()) continue;
+      if (!r->m_bActive || r->m_bDead || nm::chara::Invincible(r->m_Def) == 2) continue;
+      if (!r->m_HitBoxShot.rc.Overlaps(q->m_HitRect) || InHitList(q, r)) continue;
+      bool damage;
+      if (attacks) {
+        if (r->IsInvincible()) continue;
+        damage = true;
+      } else {
+        damage = !nm::sys::HarmlessShots(SystemData);
+      }
+      RaiseEventWith(r, 7, q->m_lpOwner, 0);
+      if (q->m_lpOwner && q->m_bHitEvent)
+        RaiseEventWith(q->m_lpOwner, 20, r, static_cast<uint8_t>(q->m_byHitEventArg));
+      if (!damage) continue;
+      const int dead = TakeShotDamage(r, q);
+      RaiseShotHitEvents(r, q);
+      if (dead) {
+        if (r->m_nObjKind == 1) PlaySE(kSeCharaDefeated);
+        int k = KillChara(r);
+        if (k == 1 || k == 2) return k;
+      } else {
+        PlaySE(kSeHit);
+        if (attacks) StartInvincible(r);
+      }
+      if (q->m_bShot) {
+        const bool passes = IsBlockChara(r) ? nm::shot::PassBlockCharas(d) == 1 : nm::shot::PassCharas(d) == 1;
+        if (passes)
+          q->m_HitList.push_back(r);
+        else
+          vanish = true;
+      } else {
+        q->m_HitList.push_back(r);
+      }
+      if (nm::shot::ItemPalette(d) != 0) {
+        const cItemDef* def = GetPaletteItemDef(nm::shot::ItemPalette(d), nm::shot::ItemIndex(d));
+        if (def && !Player.empty()) {
+          cItem item;
+          item.InitFromDef(0, def, 0);
+          item.m_bActive = 1;
+          int res = ApplyItem(&item, &Player[0]);
+          if (res != 0) return res;
+        }
+      }
+    }
+    if (vanish && !q->m_bNoHit) DestroyShot(q);
+  }
+  return 0;
+}
+
+int BodiesAgainstBodies(CharaPtrList& li, CharaPtrList& lj) {
+  auto ok = [](const cCharaBase* c) {
+    return c->m_bActive && !c->m_bDead && !IsBlockChara(c) && (!OnScreenOnly() || c->IsOnScreen());
+  };
+  auto hitEvent = [](cCharaBase* victim, cCharaBase* other) {
+    if (other->m_lpParent && other->m_bForwardToParent) {
+      RaiseEventWith(victim, 4, other->m_lpParent, 0);
+      RaiseEventWith(other->m_lpParent, 20, victim, other->m_nAttackNumber);
+    } else {
+      RaiseEventWith(victim, 4, other, 0);
+    }
+  };
+  auto attacks = [](const cCharaBase* c) {
+    return nm::chara::BodyPower(c->m_Def) != 0 || nm::chara::BodyImpact(c->m_Def) != 0;
+  };
+  for (cCharaBase* s : li) {
+    for (cCharaBase* v : lj) {
+      if (!ok(s) || !ok(v) || !s->m_HitBoxChara.rc.Overlaps(v->m_HitBoxChara.rc)) continue;
+      const bool a = !s->IsImmuneTo(v->m_nID);
+      const bool b = !v->IsImmuneTo(s->m_nID);
+      if (a) hitEvent(s, v);
+      if (b) hitEvent(v, s);
+      const bool inOrder = nm::sys::BodyHitEventOrder(SystemData);
+      bool sTook = false, vTook = false;
+      int sDead = 0, vDead = 0;
+      if (a && attacks(v)) {
+        sDead = TakeBodyAttack(s, v);
+        sTook = true;
+        if (inOrder) RaiseBodyHitEvents(s, v);
+      }
+      if (b && attacks(s)) {
+        vDead = TakeBodyAttack(v, s);
+        vTook = true;
+        if (inOrder) RaiseBodyHitEvents(v, s);
+      }
+      if (!inOrder) {
+        if (sTook) RaiseBodyHitEvents(s, v);
+        if (vTook) RaiseBodyHitEvents(v, s);
+      }
+      if (!sTook && !vTook) continue;
+      PlaySE(kSeHit);
+      auto settle = [](cCharaBase* c, bool took, int dead, cCharaBase* other) -> int {
+        if (!took) return 0;
+        if (dead) {
+          if (c->m_nObjKind == 1) PlaySE(kSeCharaDefeated);
+          int k = KillChara(c);
+          return k == 1 || k == 2 ? k : 0;
+        }
+        AddHitImmunity(c, other->m_nID);
+        return 0;
+      };
+      if (int k = settle(s, sTook, sDead, v)) return k;
+      if (int k = settle(v, vTook, vDead, s)) return k;
+    }
+  }
+  return 0;
+}
+
+void ShotsAgainstShots(ShotPtrList& lj, ShotPtrList& lk) {
+  for (auto vi = lj.begin(); vi != lj.end();) {
+    cShot* v = *vi;
+    ++vi;
+    bool flagged = false;
+    for (auto wi = lk.begin(); wi != lk.end();) {
+      cShot* w = *wi;
+      ++wi;
+      const bool vc = nm::shot::CancelFlag(v->m_ShotDef) != 0;
+      const bool wc = nm::shot::CancelFlag(w->m_ShotDef) != 0;
+      if (!vc && !wc) continue;
+      if (!Box(v).Overlaps(Box(w))) continue;
+      bool removeW = false;
+      if (vc && wc) {
+        const int sv = nm::shot::byVanishValue(v->m_ShotDef), sw = nm::shot::byVanishValue(w->m_ShotDef);
+        if (sw < sv) {
+          removeW = true;
+        } else if (sw > sv) {
+          flagged = true;
+        } else {
+          flagged = true;
+          removeW = true;
+        }
+      } else if (vc) {
+        flagged = true;
+      } else {
+        removeW = true;
+      }
+      if (removeW) DestroyShot(w);
+    }
+    if (flagged) DestroyShot(v);
+  }
+}
+
+// Takes a character out of its faction list and CharaList.
+void EraseChara(cList<cChara>::iterator it) {
+  cCharaBase* c = &*it;
+  c->DetachLinks();
+  cVector<CharaPtrList>& lists = CurrentWorld().m_FactionCharas;
+  if (c->m_nBlockSide >= 0 && static_cast<size_t>(c->m_nBlockSide) < lists.size()) {
+    CharaPtrList& l = lists[static_cast<size_t>(c->m_nBlockSide)];
+    auto p = std::find(l.begin(), l.end(), c);
+    if (p != l.end()) l.erase(p);
+  }
+  CharaList.erase(it);
+}
+
+int HitAll() {
+  cPlayWorld& w = CurrentWorld();
+  cVector<ShotPtrList>& fs = w.m_FactionShots;
+  cVector<CharaPtrList>& fc = w.m_FactionCharas;
+  if (ShotHitsThisSubStep(w)) {
+    for (size_t s = 0; s < fs.size(); ++s) {
+      if (fs[s].empty()) continue;
+      for (size_t c = 0; c < fc.size(); ++c) {
+        if (c == s || fc[c].empty()) continue;
+        if (int r = ShotsAgainstCharas(fs[s], fc[c])) return r;
+      }
+    }
+  }
+  for (auto it = w.m_Shots.begin(); it != w.m_Shots.end();)
+    it = it->m_bNoHit ? RemoveShot(w.m_Shots, it) : std::next(it);
+  for (size_t i = 0; i < fc.size(); ++i)
+    for (size_t j = i + 1; j < fc.size(); ++j)
+      if (!fc[i].empty() && !fc[j].empty())
+        if (int r = BodiesAgainstBodies(fc[i], fc[j])) return r;
+  for (size_t j = 0; j < fs.size(); ++j)
+    for (size_t k = j + 1; k < fs.size(); ++k)
+      if (!fs[j].empty() && !fs[k].empty()) ShotsAgainstShots(fs[j], fs[k]);
+  return 0;
+}
+
+}  // namespace
+
+int HitShotsAndCharas() {
+  cPlayWorld& w = CurrentWorld();
+  w.m_bHitTesting = 1;
+  int r = HitAll();
+  // Cleared on every path, the early ends included.
+  w.m_bHitTesting = 0;
+  return r;
+}
+
+int KillChara(cCharaBase* chara) {
+  if (chara->m_nObjKind == 0) return 2;
+  if (chara->m_bDead) return 0;
+  return Defeat(chara);
+}
+
+int CheckDeaths() {
+  if (!Player.empty() && Player[0].m_nHp <= 0) {
+    PlaySE(kSeHeroDefeated);
+    if (Defeat(&Player[0]) == 1) {
+      EndStage();
+      CurrentWorld().SetSceneState(4, 0);
+    }
+    return 1;
+  }
+  const bool animate = nm::sys::ShowDefeat(SystemData);
+  for (auto it = CharaList.begin(); it != CharaList.end();) {
+    if (it->m_bVanished) {
+      auto next = std::next(it);
+      EraseChara(it);
+      it = next;
+      continue;
+    }
+    if (it->m_nHp <= 0 && !it->m_bDead) {
+      int r = DefeatAndCheckEnd(&*it, CharaList);
+      if (animate) {
+        if (r == 1) {
+          EraseChara(it);
+          return 1;
+        }
+        PlaySE(kSeCharaDefeated);
+      } else {
+        auto next = std::next(it);
+        EraseChara(it);
+        if (r != 0) return 1;
+        it = next;
+        continue;
+      }
+    }
+    ++it;
+  }
+  return 0;
+}
+
+// ------------------------------------------------------- block characters
+
+namespace {
+
+bool IsLiveBlockChara(const cChara& c, const cGameObj* except) {
+  return &c != except && c.m_bActive && !c.m_bDead && IsBlockChara(&c);
+}
+
+// The penetration of b into r along one axis (0 when apart).
+double Penetration(double rLo, double rHi, double bLo, double bHi) {
+  if (bHi < rLo || bLo > rHi) return 0;
+  return rLo < bLo && bLo <= rHi ? rHi - bLo + 1 : bHi - rLo + 1;
+}
+
+// B touches the vertical line x from y0 to y1 (or the horizontal line y from x0 to x1).
+bool TouchesVLine(const cRectD& b, double x, double y0, double y1) {
+  return b.left <= x && x <= b.right && b.top <= y1 && b.bottom >= y0;
+}
+bool TouchesHLine(const cRectD& b, double y, double x0, double x1) {
+  return b.top <= y && y <= b.bottom && b.left <= x1 && b.right >= x0;
+}
+
+}  // namespace
+
+void ResolveBlockCharaOverlap(cCharaBase* chara, int bVertical) {
+  const cRectD r = Box(chara);
+  bool haveLo = false, haveHi = false;
+  double lo = 0, hi = 0;
+  int loId = 0, hiId = 0;
+  for (cChara& b : CharaList) {
+    if (!IsLiveBlockChara(b, chara)) continue;
+    const cRectD bb = Box(&b);
+    if (Penetration(r.left, r.right, bb.left, bb.right) == 0 || Penetration(r.top, r.bottom, bb.top, bb.bottom) == 0)
+      continue;
+    if (!bVertical) {
+      if (TouchesVLine(bb, r.left, r.top + 1, r.bottom - 1)) {
+        chara->m_WallL = 1;
+        if (!haveLo || bb.right + 1 > lo) lo = bb.right + 1, loId = b.m_nID;
+        haveLo = true;
+      }
+      if (TouchesVLine(bb, r.right, r.top + 1, r.bottom - 1)) {
+        chara->m_WallR = 1;
+        if (!haveHi || bb.left - chara->m_nW < hi) hi = bb.left - chara->m_nW, hiId = b.m_nID;
+        haveHi = true;
+      }
+    } else {
+      if (TouchesHLine(bb, r.top, r.left + 1, r.right - 1)) {
+        chara->m_WallU = 1;
+        if (!haveLo || bb.bottom + 1 > lo) lo = bb.bottom + 1;
+        haveLo = true;
+      }
+      if (TouchesHLine(bb, r.bottom, r.left + 1, r.right - 1)) {
+        chara->m_WallD = 1;
+        if (!haveHi || bb.top - chara->m_nH < hi) hi = bb.top - chara->m_nH;
+        haveHi = true;
+      }
+    }
+  }
+  auto push = [&](double value, int pusher) {
+    if (!(pusher == chara->m_nRideId && chara->m_bRiding)) chara->m_bLeftRide = 1;
+    chara->m_dX = value;
+    chara->ClampX();
+  };
+  if (!bVertical) {
+    if (haveLo) push(lo, loId);
+    if (haveHi) push(hi, hiId);
+  } else {
+    if (haveLo) {
+      chara->m_dY = lo;
+      chara->ClampY();
+    }
+    if (haveHi) {
+      chara->m_dY = hi;
+      chara->ClampY();
+    }
+  }
+}
+
+int IsStillRiding(cCharaBase* chara) {
+  cRectD r = Box(chara);
+  r.bottom += 5;
+  for (cChara& b : CharaList)
+    if (IsLiveBlockChara(b, chara) && b.m_nID == chara->m_nRideId && Box(&b).Overlaps(r)) return 1;
+  return 0;
+}
+
+cCharaBase* FindBlockCharaBelow(cCharaBase* chara) {
+  cRectD r = Box(chara);
+  r.bottom += 5;
+  for (cChara& b : CharaList)
+    if (IsLiveBlockChara(b, chara) && Box(&b).Overlaps(r)) return &b;
+  return nullptr;
+}
+
+int OverlapsBlockCharaExcept(cGameObj* obj, int nExceptId) {
+  if (obj->m_bFly && obj->m_byFlyHit == 0) return 0;
+  const cRectD r = Box(obj);
+  for (cChara& b : CharaList)
+    if (IsLiveBlockChara(b, obj) && b.m_nID != nExceptId && Box(&b).Overlaps(r)) return 1;
+  return 0;
+}

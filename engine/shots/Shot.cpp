@@ -1,0 +1,413 @@
+#include "engine/shots/Shot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "base/Text.h"
+#include "data/Database.h"
+#include "data/Stage.h"
+#include "engine/Names.h"
+#include "engine/World.h"
+#include "engine/objects/BlockMap.h"
+#include "engine/objects/CharaBase.h"
+#include "engine/objects/ChipSheets.h"
+#include "engine/objects/Motion.h"
+#include "engine/shots/ShotMove.h"
+
+namespace {
+
+int SubSteps() { return Stage.m_SubSteps > 0 ? Stage.m_SubSteps : 1; }
+double SubStepsF() { return Stage.m_SubStepsF > 0 ? Stage.m_SubStepsF : 1.0; }
+
+// The auto-scroll speed per sub-step of an axis, or null while it is held
+// at a bound (the caller then keeps or zeroes its value).
+bool ScrollSpeed(const cScrollAxis& axis, double* speed) {
+  if (axis.m_bAtLimit) return false;
+  *speed = axis.m_dAutoSpeed;
+  return true;
+}
+
+void RemoveLink(cCharaBase* chara, cShot* shot, int kind) {
+  if (!chara) return;
+  cVector<ShotLink>& links = chara->m_ShotLinks;
+  ShotLink key{shot, kind};
+  links.erase(std::remove_if(links.begin(), links.end(), [&](const ShotLink& l) { return SameLink(l, key); }),
+              links.end());
+}
+
+}  // namespace
+
+const cSwordType* SwordTypeOf(int type) {
+  if (type < 0 || static_cast<size_t>(type) >= Database.m_SwordTypes.size()) return nullptr;
+  const cSwordType& t = Database.m_SwordTypes[static_cast<size_t>(type)];
+  return t.m_SwordFrames.empty() ? nullptr : &t;
+}
+
+int HasLink(const cVector<ShotLink>& links, const ShotLink& link) {
+  for (const ShotLink& l : links)
+    if (SameLink(l, link)) return 1;
+  return 0;
+}
+
+void cShot::ScaleHitBox(int nScale) {
+  m_nHitX = nScale * m_nBaseHitX;
+  m_nHitY = nScale * m_nBaseHitY;
+  m_nHitW = nScale * m_nBaseHitW;
+  m_nHitH = nScale * m_nBaseHitH;
+}
+
+void cShot::KeepFootOnScale(int nNew, int nOld) {
+  if (nNew == nOld) return;
+  m_dY -= static_cast<double>((nNew - nOld) * (m_nBaseH >> 1));
+  ClampStageY(2);
+}
+
+void cShot::UpdateBoxX() {
+  m_HitRect.left = TruncToInt(m_dX) + m_nHitX;
+  m_HitRect.right = m_HitRect.left + m_nHitW - 1;
+}
+
+void cShot::UpdateBoxY() {
+  m_HitRect.top = TruncToInt(m_dY) + m_nHitY;
+  m_HitRect.bottom = m_HitRect.top + m_nHitH - 1;
+}
+
+void cShot::Unlink() {
+  RemoveLink(m_lpTarget, this, 0);
+  RemoveLink(m_lpOwner, this, 4);
+  m_lpTarget = nullptr;
+  m_lpOwner = nullptr;
+}
+
+void cShot::Setup(int id, cCharaBase* owner, int cmdKind, const cEdShot* def, const ShotLaunch& launch) {
+  namespace s = nm::shot;
+  m_ShotDef = *def;
+  if (m_ShotDef.m_ShotSize == 0) m_ShotDef.m_ShotSize = 1;
+  const int scale = std::max<int>(m_ShotDef.m_ShotSize, 1);
+  const int n = SubSteps();
+  const double nf = SubStepsF();
+
+  int faceRight = launch.dVX > 0 ? 1 : launch.dVX == 0 ? owner->m_bFaceRight : 0;
+
+  int w = 16, h = 16;
+  m_bShot = 1;
+  const cSwordType* sword = nullptr;
+  if (cmdKind == 12) {
+    m_bShot = 0;
+    sword = SwordTypeOf(s::byMove(m_ShotDef));
+    if (sword) {
+      w = sword->m_SwordFrames[0].m_Width;
+      h = sword->m_SwordFrames[0].m_Height;
+    }
+  }
+
+  m_nOwnerId = owner->m_nID;
+  cGameObj::Setup(id, owner->m_nObjKind, owner->m_nFaction, s::byFaction(m_ShotDef), s::wGraphic(m_ShotDef),
+                  kShotAnimSource, m_bShot ? 1 : 0, 0, 0, w, h, 16, 16, faceRight, 1, launch.nClone, nullptr);
+  if (s::byOwnerFaction(m_ShotDef)) {
+    s::byFaction(m_ShotDef) = static_cast<uint8_t>(owner->m_nBlockSide);
+    m_nBlockSide = owner->m_nBlockSide;
+  }
+
+  if (!m_bShot) {
+    m_nBaseHitX = m_nBaseHitY = 0;
+    m_nBaseHitW = w;
+    m_nBaseHitH = h;
+  } else {
+    int hw = owner->m_nObjKind == 0 ? nm::stage::HeroShotHitW(Stage) : nm::stage::CharaShotHitW(Stage);
+    int hh = owner->m_nObjKind == 0 ? nm::stage::HeroShotHitH(Stage) : nm::stage::CharaShotHitH(Stage);
+    m_nBaseHitW = hw;
+    m_nBaseHitH = hh;
+    m_nBaseHitX = 8 - (hw >> 1);
+    m_nBaseHitY = 8 - (hh >> 1);
+  }
+  m_nHitX = m_nBaseHitX;
+  m_nHitY = m_nBaseHitY;
+  m_nHitW = m_nBaseHitW;
+  m_nHitH = m_nBaseHitH;
+  SetScale(scale, 1);
+
+  m_dX = launch.nX;
+  ClampX();
+  m_dY = launch.nY;
+  ClampStageY(2);
+
+  m_dFlyVX = launch.dVX / nf;
+  m_dFlyVY = launch.dVY / nf;
+
+  if (s::byAccelOn(m_ShotDef)) {
+    m_bAccel = 1;
+    m_dAccel = (s::wAccel(m_ShotDef) + s::wAccelInc(m_ShotDef) * launch.nClone) * 0.1 / nf;
+    SplitSpeed(&m_dVX2, &m_dVY2, launch.dVX, launch.dVY);
+  } else {
+    m_bAccel = 0;
+    m_dAccel = m_dVX2 = m_dVY2 = 0;
+  }
+  m_dVX = m_dVY = 0;
+  m_bScrollSync = s::byScrollSync(m_ShotDef);
+
+  if (s::byLifeOn(m_ShotDef)) m_nLifeLeft = launch.nLife * n * 6;
+
+  if (s::byRangeOn(m_ShotDef)) {
+    int d = std::max(launch.nRange * 16 - m_nW, 0);
+    double sp = std::fabs(launch.dSpeed / nf);
+    if (d > 0 && sp > 0) {
+      m_nRangeLeft = TruncToInt(d / sp);
+    } else {
+      m_nRangeLeft = n;
+      if (sp > 0 && m_nW < TruncToInt(sp * n)) m_nRangeLeft = TruncToInt(m_nW / sp);
+    }
+    if (m_nRangeLeft < n) {
+      // The range is covered within one frame: cover exactly d in one frame.
+      double v = d / nf;
+      double sum = std::fabs(launch.dVX) + std::fabs(launch.dVY);
+      if (sum > 0) {
+        m_dFlyVX = v * launch.dVX / sum;
+        m_dFlyVY = v * launch.dVY / sum;
+      } else {
+        m_dFlyVX = m_dFlyVY = 0;
+      }
+      m_nRangeLeft = n;
+    }
+  }
+
+  m_nCount = m_nSwordFrame = m_nTurnStart = m_nTurnEnd = m_bTurnDone = 0;
+
+  // A slot number outside the four target slots names no target.
+  int slot = s::byTargetSlot(m_ShotDef);
+  m_lpTarget = slot >= 0 && static_cast<size_t>(slot) < owner->m_Targets.size()
+                   ? owner->m_Targets[static_cast<size_t>(slot)]
+                   : nullptr;
+  m_lpOwner = owner;
+  m_bNoHit = 0;
+  m_bHitEvent = s::byHitEvent(m_ShotDef);
+  m_byHitEventArg = static_cast<int8_t>(s::byHitEventArg(m_ShotDef));
+}
+
+void cShot::SplitSpeed(double* outX, double* outY, double vx, double vy) {
+  double a = m_dAccel / SubStepsF() / 60;
+  if (vx != 0 && vy != 0) {
+    double len = std::sqrt(vx * vx + vy * vy);
+    *outX = a * vx / len;
+    *outY = a * vy / len;
+  } else if (vx != 0) {
+    *outX = vx > 0 ? a : -a;
+    *outY = 0;
+  } else if (vy != 0) {
+    *outX = 0;
+    *outY = vy > 0 ? a : -a;
+  } else {
+    *outX = *outY = 0;
+  }
+}
+
+int cShot::ClampX() {
+  int result = 0;
+  const int extent = CurrentWorld().m_ScrollX.m_nExtent;
+  if (m_dX < 0) {
+    m_dX = 0;
+    result = 3;
+  } else if (m_dX + m_nW - 1 >= extent) {
+    m_dX = extent - m_nW;
+    result = 3;
+  }
+  m_dRight = m_dX + m_nW - 1.0;
+  UpdateBoxX();
+  m_nCol = TruncToInt(m_dX) >> 5;
+  m_nRightCol = TruncToInt(m_dRight) >> 5;
+  return result;
+}
+
+int cShot::MoveX() {
+  if (m_dVX2 != 0) m_dVX += m_dVX2;
+  if (m_dVX != 0) {
+    double cap = Stage.m_StepCap;
+    m_dVX = std::clamp(m_dVX, -cap, cap);
+    m_dX += m_dVX;
+    return ClampX();
+  }
+  return 0;
+}
+
+int cShot::MoveY() {
+  if (m_dVY2 != 0) m_dVY += m_dVY2;
+  if (m_dVY != 0) {
+    StepY(2);
+    return ClampStageY(2);
+  }
+  return 0;
+}
+
+int cShot::Step() {
+  namespace s = nm::shot;
+  if (!m_bShot) return FollowOwner();
+  const cPlayWorld& w = CurrentWorld();
+
+  if (m_bScrollSync) {
+    double v = 0;
+    m_dVX = ScrollSpeed(w.m_ScrollX, &v) ? v : 0;
+    if (m_bFly) m_dVY = ScrollSpeed(w.m_ScrollY, &v) ? v : 0;
+  } else {
+    m_dVX = 0;
+    if (m_bFly) m_dVY = 0;
+  }
+
+  RunShotMove(this);
+
+  if (m_bAccel) {
+    m_dFlyVX += m_dVX2;
+    if (m_bFly)
+      m_dFlyVY += m_dVY2;
+    else
+      m_dVY += m_dVY2;
+  }
+  m_dVX += m_dFlyVX;
+  if (m_bFly) m_dVY += m_dFlyVY;
+
+  if (s::byLifeOn(m_ShotDef)) {
+    if (m_nLifeLeft <= 0) return 1;
+    --m_nLifeLeft;
+  }
+
+  if (m_dVX > 0)
+    m_bFaceRight = 1;
+  else if (m_dVX < 0)
+    m_bFaceRight = 0;
+
+  if (s::byRangeOn(m_ShotDef)) {
+    if (m_nRangeLeft > 0) {
+      --m_nRangeLeft;
+      return 0;
+    }
+    if (!s::byStopAtRange(m_ShotDef)) return 1;
+    m_dFlyVX = m_dFlyVY = 0;
+    s::byMove(m_ShotDef) = 0;
+    if (m_bScrollSync) {
+      double v = 0;
+      if (ScrollSpeed(w.m_ScrollX, &v)) m_dVX = v;
+      if (m_bFly && ScrollSpeed(w.m_ScrollY, &v)) m_dVY = v;
+    } else {
+      m_dVX = m_dVY = 0;
+    }
+  }
+  return 0;
+}
+
+int cShot::HitsMap() {
+  if (nm::shot::byPassBlocks(m_ShotDef) == 1) return 0;
+  auto solid = [&](int col, int row) { return BlockClassAt(BlockIndex(col, row), m_nBlockSide) != 0; };
+  if (m_nW > 32) {
+    const int x0 = TruncToInt(m_dX), y0 = TruncToInt(m_dY);
+    // Rows and columns every 32 pixels, the last sample on the far edge.
+    for (int oy = 0;; oy += 32) {
+      int y = std::min(oy, m_nH - 1);
+      for (int ox = 0;; ox += 32) {
+        int x = std::min(ox, m_nW - 1);
+        if (solid((x0 + x) >> 5, (y0 + y) >> 5)) return 1;
+        if (x >= m_nW - 1) break;
+      }
+      if (y >= m_nH - 1) break;
+    }
+    return 0;
+  }
+  return solid(m_nCol, m_nRow) || solid(m_nCol, m_nBottomRow) || solid(m_nRightCol, m_nRow) ||
+                 solid(m_nRightCol, m_nBottomRow)
+             ? 1
+             : 0;
+}
+
+int cShot::FollowOwner() {
+  cCharaBase* owner = FindCharaById(m_nOwnerId);
+  if (!owner) return 1;
+  const cSwordType* type = SwordTypeOf(nm::shot::byMove(m_ShotDef));
+  if (!type || m_nSwordFrame < 0 || static_cast<size_t>(m_nSwordFrame) >= type->m_SwordFrames.size()) return 1;
+  owner->UpdateScreenPos();
+  m_bFaceRight = owner->m_bFaceRight;
+  const cSwordFrame& f = type->m_SwordFrames[static_cast<size_t>(m_nSwordFrame)];
+  const int scale = std::max<int>(m_ShotDef.m_ShotSize, 1);
+  if (m_nCount == 0) {
+    m_nBasePicW = m_nBaseW = m_nBaseHitW = f.m_Width;
+    m_nBasePicH = m_nBaseH = m_nBaseHitH = f.m_Height;
+    m_nPicW = m_nW = m_nHitW = scale * f.m_Width;
+    m_nPicH = m_nH = m_nHitH = scale * f.m_Height;
+    m_nHitX = m_nHitY = 0;
+  }
+  const cPlayWorld& w = CurrentWorld();
+  const double camX = w.m_ScrollX.m_dPos, camY = w.m_ScrollY.m_dPos;
+  double x = m_dX, y = m_dY;
+  const int centreY = owner->m_nScrTop + (owner->m_nPicH >> 1) - (m_nH >> 1);
+  switch (f.m_Position) {
+    case 0:
+    case 1: {
+      int right = f.m_Position == 0 ? m_bFaceRight : !m_bFaceRight;
+      if (f.m_Position == 1) m_bFaceRight = !m_bFaceRight;
+      x = (right ? owner->m_nScrRight + 1 : owner->m_nScrLeft - m_nW) + camX;
+      y = centreY + camY;
+      break;
+    }
+    case 2:
+      x = owner->m_nScrLeft + (owner->m_nPicW >> 1) - (m_nW >> 1) + camX;
+      y = owner->m_nScrTop - 1 - (m_nH - 1) + camY;
+      break;
+    case 3:
+      x = owner->m_nScrLeft + (owner->m_nPicW >> 1) - (m_nW >> 1) + camX;
+      y = owner->m_nScrBottom + 1 + camY;
+      break;
+    default:
+      break;
+  }
+  const int dx = f.m_Param1 * scale, dy = f.m_Param2 * scale;
+  x += owner->m_bFaceRight && f.m_Param3 ? -dx : dx;
+  y += owner->m_bFaceRight && f.m_Param4 ? -dy : dy;
+  m_dX = x;
+  m_dY = y;
+  ClampX();
+  ClampStageY(2);
+  ++m_nCount;
+  if (static_cast<int64_t>(m_nCount) <= static_cast<int64_t>(f.Duration()) * SubSteps() * 6) return 0;
+  m_nCount = 0;
+  ++m_nSwordFrame;
+  return static_cast<size_t>(m_nSwordFrame) >= type->m_SwordFrames.size() ? 1 : 0;
+}
+
+void cShot::Draw(DDSURFACEDATA* surface, int frozen) {
+  if (nm::shot::byHidden(m_ShotDef)) return;
+  const int p = frozen ? m_Anim.GetPattern() : m_Anim.Step();
+  // Swords are drawn from the stage's sword images, which the drawing of the
+  // field owns; here only shots from the shot sheets.
+  if (!m_bShot || m_nChip < 0) return;
+  const int scale = std::max<int>(m_ShotDef.m_ShotSize, 1);
+  const int s = ChipFirstCopies() ? 1 : 0;
+  const int index = PickSurfaceIndex(20 + (m_bFaceRight ? 1 : 0), scale > 1 ? 1 - s : 0);
+  if (index < 0 || index >= kSurfaceTableSize) return;
+  DDSURFACEDATA* src = &SurfaceTable[index];
+  const int sx = (p + (m_nChip / 30) * 2) * 16;
+  const int sy = (m_nChip % 30) * 16;
+  if (scale > 1)
+    DDBltStretch(surface, m_nScrLeft, m_nScrTop, m_nPicW, m_nPicH, src, sx, sy, m_nBasePicW, m_nBasePicH, 1);
+  else
+    DDBlt(surface, m_nScrLeft, m_nScrTop, m_nPicW, m_nPicH, src, sx, sy, 1);
+}
+
+cShot* AddShot(cList<cShot>& list, const cShot& shot) {
+  list.push_back(shot);
+  cShot* copy = &list.back();
+  cVector<ShotPtrList>& factions = CurrentWorld().m_FactionShots;
+  // A faction outside the lists keeps the shot out of every faction list.
+  if (copy->m_nBlockSide >= 0 && static_cast<size_t>(copy->m_nBlockSide) < factions.size())
+    factions[static_cast<size_t>(copy->m_nBlockSide)].push_back(copy);
+  return copy;
+}
+
+cList<cShot>::iterator RemoveShot(cList<cShot>& list, cList<cShot>::iterator node) {
+  cShot* shot = &*node;
+  cVector<ShotPtrList>& factions = CurrentWorld().m_FactionShots;
+  if (shot->m_nBlockSide >= 0 && static_cast<size_t>(shot->m_nBlockSide) < factions.size()) {
+    ShotPtrList& l = factions[static_cast<size_t>(shot->m_nBlockSide)];
+    auto it = std::find(l.begin(), l.end(), shot);
+    if (it != l.end()) l.erase(it);
+  }
+  shot->Unlink();
+  return list.erase(node);
+}

@@ -1,0 +1,415 @@
+// ctest-label: engine
+// The shot object: set-up, the sub-step with lifetime and range, the map
+// test, the links, and the ten movement kinds.
+#include "engine/shots/Shot.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "data/Database.h"
+#include "data/Stage.h"
+#include "engine/objects/Chara.h"
+#include "engine/shots/ShotMove.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace {
+
+// A firer with a 32 x 32 picture whose screen rectangle is set directly.
+cChara MakeFirer(int scrLeft, int scrTop, int faceRight) {
+  cChara c;
+  c.m_nID = 7;
+  c.m_nObjKind = 1;
+  c.m_nBlockSide = 2;
+  c.m_bFaceRight = faceRight;
+  c.m_nPicW = c.m_nPicH = 32;
+  c.m_nScrLeft = scrLeft;
+  c.m_nScrTop = scrTop;
+  c.m_nScrRight = scrLeft + 31;
+  c.m_nScrBottom = scrTop + 31;
+  return c;
+}
+
+ShotLaunch Launch(double vx, double vy, int x = 600, int y = 600) {
+  ShotLaunch l;
+  l.dVX = vx;
+  l.dVY = vy;
+  l.dSpeed = std::sqrt(vx * vx + vy * vy);
+  l.nX = x;
+  l.nY = y;
+  return l;
+}
+
+struct ShotTest : ::testing::Test {
+  enginetest::World world{60, 40, 1};  // one sub-step per frame
+  cChara firer = MakeFirer(200, 200, 1);
+  cEdShot def;
+  void SetUp() override {
+    Stage.m_ShotHitW = 10;
+    Stage.m_ShotHitH = 6;
+    Stage.m_Shot2HitW = 8;
+    Stage.m_Shot2HitH = 4;
+  }
+};
+
+}  // namespace
+
+TEST_F(ShotTest, SetupSizeFacingHitBoxAndAcceleration) {
+  def.m_ShotSize = 0;  // counts as 1
+  def.m_ExtraFlag = 1;
+  def.m_ExtraValue1 = 30;
+  def.m_ExtraValue2 = 10;
+  cShot s;
+  ShotLaunch l = Launch(0, -4);
+  l.nClone = 2;
+  firer.m_bFaceRight = 0;
+  s.Setup(1, &firer, 11, &def, l);
+  EXPECT_EQ(s.m_nW, 16);
+  EXPECT_EQ(s.m_nH, 16);
+  EXPECT_EQ(s.m_bShot, 1);
+  EXPECT_EQ(s.m_bFaceRight, 0);  // straight up keeps the owner's facing
+  EXPECT_EQ(s.m_nOwnerId, 7);
+  EXPECT_EQ(s.m_bFly, 1);
+  // A stage character's shot takes the characters' hit size, centred in the cell.
+  EXPECT_EQ(s.m_nHitW, 8);
+  EXPECT_EQ(s.m_nHitH, 4);
+  EXPECT_EQ(s.m_nHitX, 4);
+  EXPECT_EQ(s.m_nHitY, 6);
+  EXPECT_EQ(s.m_HitRect.left, 604);
+  EXPECT_EQ(s.m_HitRect.bottom, 609);
+  // (30 + 10 * 2) * 0.1 = 5, split along straight up: (0, -5 / 60).
+  EXPECT_DOUBLE_EQ(s.m_dAccel, 5.0);
+  EXPECT_DOUBLE_EQ(s.m_dVX2, 0);
+  EXPECT_DOUBLE_EQ(s.m_dVY2, -5.0 / 60);
+
+  firer.m_nObjKind = 0;  // the hero's shots take the hero's size
+  def.m_OptionB = 1;     // the owner's side
+  cShot h;
+  h.Setup(2, &firer, 11, &def, Launch(3, 0));
+  EXPECT_EQ(h.m_bFaceRight, 1);
+  EXPECT_EQ(h.m_nHitW, 10);
+  EXPECT_EQ(h.m_nHitX, 3);
+  EXPECT_EQ(h.m_nBlockSide, 2);
+
+  def.m_ShotSize = 2;
+  cShot big;
+  big.Setup(3, &firer, 11, &def, Launch(-3, 0));
+  EXPECT_EQ(big.m_nW, 32);
+  EXPECT_EQ(big.m_nHitW, 20);
+  EXPECT_EQ(big.m_bFaceRight, 0);
+}
+
+TEST_F(ShotTest, LifetimeZeroEndsInTheFirstSubStep) {
+  def.m_LifeLimited = 1;
+  cShot s;
+  ShotLaunch l = Launch(2, 0);
+  l.nLife = 0;
+  s.Setup(1, &firer, 11, &def, l);
+  EXPECT_EQ(s.Step(), 1);
+
+  l.nLife = 1;  // a tenth of a second: 6 frames of one sub-step
+  cShot t;
+  t.Setup(1, &firer, 11, &def, l);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(t.Step(), 0) << i;
+  EXPECT_EQ(t.Step(), 1);
+}
+
+TEST_F(ShotTest, RangeShorterThanOneFrameIsCoveredInExactlyOneFrame) {
+  def.m_MoveTimeLimited = 1;
+  ShotLaunch l = Launch(-40, 0);
+  l.nRange = 3;  // 48 pixels, less the shot's width: 32
+  cShot s;
+  s.Setup(1, &firer, 11, &def, l);
+  EXPECT_EQ(s.m_nRangeLeft, 1);
+  EXPECT_DOUBLE_EQ(s.m_dFlyVX, -32);
+  EXPECT_DOUBLE_EQ(s.m_dFlyVY, 0);
+  EXPECT_EQ(s.Step(), 0);
+  EXPECT_EQ(s.Step(), 1);
+
+  def.m_StopAtMoveEnd = 1;
+  def.m_ShotMove = 8;
+  cShot t;
+  t.Setup(1, &firer, 11, &def, l);
+  EXPECT_EQ(t.Step(), 0);
+  EXPECT_EQ(t.Step(), 0);  // stops for good instead
+  EXPECT_EQ(t.m_dFlyVX, 0);
+  EXPECT_EQ(t.m_dVX, 0);
+  EXPECT_EQ(t.m_ShotDef.m_ShotMove, 0);
+
+  // A long range: trunc(d / speed) sub-steps.
+  cShot u;
+  l.nRange = 10;  // 160 - 16 = 144 pixels at 40: 3 sub-steps
+  def.m_StopAtMoveEnd = 0;
+  u.Setup(1, &firer, 11, &def, l);
+  EXPECT_EQ(u.m_nRangeLeft, 3);
+  EXPECT_DOUBLE_EQ(u.m_dFlyVX, -40);
+}
+
+TEST_F(ShotTest, StepAppliesFlightAccelerationAndScrollSync) {
+  def.m_ExtraFlag = 1;
+  def.m_ExtraValue1 = 600;  // 60 px/frame per second: 1 px per frame per frame
+  cShot s;
+  s.Setup(1, &firer, 11, &def, Launch(2, 0));
+  EXPECT_EQ(s.Step(), 0);
+  EXPECT_DOUBLE_EQ(s.m_dFlyVX, 3);
+  EXPECT_DOUBLE_EQ(s.m_dVX, 3);
+  s.MoveX();  // the acceleration counts once more in the applied velocity
+  EXPECT_DOUBLE_EQ(s.m_dX, 604);
+
+  def.m_ExtraFlag = 0;
+  def.m_HomingOption = 1;
+  world.m_ScrollX.m_dAutoSpeed = 1.5;
+  cShot t;
+  t.Setup(2, &firer, 11, &def, Launch(2, 0));
+  t.Step();
+  EXPECT_DOUBLE_EQ(t.m_dVX, 3.5);
+  world.m_ScrollX.m_bAtLimit = 1;
+  t.Step();
+  EXPECT_DOUBLE_EQ(t.m_dVX, 2);
+}
+
+TEST_F(ShotTest, MapTestSamplesWideShotsOnAGrid) {
+  cShot s;
+  def.m_ShotSize = 3;  // 48 x 48
+  s.Setup(1, &firer, 11, &def, Launch(1, 0, 640, 640));
+  // Cells of world pixels 640..687: columns 20..21 (map columns 10..11).
+  EXPECT_EQ(s.HitsMap(), 0);
+  world.SetBlock(11, 11, 1);  // world cell (21, 21): the box's middle
+  EXPECT_EQ(s.HitsMap(), 1);
+  def.m_OptionE = 1;  // passes blocks
+  cShot p;
+  p.Setup(1, &firer, 11, &def, Launch(1, 0, 640, 640));
+  EXPECT_EQ(p.HitsMap(), 0);
+
+  // A narrow, tall shot tests only its corners: a block beside the middle row is missed.
+  def.m_OptionE = 0;
+  def.m_ShotSize = 1;
+  cShot tall;
+  tall.Setup(1, &firer, 11, &def, Launch(1, 0, 672, 640));
+  tall.m_nH = 80;  // rows 20..22, the middle row 21 is not a corner
+  tall.m_dY = 640;
+  tall.ClampStageY(2);
+  EXPECT_EQ(tall.HitsMap(), 0);
+  tall.m_nW = 48;
+  tall.m_dX = 650;
+  tall.ClampX();
+  EXPECT_EQ(tall.HitsMap(), 1);
+}
+
+TEST_F(ShotTest, AddAndRemoveKeepFactionListsAndLinks) {
+  cList<cShot> shots;
+  def.m_OptionB = 0;
+  def.m_ShotFaction = 3;
+  cShot s;
+  s.Setup(1, &firer, 11, &def, Launch(1, 0));
+  cShot* a = AddShot(shots, s);
+  ASSERT_EQ(world.m_FactionShots[3].size(), 1u);
+  EXPECT_EQ(world.m_FactionShots[3].front(), a);
+  firer.m_ShotLinks.push_back(ShotLink{a, 4});
+  RemoveShot(shots, shots.begin());
+  EXPECT_TRUE(shots.empty());
+  EXPECT_TRUE(world.m_FactionShots[3].empty());
+  EXPECT_TRUE(firer.m_ShotLinks.empty());
+
+  // A faction outside the lists stays out of them instead of indexing past them.
+  def.m_ShotFaction = 200;
+  cShot o;
+  o.Setup(2, &firer, 11, &def, Launch(1, 0));
+  AddShot(shots, o);
+  RemoveShot(shots, shots.begin());
+  for (const ShotPtrList& l : world.m_FactionShots) EXPECT_TRUE(l.empty());
+}
+
+// ---------------------------------------------------------------- movement
+
+namespace {
+
+struct MoveTest : ShotTest {
+  cChara target = MakeFirer(0, 0, 0);
+  // The target's screen centre at (cx, cy).
+  void PlaceTarget(int cx, int cy) {
+    target.m_nScrLeft = cx - 16;
+    target.m_nScrTop = cy - 16;
+    target.m_nScrRight = cx + 15;
+    target.m_nScrBottom = cy + 15;
+  }
+  // A shot flying right at 4 px per frame from world (x, y).
+  cShot Fire(int kind, int move1, int move2, int move3 = 0, int x = 400, int y = 400) {
+    def.m_ShotMove = static_cast<uint8_t>(kind);
+    def.m_MoveParam[0] = static_cast<int16_t>(move1);
+    def.m_MoveParam[1] = static_cast<int16_t>(move2);
+    def.m_MoveParam[2] = static_cast<int16_t>(move3);
+    def.m_ShotSpeed = 40;
+    firer.m_Targets[0] = &target;
+    cShot s;
+    s.Setup(1, &firer, 11, &def, Launch(4, 0, x, y));
+    return s;
+  }
+};
+
+}  // namespace
+
+TEST_F(MoveTest, AimTurnsOnceAtItsDistance) {
+  cShot s = Fire(3, 2, 0);  // 32 pixels at 4 per sub-step: turn at count 8
+  s.UpdateScreenPos();
+  PlaceTarget(s.ScreenCenterX(), s.ScreenCenterY() + 300);  // straight below the launch point
+  for (int i = 0; i < 8; ++i) {
+    s.Step();
+    EXPECT_DOUBLE_EQ(s.m_dFlyVX, 4) << i;
+    s.MoveX();
+  }
+  s.Step();
+  EXPECT_EQ(s.m_bTurnDone, 1);
+  // From 32 pixels right of the target's column, 300 - ... below: pointed at it, speed 4.
+  EXPECT_LT(s.m_dFlyVX, 0);
+  EXPECT_GT(s.m_dFlyVY, 3.9);
+  EXPECT_NEAR(std::hypot(s.m_dFlyVX, s.m_dFlyVY), 4, 1e-9);
+  double vx = s.m_dFlyVX, vy = s.m_dFlyVY;
+  PlaceTarget(0, 0);
+  s.Step();
+  EXPECT_EQ(s.m_dFlyVX, vx);  // once only
+  EXPECT_EQ(s.m_dFlyVY, vy);
+}
+
+TEST_F(MoveTest, AimAtAnEmptyOrDeadTargetKeepsTheCourse) {
+  cShot s = Fire(3, 0, 0);
+  s.m_lpTarget = nullptr;
+  s.Step();
+  EXPECT_EQ(s.m_bTurnDone, 1);
+  EXPECT_DOUBLE_EQ(s.m_dFlyVX, 4);
+  EXPECT_DOUBLE_EQ(s.m_dFlyVY, 0);
+  target.m_bDead = 1;
+  cShot t = Fire(6, 0, 5);
+  PlaceTarget(0, 0);
+  t.Step();
+  EXPECT_DOUBLE_EQ(t.m_dFlyVX, 4);
+}
+
+TEST_F(MoveTest, HomingFollowsUntilItsEndDistance) {
+  cShot s = Fire(6, 0, 1);  // homes for 16 pixels: counts 0..3
+  for (int i = 0; i < 4; ++i) {
+    s.UpdateScreenPos();
+    // Put the target straight above, then straight below, the shot.
+    int dy = i % 2 ? 200 : -200;
+    PlaceTarget(s.ScreenCenterX(), s.ScreenCenterY() + dy);
+    s.Step();
+    EXPECT_NEAR(s.m_dFlyVX, 0, 1e-9) << i;
+    EXPECT_NEAR(s.m_dFlyVY, dy > 0 ? 4 : -4, 1e-9) << i;
+  }
+  s.UpdateScreenPos();
+  PlaceTarget(s.ScreenCenterX() + 200, s.ScreenCenterY());
+  s.Step();
+  EXPECT_EQ(s.m_bTurnDone, 1);
+  EXPECT_NEAR(s.m_dFlyVY, 4, 1e-9);  // no longer homing
+
+  cShot never = Fire(6, 0, 0);  // an end distance of 0 never homes
+  PlaceTarget(0, 0);
+  never.Step();
+  EXPECT_DOUBLE_EQ(never.m_dFlyVX, 4);
+  EXPECT_EQ(never.m_bTurnDone, 1);
+}
+
+TEST_F(MoveTest, WaveSwingsAcrossTheFlightLine) {
+  // Amplitude 1 half-block (16 px), 90 degrees per frame, start phase 0.
+  cShot s = Fire(8, 1, 90, 0);
+  s.Step();
+  EXPECT_EQ(s.m_ShotDef.m_MoveParam[0], 16);
+  EXPECT_EQ(s.m_nCount, 1);
+  // Flying right, the side direction is straight up: h * A = pi / 2 * 16.
+  const double h = 3.14159265358979323846 / 2;
+  EXPECT_NEAR(s.m_dFlyVY, -h * 16, 1e-9);
+  EXPECT_NEAR(s.m_dFlyVX, 4, 1e-9);
+  // Over one period (4 frames) the side velocity comes back.
+  double y0 = s.m_dFlyVY;
+  for (int i = 0; i < 3; ++i) s.Step();
+  EXPECT_GT(s.m_dFlyVY, y0);
+
+  cShot flat = Fire(8, 1, 0, 0);  // no angular speed: flies straight
+  for (int i = 0; i < 3; ++i) flat.Step();
+  EXPECT_DOUBLE_EQ(flat.m_dFlyVX, 4);
+  EXPECT_DOUBLE_EQ(flat.m_dFlyVY, 0);
+}
+
+TEST_F(MoveTest, FallDropsAtItsDistance) {
+  def.m_ShotSpeed = 40;
+  cShot now = Fire(9, 0, 0);
+  now.m_dFlyVY = -2;
+  now.Step();
+  EXPECT_EQ(now.m_bFly, 0);
+  EXPECT_DOUBLE_EQ(now.m_dVY, -2);  // keeps the launch vertical speed
+  EXPECT_DOUBLE_EQ(now.m_dVX, 4);   // and its horizontal flight
+
+  cShot later = Fire(9, 1, 0);  // 16 pixels at 4: four sub-steps of flight
+  for (int i = 0; i < 4; ++i) {
+    later.Step();
+    EXPECT_EQ(later.m_bFly, 1) << i;
+  }
+  later.Step();
+  EXPECT_EQ(later.m_bFly, 0);
+}
+
+TEST_F(MoveTest, ZeroSpeedMakesEveryDistanceZero) {
+  def.m_ShotSpeed = 0;
+  def.m_ShotMove = 9;
+  def.m_MoveParam[0] = 10;
+  cShot s;
+  s.Setup(1, &firer, 11, &def, Launch(4, 0));
+  s.Step();
+  EXPECT_EQ(s.m_nTurnStart, 0);
+  EXPECT_EQ(s.m_bFly, 0);
+}
+
+// ---------------------------------------------------------------- swords
+
+TEST_F(ShotTest, SwordFramesFollowTheOwnerForTheirDurations) {
+  cDatabase saved = Database;
+  Database.m_SwordTypes.clear();
+  cSwordType type;
+  type.m_SwordFrames.clear();
+  cSwordFrame f0, f1;
+  f0.m_Width = 24, f0.m_Height = 8, f0.m_Param7 = 1, f0.m_Position = 0;  // in front, 6 sub-steps
+  f0.m_Param1 = 3, f0.m_Param3 = 0;
+  f1.m_Width = 10, f1.m_Height = 30, f1.m_Param7 = 2, f1.m_Position = 2;  // above, 12 sub-steps
+  type.m_SwordFrames.push_back(f0);
+  type.m_SwordFrames.push_back(f1);
+  Database.m_SwordTypes.push_back(type);
+
+  CharaList.emplace_back();
+  cChara& owner = CharaList.back();
+  owner.m_nID = 77;
+  owner.m_bFaceRight = 1;
+  owner.m_nPicW = owner.m_nPicH = 32;
+  owner.m_dX = 500;
+  owner.m_dY = 600;
+  def.m_ShotMove = 0;
+  cShot s;
+  s.Setup(1, &owner, 12, &def, Launch(0, 0));
+  EXPECT_EQ(s.m_bShot, 0);
+  EXPECT_EQ(s.m_nW, 24);
+  EXPECT_EQ(s.m_nHitW, 24);
+  EXPECT_EQ(s.m_nHitX, 0);
+
+  int steps = 0, result = 0;
+  while (!(result = s.Step()) && steps < 100) {
+    ++steps;
+    if (steps == 1) {
+      // Right of the owner's picture, centred vertically, plus the offset.
+      EXPECT_EQ(s.m_dX, 500 + 32 + 3);
+      EXPECT_EQ(s.m_dY, 600 + 16 - 4);
+    }
+    if (steps == 8) {
+      EXPECT_EQ(s.m_nSwordFrame, 1);
+      EXPECT_EQ(s.m_nW, 10);
+      EXPECT_EQ(s.m_dX, 500 + 16 - 5);
+      EXPECT_EQ(s.m_dY, 600 - 30);
+    }
+  }
+  // Frame 0 runs 7 calls (counts 1..6, then the switch), frame 1 runs 13.
+  EXPECT_EQ(steps + 1, 20);
+
+  cShot again;
+  again.Setup(2, &owner, 12, &def, Launch(0, 0));
+  CharaList.clear();
+  EXPECT_EQ(again.Step(), 1);  // the owner is gone
+  Database = saved;
+}
