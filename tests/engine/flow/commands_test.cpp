@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/CommandTables.h"
+#include "data/Database.h"
 #include "data/Replay.h"
 #include "data/SaveData.h"
 #include "data/Stage.h"
@@ -158,6 +159,34 @@ TEST_F(Commands, ItemKindRunsTheCharacterKindFifteenHigher) {
   run.lpCmd = &wait;
   ExecCmd(&chara, &run);
   EXPECT_EQ(fake.calls(), (std::vector<std::string>{"modal 0 0 6"}));
+}
+
+TEST_F(Commands, SwordIsMadeOncePerActivation) {
+  const auto savedTypes = Database.m_SwordTypes;
+  Database.m_SwordTypes.resize(1);
+  Database.m_SwordTypes[0].m_SwordFrames.resize(1);
+  cFlowCmd sword = MakeCmd(12, 3);
+  sword.m_pShot.reset(new cEdShot);
+  sword.m_CmdSound = 2;
+  cFlowRun& r = Build({sword});
+  std::vector<int> at;
+  RunToEnd(r.CmdRuns[0], &at);
+  EXPECT_EQ(at, (std::vector<int>{1}));
+  ASSERT_EQ(world.m_Shots.size(), 1u);
+  EXPECT_EQ(world.m_nNextShotId, 1);
+  ASSERT_EQ(chara.m_ShotLinks.size(), 1u);
+  EXPECT_EQ(chara.m_ShotLinks[0].nKind, 4);
+  EXPECT_EQ(chara.m_ShotLinks[0].lpShot, &world.m_Shots.back());
+
+  RunToEnd(r.CmdRuns[0]);  // the command starts again: a new sword
+  EXPECT_EQ(world.m_Shots.size(), 2u);
+
+  // A sword type that does not exist makes nothing.
+  r.CmdRuns[0].lpCmd->m_pShot->m_ShotMove = 9;
+  RunToEnd(r.CmdRuns[0]);
+  EXPECT_EQ(world.m_Shots.size(), 2u);
+  chara.m_ShotLinks.clear();
+  Database.m_SwordTypes = savedTypes;
 }
 
 // ------------------------------------------------------------------ movement
