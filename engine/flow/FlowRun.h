@@ -1,6 +1,7 @@
 #pragma once
 // Run state of one flow of a running character, and of each of its commands.
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "base/Containers.h"
@@ -31,6 +32,8 @@ class cCmdRun {
   int32_t bStarted = 0;
   double dPhaseX = 0, dPhaseY = 0;
   int32_t nLastFacing = 0;
+  // Points the homing move remembered, oldest first.
+  cList<std::pair<double, double>> HomingPoints;
 
   // nLeft = nFrames; clears bDone, nTick, bStarted and the phases.
   void Reset();

@@ -36,6 +36,9 @@ class cMessageWnd {
   int32_t m_bRunWhileFrozen = 0;
   int32_t m_bOpening = 0;
   double m_dOpen = 0;
+  // Set by the message command: the window carries a message ID.
+  int32_t m_bHasId = 0;
+  int32_t m_nMessageId = 0;
 
   // The layout values of the message command (see the message command).
   void Init(int kind, const char* text, int iconKind, int iconNum, int iconSub, int place, int blockX, int blockY,
