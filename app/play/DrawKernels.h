@@ -6,6 +6,7 @@
 
 #include "media/graphics/DDCore.h"
 #include "media/graphics/Effect.h"
+#include "media/graphics/Shape.h"
 
 struct cDrawKernels {
   decltype(&DDBlt) Blt = &DDBlt;
@@ -32,6 +33,10 @@ struct cDrawKernels {
   decltype(&DDSetBltColorOp) SetBltColorOp = &DDSetBltColorOp;
   decltype(&DDResetBltColorOp) ResetBltColorOp = &DDResetBltColorOp;
   decltype(&DDSetVirBackBuffer) SetVirBackBuffer = &DDSetVirBackBuffer;
+  decltype(&DDChangeColor) ChangeColor = &DDChangeColor;
+  decltype(&DDFillSurfaceARGB) FillSurfaceARGB = &DDFillSurfaceARGB;
+  decltype(&DDBltBlend) BltBlend = &DDBltBlend;
+  decltype(&DDDrawNumber) DrawNumber = &DDDrawNumber;
 };
 
 extern cDrawKernels DrawKernels;

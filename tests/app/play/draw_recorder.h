@@ -2,6 +2,7 @@
 // Replaces the play drawing's graphics calls with recorders for its scope.
 // Each call appends a short text such as "blt back 0 0 640 480 <- work 0 0";
 // surfaces are named by their strName.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,26 @@ class Recorder {
     k.SetBltColorOp = [](uint32_t op) { Calls().push_back("colorop " + S(static_cast<int>(op))); };
     k.ResetBltColorOp = [] { Calls().push_back("colorop reset"); };
     k.SetVirBackBuffer = [](int on) { Calls().push_back("virback " + S(on)); };
+    k.ChangeColor = [](DDSURFACEDATA* d, int x, int y, int w, int h, int a, uint8_t r, uint8_t g, uint8_t b) {
+      Calls().push_back(Join("tint", N(d), S(x), S(y), S(w), S(h), "a" + S(a), S(r), S(g), S(b)));
+      return 0;
+    };
+    k.FillSurfaceARGB = [](DDSURFACEDATA* d, uint32_t c) {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "%08X", c);
+      Calls().push_back(Join("fillargb", N(d), hex));
+    };
+    k.BltBlend = [](DDSURFACEDATA* d, int x, int y, int w, int h, DDSURFACEDATA* s, int sx, int sy, int t,
+                    const uint8_t*, int weight) {
+      Calls().push_back(Join("blend", N(d), S(x), S(y), S(w), S(h), "<-", N(s), S(sx), S(sy), "t" + S(t),
+                             "a" + S(weight)));
+      return true;
+    };
+    k.DrawNumber = [](DDSURFACEDATA* d, int x, int y, int dw, int dh, DDSURFACEDATA* s, int sx, int sy, int t,
+                      int value, int digits, int centre) {
+      Calls().push_back(Join("number", N(d), S(x), S(y), S(dw), S(dh), "<-", N(s), S(sx), S(sy), "t" + S(t),
+                             "v" + S(value), S(digits), S(centre)));
+    };
   }
   ~Recorder() { DrawKernels = saved_; }
   Recorder(const Recorder&) = delete;

@@ -1,0 +1,279 @@
+#include "app/play/PlayDrawFrame.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "app/frame/PaletteVariants.h"
+#include "app/frame/ProgramObjects.h"
+#include "app/play/DrawKernels.h"
+#include "app/play/ScreenEffects.h"
+#include "base/FrameTimer.h"
+#include "base/Text.h"
+#include "data/Stage.h"
+#include "data/System.h"
+#include "engine/Names.h"
+#include "engine/Services.h"
+#include "media/graphics/Palette.h"
+
+namespace {
+
+constexpr int kScreenW = 640, kScreenH = 480;
+constexpr uint32_t kNoBackground = 16;
+constexpr int kBackSurface = 55, kBackImages = 8;
+constexpr int kDigitSurface = 51, kColorWork = 67;
+
+int ItemLayer(const cItem& item) { return std::clamp<int>(item.m_Def.m_ItemByte, 0, 7); }
+int CharaLayer(const cCharaBase& c) { return std::clamp<int>(c.m_Def.m_Z, 0, 7); }
+int ShotLayer(const cShot& s) { return std::clamp<int>(s.m_ShotDef.m_OptionA, 0, 7); }
+bool InLayer(int objectLayer, int layer) { return layer < 0 || objectLayer == layer; }
+
+int PaletteWeight(int alpha) { return alpha >= 255 ? 256 : std::max(alpha, 0); }
+
+}  // namespace
+
+void cPlayFieldDraw::DrawFrame(int bPlay, int bFreeze, int bTick, int bSysText) {
+  RebuildLostChipSheets();
+  if (m_World.m_ScrEffect.m_nIndex != 0) SetVirtualBack(1);
+  ScrollBackgrounds();
+  DrawBackgrounds(0);
+  if (FieldHiddenWhilePaused(bPlay)) {
+    DrawBackgrounds(1);
+    DrawScreenColor(bFreeze);
+    return;
+  }
+  DrawStagePictures(0, bFreeze);
+  DrawMapChips(0);
+  const int layers = Stage.m_DrawLayers ? 8 : 1;
+  for (int l = 0; l < layers; ++l) {
+    const int layer = layers == 1 ? -1 : l;
+    DrawPlayer(layer, bFreeze);
+    DrawItems(layer, bFreeze);
+    DrawCharas(layer, bFreeze);
+    DrawShots(layer, bFreeze);
+  }
+  DrawMapChips(1);
+  DrawBackgrounds(1);
+  DrawCharaOverlays();
+  DrawHeroBackdrop();
+  DrawStagePictures(1, bFreeze);
+  DrawEffects(bFreeze);
+  DrawMessages(bFreeze);
+  RunScreenEffect(bFreeze);
+  DrawStatusWindow();
+  DrawTimeCounter(bTick);
+  if (bSysText) DrawSysText();
+  CycleBlinkColors();
+  DrawScreenColor(bFreeze);
+}
+
+void cPlayFieldDraw::SetVirtualBack(int on) { DrawKernels.SetVirBackBuffer(on); }
+
+int cPlayFieldDraw::FieldHiddenWhilePaused(int bPlay) {
+  return SystemData.m_PauseHidesField != 0 && bPlay == 0 && m_World.SceneState() == 3;
+}
+
+void cPlayFieldDraw::ScrollBackgrounds() {
+  if (m_World.SceneState() == 3) return;  // paused
+  const int n = std::min<int>(static_cast<int>(Stage.m_BackLayers.size()), kBackImages);
+  for (int i = 0; i < n; ++i) {
+    cBackLayer& b = Stage.m_BackLayers[i];
+    const DDSURFACEDATA& s = SurfaceTable[kBackSurface + i];
+    if (b.m_AutoX && s.nWidth > 0) {
+      b.m_OffsetX -= b.m_RateX;
+      if (b.m_OffsetX < 0) b.m_OffsetX += s.nWidth;
+      else if (b.m_OffsetX >= s.nWidth) b.m_OffsetX -= s.nWidth;
+    }
+    if (b.m_AutoY && s.nHeight > 0) {
+      b.m_OffsetY -= b.m_RateY;
+      if (b.m_OffsetY < 0) b.m_OffsetY += s.nHeight;
+      else if (b.m_OffsetY >= s.nHeight) b.m_OffsetY -= s.nHeight;
+    }
+  }
+}
+
+void cPlayFieldDraw::DrawBackgrounds(int front) {
+  int drawn = 0;
+  const int n = static_cast<int>(Stage.m_BackLayers.size());
+  for (int i = 0; i < n; ++i) {
+    const cBackLayer& b = Stage.m_BackLayers[i];
+    if (!b.m_Show || (b.m_Front ? 1 : 0) != front) continue;
+    ++drawn;
+    if (b.m_Fill) {
+      DrawKernels.FillRect(m_pTarget, 0, 0, kScreenW, kScreenH, static_cast<uint32_t>(b.m_FillColour));
+      continue;
+    }
+    if (i >= kBackImages) continue;
+    DDSURFACEDATA* s = &SurfaceTable[kBackSurface + i];
+    if (s->nWidth <= 0 || s->nHeight <= 0) continue;  // no pixels: skipped, still counted
+    const cScrollAxis& ax = m_World.m_ScrollX;
+    const cScrollAxis& ay = m_World.m_ScrollY;
+    int ox, oy;
+    if (b.m_AutoX) ox = TruncToInt(ax.m_dPos + b.m_OffsetX - ax.m_nMargin * 32);
+    else ox = TruncToInt((TruncToInt(ax.m_dPos + 0.5) - ax.m_nMargin * 32) * b.m_RateX);
+    if (b.m_AutoY) oy = TruncToInt(ay.m_dPos + b.m_OffsetY - ay.m_nMargin * 32);
+    else oy = TruncToInt((TruncToInt(ay.m_dPos) - ay.m_nMargin * 32) * b.m_RateY);
+    int sy = oy % s->nHeight;
+    if (sy < 0) sy += s->nHeight;
+    int sx0 = ox % s->nWidth;
+    if (sx0 < 0) sx0 += s->nWidth;
+    const int transparent = front || drawn > 1 ? 1 : 0;
+    int y = 0;
+    for (int row = 0; row < 1000 && y < kScreenH; ++row) {
+      const int h = s->nHeight - sy;
+      int x = 0, sx = sx0;
+      for (int col = 0; col < 1000 && x < kScreenW; ++col) {
+        const int w = s->nWidth - sx;
+        DrawKernels.Blt(m_pTarget, x, y, w, h, s, sx, sy, transparent);
+        x += w;
+        sx = 0;
+      }
+      y += h;
+      sy = 0;
+    }
+  }
+  if (front == 0 && drawn == 0) DrawKernels.FillRect(m_pTarget, 0, 0, kScreenW, kScreenH, kNoBackground);
+}
+
+void cPlayFieldDraw::DrawStagePictures(int layer, int bFreeze) {
+  auto pic = m_World.m_Pictures.begin();
+  auto surf = PictureSurfaces.begin();
+  auto bmp = PictureBitmaps.begin();
+  while (pic != m_World.m_Pictures.end() && surf != PictureSurfaces.end() && bmp != PictureBitmaps.end()) {
+    if (pic->m_nLayer == layer && pic->Draw(m_pTarget, &*surf, bFreeze) == 1) {
+      DDReleaseSurface(&*surf);
+      pic = m_World.m_Pictures.erase(pic);
+      surf = PictureSurfaces.erase(surf);
+      bmp = PictureBitmaps.erase(bmp);
+      continue;
+    }
+    ++pic, ++surf, ++bmp;
+  }
+}
+
+void cPlayFieldDraw::DrawPlayer(int layer, int bFreeze) {
+  if (Player.empty()) return;
+  cHero& hero = Player[0];
+  if (!InLayer(CharaLayer(hero), layer)) return;
+  hero.UpdateScreenPos();
+  if (hero.m_bDead != 1) hero.Draw(m_pTarget, bFreeze);
+}
+
+void cPlayFieldDraw::DrawItems(int layer, int bFreeze) {
+  DDBeginSpriteBatch(1);
+  DDRegisterBatchTarget(&SurfaceTable[43]);
+  for (cItem& item : ItemList) {
+    if (!InLayer(ItemLayer(item), layer) || !item.IsOnScreen()) continue;
+    item.UpdateScreenPos();
+    item.Draw(m_pTarget, bFreeze);
+  }
+  DDEndSpriteBatch();
+}
+
+void cPlayFieldDraw::DrawCharas(int layer, int bFreeze) {
+  (void)layer, (void)bFreeze;  // the character bodies are drawn by the play scene
+}
+
+void cPlayFieldDraw::DrawShots(int layer, int bFreeze) {
+  DDBeginSpriteBatch(0);
+  for (cShot& shot : m_World.m_Shots) {
+    if (!InLayer(ShotLayer(shot), layer) || !shot.IsOnScreen()) continue;
+    shot.UpdateScreenPos();
+    shot.Draw(m_pTarget, bFreeze);
+  }
+  DDEndSpriteBatch();
+}
+
+void cPlayFieldDraw::DrawHeroBackdrop() {
+  if (!Player.empty()) Player[0].DrawBackdrop(m_pTarget);
+}
+
+void cPlayFieldDraw::DrawEffects(int bFreeze) {
+  DDBeginSpriteBatch(0);
+  for (auto it = m_World.m_Effects.begin(); it != m_World.m_Effects.end();) {
+    if (it->Draw(m_pTarget, bFreeze) == 1) it = m_World.m_Effects.erase(it);
+    else ++it;
+  }
+  DDEndSpriteBatch();
+}
+
+void cPlayFieldDraw::DrawMessages(int bFreeze) {
+  for (auto it = m_World.m_Messages.begin(); it != m_World.m_Messages.end();) {
+    if (it->Update(m_pTarget, bFreeze) == 1) it = m_World.m_Messages.erase(it);
+    else ++it;
+  }
+}
+
+void cPlayFieldDraw::RunScreenEffect(int bFreeze) {
+  const cScrEffectEnv env = ProgramScrEffectEnv([this] {
+    DrawBackgrounds(0);
+    DrawBackgrounds(1);
+  });
+  ::RunScreenEffect(m_World.m_ScrEffect, env, bFreeze);
+}
+
+void cPlayFieldDraw::DrawTimeCounter(int bTick) {
+  if (!Stage.m_TimeLimitOn) return;
+  DrawKernels.DrawNumber(m_pTarget, 272, 24, 32, 32, &SurfaceTable[kDigitSurface], 0, 160, 1, m_World.m_nTime, 3, 0);
+  const int t = m_World.m_nTime;
+  if (t >= 1 && t <= Stage.m_TimeWarning && bTick && CountCycle(2, static_cast<uint32_t>(SceneValues().FrameRate())))
+    PlaySE(13);
+}
+
+void cPlayFieldDraw::CycleBlinkColors() { ::CycleBlinkColors(); }
+
+void cPlayFieldDraw::DrawScreenColor(int bFreeze) {
+  ::DrawScreenColor(m_World.m_ScreenColor, m_pTarget, &SurfaceTable[kColorWork], bFreeze);
+}
+
+void DrawScreenColor(cScreenColor& sc, DDSURFACEDATA* target, DDSURFACEDATA* work, int bFreeze) {
+  if (!sc.m_bActive) return;
+  const bool d3d = lpDTCon != nullptr;
+  if (!d3d && DDSettings.nBpp != 8) {
+    sc.m_bActive = 0;  // no palette to work on
+    return;
+  }
+  if (!d3d && bFreeze) return;
+  const double duration = sc.m_nDuration;
+  const double f = sc.m_nDuration > 0 ? sc.m_nFrame / duration * sc.m_nStrength * 2.55 : sc.m_nStrength * 2.55;
+  const int a = TruncToInt(255 - f);
+  int alpha = a;
+  int r = sc.m_byRed, g = sc.m_byGreen, b = sc.m_byBlue;
+  bool advance = !bFreeze;
+  if (sc.m_bFlash) {
+    if (sc.m_nFrame >= sc.m_nDuration) {
+      alpha = 255;
+      if (advance) {
+        sc.m_nFrame = 0;
+        if (++sc.m_nRepeatCount >= sc.m_nRepeat) sc.m_bActive = 0;
+        advance = false;
+      }
+    }
+  } else if (sc.m_bRestore) {
+    alpha = sc.m_nDuration > 0
+                ? TruncToInt(sc.m_nFrame / duration * (255 - sc.m_nPrevAlpha) + sc.m_nPrevAlpha)
+                : 255;
+    r = sc.m_byPrevRed, g = sc.m_byPrevGreen, b = sc.m_byPrevBlue;
+    if (advance && sc.m_nFrame >= sc.m_nDuration) sc.m_bActive = 0;
+  } else if (sc.m_nFrame >= sc.m_nDuration) {
+    // Under Direct3D a colour with strength stays on screen until replaced.
+    if (!d3d || sc.m_nStrength == 0) {
+      if (advance) sc.m_bActive = 0;
+    }
+    if (d3d) advance = false;
+  }
+  alpha = std::clamp(alpha, 0, 255);
+  sc.m_nAlpha = alpha;
+  if (d3d) {
+    if (lpDTCon->bVirBackBuffer && work) {
+      DrawKernels.FillSurfaceARGB(work, 0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b));
+      DrawKernels.BltBlend(target, 0, 0, kScreenW, kScreenH, work, 0, 0, 0, BlendTable, alpha);
+    } else {
+      DrawKernels.ChangeColor(target, 0, 0, kScreenW, kScreenH, alpha, static_cast<uint8_t>(r),
+                              static_cast<uint8_t>(g), static_cast<uint8_t>(b));
+    }
+  } else {
+    DDBlendPalette(PalWork, 0, 255, PaletteWeight(alpha), r, g, b, PalTable);
+    if (lpDDPalette) lpDDPalette->SetEntries(0, 256, PalWork);
+  }
+  if (advance) sc.m_nFrame += 1;
+}

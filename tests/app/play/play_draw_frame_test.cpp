@@ -1,0 +1,196 @@
+// ctest-label: play
+// The order of the play field's layers, and the screen colour.
+#include "app/play/PlayDrawFrame.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "data/Stage.h"
+#include "data/System.h"
+#include "media/graphics/Palette.h"
+#include "tests/app/play/draw_recorder.h"
+
+namespace {
+
+using V = std::vector<std::string>;
+
+class RecordingDraw : public cPlayFieldDraw {
+ public:
+  using cPlayFieldDraw::cPlayFieldDraw;
+  V log;
+  int hidden = 0;
+  void Add(const std::string& s) { log.push_back(s); }
+  void RebuildLostChipSheets() override { Add("chips?"); }
+  void SetVirtualBack(int on) override { Add("virback " + std::to_string(on)); }
+  void ScrollBackgrounds() override { Add("scroll"); }
+  void DrawBackgrounds(int front) override { Add("back " + std::to_string(front)); }
+  int FieldHiddenWhilePaused(int) override { return hidden; }
+  void DrawStagePictures(int layer, int) override { Add("pictures " + std::to_string(layer)); }
+  void DrawMapChips(int front) override { Add("map " + std::to_string(front)); }
+  void DrawPlayer(int layer, int) override { Add("hero " + std::to_string(layer)); }
+  void DrawItems(int layer, int) override { Add("items " + std::to_string(layer)); }
+  void DrawCharas(int layer, int) override { Add("charas " + std::to_string(layer)); }
+  void DrawShots(int layer, int) override { Add("shots " + std::to_string(layer)); }
+  void DrawCharaOverlays() override { Add("overlays"); }
+  void DrawHeroBackdrop() override { Add("backdrop"); }
+  void DrawEffects(int) override { Add("effects"); }
+  void DrawMessages(int) override { Add("messages"); }
+  void RunScreenEffect(int) override { Add("screen effect"); }
+  void DrawStatusWindow() override { Add("status"); }
+  void DrawTimeCounter(int tick) override { Add("time " + std::to_string(tick)); }
+  void DrawSysText() override { Add("systext"); }
+  void CycleBlinkColors() override { Add("blink"); }
+  void DrawScreenColor(int freeze) override { Add("colour " + std::to_string(freeze)); }
+};
+
+class DrawFrameOrder : public ::testing::Test {
+ protected:
+  void TearDown() override { Stage.m_DrawLayers = 1; }
+  cPlayWorld world;
+  DDSURFACEDATA back;
+  RecordingDraw draw{world, &back};
+};
+
+TEST_F(DrawFrameOrder, OnePassDrawsEveryObjectInItsKindOrder) {
+  Stage.m_DrawLayers = 0;
+  draw.DrawFrame(1, 0, 1, 1);
+  EXPECT_EQ(draw.log, (V{"chips?", "scroll", "back 0", "pictures 0", "map 0", "hero -1", "items -1", "charas -1",
+                         "shots -1", "map 1", "back 1", "overlays", "backdrop", "pictures 1", "effects", "messages",
+                         "screen effect", "status", "time 1", "systext", "blink", "colour 0"}));
+}
+
+TEST_F(DrawFrameOrder, LayeredDrawingRunsEightPasses) {
+  Stage.m_DrawLayers = 1;
+  world.m_ScrEffect.m_nIndex = 2;
+  draw.DrawFrame(0, 1, 0, 0);
+  EXPECT_EQ(draw.log.at(1), "virback 1");  // a screen effect draws to the virtual back buffer
+  V passes(draw.log.begin() + 6, draw.log.begin() + 6 + 32);
+  for (int l = 0; l < 8; ++l) {
+    const std::string n = std::to_string(l);
+    EXPECT_EQ(V(passes.begin() + 4 * l, passes.begin() + 4 * l + 4),
+              (V{"hero " + n, "items " + n, "charas " + n, "shots " + n}));
+  }
+  EXPECT_EQ(std::count(draw.log.begin(), draw.log.end(), "systext"), 0);
+}
+
+TEST_F(DrawFrameOrder, PauseThatHidesTheFieldCoversIt) {
+  draw.hidden = 1;
+  draw.DrawFrame(0, 1, 0, 1);
+  EXPECT_EQ(draw.log, (V{"chips?", "scroll", "back 0", "back 1", "colour 1"}));
+}
+
+// ---------------------------------------------------------------- screen colour
+
+class ScreenColour : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedCon_ = lpDTCon;
+    savedBpp_ = DDSettings.nBpp;
+    target.strName = "back";
+    work.strName = "work";
+  }
+  void TearDown() override {
+    lpDTCon = savedCon_;
+    DDSettings.nBpp = savedBpp_;
+  }
+  void UseD3D() { lpDTCon = &con_; }
+  void UseDirectDraw(int bpp) {
+    lpDTCon = nullptr;
+    DDSettings.nBpp = bpp;
+  }
+  V Frame(int freeze = 0) {
+    drawtest::Calls().clear();
+    DrawScreenColor(sc, &target, &work, freeze);
+    return drawtest::Calls();
+  }
+  drawtest::Recorder rec;
+  DTCONTEXT con_;
+  DTCONTEXT* savedCon_ = nullptr;
+  int savedBpp_ = 0;
+  DDSURFACEDATA target, work;
+  cScreenColor sc;
+};
+
+TEST_F(ScreenColour, SetKeepsThePreviousColourAndIgnoresAnEarlyRestore) {
+  UseD3D();
+  const int32_t restore[8] = {0, 0, 0, 0, 1, 2, 0, 0};
+  sc.Set(restore);
+  EXPECT_EQ(sc.m_bActive, 0);  // nothing set before
+  const int32_t red[8] = {255, 0, 0, 50, 0, 2, 0, 0};
+  sc.Set(red);
+  EXPECT_EQ(sc.m_nDuration, 12);
+  EXPECT_EQ(sc.m_bFinished, 1);
+  sc.m_nAlpha = 128;
+  sc.Set(restore);
+  EXPECT_EQ(sc.m_byRed, 255);  // colour and strength of the previous setting
+  EXPECT_EQ(sc.m_nStrength, 50);
+  EXPECT_EQ(sc.m_nAlpha, 128);
+  EXPECT_EQ(sc.m_nPrevAlpha, 128);
+}
+
+TEST_F(ScreenColour, Direct3DOverlayRampsAndStaysWhileItHasStrength) {
+  UseD3D();
+  const int32_t p[8] = {0, 0, 255, 100, 0, 1, 0, 0};  // 6 frames to full blue
+  sc.Set(p);
+  EXPECT_EQ(Frame(), V{"tint back 0 0 640 480 a255 0 0 255"});
+  Frame();
+  Frame();
+  EXPECT_EQ(Frame(), V{"tint back 0 0 640 480 a127 0 0 255"});  // trunc(255 - 3/6 * 255)
+  for (int i = 0; i < 10; ++i) Frame();
+  EXPECT_EQ(sc.m_bActive, 1);
+  EXPECT_EQ(Frame(), V{"tint back 0 0 640 480 a0 0 0 255"});
+  con_.bVirBackBuffer = 1;
+  EXPECT_EQ(Frame(), (V{"fillargb work FF0000FF", "blend back 0 0 640 480 <- work 0 0 t0 a0"}));
+  const int32_t none[8] = {0, 0, 0, 0, 0, 1, 0, 0};  // strength 0 ends with its duration
+  sc.Set(none);
+  for (int i = 0; i < 7; ++i) Frame();
+  EXPECT_EQ(sc.m_bActive, 0);
+}
+
+TEST_F(ScreenColour, FlashRepeatsThenEnds) {
+  UseD3D();
+  const int32_t p[8] = {255, 255, 255, 100, 0, 1, 1, 2};
+  sc.Set(p);
+  for (int i = 0; i < 6; ++i) Frame();
+  EXPECT_EQ(Frame(), V{"tint back 0 0 640 480 a255 255 255 255"});  // end of a period
+  EXPECT_EQ(sc.m_nFrame, 0);
+  EXPECT_EQ(sc.m_nRepeatCount, 1);
+  for (int i = 0; i < 7; ++i) Frame();
+  EXPECT_EQ(sc.m_bActive, 0);
+}
+
+TEST_F(ScreenColour, FrozenFramesDrawButDoNotCount) {
+  UseD3D();
+  const int32_t p[8] = {0, 0, 255, 100, 0, 1, 0, 0};
+  sc.Set(p);
+  EXPECT_EQ(Frame(1).size(), 1u);
+  EXPECT_EQ(sc.m_nFrame, 0);
+}
+
+TEST_F(ScreenColour, DirectDrawAtSixteenBitsSwitchesItOff) {
+  UseDirectDraw(16);
+  const int32_t p[8] = {0, 0, 255, 100, 0, 1, 0, 0};
+  sc.Set(p);
+  EXPECT_TRUE(Frame().empty());
+  EXPECT_EQ(sc.m_bActive, 0);
+}
+
+TEST_F(ScreenColour, EightBitBlendsTheWorkingPalette) {
+  UseDirectDraw(8);
+  for (int i = 0; i < 256; ++i) PalTable[i] = {200, 100, 0, 0};
+  const int32_t p[8] = {0, 0, 0, 100, 0, 0, 0, 0};  // at once to black
+  sc.Set(p);
+  Frame(1);  // frozen: nothing under DirectDraw
+  EXPECT_EQ(sc.m_nFrame, 0);
+  EXPECT_TRUE(Frame().empty());
+  EXPECT_EQ(PalWork[40].peRed, 0);
+  EXPECT_EQ(sc.m_bActive, 0);
+  const int32_t fade[8] = {0, 0, 0, 100, 0, 1, 0, 0};
+  sc.Set(fade);
+  Frame();  // first frame keeps the palette
+  EXPECT_EQ(PalWork[40].peRed, 200);
+}
+
+}  // namespace
