@@ -9,7 +9,10 @@
 #include "app/play/ScreenEffects.h"
 #include "base/FrameTimer.h"
 #include "base/Text.h"
+#include "data/SaveData.h"
 #include "data/Stage.h"
+#include "engine/rules/Rules.h"
+#include <cstdio>
 #include "data/System.h"
 #include "engine/Names.h"
 #include "engine/Services.h"
@@ -26,6 +29,16 @@ int ItemLayer(const cItem& item) { return std::clamp<int>(item.m_Def.m_ItemByte,
 int CharaLayer(const cCharaBase& c) { return std::clamp<int>(c.m_Def.m_Z, 0, 7); }
 int ShotLayer(const cShot& s) { return std::clamp<int>(s.m_ShotDef.m_OptionA, 0, 7); }
 bool InLayer(int objectLayer, int layer) { return layer < 0 || objectLayer == layer; }
+
+// Characters of a Shift-JIS text, a double-byte character counting 1.
+int SjisCharCount(const std::string& s) {
+  int n = 0;
+  for (size_t i = 0; i < s.size(); ++i, ++n) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && i + 1 < s.size()) ++i;
+  }
+  return n;
+}
 
 int PaletteWeight(int alpha) { return alpha >= 255 ? 256 : std::max(alpha, 0); }
 
@@ -134,6 +147,26 @@ void cPlayFieldDraw::DrawBackgrounds(int front) {
   if (front == 0 && drawn == 0) DrawKernels.FillRect(m_pTarget, 0, 0, kScreenW, kScreenH, kNoBackground);
 }
 
+void cPlayFieldDraw::DrawMapChips(int front) {
+  const cScrollAxis& ax = m_World.m_ScrollX;
+  const cScrollAxis& ay = m_World.m_ScrollY;
+  const int camX = TruncToInt(ax.m_dPos), camY = TruncToInt(ay.m_dPos);
+  const int row0 = camY / 32, col0 = camX / 32;
+  DDBeginSpriteBatch(1);
+  DDRegisterBatchTarget(&SurfaceTable[43]);
+  for (int r = row0; r < row0 + 16; ++r) {
+    if (r < 0 || r >= ay.m_nCells) continue;
+    for (int c = col0; c < col0 + 21; ++c) {
+      if (c < 0 || c >= ax.m_nCells) continue;
+      cBlockCell* cell = BlockCellAt(c + (r << ax.m_nShift));
+      if (!cell || cell->m_GfxIndex == 0 || (cell->m_Front ? 1 : 0) != front || cell->m_Hidden) continue;
+      if (!CheckBlockCondition(cell)) continue;
+      cell->DrawChip(m_pTarget, (c - col0) * 32 - camX % 32, (r - row0) * 32 - camY % 32);
+    }
+  }
+  DDEndSpriteBatch();
+}
+
 void cPlayFieldDraw::DrawStagePictures(int layer, int bFreeze) {
   auto pic = m_World.m_Pictures.begin();
   auto surf = PictureSurfaces.begin();
@@ -217,6 +250,99 @@ void cPlayFieldDraw::DrawTimeCounter(int bTick) {
   const int t = m_World.m_nTime;
   if (t >= 1 && t <= Stage.m_TimeWarning && bTick && CountCycle(2, static_cast<uint32_t>(SceneValues().FrameRate())))
     PlaySE(13);
+}
+
+void StatusItemPositions(const cVector<cStatusItem>& items, int x[5]) {
+  int widths[5] = {}, shown = 0, sum = 0;
+  for (int i = 0; i < 5; ++i) {
+    x[i] = -1;
+    if (i >= static_cast<int>(items.size()) || !items[i].m_Shown) continue;
+    const cStatusItem& it = items[i];
+    int w = it.m_Icon ? 16 : 16 * SjisCharCount(it.m_Label);
+    w += (i == 2 || i == 3) ? 50 : 16 * it.m_Digits;
+    widths[i] = w;
+    sum += w;
+    ++shown;
+  }
+  if (shown == 0) return;
+  const int gap = (638 - sum) / (shown + 1);
+  int left = gap;
+  for (int i = 0; i < 5; ++i) {
+    if (i >= static_cast<int>(items.size()) || !items[i].m_Shown) continue;
+    x[i] = left;
+    left += widths[i] + gap;
+  }
+}
+
+void cPlayFieldDraw::DrawStatusWindow() {
+  if (!m_World.m_nStatusStyle) return;
+  int xs[5];
+  StatusItemPositions(SystemData.m_StatusItems, xs);
+  if (std::none_of(xs, xs + 5, [](int v) { return v >= 0; })) return;
+  DDSURFACEDATA* pieces = &SurfaceTable[49];
+  DrawKernels.Blt(m_pTarget, 0, 0, 640, 20, &SurfaceTable[46], 0, 0, 0);
+  char text[256];
+  const int y = 3;
+  for (int i = 0; i < 5; ++i) {
+    if (xs[i] < 0) continue;
+    const cStatusItem& it = SystemData.m_StatusItems[i];
+    const int x = xs[i];
+    if (i == 0 || i == 1) {
+      const int value = i == 0 ? SaveData.m_Result0 : SaveData.m_Score;
+      if (it.m_Icon) {
+        DrawKernels.Blt(m_pTarget, x, y, 16, 16, pieces, 16 * i, 32, 1);
+        std::snprintf(text, sizeof text, "%d", value);
+        Fonts[1].DrawText(m_pTarget, x + 16, y, text);
+      } else {
+        std::snprintf(text, sizeof text, "%s%d", it.m_Label.c_str(), value);
+        Fonts[1].DrawText(m_pTarget, x, y, text);
+      }
+    } else if (i == 2 || i == 3) {
+      int gx = x;
+      if (it.m_Icon) {
+        DrawKernels.Blt(m_pTarget, x, y, 16, 16, pieces, i == 2 ? 32 : 48, 32, 1);
+        gx += 16;
+      } else {
+        Fonts[1].DrawText(m_pTarget, x, y, it.m_Label.c_str());
+        gx += 16 * SjisCharCount(it.m_Label);
+      }
+      if (Player.empty()) continue;
+      const cHero& hero = Player[0];
+      const int value = i == 2 ? hero.m_nHp : hero.m_nSp;
+      const int max = i == 2 ? nm::chara::MaxHp(hero.m_Def) : nm::chara::MaxSp(hero.m_Def);
+      const int fill = max > 0 ? static_cast<int>(std::clamp<int64_t>(int64_t(value) * 50 / max, 0, 50)) : 0;
+      const int px = i == 2 ? 0 : 64;
+      DrawKernels.Blt(m_pTarget, gx, y, 50, 16, pieces, px, 128, 1);
+      const int row = SystemData.CheckLowValue(i, value, max) ? 160 : 144;
+      if (fill > 0) DrawKernels.Blt(m_pTarget, gx, y, fill, 16, pieces, px, row, 1);
+      if (it.m_ShowNumber) {
+        std::snprintf(text, sizeof text, "%d", value);
+        Fonts[0].DrawText(m_pTarget, gx, 6, text);
+      }
+    } else {
+      const int lives = SaveData.m_Lives;
+      const bool infinite = lives == kInfiniteLives;
+      if (it.m_Icon) {
+        DrawKernels.Blt(m_pTarget, x, y, 16, 16, pieces, 64, 32, 1);
+        if (infinite) std::snprintf(text, sizeof text, "-");
+        else std::snprintf(text, sizeof text, "%d", lives);
+        Fonts[1].DrawText(m_pTarget, x + 16, y, text);
+      } else {
+        if (infinite) std::snprintf(text, sizeof text, "%s-", it.m_Label.c_str());
+        else std::snprintf(text, sizeof text, "%s%d", it.m_Label.c_str(), lives);
+        Fonts[1].DrawText(m_pTarget, x, y, text);
+      }
+    }
+  }
+}
+
+void cPlayFieldDraw::DrawSysText() {
+  int label = -1;
+  if (SceneValues().StartFilePlay()) label = 27;
+  else if (SceneValues().StartedByEditor()) label = 26;
+  if (label < 0 || label >= static_cast<int>(SystemData.m_Labels.size())) return;
+  const std::string& text = SystemData.m_Labels[label];
+  Fonts[1].DrawText(m_pTarget, 320 - 8 * SjisCharCount(text), 456, text.c_str());
 }
 
 void cPlayFieldDraw::CycleBlinkColors() { ::CycleBlinkColors(); }

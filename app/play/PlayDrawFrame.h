@@ -6,6 +6,7 @@
 // can record the order.
 #include <cstdint>
 
+#include "data/System.h"
 #include "engine/World.h"
 
 class cPlayFieldDraw {
@@ -24,7 +25,7 @@ class cPlayFieldDraw {
   virtual void DrawBackgrounds(int front);
   virtual int FieldHiddenWhilePaused(int bPlay);
   virtual void DrawStagePictures(int layer, int bFreeze);
-  virtual void DrawMapChips(int front) { (void)front; }
+  virtual void DrawMapChips(int front);
   virtual void DrawPlayer(int layer, int bFreeze);
   virtual void DrawItems(int layer, int bFreeze);
   virtual void DrawCharas(int layer, int bFreeze);
@@ -34,9 +35,9 @@ class cPlayFieldDraw {
   virtual void DrawEffects(int bFreeze);
   virtual void DrawMessages(int bFreeze);
   virtual void RunScreenEffect(int bFreeze);
-  virtual void DrawStatusWindow() {}
+  virtual void DrawStatusWindow();
   virtual void DrawTimeCounter(int bTick);
-  virtual void DrawSysText() {}
+  virtual void DrawSysText();
   virtual void CycleBlinkColors();
   virtual void DrawScreenColor(int bFreeze);
 
@@ -44,6 +45,10 @@ class cPlayFieldDraw {
   cPlayWorld& m_World;
   DDSURFACEDATA* m_pTarget;
 };
+
+// Left edges of the shown status items (index = item, -1 when hidden); the
+// widths come from the items' labels, icons and extra widths.
+void StatusItemPositions(const cVector<cStatusItem>& items, int x[5]);
 
 // The screen colour of one frame. Under 8-bit DirectDraw it blends the
 // working palette; under Direct3D it lays a coloured overlay over the frame

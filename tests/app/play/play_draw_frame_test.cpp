@@ -194,3 +194,96 @@ TEST_F(ScreenColour, EightBitBlendsTheWorkingPalette) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- backgrounds and status window
+
+class Backgrounds : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    back.strName = "back";
+    SurfaceTable[55].strName = "bg0";
+    SurfaceTable[55].nWidth = 400;
+    SurfaceTable[55].nHeight = 300;
+    SurfaceTable[56].strName = "bg1";
+    SurfaceTable[56].nWidth = 0;  // no pixels
+    world.m_ScrollX.m_nMargin = 10;
+    world.m_ScrollY.m_nMargin = 10;
+  }
+  void TearDown() override {
+    Stage.m_BackLayers.clear();
+    SurfaceTable[55] = DDSURFACEDATA{};
+    SurfaceTable[56] = DDSURFACEDATA{};
+  }
+  cBackLayer& Add(int front) {
+    cBackLayer b;
+    b.m_Show = 1;
+    b.m_Front = front;
+    b.m_RateX = b.m_RateY = 1;
+    Stage.m_BackLayers.push_back(b);
+    return Stage.m_BackLayers.back();
+  }
+  drawtest::Recorder rec;
+  cPlayWorld world;
+  DDSURFACEDATA back;
+  cPlayFieldDraw draw{world, &back};
+};
+
+TEST_F(Backgrounds, NoLayerShowsColourSixteen) {
+  draw.DrawBackgrounds(0);
+  EXPECT_EQ(drawtest::Calls(), V{"fill back 0 0 640 480 c16"});
+}
+
+TEST_F(Backgrounds, ImageTilesFromTheCameraOffsetAndLaterLayersAreTransparent) {
+  Add(0);
+  Add(0);  // layer 1's surface has no pixels: skipped, still counted
+  cBackLayer& fill = Add(1);
+  fill.m_Fill = 1;
+  fill.m_FillColour = 33;
+  world.m_ScrollX.m_dPos = 320 + 450;  // 450 into the map: column 50 of 400
+  world.m_ScrollY.m_dPos = 320 + 10;
+  draw.DrawBackgrounds(0);
+  EXPECT_EQ(drawtest::Calls(),
+            (V{"blt back 0 0 350 290 <- bg0 50 10 t0", "blt back 350 0 400 290 <- bg0 0 10 t0",
+               "blt back 0 290 350 300 <- bg0 50 0 t0", "blt back 350 290 400 300 <- bg0 0 0 t0"}));
+  drawtest::Calls().clear();
+  draw.DrawBackgrounds(1);
+  EXPECT_EQ(drawtest::Calls(), V{"fill back 0 0 640 480 c33"});
+}
+
+TEST_F(Backgrounds, AutoScrollWrapsAndStopsWhilePaused) {
+  cBackLayer& b = Add(0);
+  b.m_AutoX = 1;
+  b.m_RateX = 3;
+  b.m_OffsetX = 1;
+  draw.ScrollBackgrounds();
+  EXPECT_DOUBLE_EQ(Stage.m_BackLayers[0].m_OffsetX, 398);
+  world.SetSceneState(3, 0);
+  draw.ScrollBackgrounds();
+  EXPECT_DOUBLE_EQ(Stage.m_BackLayers[0].m_OffsetX, 398);
+}
+
+TEST(StatusWindow, ItemsShareTheGapsLeftByTheirWidths) {
+  cVector<cStatusItem> items(5);
+  items[0].m_Shown = 1;
+  items[0].m_Icon = 1;
+  items[0].m_Digits = 6;  // 16 + 96
+  items[2].m_Shown = 1;
+  items[2].m_Label = "HP";  // 32 + 50
+  items[4].m_Shown = 1;
+  items[4].m_Label = "\x8e\x63\x8b\x40";  // two double-byte characters: 32 + 16 * 2
+  items[4].m_Digits = 2;
+  int x[5];
+  StatusItemPositions(items, x);
+  // widths 112, 82, 64: gap (638 - 258) / 4 = 95
+  EXPECT_EQ(x[0], 95);
+  EXPECT_EQ(x[1], -1);
+  EXPECT_EQ(x[2], 95 + 112 + 95);
+  EXPECT_EQ(x[4], 302 + 82 + 95);
+  cVector<cStatusItem> none(5);
+  StatusItemPositions(none, x);
+  EXPECT_EQ(x[0], -1);
+}
+
+}  // namespace
