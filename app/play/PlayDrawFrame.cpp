@@ -5,6 +5,7 @@
 
 #include "app/frame/PaletteVariants.h"
 #include "app/frame/ProgramObjects.h"
+#include "app/play/CharaDraw.h"
 #include "app/play/DrawKernels.h"
 #include "app/play/ScreenEffects.h"
 #include "base/FrameTimer.h"
@@ -183,12 +184,24 @@ void cPlayFieldDraw::DrawStagePictures(int layer, int bFreeze) {
   }
 }
 
+void DrawCharaGauges(DDSURFACEDATA* target, cCharaBase& c) {
+  DDSURFACEDATA* pieces = &SurfaceTable[49];
+  const int w = c.m_nScrRight - c.m_nScrLeft + 1;
+  DrawGauge(target, c.m_HpGauge, 0, c.m_nScrLeft, c.m_nScrTop, w, c.m_bDead,
+            SystemData.CheckLowValue(2, c.m_nHp, nm::chara::MaxHp(c.m_Def)), pieces);
+  DrawGauge(target, c.m_SpGauge, 1, c.m_nScrLeft, c.m_nScrTop, w, c.m_bDead,
+            SystemData.CheckLowValue(3, c.m_nSp, nm::chara::MaxSp(c.m_Def)), pieces);
+}
+
 void cPlayFieldDraw::DrawPlayer(int layer, int bFreeze) {
   if (Player.empty()) return;
   cHero& hero = Player[0];
   if (!InLayer(CharaLayer(hero), layer)) return;
   hero.UpdateScreenPos();
-  if (hero.m_bDead != 1) hero.Draw(m_pTarget, bFreeze);
+  if (hero.m_bDead != 1) {
+    hero.Draw(m_pTarget, bFreeze);
+    DrawCharaGauges(m_pTarget, hero);
+  }
 }
 
 void cPlayFieldDraw::DrawItems(int layer, int bFreeze) {
@@ -203,7 +216,44 @@ void cPlayFieldDraw::DrawItems(int layer, int bFreeze) {
 }
 
 void cPlayFieldDraw::DrawCharas(int layer, int bFreeze) {
-  (void)layer, (void)bFreeze;  // the character bodies are drawn by the play scene
+  for (auto it = CharaList.begin(); it != CharaList.end();) {
+    cChara& c = *it;
+    if (!InLayer(CharaLayer(c), layer) || DrawCharaOf(c, bFreeze) != 1) {
+      ++it;
+      continue;
+    }
+    c.DetachLinks();
+    for (CharaPtrList& list : m_World.m_FactionCharas) list.remove(&c);
+    it = CharaList.erase(it);
+  }
+}
+
+int cPlayFieldDraw::DrawCharaOf(cCharaBase& c, int bFreeze) {
+  if (c.m_bDead != 0) {
+    c.UpdateScreenPos();
+    // Without a defeat effect the character is finished at once; with one,
+    // it is finished when the effect ends.
+    if (c.m_CharaEffect.m_nIndex == 0) return 1;
+    return RunCharaDrawMode(c.m_CharaEffect, nullptr, cCharaDrawInfo{}, bFreeze, 0, cCharaDrawEnv{}) == 1 ? 1 : 0;
+  }
+  const auto drawGauges = [&] { DrawCharaGauges(m_pTarget, c); };
+
+  if (c.IsOnScreen()) {
+    c.UpdateScreenPos();
+    if (c.m_Def.m_Transparent) {
+      UpdateCharaEffectsOf(c);
+      if (RunCharaDrawMode(c.m_CharaEffect, nullptr, cCharaDrawInfo{}, 0, 0, cCharaDrawEnv{}) == 1)
+        c.m_CharaEffect.m_nIndex = 0;
+    } else {
+      DrawCharaBody(c, bFreeze);
+    }
+    drawGauges();
+  } else if (c.m_bActive) {
+    c.UpdateScreenPos();
+    UpdateCharaEffectsOf(c);
+    RunCharaDrawMode(c.m_CharaEffect, nullptr, cCharaDrawInfo{}, 0, 0, cCharaDrawEnv{});
+  }
+  return 0;
 }
 
 void cPlayFieldDraw::DrawShots(int layer, int bFreeze) {

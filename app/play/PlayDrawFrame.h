@@ -30,6 +30,13 @@ class cPlayFieldDraw {
   virtual void DrawItems(int layer, int bFreeze);
   virtual void DrawCharas(int layer, int bFreeze);
   virtual void DrawShots(int layer, int bFreeze);
+  // One character; 1 when it has finished its defeat and must be removed.
+  virtual int DrawCharaOf(cCharaBase& chara, int bFreeze);
+  // The running character effects of a character that is not drawn
+  // (UpdateCharaEffects with frozen 0); the play scene supplies it.
+  virtual void UpdateCharaEffectsOf(cCharaBase& chara) { (void)chara; }
+  // The character's picture (chip, draw mode, overlay chip) and its icon.
+  virtual void DrawCharaBody(cCharaBase& chara, int bFreeze) { (void)chara, (void)bFreeze; }
   virtual void DrawCharaOverlays() {}
   virtual void DrawHeroBackdrop();
   virtual void DrawEffects(int bFreeze);
@@ -49,6 +56,9 @@ class cPlayFieldDraw {
 // Left edges of the shown status items (index = item, -1 when hidden); the
 // widths come from the items' labels, icons and extra widths.
 void StatusItemPositions(const cVector<cStatusItem>& items, int x[5]);
+
+// The HP and SP gauges over a character.
+void DrawCharaGauges(DDSURFACEDATA* target, cCharaBase& chara);
 
 // The screen colour of one frame. Under 8-bit DirectDraw it blends the
 // working palette; under Direct3D it lays a coloured overlay over the frame

@@ -202,6 +202,7 @@ namespace {
 class Backgrounds : public ::testing::Test {
  protected:
   void SetUp() override {
+    Stage.m_BackLayers.clear();
     back.strName = "back";
     SurfaceTable[55].strName = "bg0";
     SurfaceTable[55].nWidth = 400;
@@ -284,6 +285,30 @@ TEST(StatusWindow, ItemsShareTheGapsLeftByTheirWidths) {
   cVector<cStatusItem> none(5);
   StatusItemPositions(none, x);
   EXPECT_EQ(x[0], -1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DrawCharas, ADeadCharacterWithoutDefeatEffectIsRemovedAtOnce) {
+  drawtest::Recorder rec;
+  cPlayWorld world;
+  DDSURFACEDATA back;
+  cPlayFieldDraw draw{world, &back};
+  CharaList.clear();
+  CharaList.emplace_back();
+  cChara& dead = CharaList.back();
+  dead.m_bDead = 1;
+  world.m_FactionCharas[1].push_back(&dead);
+  CharaList.emplace_back();
+  cChara& alive = CharaList.back();
+  world.m_FactionCharas[1].push_back(&alive);
+  draw.DrawCharas(-1, 0);
+  ASSERT_EQ(CharaList.size(), 1u);
+  EXPECT_EQ(&CharaList.front(), &alive);
+  EXPECT_EQ(world.m_FactionCharas[1].size(), 1u);
+  CharaList.clear();
 }
 
 }  // namespace
