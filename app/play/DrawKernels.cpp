@@ -1,0 +1,3 @@
+#include "app/play/DrawKernels.h"
+
+cDrawKernels DrawKernels;
