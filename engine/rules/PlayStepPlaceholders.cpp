@@ -102,9 +102,12 @@ void cItem::PlaceAtBlock(int col, int row) {
 }
 #endif
 
+// Characters against block characters (carrying, landing, crushing) are not
+// resolved yet: no character is moved or crushed by a block character.
+int HitBlockCharas(cCharaBase*) { return 0; }
+
 #if !__has_include("engine/objects/Hits.cpp")
 int HitShotsAndCharas() { return 0; }
-int HitBlockCharas(cCharaBase*) { return 0; }
 int CheckDeaths() { return 0; }
 int KillChara(cCharaBase* chara) { return chara->m_nObjKind == 0 ? 2 : 0; }
 #endif
