@@ -160,19 +160,36 @@ void DoShowPicture(cCharaBase* chara, cFlowCmd* cmd) {
   DDBITMAPDATA bmp;
   bmp.strFile = Database.m_Pictures[static_cast<size_t>(number)].m_File;
   bmp.bTransparent = 1;
-  DDSURFACEDATA surface;
-  if (!DDCreateSurfaceFromFile(&surface, bmp.strFile, 1, 0, 0, 0, 0, 0, 0, 0, 0)) {
+  const int percent = p.At(7);
+  // A scaled picture under DirectDraw is drawn from system memory.
+  bmp.nDDMemory = !DDSettings.bUseD3D && percent != 100 ? 1 : 0;
+  // The surface is made in its list node: the graphics library keeps its address.
+  const size_t at = found ? pos : w.m_Pictures.size();
+  auto node = PictureSurfaces.insert(std::next(PictureSurfaces.begin(),
+                                               static_cast<long>(std::min(at, PictureSurfaces.size()))),
+                                     DDSURFACEDATA{});
+  DDSURFACEDATA* surface = &*node;
+  if (DDCreateSurfaceFromFile(surface, bmp.strFile, 1, DDSettings.nBpp, bmp.nDDMemory, 0, 0, 0, 0, 0, 0) != 0) {
     // A picture that cannot be loaded is reported and skipped; play goes on.
+    DDReleaseSurface(surface);
+    PictureSurfaces.erase(node);
     char text[1024];
     std::snprintf(text, sizeof text, kLoadFailed, bmp.strFile.c_str());
     WriteLog("%s", text);
     ErrorReporter().ErrorBox(text, kErrorCaption);
-    DDReleaseSurface(&surface);
     return;
   }
-  if (found) RemovePictureAt(w, pos);
-  const int percent = p.At(7);
-  const int width = Round(surface.nWidth * percent * 0.01), height = Round(surface.nHeight * percent * 0.01);
+  if (found) {
+    // The replaced picture: its surface follows the new one.
+    auto old = std::next(node);
+    if (old != PictureSurfaces.end()) {
+      DDReleaseSurface(&*old);
+      PictureSurfaces.erase(old);
+    }
+    if (pos < PictureBitmaps.size()) PictureBitmaps.erase(std::next(PictureBitmaps.begin(), static_cast<long>(pos)));
+    w.m_Pictures.erase(std::next(w.m_Pictures.begin(), static_cast<long>(pos)));
+  }
+  const int width = Round(surface->nWidth * percent * 0.01), height = Round(surface->nHeight * percent * 0.01);
   int x = 0, y = 0;
   CalcPlacePos(&x, &y, width, height, chara, p.At(1), p.At(2), p.At(3), p.At(4), p.At(5));
   const int64_t time = p.At(14) ? 1 : static_cast<int64_t>(p.At(9)) * 6;
@@ -180,12 +197,9 @@ void DoShowPicture(cCharaBase* chara, cFlowCmd* cmd) {
   pic.Init(number, x, y, width, height, p.At(11), p.At(6), percent, p.At(8),
            static_cast<int>(std::clamp<int64_t>(time, INT32_MIN, INT32_MAX)), p.At(10), withId, id);
   // Surfaces, bitmaps and instances share positions.
-  const size_t at = std::min(pos, w.m_Pictures.size());
-  PictureSurfaces.insert(std::next(PictureSurfaces.begin(), static_cast<long>(std::min(at, PictureSurfaces.size()))),
-                         surface);
   PictureBitmaps.insert(std::next(PictureBitmaps.begin(), static_cast<long>(std::min(at, PictureBitmaps.size()))),
                         bmp);
-  w.m_Pictures.insert(std::next(w.m_Pictures.begin(), static_cast<long>(at)), pic);
+  w.m_Pictures.insert(std::next(w.m_Pictures.begin(), static_cast<long>(std::min(at, w.m_Pictures.size()))), pic);
   if (p.At(10)) {
     if (p.At(8) == 0)
       w.m_ModalWait.SetModalWait(3, 1, 0, 0);
