@@ -293,6 +293,67 @@ TEST_F(MiscCommandsTest, WarpToAPointAndIntoAWall) {
   EXPECT_EQ(c.m_dX, x);
 }
 
+// ----------------------------------------------- targets and status switches
+
+TEST_F(MiscCommandsTest, SetTargetKeepsOrEmptiesWhenNothingIsFound) {
+  TestChara self, old, parent;
+  Place(self, 400, 400);
+  Place(old, 450, 400);
+  Place(parent, 500, 400);
+  self.m_lpParent = &parent;
+  SetTargetSlot(&self, 0, &old, 1);
+  std::vector<int32_t> nearest(16, 0);
+  nearest[1] = 2;  // the nearest character of faction 3: there is none
+  nearest[2] = 3;
+  nearest[4] = 1;
+  nearest[15] = 1;  // keep the target
+  cFlowCmd keep = Cmd(21, nearest);
+  DoSetTarget(&self, &keep);
+  EXPECT_EQ(self.m_Targets[0], &old);
+  ASSERT_EQ(old.m_Links.size(), 1u);
+  nearest[15] = 0;  // no target
+  cFlowCmd empty = Cmd(21, nearest);
+  DoSetTarget(&self, &empty);
+  EXPECT_EQ(self.m_Targets[0], nullptr);
+  EXPECT_TRUE(old.m_Links.empty());
+  // Source 4: the summoner, linked back; then slot 2 copies slot 0.
+  cFlowCmd toParent = Cmd(21, {0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  DoSetTarget(&self, &toParent);
+  EXPECT_EQ(self.m_Targets[0], &parent);
+  cFlowCmd copy = Cmd(21, {2, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  DoSetTarget(&self, &copy);
+  EXPECT_EQ(self.m_Targets[2], &parent);
+  EXPECT_EQ(parent.m_Links.size(), 2u);
+  Unlink({&self, &old, &parent});
+  self.m_Targets.Fill(nullptr);
+  self.m_lpParent = nullptr;
+}
+
+TEST_F(MiscCommandsTest, StatusSwitches) {
+  TestChara c;
+  Place(c, 400, 400);
+  cFlowCmd fly = Cmd(23, {0, 3, 1});
+  DoStatusOperation2(&c, &fly);  // flying is for the hero only
+  EXPECT_EQ(c.m_bFly, 0);
+  cFlowCmd transparent = Cmd(23, {0, 1, 1});
+  DoStatusOperation2(&c, &transparent);
+  EXPECT_EQ(c.m_Def.m_Transparent, 1);
+  cFlowCmd viaEmptySlot = Cmd(23, {2, 0, 1});
+  DoStatusOperation2(&c, &viaEmptySlot);
+  EXPECT_EQ(c.m_bVanished, 0);
+  cFlowCmd vanish = Cmd(23, {0, 0, 1});
+  DoStatusOperation2(&c, &vanish);
+  EXPECT_EQ(c.m_bVanished, 1);
+  EXPECT_EQ(world.m_bCheckDeaths, 0);  // the executing character itself
+}
+
+TEST_F(MiscCommandsTest, EffectNumberZeroClearsEveryEffect) {
+  world.m_Effects.resize(3);
+  cFlowCmd clear = Cmd(29, {0, 0, 0, 0, 0, 0, 100, 0});
+  DoRunEffect(nullptr, &clear);
+  EXPECT_TRUE(world.m_Effects.empty());
+}
+
 // --------------------------------------------------------------- backgrounds
 
 TEST_F(MiscCommandsTest, BackgroundActions) {
