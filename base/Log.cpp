@@ -103,6 +103,17 @@ int WriteLogBox(const char* format, ...) {
   return LogDebugLine(text, true);
 }
 
+int WriteLogBoxDetail(const std::string& detail, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = VFormat(format, args, kBoxBuffer);
+  va_end(args);
+  if (!AppendLine(detail.empty() ? text : text + " (" + detail + ")")) return 0;
+  WriteDebugString(text);
+  ErrorBoxText(text);
+  return 1;
+}
+
 // The debug log is compiled in but never switched on.
 void SetDebugLog(int, const std::string&) {}
 int WriteDebugString(const std::string&) { return 0; }

@@ -11,6 +11,26 @@
 
 static_assert(std::endian::native == std::endian::little, "record files are little-endian images");
 
+// The first failure of a read: where it happened (file offset of the byte the
+// failed read started at) and why, e.g. "field 12 (m_Width): needs 4 bytes,
+// 2 left". An empty reason means no failure.
+struct cReadFailure {
+  size_t offset = 0;
+  std::string reason;
+  bool hasOffset = true;  // false when the file could not be read at all
+  bool Failed() const { return !reason.empty(); }
+  // "REASON, at byte OFFSET", or the reason alone.
+  std::string Text() const;
+};
+
+// The first failure of the last reader that failed on this thread since the
+// last file was opened for reading (see OpenRecordBytes); readers on other
+// threads keep their own.
+const cReadFailure& LastReadFailure();
+void ClearLastReadFailure();
+// Hands a failure seen on another thread (a reader thread) to this one.
+void SetLastReadFailure(const cReadFailure& failure);
+
 // Whatever a reader of nested records needs from outside the file (the
 // palettes, the stage being read, database counts, the editor flag). The
 // data layer defines it; the framework only passes the pointer along.
@@ -39,9 +59,19 @@ class cRecordReader {
   // A length word L followed by L bytes holding text and NUL (the record
   // string form); L must be at least 1.
   bool ReadString(std::string& s);
-  bool Fail() {
-    failed_ = true;
-    return false;
+  // Makes the reader fail for good. The first failure's reason and offset
+  // are kept (here and in LastReadFailure); the reason is prefixed with
+  // what the current label names. An empty reason: the reader refused the
+  // value it just read.
+  bool Fail(const std::string& reason = {});
+  const cReadFailure& Failure() const { return failure_; }
+  // Names what the next reads are (a field, a string, a count of a list),
+  // for the failure reason. `kind` and `name` must outlive the label; an
+  // index below 0 is not shown.
+  void Label(const char* kind, int32_t index = -1, const char* name = nullptr) {
+    labelKind_ = kind;
+    labelIndex_ = index;
+    labelName_ = name;
   }
 
   bool Ok() const { return !failed_; }
@@ -57,9 +87,15 @@ class cRecordReader {
   void SetContext(cReadContext* c) { context_ = c; }
 
  private:
+  bool FailAt(size_t offset, const std::string& reason);
+
   std::vector<unsigned char> bytes_;
   size_t pos_ = 0;
   bool failed_ = false;
+  cReadFailure failure_;
+  const char* labelKind_ = nullptr;
+  int32_t labelIndex_ = -1;
+  const char* labelName_ = nullptr;
   uint32_t version_ = 0;
   cReadContext* context_ = nullptr;
 };

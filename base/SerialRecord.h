@@ -3,6 +3,12 @@
 // strings, in file order, for a given data-format version; the base class
 // then clears, copies, reads and writes it from those tables.
 //
+// Between operations a record keeps its tables as one shared layout (places
+// relative to the record, interned by content, so every record of a class
+// and version points at the same one): a record costs its members and a
+// pointer. Registering builds the tables afresh; each operation hands them
+// back to the shared layout when it is done.
+//
 // Container: u32 version word, then the body: i32 n (field-table entries),
 // each entry's raw little-endian bytes, i32 m (strings), each string as
 // i32 L = length + 1 and, unless L is 1, the text and a NUL; then whatever
@@ -53,6 +59,10 @@ class cSerialRecord {
   // outside its record.
   cSerialRecord(const cSerialRecord&) {}
   cSerialRecord& operator=(const cSerialRecord&) { return *this; }
+  // Moves follow the same rule; being noexcept, they let vectors of records
+  // grow by moving their elements instead of copying them.
+  cSerialRecord(cSerialRecord&&) noexcept {}
+  cSerialRecord& operator=(cSerialRecord&&) noexcept { return *this; }
 
   virtual void VersionHook(uint32_t) {}
   virtual void RegisterFields(uint32_t version) {}
@@ -85,8 +95,9 @@ class cSerialRecord {
   static void Close(cRecordReader& r);
   static bool Close(cRecordWriter& w);
 
-  const cVector<FieldEntry>& Fields() const { return m_Fields; }
-  const cVector<StringEntry>& Strings() const { return m_Strings; }
+  // The tables as registered last (entries point at this record's members).
+  cVector<FieldEntry> Fields() const;
+  cVector<StringEntry> Strings() const;
 
   // For Load's scratch copy: records that are loaded as files override these
   // with SERIAL_RECORD_COPYABLE. Without them Load reads in place.
@@ -115,9 +126,13 @@ class cSerialRecord {
     static_assert(sizeof(T) == 8 && std::is_trivially_copyable_v<T>);
     AddField(address, count, 8, name, KindOf<T>());
   }
-  void AddString(std::string* s, const char* name = nullptr) { m_Strings.push_back({this, s, name}); }
+  void AddString(std::string* s, const char* name = nullptr) {
+    m_Registered = true;
+    m_Strings.push_back({this, s, name});
+  }
   void AddField(void* address, int count, int elementSize, const char* name = nullptr,
                 ValueKind kind = ValueKind::Signed) {
+    m_Registered = true;
     m_Fields.push_back({this, address, count, static_cast<int8_t>(elementSize), kind, name});
   }
 
@@ -133,8 +148,18 @@ class cSerialRecord {
     else return ValueKind::Signed;
   }
 
+  // The tables being used: rebuilt from the shared layout when an operation
+  // walks them without registering first.
+  void Materialise();
+  // Hands the tables just registered to the shared layout and frees them.
+  void Settle();
+  friend bool ReadIntoRecord(cSerialRecord& target, cRecordReader& r);
+
+  // Tables while registered and in use (m_Registered), else empty.
   cVector<FieldEntry> m_Fields;
   cVector<StringEntry> m_Strings;
+  bool m_Registered = false;
+  std::shared_ptr<const struct cRecordLayout> m_Layout;
 };
 
 #define SERIAL_RECORD_COPYABLE(T)                                                                  \
@@ -157,6 +182,7 @@ bool ReadRecordVector(cRecordReader& r, cVector<T>& v, size_t minBytesEach = 8) 
   uint32_t count = 0;
   // Every body holds at least its two count words; records with more fixed
   // counts pass a larger minimum.
+  r.Label("element count");
   if (!r.ReadCount(count, minBytesEach)) return false;
   cVector<T> fresh;
   // The count only bounds the file bytes; an element in memory can be far

@@ -1,5 +1,10 @@
-// The virtual device's blits beside SDL doing the same work, and a plain
-// memcpy of the frame as the physical limit.
+// The virtual device's copies, keyed sprites and x2 stretches in every
+// personality and depth, each beside SDL doing the same work in the matching
+// pixel format and a plain memcpy of the frame as the physical limit.
+//
+// Modes: D3D32 (X8R8G8B8 back buffer, A8R8G8B8 textures), D3D16w (windowed:
+// A1R5G5B5 back buffer and textures), D3D16f (full screen: R5G6B5 back
+// buffer, A1R5G5B5 textures), DD32 (X8R8G8B8), DD16 (R5G6B5), DD8 (P8).
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -12,34 +17,62 @@ namespace {
 
 constexpr int kW = 640, kH = 480;
 
-uint32_t Noise(uint32_t i) { return (i * 2654435761u) ^ (i >> 7); }
+struct Mode {
+  const char* name;
+  int d3d, bpp, windowed;
+  uint32_t sdlDst, sdlSrc;  // the SDL formats of the target and of the pictures
+};
+const Mode kModes[] = {
+    {"D3D32", 1, 32, 1, SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_ARGB8888},
+    {"D3D16w", 1, 16, 1, SDL_PIXELFORMAT_ARGB1555, SDL_PIXELFORMAT_ARGB1555},
+    {"D3D16f", 1, 16, 0, SDL_PIXELFORMAT_RGB565, SDL_PIXELFORMAT_ARGB1555},
+    {"DD32", 0, 32, 1, SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_RGB888},
+    {"DD16", 0, 16, 1, SDL_PIXELFORMAT_RGB565, SDL_PIXELFORMAT_RGB565},
+    {"DD8", 0, 8, 0, SDL_PIXELFORMAT_INDEX8, SDL_PIXELFORMAT_INDEX8},
+};
+constexpr int kModeCount = int(sizeof(kModes) / sizeof(kModes[0]));
 
-// A library set up for the scope, with a full-screen picture and a sprite
-// sheet (key colour on every fourth pixel) as surfaces.
+uint32_t Noise(uint32_t i) { return (i * 2654435761u) ^ (i >> 7) ^ (i << 13); }
+bool KeyAt(int x, int y) { return ((x + y) & 3) == 0; }
+
+// Raw pixel of a picture in the surface's own format: noise, never the key colour.
+uint32_t RawOf(const cPixelSurface& s, uint32_t noise, bool d3d) {
+  const uint32_t argb = 0xFF000000u | (noise & 0xFFFFFF);
+  if (s.Format() == DDFMT_P8) {
+    uint32_t v = noise & 0xFF;
+    return v == dwTransmitPixel ? v ^ 1 : v;
+  }
+  uint32_t raw = ArgbToFormat(s.Format(), argb);
+  if (!d3d && raw == dwTransmitPixel) raw ^= 1;
+  return raw;
+}
+
+// A library set up for the scope in one mode, with a full-screen picture, a
+// half-size picture and a 256 x 256 sprite sheet (key on every fourth pixel).
 struct Library {
   DDSURFACEDATA picture, sheet, half;
-  explicit Library(int d3d) {
-    DDInit(d3d, nullptr, kW, kH, 32, 0, 1, 1, 60, 0, nullptr, nullptr, 0, 0);
+  bool ok = false;
+  explicit Library(const Mode& m) {
+    if (!DDInit(m.d3d, nullptr, kW, kH, m.bpp, 0, m.windowed, 1, 60, 0, nullptr, nullptr, 0, 0)) return;
+    ok = true;
     // System memory under Direct3D would take the software path; video memory draws quads.
     DDCreateSurface(&picture, kW, kH, 0, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
     DDCreateSurface(&sheet, 256, 256, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
     DDCreateSurface(&half, kW / 2, kH / 2, 0, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
-    cPixelSurface* p = picture.Pixels();
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) p->SetPixel(x, y, 0xFF000000u | (Noise(uint32_t(y * kW + x)) & 0xFFFFFF));
-    cPixelSurface* h = half.Pixels();
-    for (int y = 0; y < kH / 2; ++y)
-      for (int x = 0; x < kW / 2; ++x) h->SetPixel(x, y, 0xFF000000u | (Noise(uint32_t(y * kW + x)) & 0xFFFFFF));
-    cPixelSurface* s = sheet.Pixels();
-    for (int y = 0; y < 256; ++y)
-      for (int x = 0; x < 256; ++x) {
-        bool key = ((x + y) & 3) == 0;
-        uint32_t c = Noise(uint32_t(y * 256 + x)) & 0xFFFFFF;
-        if (d3d) s->SetPixel(x, y, key ? 0u : 0xFF000000u | c);
-        else s->SetPixel(x, y, key ? dwTransmitPixel : (c == dwTransmitPixel ? c ^ 1 : c));
+    Fill(picture.Pixels(), m.d3d != 0, false);
+    Fill(half.Pixels(), m.d3d != 0, false);
+    Fill(sheet.Pixels(), m.d3d != 0, true);
+  }
+  static void Fill(cPixelSurface* s, bool d3d, bool keyed) {
+    for (int y = 0; y < s->Height(); ++y)
+      for (int x = 0; x < s->Width(); ++x) {
+        uint32_t raw = RawOf(*s, Noise(uint32_t(y * s->Width() + x)), d3d);
+        if (keyed && KeyAt(x, y)) raw = d3d ? 0u : dwTransmitPixel;
+        s->SetPixel(x, y, raw);
       }
   }
   ~Library() {
+    if (!ok) return;
     DDReleaseSurface(&picture);
     DDReleaseSurface(&sheet);
     DDReleaseSurface(&half);
@@ -47,38 +80,42 @@ struct Library {
   }
 };
 
+// The same pictures as SDL surfaces in the mode's formats.
 struct SdlSurfaces {
-  SDL_Surface* screen;
-  SDL_Surface* picture;
-  SDL_Surface* sheet;
-  SDL_Surface* half;
-  SdlSurfaces() {
-    screen = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
-    picture = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 32, SDL_PIXELFORMAT_ARGB8888);
-    half = SDL_CreateRGBSurfaceWithFormat(0, kW / 2, kH / 2, 32, SDL_PIXELFORMAT_ARGB8888);
-    sheet = SDL_CreateRGBSurfaceWithFormat(0, 256, 256, 32, SDL_PIXELFORMAT_ARGB8888);
-    auto fill = [](SDL_Surface* s, bool keyed) {
+  SDL_Surface *screen, *picture, *sheet, *half;
+  explicit SdlSurfaces(const Mode& m) {
+    screen = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 0, m.sdlDst);
+    picture = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 0, m.sdlSrc);
+    half = SDL_CreateRGBSurfaceWithFormat(0, kW / 2, kH / 2, 0, m.sdlSrc);
+    sheet = SDL_CreateRGBSurfaceWithFormat(0, 256, 256, 0, m.sdlSrc);
+    if (screen->format->palette) {
+      // One palette for all: SDL copies between surfaces that share it.
+      SDL_Color colours[256];
+      for (int i = 0; i < 256; ++i) colours[i] = {Uint8(i), Uint8(255 - i), Uint8(i * 7), 255};
+      SDL_SetPaletteColors(screen->format->palette, colours, 0, 256);
+      for (SDL_Surface* s : {picture, half, sheet}) SDL_SetSurfacePalette(s, screen->format->palette);
+    }
+    for (SDL_Surface* s : {screen, picture, half, sheet}) SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
+    const uint32_t key = m.bpp == 8 ? 0u : SDL_MapRGBA(sheet->format, 255, 0, 255, 0);
+    auto fill = [&](SDL_Surface* s, bool keyed) {
+      const int bytes = s->format->BytesPerPixel;
       for (int y = 0; y < s->h; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
+        auto* row = static_cast<uint8_t*>(s->pixels) + y * s->pitch;
         for (int x = 0; x < s->w; ++x) {
-          uint32_t c = 0xFF000000u | (Noise(uint32_t(y * s->w + x)) & 0xFFFFFF);
-          row[x] = keyed && ((x + y) & 3) == 0 ? 0xFFFF00FFu : c;
+          const uint32_t n = Noise(uint32_t(y * s->w + x));
+          uint32_t v = bytes == 1 ? (n & 0xFF) | 1u : SDL_MapRGBA(s->format, Uint8(n >> 16), Uint8(n >> 8), Uint8(n), 255);
+          if (keyed && KeyAt(x, y)) v = key;
+          std::memcpy(row + x * bytes, &v, size_t(bytes));
         }
       }
     };
     fill(picture, false);
     fill(half, false);
     fill(sheet, true);
-    SDL_SetSurfaceBlendMode(picture, SDL_BLENDMODE_NONE);
-    SDL_SetSurfaceBlendMode(half, SDL_BLENDMODE_NONE);
-    SDL_SetSurfaceBlendMode(sheet, SDL_BLENDMODE_NONE);
-    SDL_SetColorKey(sheet, SDL_TRUE, 0xFFFF00FFu);
+    SDL_SetColorKey(sheet, SDL_TRUE, key);
   }
   ~SdlSurfaces() {
-    SDL_FreeSurface(screen);
-    SDL_FreeSurface(picture);
-    SDL_FreeSurface(half);
-    SDL_FreeSurface(sheet);
+    for (SDL_Surface* s : {screen, picture, half, sheet}) SDL_FreeSurface(s);
   }
 };
 
@@ -89,32 +126,47 @@ std::vector<std::pair<int, int>> SpritePlaces() {
   return p;
 }
 
+const Mode& ModeOf(benchmark::State& state) {
+  const Mode& m = kModes[state.range(0)];
+  state.SetLabel(m.name);
+  return m;
+}
+
+void Modes(benchmark::internal::Benchmark* b) {
+  for (int i = 0; i < kModeCount; ++i) b->Arg(i);
+}
+
 void BM_FrameCopy_Memcpy(benchmark::State& state) {
-  std::vector<uint32_t> a(size_t(kW) * kH, 1), b(size_t(kW) * kH);
+  const Mode& m = ModeOf(state);
+  const size_t bytes = size_t(kW) * kH * size_t(m.bpp / 8);
+  std::vector<uint8_t> a(bytes, 1), b(bytes);
   for (auto _ : state) {
-    std::memcpy(b.data(), a.data(), a.size() * 4);
+    std::memcpy(b.data(), a.data(), bytes);
     benchmark::DoNotOptimize(b.data());
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_FrameCopy_Memcpy);
+BENCHMARK(BM_FrameCopy_Memcpy)->Apply(Modes);
 
 void BM_FrameCopy_Device(benchmark::State& state) {
-  Library lib(int(state.range(0)));
+  Library lib(ModeOf(state));
+  if (!lib.ok) return state.SkipWithError("DDInit failed");
   for (auto _ : state) benchmark::DoNotOptimize(DDBlt(&BackBuffer, 0, 0, kW, kH, &lib.picture, 0, 0, 0));
 }
-BENCHMARK(BM_FrameCopy_Device)->Arg(1)->Arg(0)->ArgName("d3d");
+BENCHMARK(BM_FrameCopy_Device)->Apply(Modes);
 
 void BM_FrameCopy_SdlBlitSurface(benchmark::State& state) {
-  SdlSurfaces s;
-  for (auto _ : state) benchmark::DoNotOptimize(SDL_BlitSurface(s.picture, nullptr, s.screen, nullptr));
+  SdlSurfaces s(ModeOf(state));
+  for (auto _ : state)
+    if (SDL_BlitSurface(s.picture, nullptr, s.screen, nullptr) != 0) return state.SkipWithError(SDL_GetError());
 }
-BENCHMARK(BM_FrameCopy_SdlBlitSurface);
+BENCHMARK(BM_FrameCopy_SdlBlitSurface)->Apply(Modes);
 
 void BM_Sprites2000_Device(benchmark::State& state) {
-  Library lib(int(state.range(0)));
+  Library lib(ModeOf(state));
+  if (!lib.ok) return state.SkipWithError("DDInit failed");
   auto places = SpritePlaces();
-  bool batch = state.range(1) != 0;
+  const bool batch = state.range(1) != 0;
   for (auto _ : state) {
     if (batch) DDBeginSpriteBatch(0);
     int k = 0;
@@ -126,10 +178,12 @@ void BM_Sprites2000_Device(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * 2000);
 }
-BENCHMARK(BM_Sprites2000_Device)->Args({1, 0})->Args({1, 1})->Args({0, 0})->ArgNames({"d3d", "batch"});
+BENCHMARK(BM_Sprites2000_Device)
+    ->Args({0, 0})->Args({0, 1})->Args({1, 0})->Args({1, 1})->Args({2, 0})->Args({2, 1})
+    ->Args({3, 0})->Args({4, 0})->Args({5, 0})->ArgNames({"mode", "batch"});
 
 void BM_Sprites2000_SdlBlitSurface(benchmark::State& state) {
-  SdlSurfaces s;
+  SdlSurfaces s(ModeOf(state));
   auto places = SpritePlaces();
   for (auto _ : state) {
     int k = 0;
@@ -142,22 +196,26 @@ void BM_Sprites2000_SdlBlitSurface(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * 2000);
 }
-BENCHMARK(BM_Sprites2000_SdlBlitSurface);
+BENCHMARK(BM_Sprites2000_SdlBlitSurface)->Apply(Modes);
 
 void BM_Stretch2x_Device(benchmark::State& state) {
-  Library lib(int(state.range(0)));
+  Library lib(ModeOf(state));
+  if (!lib.ok) return state.SkipWithError("DDInit failed");
   for (auto _ : state)
     benchmark::DoNotOptimize(DDBltStretch(&BackBuffer, 0, 0, kW, kH, &lib.half, 0, 0, kW / 2, kH / 2, 0));
 }
-BENCHMARK(BM_Stretch2x_Device)->Arg(1)->Arg(0)->ArgName("d3d");
+BENCHMARK(BM_Stretch2x_Device)->Apply(Modes);
 
 void BM_Stretch2x_SdlBlitScaled(benchmark::State& state) {
-  SdlSurfaces s;
+  SdlSurfaces s(ModeOf(state));
   for (auto _ : state) {
     SDL_Rect dst{0, 0, kW, kH};
-    benchmark::DoNotOptimize(SDL_BlitScaled(s.half, nullptr, s.screen, &dst));
+    // SDL scales palettised surfaces only through its plain stretch.
+    const int rc = s.half->format->palette ? SDL_SoftStretch(s.half, nullptr, s.screen, &dst)
+                                           : SDL_BlitScaled(s.half, nullptr, s.screen, &dst);
+    if (rc != 0) return state.SkipWithError(SDL_GetError());
   }
 }
-BENCHMARK(BM_Stretch2x_SdlBlitScaled);
+BENCHMARK(BM_Stretch2x_SdlBlitScaled)->Apply(Modes);
 
 }  // namespace

@@ -61,7 +61,7 @@ bool ReadDefList(cVector<Def>& list, cRecordReader& r, size_t minBody, bool plac
   ResetDefList(list, n);
   const cReadContext& context = ContextOf(r);
   for (uint32_t i = 0; i < n; ++i) {
-    if (context.Cancelled()) return r.Fail();
+    if (context.Cancelled()) return r.Fail("read abandoned");
     if (placedWord && !r.Skip(4)) return false;
     if (!list[i].Read(r)) return false;
   }

@@ -193,13 +193,15 @@ void cDatabase::SetDefaults() {
 bool cDatabase::LoadListFromBytes(DbList list, std::vector<unsigned char> bytes) {
   cRecordReader r;
   if (!OpenRecordBytes(std::move(bytes), r)) return false;
-  return ReadList(*this, list, r);
+  if (ReadList(*this, list, r)) return true;
+  return r.Fail();
 }
 
 bool cDatabase::LoadList(DbList list, const std::string& path) {
   cRecordReader r;
   if (!OpenRecordFile(path, r)) return false;
-  return ReadList(*this, list, r);
+  if (ReadList(*this, list, r)) return true;
+  return r.Fail();
 }
 
 bool cDatabase::Load() {

@@ -122,7 +122,7 @@ bool cFlowCmd::Read(cRecordReader& r) {
 
   {
     DepthScope depth;
-    if (depth.TooDeep()) return r.Fail();
+    if (depth.TooDeep()) return r.Fail("flows nested too deep");
     if (!ReadFlowVector(m_SubFlows, r)) return false;
   }
 

@@ -82,7 +82,7 @@ bool cReplay::Read(cRecordReader& r) {
       !ReadWords(r, m_ButtonRuns))
     return false;
   // Playback indexes a run per value and must move on every frame.
-  if (!IsConsistent()) return r.Fail();
+  if (!IsConsistent()) return r.Fail("input runs do not match their values");
   m_DataVersion = r.Version();
   return r.Ok();
 }

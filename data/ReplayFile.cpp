@@ -38,9 +38,10 @@ bool cReplay::LoadFile(const std::string& path, cStage& stage, cStage& copyTarge
   bool ok = newStage.Read(r) && r.Ok();
   ok = ok && newReplay.Read(r) && r.Ok();
   if (ok && version > kLastWithoutSaveData) ok = newSave.Read(r) && r.Ok();
+  if (!ok) r.Fail();
   Close(r);
   if (!ok) {
-    WriteLog("%s: broken replay file.", path.c_str());
+    WriteLog("%s: broken replay file (%s).", path.c_str(), LastReadFailure().Text().c_str());
     return false;
   }
 

@@ -293,7 +293,8 @@ bool cStage::Read(cRecordReader& r) {
   SetDefaults();
   if (!cSerialRecord::Read(r)) return false;
   // The play engine allocates a cell per block: a map it could not hold is broken.
-  if (m_Width <= 0 || m_Height <= 0 || int64_t{m_Width} * m_Height > kMaxStageCells) return r.Fail();
+  if (m_Width <= 0 || m_Height <= 0 || int64_t{m_Width} * m_Height > kMaxStageCells)
+    return r.Fail("stage size " + std::to_string(m_Width) + " x " + std::to_string(m_Height));
 
   uint32_t n = 0;
   if (!r.ReadCount(n, 4)) return false;
@@ -318,7 +319,7 @@ bool cStage::Read(cRecordReader& r) {
   if (!ReadDefList(m_PlacedBlocks, r, kMinBlockBody, true) || !ReadDefList(m_PlacedCharas, r, kMinCharaBody, true) ||
       !ReadDefList(m_PlacedItems, r, kMinItemBody, true))
     return false;
-  if (context.Cancelled()) return r.Fail();
+  if (context.Cancelled()) return r.Fail("read abandoned");
 
   if (!ReadBackLayers(r) || !ReadVarNames(r)) return false;
   // The trailer is skipped unread; the stage loader is the one that demands it.

@@ -1,6 +1,7 @@
 #include "data/StageLoad.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -45,6 +46,7 @@ struct LoadJob {
   std::atomic<bool> cancel{false};
   std::atomic<bool> done{false};
   std::unique_ptr<cStage> result;  // set by the reader before done; read after it
+  cReadFailure failure;            // likewise, when the read failed
 };
 
 unsigned ReadStageProc(void* arg) {
@@ -57,17 +59,25 @@ unsigned ReadStageProc(void* arg) {
       !job.cancel.load(std::memory_order_acquire)) {
     stage->RegisterFields(dwDataVersion);
     job.result = std::move(stage);
+  } else {
+    r.Fail();  // keeps the first reason; names a refusal that did not fail the reader
+    job.failure = r.Failure();
   }
   job.done.store(true, std::memory_order_release);
   return 0;
 }
 }  // namespace
 
+std::string LoadFailureDetail() {
+  const cReadFailure& failure = LastReadFailure();
+  return failure.Failed() ? failure.Text() : std::string();
+}
+
 void ShowDataLoadError(const char* fileName) {
   if (bNewerFile)
-    WriteLogBox(kNewerFileMessage, fileName);
+    WriteLogBoxDetail(LoadFailureDetail(), kNewerFileMessage, fileName);
   else
-    WriteLogBox(kLoadFailedMessage, fileName);
+    WriteLogBoxDetail(LoadFailureDetail(), kLoadFailedMessage, fileName);
 }
 
 bool CheckStageTrailer(const std::string& path) {
@@ -135,6 +145,13 @@ bool LoadStageForPlay(cStage& stage, const std::string& name, int resolve, cStag
   thStageLoad.Exit();
 
   if (!job->result) {
+    SetLastReadFailure(job->failure);
+    // The box always comes up; the main log also names the reason.
+    if (job->failure.Failed()) {
+      char line[1024];
+      std::snprintf(line, sizeof line, kStageReadFailed, path.c_str());
+      WriteLog("%s (%s)", line, job->failure.Text().c_str());
+    }
     ErrorBox(kStageReadFailed, path.c_str());
     return false;
   }

@@ -34,4 +34,8 @@ bool LoadStageForPlay(cStage& stage, const std::string& name, int resolve, cStag
 
 // Log line and error box for a data file that failed to load; the two-line
 // form when it was refused as newer than this program.
+// The main-log line also names the reason and offset of the read failure
+// (LastReadFailure); the box shows the message alone.
 void ShowDataLoadError(const char* fileName);
+// LastReadFailure's text, or empty when no reader failed.
+std::string LoadFailureDetail();

@@ -140,7 +140,7 @@ bool cWorldMap::Read(cRecordReader& r) {
   // and a map without cells, or too large to hold, is refused.
   if (!SizeFits(m_Width, m_Height)) {
     WriteLog("WorldMap: bad map size %d x %d", m_Width, m_Height);
-    return r.Fail();
+    return r.Fail("map size " + std::to_string(m_Width) + " x " + std::to_string(m_Height));
   }
   m_PitchShift = PitchShiftFor(m_Width);
   m_Pitch = 1 << m_PitchShift;

@@ -68,6 +68,12 @@ class FluidSynth final : public MidiSynth {
     fluid_settings_setnum(settings_, "synth.chorus.level", 1.0);
     fluid_settings_setnum(settings_, "synth.chorus.speed", 0.3);
     fluid_settings_setnum(settings_, "synth.chorus.depth", 8.0);
+    // 64 voices: the densest Debian test tunes peak at 87 voices, and past 64 the
+    // quietest release tails are taken first; a tune may then cost no more than
+    // 64 voices (256 let a busy tune take a seventh of a core). Interpolation
+    // stays at FluidSynth's fourth order: linear saves a tenth of the cost but
+    // dulls and aliases transposed samples.
+    fluid_settings_setint(settings_, "synth.polyphony", 64);
     // Rendering runs inside the mixer: no threads of its own, no locked memory.
     fluid_settings_setint(settings_, "synth.cpu-cores", 1);
     fluid_settings_setint(settings_, "synth.lock-memory", 0);

@@ -249,6 +249,9 @@ class cVirtualDevice {
   bool PassThrough(uint32_t diffuse) const;
   void WriteSpan(uint8_t* dst, const uint32_t* colours, int count);
   void Trace(int x, int y, int w, int h);
+  // The general quad: triangles with the top-left rule (and the per-pixel reference it must equal).
+  void Rasterise(const DTVERTEX v[4]);
+  void RasteriseReference(const DTVERTEX v[4]);
 
   DDFORMAT bbFormat_;
   int width_, height_;
@@ -263,6 +266,7 @@ class cVirtualDevice {
   bool held_ = false;
   std::vector<DTDRAWRECORD>* trace_ = nullptr;
   std::vector<uint32_t> texels_;
+  std::vector<uint16_t> texels16_;
   std::vector<int> columns_;
 };
 

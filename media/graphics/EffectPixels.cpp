@@ -1,6 +1,7 @@
 #include "media/graphics/EffectPixels.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 bool Known(int bpp) { return bpp == 8 || bpp == 16 || bpp == 32; }
@@ -8,8 +9,8 @@ bool Known(int bpp) { return bpp == 8 || bpp == 16 || bpp == 32; }
 uint32_t Field(uint32_t p, int32_t shift, int32_t max) { return (p >> shift) & uint32_t(max); }
 }  // namespace
 
-void BlurPixels(const PixelView& dst, int x, int y, int w, int h, int rx, int ry, const PixelView& src, int sx, int sy,
-                int bTransparent, const PixelRules& rules) {
+void BlurPixelsDirect(const PixelView& dst, int x, int y, int w, int h, int rx, int ry, const PixelView& src, int sx,
+                      int sy, int bTransparent, const PixelRules& rules) {
   if (rx == 0 || ry == 0) return;
   if (rules.nBpp != 16 && rules.nBpp != 32) return;
   const bool keyed = FlagOn(bTransparent);
@@ -50,6 +51,127 @@ void BlurPixels(const PixelView& dst, int x, int y, int w, int h, int rx, int ry
       dst.Set(int(destX), int(destY),
               rules.Compose(int(sum[0] / count), int(sum[1] / count), int(sum[2] / count),
                             dst.Get(int(destX), int(destY))));
+    }
+  }
+}
+
+namespace {
+// floor(n / d) for n < 2^24 and 0 < d < 2^16 by one multiplication:
+// m = ceil(2^40 / d) leaves an error below 1 / d.
+struct Divider {
+  uint32_t d = 0;
+  uint64_t m = 0;
+  uint32_t operator()(uint32_t n, uint32_t by) {
+    if (by >= 65536u) return n / by;
+    if (by != d) {
+      d = by;
+      m = ((uint64_t(1) << 40) + by - 1) / by;
+    }
+    return static_cast<uint32_t>((uint64_t(n) * m) >> 40);
+  }
+};
+
+bool Overlap(const PixelView& a, const PixelView& b) {
+  if (!a.bits || !b.bits) return false;
+  auto span = [](const PixelView& v) {
+    return static_cast<size_t>(std::max(v.pitch, v.width)) * size_t(std::max(v.height, 0)) * size_t(v.bytesPerPixel);
+  };
+  const uint8_t *a0 = a.bits, *a1 = a.bits + span(a), *b0 = b.bits, *b1 = b.bits + span(b);
+  return a0 < b1 && b0 < a1;
+}
+}  // namespace
+
+// Running sums: column sums over the window's rows move down one row at a
+// time, and a running sum over them moves along each row. The sums are the
+// direct ones exactly (uint32 arithmetic wraps alike), so the result is too.
+void BlurPixels(const PixelView& dst, int x, int y, int w, int h, int rx, int ry, const PixelView& src, int sx, int sy,
+                int bTransparent, const PixelRules& rules) {
+  if (rx == 0 || ry == 0) return;
+  if (rules.nBpp != 16 && rules.nBpp != 32) return;
+  // Negative radii give empty windows: nothing is drawn.
+  if (rx < 0 || ry < 0 || w <= 0 || h <= 0) return;
+  // In place the direct loop reads pixels it has already blurred; keep that.
+  if (Overlap(dst, src)) return BlurPixelsDirect(dst, x, y, w, h, rx, ry, src, sx, sy, bTransparent, rules);
+  const bool keyed = FlagOn(bTransparent);
+  // Rows and columns of the rectangle whose source pixel lies on the source.
+  const int rLo = int(std::max<int64_t>(0, -int64_t(sy))), rHi = int(std::min<int64_t>(h, int64_t(src.height) - sy));
+  const int cLo = int(std::max<int64_t>(0, -int64_t(sx))), cHi = int(std::min<int64_t>(w, int64_t(src.width) - sx));
+  if (rLo >= rHi || cLo >= cHi) return;
+  const int n = cHi - cLo;
+  std::vector<uint32_t> colR(size_t(n), 0), colG(size_t(n), 0), colB(size_t(n), 0), colN(size_t(n), 0);
+  auto addRow = [&](int r, bool add) {
+    const int srow = sy + r;
+    for (int c = cLo; c < cHi; ++c) {
+      const uint32_t p = src.Get(sx + c, srow);
+      if (keyed && rules.IsTransparent(p)) continue;
+      int cr, cg, cb;
+      rules.Read(p, &cr, &cg, &cb);
+      const size_t i = size_t(c - cLo);
+      if (add) {
+        colR[i] += uint32_t(cr);
+        colG[i] += uint32_t(cg);
+        colB[i] += uint32_t(cb);
+        ++colN[i];
+      } else {
+        colR[i] -= uint32_t(cr);
+        colG[i] -= uint32_t(cg);
+        colB[i] -= uint32_t(cb);
+        --colN[i];
+      }
+    }
+  };
+  // The window of row r is [r - ry, r + ry); of column c, [c - rx, c + rx).
+  for (int r = rLo; r < int(std::min<int64_t>(rHi, int64_t(rLo) + ry)); ++r) addRow(r, true);
+  Divider div;
+  for (int row = rLo; row < rHi; ++row) {
+    if (row > rLo) {
+      const int64_t in = int64_t(row) + ry - 1, out = int64_t(row) - 1 - ry;
+      if (in < rHi) addRow(int(in), true);
+      if (out >= rLo) addRow(int(out), false);
+    }
+    const int64_t destY = int64_t(y) + row;
+    if (destY < 0 || destY >= dst.height) continue;
+    uint32_t sr = 0, sg = 0, sb = 0, cnt = 0;
+    for (int c = cLo; c < int(std::min<int64_t>(cHi, int64_t(cLo) + rx)); ++c) {
+      const size_t i = size_t(c - cLo);
+      sr += colR[i];
+      sg += colG[i];
+      sb += colB[i];
+      cnt += colN[i];
+    }
+    for (int col = cLo; col < cHi; ++col) {
+      if (col > cLo) {
+        const int64_t in = int64_t(col) + rx - 1, out = int64_t(col) - 1 - rx;
+        if (in < cHi) {
+          const size_t i = size_t(in - cLo);
+          sr += colR[i];
+          sg += colG[i];
+          sb += colB[i];
+          cnt += colN[i];
+        }
+        if (out >= cLo) {
+          const size_t i = size_t(out - cLo);
+          sr -= colR[i];
+          sg -= colG[i];
+          sb -= colB[i];
+          cnt -= colN[i];
+        }
+      }
+      const int64_t destX = int64_t(x) + col;
+      if (destX < 0 || destX >= dst.width || cnt == 0) continue;
+      if (keyed && rules.IsTransparent(src.Get(sx + col, sy + row))) continue;
+      // Sums of more than 65535 pixels may not fit the multiplication: divide plainly.
+      uint32_t qr, qg, qb;
+      if (cnt < 65536u) {
+        qr = div(sr, cnt);
+        qg = div(sg, cnt);
+        qb = div(sb, cnt);
+      } else {
+        qr = sr / cnt;
+        qg = sg / cnt;
+        qb = sb / cnt;
+      }
+      dst.Set(int(destX), int(destY), rules.Compose(int(qr), int(qg), int(qb), dst.Get(int(destX), int(destY))));
     }
   }
 }

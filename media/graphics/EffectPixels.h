@@ -52,6 +52,10 @@ inline bool FlagOn(int bTransparent) { return bTransparent == 1; }
 // clipped to the w x h rectangle and to the source surface.
 void BlurPixels(const PixelView& dst, int x, int y, int w, int h, int rx, int ry, const PixelView& src, int sx, int sy,
                 int bTransparent, const PixelRules& rules);
+// The same blur summing every window directly: the definition BlurPixels
+// keeps, and what it runs when source and destination share memory.
+void BlurPixelsDirect(const PixelView& dst, int x, int y, int w, int h, int rx, int ry, const PixelView& src, int sx,
+                      int sy, int bTransparent, const PixelRules& rules);
 
 // Cells of n x n pixels of one colour; n <= 0 draws nothing.
 void MosaicPixels(const PixelView& dst, int x, int y, int w, int h, int n, const PixelView& src, int sx, int sy,

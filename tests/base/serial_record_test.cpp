@@ -390,3 +390,59 @@ TEST_F(SerialRecordTest, EmptyPathLoadsTheFileNamedErr) {
 }
 
 }  // namespace
+
+namespace {
+
+// A failed read keeps its first failure: what was being read, how many bytes
+// were missing, and the file offset the failed read started at.
+TEST_F(SerialRecordTest, FailedReadNamesTheReasonAndOffset) {
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    const char* reason;
+    size_t offset;
+  };
+  const Case cases[] = {
+      {"cut inside the second field", ByteBuilder().U32(791).I32(2).I32(5).I8(7).v, "field 1: needs 2 bytes, 1 left",
+       12},
+      {"surplus fields", ByteBuilder().U32(791).I32(3).v, "field count: 3, the record has 2 fields", 8},
+      {"negative string length", ByteBuilder().U32(791).I32(2).I32(5).I16(7).I32(2).I32(-4).v,
+       "string 0: string length word -4, at least 1 expected", 18},
+      {"string text cut", ByteBuilder().U32(791).I32(2).I32(5).I16(7).I32(2).I32(9).Raw({'a', 'b'}).v,
+       "string 0: string text needs 9 bytes, 2 left", 22},
+      {"no version word", Bytes{1, 2}, "version word: needs 4 bytes, 2 left", 0},
+      {"newer", ByteBuilder().U32(792).v, "version word: 792 is newer than this program's 791", 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Pair p;
+    ClearLastReadFailure();
+    EXPECT_FALSE(p.LoadFromBytes(c.bytes));
+    EXPECT_EQ(LastReadFailure().reason, c.reason);
+    EXPECT_EQ(LastReadFailure().offset, c.offset);
+  }
+}
+
+TEST_F(SerialRecordTest, CountTooLargeForTheRestIsNamedAtItsWord) {
+  cRecordReader r(ByteBuilder().U32(1000).Raw({0, 0, 0, 0, 0, 0, 0, 0}).v);
+  r.Label("element count");
+  uint32_t n = 0;
+  EXPECT_FALSE(r.ReadCount(n, 8));
+  EXPECT_EQ(r.Failure().Text(), "element count: count 1000 of at least 8 bytes each, 8 bytes left after it, at byte 0");
+  // Only the first failure is kept.
+  r.Fail("later");
+  EXPECT_EQ(r.Failure().offset, 0u);
+  EXPECT_EQ(LastReadFailure().reason, r.Failure().reason);
+}
+
+TEST_F(SerialRecordTest, MissingFileFailureHasNoOffset) {
+  Pair p;
+  EXPECT_FALSE(p.Load(PathOf("none.dat")));
+  EXPECT_EQ(LastReadFailure().Text(), "file missing or unreadable");
+  // Opening the next file forgets it.
+  WriteFile("ok.dat", kExample29);
+  EXPECT_TRUE(p.Load(PathOf("ok.dat")));
+  EXPECT_FALSE(LastReadFailure().Failed());
+}
+
+}  // namespace

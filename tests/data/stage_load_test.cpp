@@ -7,6 +7,7 @@
 #include "data/CommonPalette.h"
 #include "data/Stage.h"
 #include "platform/CloseRequest.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
@@ -267,6 +268,27 @@ TEST(DataLoadError, OneLineOrNewerFileLines) {
   EXPECT_EQ(boxes[0], "data\\x.dat" + kReadFailedTail + "\n" + kNewerLine);
   EXPECT_EQ(boxes[1], "data\\y.dat" + kReadFailedTail);
   EXPECT_EQ(log.Lines().size(), 3u);  // the two-line text and the one-line text
+}
+
+// The main-log line names why the read failed; the box keeps its own text.
+TEST(DataLoadError, LogLineCarriesTheReadFailure) {
+  std::vector<std::string> boxes;
+  platform::SetMessageBoxHandler([&](const std::string& text, const std::string&, unsigned) {
+    boxes.push_back(text);
+    return platform::IDOK;
+  });
+  testsupport::LogCapture log;
+  cStage stage;
+  bNewerFile = 0;
+  std::vector<unsigned char> cut = {0x17, 0x03, 0x00, 0x00, 0x01, 0x00};
+  EXPECT_FALSE(stage.LoadFromBytes(cut));
+  ShowDataLoadError("data\\z.dat");
+  platform::SetMessageBoxHandler(nullptr);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "data\\z.dat" + kReadFailedTail);
+  ASSERT_EQ(log.Lines().size(), 1u);
+  EXPECT_EQ(log.Lines()[0],
+            platform::Cp932ToUtf8("data\\z.dat" + kReadFailedTail) + " (field count: needs 4 bytes, 2 left, at byte 4)");
 }
 
 }  // namespace

@@ -200,11 +200,24 @@ TEST(DataTools, ProgramsRunOnTheSample) {
   fs::remove(tmp.path() / "p/data/database/Bgm.dat");
   out = RunCommand(bin + "/brindle-data check '" + tmp.str() + "/p'", &status);
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(out, "FAIL data\\database\\Bgm.dat: data\\database\\Bgm.dat の読み込みに失敗しました！\n");
+  EXPECT_EQ(out,
+            "FAIL data\\database\\Bgm.dat: data\\database\\Bgm.dat の読み込みに失敗しました！\n"
+            "    why: file missing or unreadable\n");
 
   out = RunCommand(bin + "/brindle-data dump bgm '" + tmp.str() + "/p/data/database/Bgm.dat'", &status);
   EXPECT_EQ(status, 1);
   EXPECT_NE(out.find("missing"), std::string::npos) << out;
+  // A half-length system data file: the dump names what was cut and where.
+  auto system = ReadFileBytes(tmp.path() / "p/data/System.dat");
+  system.resize(system.size() / 2);
+  WriteFileBytes(tmp.path() / "p/data/System.dat", system);
+  out = RunCommand(bin + "/brindle-data dump system '" + tmp.str() + "/p/data/System.dat' 2>&1", &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(out.find("broken or truncated: "), std::string::npos) << out;
+  EXPECT_NE(out.find(" left after it, at byte "), std::string::npos) << out;
+  out = RunCommand(bin + "/brindle-data check '" + tmp.str() + "/p'", &status);
+  EXPECT_NE(out.find("FAIL data\\System.dat: data\\System.dat の読み込みに失敗…\n    why: "), std::string::npos) << out;
+
   RunCommand(bin + "/brindle-data dump nonsense x", &status);
   EXPECT_EQ(status, 2);
 }

@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
       for (size_t at = message.find('\n'); at != std::string::npos; at = message.find('\n', at + 5))
         message.replace(at, 1, "\n    ");
       std::printf("FAIL %s: %s\n", f.file.c_str(), message.c_str());
+      if (!f.reason.empty()) std::printf("    why: %s\n", f.reason.c_str());
     }
     std::filesystem::remove(log, ec);
     if (failures.empty()) std::printf("OK\n");

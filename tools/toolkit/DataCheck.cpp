@@ -100,11 +100,20 @@ class Checker {
   template <class F>
   bool Step(const std::string& file, F&& load, const std::string& fallback = {}) {
     capture_.Take();
+    ClearLastReadFailure();
     bool ok = load();
     std::string shown = capture_.Take();
     if (!ok) {
       if (shown.empty()) shown = platform::Cp932ToUtf8(fallback);
-      failures_.push_back({platform::Cp932ToUtf8(file), shown});
+      // The shown text may carry the reason in brackets (a main-log line): keep it apart.
+      const cReadFailure& failure = LastReadFailure();
+      std::string reason = failure.Failed() ? platform::Cp932ToUtf8(failure.Text()) : std::string();
+      if (!reason.empty()) {
+        const std::string tail = " (" + reason + ")";
+        if (shown.size() >= tail.size() && shown.compare(shown.size() - tail.size(), tail.size(), tail) == 0)
+          shown.resize(shown.size() - tail.size());
+      }
+      failures_.push_back({platform::Cp932ToUtf8(file), shown, reason});
     }
     return ok;
   }

@@ -9,6 +9,7 @@ namespace tools {
 struct cCheckFailure {
   std::string file;     // project path, UTF-8 (backslashes as in the data)
   std::string message;  // UTF-8; several lines joined with "\n"
+  std::string reason;   // why the read failed and where (UTF-8), when a record reader failed
 };
 
 // False when `dir` is not a folder. The messages are taken from the error

@@ -272,7 +272,8 @@ std::vector<std::pair<std::string, std::string>> ProjectDataFiles() {
 std::string DescribeReadFailure(const std::string& path) {
   if (!platform::IsRegularFile(path)) return path + ": missing";
   if (bNewerFile) return path + ": version " + std::to_string(dwFileVersion) + " is newer than this program";
-  return path + ": broken or truncated";
+  const cReadFailure& failure = LastReadFailure();
+  return path + ": broken or truncated" + (failure.Failed() ? ": " + failure.Text() : std::string());
 }
 
 bool NativeToDataPath(const std::string& native, std::string& internal) {
