@@ -147,5 +147,9 @@ extern cVector<DDSURFACEDATA> StageBmpSurfaces;
 extern cVector<DDBITMAPDATA> StageBmpBitmaps;
 extern cVector<DDSURFACEDATA> EffectSurfaces;
 extern cVector<DDBITMAPDATA> EffectBitmaps;
+// The shown pictures' surfaces and bitmap descriptors, at the positions of
+// the play world's m_Pictures.
+extern cList<DDSURFACEDATA> PictureSurfaces;
+extern cList<DDBITMAPDATA> PictureBitmaps;
 extern cList<DDSURFACEDATA> Off_Msg;
 extern cList<DDBITMAPDATA> MessageBitmaps;
