@@ -31,18 +31,12 @@ cWndList WindowUserData;
 cMainWnd MainWnd;
 // A thread object's destructor ends its thread if it still runs.
 cThread thGame, thPause, thRanking;  // thStageLoad belongs to the stage loader (data/)
-cVector<DDSURFACEDATA> StageBmpSurfaces;
-cVector<DDBITMAPDATA> StageBmpBitmaps;
+// The per-stage collections of custom images, effects, message windows and
+// pictures are the engine's (engine/instances/StageSurfaces.cpp).
 cVector<DDSURFACEDATA> SwordSurfaces;
 cVector<DDBITMAPDATA> SwordBitmaps;
-cVector<DDSURFACEDATA> EffectSurfaces;
-cVector<DDBITMAPDATA> EffectBitmaps;
 cVector<DDSURFACEDATA> SceneSurfaces;
 cVector<DDBITMAPDATA> SceneBitmaps;
-cList<DDSURFACEDATA> PictureSurfaces;
-cList<DDBITMAPDATA> PictureBitmaps;
-cList<DDSURFACEDATA> Off_Msg;
-cList<DDBITMAPDATA> MessageBitmaps;
 DDSURFACEDATA DigitSD[kFontCount];
 DDBITMAPDATA BitmapTable[kSurfaceCount];
 FONTDATA FontTable[kFontCount];

@@ -9,6 +9,7 @@
 #include "engine/Names.h"
 #include "engine/World.h"
 #include "engine/flow/MiscCommands.h"
+#include "engine/flow/MoveCommands.h"
 #include "engine/objects/BlockMap.h"
 #include "engine/objects/Motion.h"
 
@@ -21,7 +22,8 @@ constexpr int kMaxGetItemDepth = 32;
 int getItemDepth = 0;
 
 // Without a move-direction resolver the plain codes pass as they are.
-int PlainDirection(cCharaBase*, int kind, int) { return kind; }
+// A warp resolves its direction kind as a move does, without live keys.
+int WarpDirection(cCharaBase* who, int kind, int diagonal) { return ResolveDirection(who, kind, 0, 1, diagonal); }
 
 void SetX(cCharaBase* c, double x) {
   c->m_dX = x;
@@ -60,7 +62,7 @@ void DestroyShot(cShot* shot) {
 }
 }  // namespace
 
-int (*WarpResolveDirection)(cCharaBase* who, int kind, int diagonal) = PlainDirection;
+int (*WarpResolveDirection)(cCharaBase* who, int kind, int diagonal) = WarpDirection;
 
 void DoWarp(cCharaBase* chara, cFlowCmd* cmd) {
   if (!chara || !cmd || !nm::cmd::Move(*cmd)) return;  // no move record: nothing

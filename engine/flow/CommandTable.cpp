@@ -7,6 +7,7 @@
 #include "engine/Services.h"
 #include "engine/World.h"
 #include "engine/flow/CommandSupport.h"
+#include "engine/flow/MiscCommands.h"
 #include "engine/objects/CharaBase.h"
 
 CmdExecutor CommandTable[kCommandKinds] = {};
@@ -38,6 +39,7 @@ void InstallCommandExecutors() {
   RegisterMoveCommands();
   RegisterShotCommands();
   RegisterControlCommands();
+  RegisterMiscCommands();
 }
 
 int CmdSubSteps() {

@@ -1,5 +1,5 @@
 // The per-stage surface collections of custom character images, effect
-// images and message windows.
+// images, message windows and pictures.
 #include "engine/World.h"
 
 cVector<DDSURFACEDATA> StageBmpSurfaces;
@@ -8,3 +8,5 @@ cVector<DDSURFACEDATA> EffectSurfaces;
 cVector<DDBITMAPDATA> EffectBitmaps;
 cList<DDSURFACEDATA> Off_Msg;
 cList<DDBITMAPDATA> MessageBitmaps;
+cList<DDSURFACEDATA> PictureSurfaces;
+cList<DDBITMAPDATA> PictureBitmaps;

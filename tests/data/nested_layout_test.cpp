@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 #include "data/Cond.h"
 #include "data/EdMove.h"
@@ -33,11 +34,11 @@ bool ReadAt(T& record, const Bytes& bytes, uint32_t v, cReadContext* context) {
 }
 
 // The member a field of the current layout names, located by its name.
-const cSerialRecord::FieldEntry* FindField(cSerialRecord& record, const char* name) {
+std::optional<cSerialRecord::FieldEntry> FindField(cSerialRecord& record, const char* name) {
   record.RegisterFields(dwDataVersion);
   for (const auto& f : record.Fields())
-    if (f.name && std::strcmp(f.name, name) == 0) return &f;
-  return nullptr;
+    if (f.name && std::strcmp(f.name, name) == 0) return f;
+  return std::nullopt;
 }
 
 // The 16-bit dropped value i of a condition before 110 (not kept as a member
@@ -59,8 +60,8 @@ void ExpectValues(cSerialRecord& record, const Record& table, uint32_t v,
     const layout::Field& field = table.fields[i];
     if (!Present(field, v) || std::string(field.name).find('[') != std::string::npos) continue;
     if (std::find(overwritten.begin(), overwritten.end(), field.name) != overwritten.end()) continue;
-    const auto* f = FindField(record, field.name);
-    ASSERT_NE(f, nullptr) << field.name;
+    const auto f = FindField(record, field.name);
+    ASSERT_TRUE(f.has_value()) << field.name;
     ASSERT_EQ(f->count * f->elementSize, field.bytes) << field.name;
     const auto* p = static_cast<const unsigned char*>(f->address);
     for (int b = 0; b < field.bytes; ++b)
