@@ -21,9 +21,6 @@
 //   script/       the expression language, status conditions and operations;
 //   instances/    the animation player, items, message windows, effect and
 //                 picture instances and their runtime tables.
-// Files named *Stubs.cpp hold placeholder bodies of operations whose own
-// source does not exist yet, so that everything links; the real source
-// replaces them.
 //
 // The engine never includes a windowing, audio or font library header: it
 // runs headless. The play scene of the application derives from cPlayWorld

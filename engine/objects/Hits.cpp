@@ -394,3 +394,8 @@ int OverlapsBlockCharaExcept(cGameObj* obj, int nExceptId) {
     if (IsLiveBlockChara(b, obj) && b.m_nID != nExceptId && Box(&b).Overlaps(r)) return 1;
   return 0;
 }
+
+// Characters against block characters (carrying, landing, crushing, easing
+// out of walls) are not resolved yet: no character is moved or crushed by a
+// block character.
+int HitBlockCharas(cCharaBase*) { return 0; }
