@@ -140,8 +140,8 @@ int DDChangeColorEx(DDSURFACEDATA* lpDstSD, int, int, int, int, DDSURFACEDATA* l
                      0.0f, static_cast<float>(lpDstSD->nWidth) / tw, static_cast<float>(lpDstSD->nHeight) / th, colour);
   DTSTAGE stage = Stage(DTOP_MODULATE, DTTA_DIFFUSE, DTOP_MODULATE);
   if (!textured) {
-    // The device back buffer is no texture: the original sampled an unbound
-    // texture. Draw the colour itself at the same opacity, as the virtual
+    // The device back buffer is no texture, so there is nothing to sample.
+    // Draw the colour itself at the same opacity, as the virtual
     // back buffer's blend does.
     stage.colorOp = DTOP_SELECTARG2;
     stage.alphaOp = DTOP_SELECTARG2;

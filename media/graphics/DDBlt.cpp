@@ -140,8 +140,8 @@ int BltStretchWith(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA
 uint32_t DDTransmitClearColor(const DDSURFACEDATA* lpDstSD) {
   if (!lpDTCon) return 0;
   bool back = lpDstSD == &BackBuffer;
-  // At 16 bits the key lives in the texel words; the original handed those
-  // words to the clear as if they were 32-bit colours.
+  // At 16 bits the key lives in the texel words; they are widened to a
+  // 32-bit colour for the clear.
   if (DDSettings.nBpp == 16) return FormatToArgb(DDFMT_A1R5G5B5, back ? lpDTCon->wTransmitOpaque16 : lpDTCon->wTransmit_16);
   return back ? lpDTCon->argbTransmit : lpDTCon->argbTransparent;
 }
@@ -290,8 +290,8 @@ int DDClipBlt(DDSURFACEDATA* lpDstSD, int* x, int* y, int* w, int* h, DDSURFACED
 
 void DDBeginSpriteBatch(int bSort) {
   if (!lpDTCon) return;
-  // A batch begun inside another one draws what was queued first; the
-  // original dropped those entries.
+  // A batch begun inside another one draws what was queued first, so no
+  // entry is dropped.
   if (g_batch.active) DDEndSpriteBatch();
   g_batch.active = true;
   g_batch.sort = bSort != 0;

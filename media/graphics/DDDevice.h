@@ -12,7 +12,7 @@
 
 using DDRESULT = int32_t;
 
-// Result codes with the values of the original interfaces.
+// Result codes, with the values the log and callers compare against.
 constexpr DDRESULT DD_OK = 0;
 constexpr DDRESULT DDERR_GENERIC = static_cast<int32_t>(0x80004005u);
 constexpr DDRESULT DDERR_INVALIDPARAMS = static_cast<int32_t>(0x80070057u);
@@ -25,7 +25,7 @@ constexpr DDRESULT D3DERR_DEVICELOST = static_cast<int32_t>(0x88760868u);
 constexpr DDRESULT D3DERR_DEVICENOTRESET = static_cast<int32_t>(0x88760869u);
 constexpr DDRESULT D3DERR_INVALIDCALL = static_cast<int32_t>(0x8876086Cu);
 
-// Pixel formats, numbered as the original's format codes (the log and the
+// Pixel formats, numbered by their stable format codes (the log and the
 // set-up table name them by these numbers).
 enum DDFORMAT : uint32_t {
   DDFMT_UNKNOWN = 0,

@@ -30,8 +30,8 @@ namespace {
 // DirectDraw: the fill rectangle cut to the surface, then a colour-fill blit.
 int FillDD(DDSURFACEDATA* lpSD, int x, int y, int w, int h, uint32_t value) {
   if (!lpSD || !lpSD->lpDD || !lpSD->lpDD->lpSurface) return DDERR_INVALIDPARAMS;
-  // Both edges are cut: the original cut only one of them, so a fill that
-  // stuck out on both sides failed as a whole.
+  // Both edges are cut, so a fill that sticks out on both sides still
+  // fills what lies inside.
   DDRECT r{x, y, x + w, y + h};
   if (r.left < 0) r.left = 0;
   if (r.right > lpSD->nWidth) r.right = lpSD->nWidth;

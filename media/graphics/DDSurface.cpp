@@ -500,7 +500,7 @@ DDBITMAPDATA ListDescriptor(int bTransparent, int nDDMemory, int nD3DType, int b
 bool DDAddSurface(cVector<DDSURFACEDATA>& surfaces, cVector<DDBITMAPDATA>& bitmaps, int width, int height,
                   int bTransparent, int nDDMemory, int nD3DType, int bAlias) {
   // Growing the vector moves its records; the restore list and the aliases
-  // must follow them (the original left them pointing at freed memory).
+  // must follow them, or they would point at freed memory.
   uintptr_t oldBegin = reinterpret_cast<uintptr_t>(surfaces.data());
   uintptr_t oldEnd = oldBegin + surfaces.size() * sizeof(DDSURFACEDATA);
   surfaces.push_back(DDSURFACEDATA{});

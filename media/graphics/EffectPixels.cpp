@@ -20,7 +20,7 @@ void BlurPixelsDirect(const PixelView& dst, int x, int y, int w, int h, int rx, 
     for (int col = 0; col < w; ++col) {
       const int64_t destX = int64_t(x) + col;
       if (destX < 0 || destX >= dst.width) continue;
-      // The window is clipped to the rectangle and, beyond the original, to the source surface.
+      // The window is clipped to the rectangle and to the source surface.
       const int64_t cxs = int64_t(sx) + col, cys = int64_t(sy) + row;
       if (cxs < 0 || cys < 0 || cxs >= src.width || cys >= src.height) continue;
       if (keyed && rules.IsTransparent(src.Get(int(cxs), int(cys)))) continue;

@@ -111,8 +111,8 @@ void DDSetTransmit(uint8_t cbRed, uint8_t cbGreen, uint8_t cbBlue) {
     } else {
       // Every form of the key derives from this one 8-bit colour: the clear
       // colour, the texel with the alpha bit, and the key of 16-bit file
-      // textures. (Taking the bytes as 5-bit fields, as the original did,
-      // made the render-target clear colour a near-black.)
+      // textures. (Taking the bytes as 5-bit fields would make the
+      // render-target clear colour a near-black.)
       lpDTCon->rgbTransmit16 = lpDTCon->rgbTransmit;
       lpDTCon->wTransmitOpaque16 = static_cast<uint16_t>(ArgbToFormat(DDFMT_A1R5G5B5, 0xFF000000u | rgb));
       dwTransmitPixel = lpDTCon->wTransmitOpaque16;

@@ -220,12 +220,12 @@ bool DS_LoadWave(const std::string& path, WAVEDATA& wave) {
     return false;
   }
 
-  // The data chunk is searched after the format chunk, as the original did.
+  // The data chunk is searched after the format chunk.
   Chunk data;
   size_t afterFmt = fmt.body + fmt.size + (fmt.size & 1);
   if (afterFmt > riffEnd || !FindChunk(b, afterFmt, riffEnd, "data", data) || data.size == 0) return false;
   // A data chunk that claims more than the file holds is cut to what is
-  // there, in whole frames (the original played whatever followed in memory).
+  // there, in whole frames: nothing past the file is ever played.
   size_t avail = static_cast<size_t>(std::min<uint64_t>(data.size, riffEnd - std::min(data.body, riffEnd)));
   avail -= avail % f.nBlockAlign;
   if (avail == 0) return false;

@@ -44,7 +44,7 @@ struct WAVEDATA {
   std::vector<uint8_t> data;  // the samples as stored, whole frames
 };
 
-// Window, rate, bits and channels are those of the original primary buffer;
+// Window, rate, bits and channels are those of the primary buffer the caller asks for;
 // the mixer runs at the device's own rate and resamples every sound.
 // True also without an audio device (then everything is silent).
 bool DS_Init(void* window, int samplesPerSec, int bitsPerSample, int channels);

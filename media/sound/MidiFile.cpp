@@ -89,7 +89,7 @@ std::vector<std::vector<MidiEvent>> cMidiFile::ParseTracks(const std::vector<uin
   std::vector<std::vector<MidiEvent>> tracks;
   uint64_t longest = 0;
   // Every track is bounded by its chunk's length and by the file: data that
-  // run on past either end the track there (the original trusted them).
+  // run on past either end the track there.
   size_t chunk = 14;
   for (int t = 0; t < declared; ++t) {
     // Chunks of other kinds between the tracks are passed over.

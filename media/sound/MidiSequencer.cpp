@@ -138,7 +138,7 @@ void cMidiSequencer::Render(float* out, int frames, cMidiSink* sink) {
         continue;
       }
       // Other meta events make no sound. Time runs on in ticks, so their
-      // delta still counts (the original dropped it and played on early).
+      // delta still counts, so the events after it keep their time.
       continue;
     }
     if (status == 0xF0 || status == 0xF7) {
