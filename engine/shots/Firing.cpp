@@ -452,13 +452,18 @@ void RotateLaunchOffset(ShotLaunch& l, cCharaBase* p, double angle) {
   l.nBaseY = TruncToInt(T + (H >> 1) + w.m_ScrollY.m_dPos + rx * std::sin(phi) - ry * std::cos(phi) - (l.nH >> 1));
 }
 
-void FormStraightA(cList<cShot>& list, cCharaBase* chara, cCmdRun* run, const cEdShot* def, ShotLaunch& l) {
+using PlaceFn = void (*)(ShotLaunch&, const cEdShot*, cCharaBase*);
+
+// A line of shots: placed by the straight or the angled rule, then spaced by
+// the step the placement chose.
+void FormLine(cList<cShot>& list, cCharaBase* chara, cCmdRun* run, const cEdShot* def, ShotLaunch& l, PlaceFn place,
+              PlaceFn placeAngled) {
   const int n = s::byShots(*def);
   if (n <= 0) return;
   if (l.nAngle != 0 || s::byAim(*def))
-    PlaceStraightAAngled(l, def, chara);
+    placeAngled(l, def, chara);
   else
-    PlaceStraightA(l, def, chara);
+    place(l, def, chara);
   l.nX = l.nBaseX;
   l.nY = l.nBaseY;
   for (int i = 0; i < n; ++i) {
@@ -468,20 +473,12 @@ void FormStraightA(cList<cShot>& list, cCharaBase* chara, cCmdRun* run, const cE
   }
 }
 
+void FormStraightA(cList<cShot>& list, cCharaBase* chara, cCmdRun* run, const cEdShot* def, ShotLaunch& l) {
+  FormLine(list, chara, run, def, l, PlaceStraightA, PlaceStraightAAngled);
+}
+
 void FormStraightB(cList<cShot>& list, cCharaBase* chara, cCmdRun* run, const cEdShot* def, ShotLaunch& l) {
-  const int n = s::byShots(*def);
-  if (n <= 0) return;
-  if (l.nAngle != 0 || s::byAim(*def))
-    PlaceStraightBAngled(l, def, chara);
-  else
-    PlaceStraightB(l, def, chara);
-  l.nX = l.nBaseX;
-  l.nY = l.nBaseY;
-  for (int i = 0; i < n; ++i) {
-    SpawnShotObject(list, l, chara, run, def);
-    l.nX += l.nStepX;
-    l.nY += l.nStepY;
-  }
+  FormLine(list, chara, run, def, l, PlaceStraightB, PlaceStraightBAngled);
 }
 
 void FormSpread(cList<cShot>& list, cCharaBase* chara, cCmdRun* run, const cEdShot* def, ShotLaunch& l) {
