@@ -4,6 +4,7 @@
 #include "app/frame/MainWnd.h"
 #include "app/frame/SceneDirector.h"
 #include "app/play/PlayScene.h"
+#include "app/scenes/MenuScenes.h"
 #include "base/Log.h"
 #include "engine/Services.h"
 #include "platform/Keyboard.h"
@@ -67,7 +68,7 @@ void InstallEngineServices() {
   s.keys = &g_keys;
   s.modal = &PlaySceneModalLoop();
   SetEngineServices(s);
-  InstallPlayScene();
+  InstallPlayScene(NewMenuScene);
 }
 
 void RemoveEngineServices() { SetEngineServices(cEngineServices()); }
