@@ -136,6 +136,12 @@ int32_t TitleCursorRow(int32_t titleItem, const int32_t* items, int32_t count) {
   return titleItem;
 }
 
+int32_t TitleMenuWidth(bool pictureMenu, int32_t pictureWidth, int32_t longestLabel) {
+  return pictureMenu ? pictureWidth + 32 : longestLabel * 32 + 34;
+}
+
+int32_t TitleMenuX(int32_t pictureWidth) { return 288 - pictureWidth / 2; }
+
 // ------------------------------------------------------------ the scene
 
 cScene* NewTitleScene() { return new (std::nothrow) cTitleScene(); }
@@ -155,20 +161,15 @@ void cTitleScene::Enter() {
   MenuCursor.Reset();
   m_nItemCount = BuildTitleItems(nm::sys::TitleMenu(SystemData), m_Items);
   MenuCursor.Current().nRow = TitleCursorRow(SceneDirector.m_nTitleItem, m_Items, m_nItemCount);
-  if (nm::sys::PictureMenu(SystemData)) TitleMenuPos.x = 288 - SurfaceTable[kPicGameMode].nWidth / 2;
+  if (nm::sys::PictureMenu(SystemData)) TitleMenuPos.x = TitleMenuX(SurfaceTable[kPicGameMode].nWidth);
   BuildMenuSurface();
   m_nSubState = 0;
 }
 
 void cTitleScene::BuildMenuSurface() {
-  int w;
-  if (nm::sys::PictureMenu(SystemData)) {
-    w = SurfaceTable[kPicGameMode].nWidth + 32;
-  } else {
-    int l = 0;
-    for (int32_t i = 0; i < m_nItemCount; ++i) l = std::max(l, CountChars(TitleLabel(m_Items[i]).c_str()));
-    w = l * 32 + 34;
-  }
+  int l = 0;
+  for (int32_t i = 0; i < m_nItemCount; ++i) l = std::max(l, CountChars(TitleLabel(m_Items[i]).c_str()));
+  const int32_t w = TitleMenuWidth(nm::sys::PictureMenu(SystemData) != 0, SurfaceTable[kPicGameMode].nWidth, l);
   if (MakeWorkSurface(w, m_nItemCount * 32 + 2, 1)) DrawMenuSurface();
 }
 

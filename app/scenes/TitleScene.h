@@ -58,6 +58,13 @@ int32_t BuildTitleItems(const cVector<cCmd>& menu, int32_t (&items)[kTitleItems]
 // it is shown, else the item number itself (the first move wraps it).
 int32_t TitleCursorRow(int32_t titleItem, const int32_t* items, int32_t count);
 
+// The menu picture's size: with the picture menu the strips of the
+// game-mode picture, else the longest label at 32 pixels a character; a
+// free 32-pixel column on the left holds the cursor.
+int32_t TitleMenuWidth(bool pictureMenu, int32_t pictureWidth, int32_t longestLabel);
+// The picture menu's left edge, centred on x 288 with its cursor column.
+int32_t TitleMenuX(int32_t pictureWidth);
+
 // Fresh save data for a new story.
 void NewStoryGame();
 // Free play of a stage file: fresh save data, the file loaded (resolve 1:

@@ -10,6 +10,7 @@
 
 #include "app/frame/SceneDirector.h"
 #include "app/scenes/MenuCursor.h"
+#include "app/scenes/TitleScene.h"
 #include "data/Option.h"
 #include "data/SaveData.h"
 #include "data/System.h"
@@ -65,9 +66,11 @@ class MenuSceneTest : public ::testing::Test {
     MenuCursor.Reset();
     DDResetFadeAngles();
     slots_ = StorySlots;
+    titlePos_ = TitleMenuPos;
   }
   void TearDown() override {
     StorySlots = slots_;
+    TitleMenuPos = titlePos_;
     SystemData = system_;
     SaveData = save_;
     OptionData = option_;
@@ -119,6 +122,7 @@ class MenuSceneTest : public ::testing::Test {
   cOption option_ = OptionData;
   cWorldMap map_ = WorldMap;
   cVector<cSaveSlot> slots_;
+  sMenuPos titlePos_{};
   DirectorValues director_ = DirectorValues::Take();
 };
 

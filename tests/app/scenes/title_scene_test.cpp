@@ -8,6 +8,8 @@
 #include "app/scenes/TitleScene.h"
 #include "data/Cmd.h"
 #include "engine/Names.h"
+#include "data/Stage.h"
+#include "tests/app/app_process.h"
 #include "tests/app/scenes/menu_scene_fixture.h"
 
 namespace {
@@ -110,6 +112,15 @@ TEST_F(TitleScene, ShownItemsAndCursorRow) {
   EnableTitleItems({});
   ASSERT_EQ(BuildTitleItems(nm::sys::TitleMenu(SystemData), items), 1);
   EXPECT_EQ(items[0], 0);
+}
+
+TEST(TitleMenuLayout, PictureAndTextMenus) {
+  // A 256-pixel game-mode picture: the menu starts at x 160 and is 288 wide.
+  EXPECT_EQ(TitleMenuX(256), 160);
+  EXPECT_EQ(TitleMenuWidth(true, 256, 9), 288);
+  // Text: the longest label at 32 pixels a character, the cursor column and the frame.
+  EXPECT_EQ(TitleMenuWidth(false, 256, 6), 6 * 32 + 34);
+  EXPECT_EQ(TitleMenuWidth(false, 0, 0), 34);
 }
 
 TEST_F(TitleScene, CursorOnAHiddenItemWrapsToTheTop) {
@@ -319,6 +330,51 @@ TEST_F(TitleScene, FreeStageThatDoesNotLoadLeavesFreshSaveData) {
   EXPECT_FALSE(StartFreeStage("data\\stg4\\missing.stg4", 1));
   EXPECT_EQ(nm::save::CommonVars(SaveData)[3], 0);
   EXPECT_EQ(nm::save::PlayerName(SaveData), "aaa");
+}
+
+// Free play of a stage of the generated sample project.
+class FreeStage : public TitleScene {
+ protected:
+  void SetUp() override {
+    TitleScene::SetUp();
+    ASSERT_FALSE(apptest::SampleProject().empty());
+    platform::SetProjectRoot(apptest::SampleProject().string());
+    platform::ForgetFolderListings();
+  }
+  void TearDown() override {
+    bStartFilePlay.store(0);
+    TitleScene::TearDown();
+  }
+};
+
+TEST_F(FreeStage, LoadsTheFileAndSetsTheStart) {
+  struct Case {
+    const char* path;
+    int resolve, startFile, infinite;
+    int32_t startLives, livesNow;
+  } const cases[] = {
+      {"data\\stg4\\Sample-1.stg4_000", 0, 0, 0, 4, 3},
+      {"data\\stg4\\Sample-1.stg4", 1, 0, 0, 4, 3},
+      {"data\\stg4\\Sample-1.stg4_000", 0, 0, 1, 999999, 999999},
+      {"data\\stg4\\Sample-1.stg4_000", 0, 1, 0, 999999, 999999},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path << " " << c.startFile << c.infinite);
+    nm::sys::InitialLives(SystemData)[2] = 4;
+    nm::sys::InfiniteLives(SystemData)[2] = c.infinite;
+    bStartFilePlay.store(c.startFile);
+    nm::save::CommonVars(SaveData)[3] = 8;
+    ASSERT_TRUE(StartFreeStage(c.path, c.resolve));
+    EXPECT_NE(nm::stage::Path(Stage).find("Sample-1.stg4_000"), std::string::npos);
+    EXPECT_EQ(nm::save::CommonVars(SaveData)[3], 0);
+    EXPECT_EQ(nm::save::StageIndex(SaveData), 1);
+    EXPECT_EQ(nm::save::nPart(SaveData), 1);
+    EXPECT_EQ(nm::save::StartVarFlag(SaveData), 0);
+    EXPECT_NE(nm::save::StageBaseName(SaveData).find("Sample"), std::string::npos);
+    EXPECT_EQ(nm::save::StageBaseName(SaveData).find("-1"), std::string::npos);
+    EXPECT_EQ(nm::save::LivesAtStageStart(SaveData), c.startLives);
+    EXPECT_EQ(nm::save::Lives(SaveData), c.livesNow);
+  }
 }
 
 }  // namespace
