@@ -8,7 +8,9 @@
 #include "app/frame/ProgramObjects.h"
 #include "app/frame/SceneDirector.h"
 #include "app/scenes/MenuCursor.h"
+#include "app/scenes/MenuSceneFrame.h"
 #include "app/scenes/MenuScenes.h"
+#include "app/scenes/SceneMusic.h"
 #include "base/Text.h"
 #include "data/Cmd.h"
 #include "data/SaveData.h"
@@ -28,23 +30,14 @@ namespace {
 
 constexpr int kWindow = 45, kSymbol = 50, kAccessory = 49;
 constexpr int kPictures[] = {kWindow, kSymbol, kAccessory};
-constexpr int kMusicKind = 1;
 
-bool HasSurface(const DDSURFACEDATA& sd) { return sd.lpDD || sd.lpDT; }
-bool CanDraw() { return HasSurface(BackBuffer); }
+bool HasSurface(const DDSURFACEDATA& sd) { return HasPicture(sd); }
+bool CanDraw() { return HasPicture(BackBuffer); }
 
+// Player 1's input record as the handlers read it (an empty one without).
 cInput& Input1() {
   static cInput none;
   return PlayerInput.empty() ? none : PlayerInput[0];
-}
-
-void RequestSceneMusic(int kind) {
-  const cVector<int32_t>& bgm = nm::sys::SceneBgm(SystemData);
-  const int32_t v = kind >= 0 && static_cast<size_t>(kind) < bgm.size() ? bgm[static_cast<size_t>(kind)] : 0;
-  if (v == 0 || v != SceneDirector.m_nSceneBgm) {
-    SceneDirector.m_nSceneBgm = v;
-    WindowRequests().PlayMusic(kind, 0);
-  }
 }
 
 const std::string& Label(int k) {
@@ -88,14 +81,11 @@ cVector<int32_t> cMapMenuScene::EnabledItems(const cVector<cCmd>& menu) {
 
 cMapMenuScene::cMapMenuScene() = default;
 
-cMapMenuScene::~cMapMenuScene() {
-  for (int i : kPictures) DDReleaseSurface(&SurfaceTable[i]);
-}
+// The map menu keeps no work surface.
+cMapMenuScene::~cMapMenuScene() { ReleaseMenuPictures(kPictures, 3, false); }
 
 int cMapMenuScene::Step() {
-  cInput& in = Input1();
-  in.ApplyRepeat();
-  in.Trigger(3);
+  MenuInput(3);
   static int (cMapMenuScene::*const kHandlers[])() = {
       &cMapMenuScene::StFadeIn,  &cMapMenuScene::Menu,        &cMapMenuScene::SaveSlots, &cMapMenuScene::AutoSave,
       &cMapMenuScene::BackToMap, &cMapMenuScene::BackToTitle, &cMapMenuScene::StFadeOut};
@@ -103,8 +93,8 @@ int cMapMenuScene::Step() {
 }
 
 void cMapMenuScene::Enter() {
-  RequestSceneMusic(kMusicKind);
-  if (!DDLoadBitmaps(SurfaceTable, kPictures, 3)) WindowRequests().RequestClose();
+  RequestSceneMusic(kMusicWorldMap);
+  LoadMenuPictures(kPictures, 3);
   const cVector<int32_t> items = EnabledItems(nm::sys::MapMenu(SystemData));
   m_nItemCount = static_cast<int32_t>(items.size());
   for (int32_t i = 0; i < m_nItemCount; ++i) m_Items[i] = items[static_cast<size_t>(i)];
@@ -141,15 +131,12 @@ void cMapMenuScene::DrawScreen() {
 void cMapMenuScene::FadeIn() {
   DrawScreen();
   if (CanDraw()) DrawSmallCursor(MapMenuPos.x, MapMenuPos.y);
-  if (DDFadeIn(PalWork, 0, 255, 0, 0, 0, SceneDirector.m_nFadeSpeed, PalTable, 0)) m_nState = kMenu;
+  if (MenuFadeIn()) m_nState = kMenu;
 }
 
 void cMapMenuScene::FadeOut() {
-  if (!DDFadeOut(PalWork, 0, 255, 0, 0, 0, SceneDirector.m_nFadeSpeed, PalTable, 0)) return;
-  if (CanDraw()) DDFillSurface(&BackBuffer, 16);
   // The cursor is left as it is; the next scene's Enter resets it.
-  SceneDirector.m_nPrevMode = kModeMapMenu;
-  SceneDirector.m_nMode = SceneDirector.m_nNextMode;
+  MenuFadeOut(kModeMapMenu, false);
 }
 
 int cMapMenuScene::StFadeIn() {
@@ -252,8 +239,7 @@ int cMapMenuScene::SaveSlots() {
   if (CanDraw()) {
     DrawSlotList(&BackBuffer, MapSlotPos.x, MapSlotPos.y, StorySlots, m_nSlotTop, m_nSlotRows);
     DrawLabelBox(SaveBoxPos.x, SaveBoxPos.y, 12, 2, 1);
-    if (const MenuLevel* list = MenuCursor.Previous(); list && HasSurface(SurfaceTable[kAccessory]))
-      DDBlt(&BackBuffer, list->nX, list->nY, 16, 16, &SurfaceTable[kAccessory], 80, 0, 1);
+    if (const MenuLevel* list = MenuCursor.Previous()) DrawParkedCursor(list->nX, list->nY);
   }
   Cursor();
   return 0;

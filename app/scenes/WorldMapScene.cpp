@@ -7,8 +7,10 @@
 #include "app/frame/ProgramObjects.h"
 #include "app/frame/SceneDirector.h"
 #include "app/play/PlayTransitions.h"
+#include "app/scenes/MenuSceneFrame.h"
 #include "app/scenes/MenuScenes.h"
 #include "app/scenes/RankingDraw.h"
+#include "app/scenes/SceneMusic.h"
 #include "base/Text.h"
 #include "data/Cond.h"
 #include "data/Ranking.h"
@@ -34,7 +36,6 @@ namespace {
 
 constexpr int kWorldBack = 54, kWorldChips = 52, kWorldEvents = 53, kAccessory = 49, kWindow = 45, kMapSurface = 67;
 constexpr int kPictures[] = {kWorldBack, kWorldChips, kWorldEvents, kAccessory, kWindow, kMapSurface};
-constexpr int kMusicKind = 1;
 constexpr int kHeroX = 288, kHeroY = 224;
 // "ステージファイル %s が読み込めません！"
 constexpr const char kStageUnreadable[] =
@@ -43,9 +44,10 @@ constexpr const char kErrorCaption[] = "\x83G\x83\x89\x81[";
 // "∞"
 constexpr const char kInfinity[] = "\x81\x87";
 
-bool HasSurface(const DDSURFACEDATA& sd) { return sd.lpDD || sd.lpDT; }
-bool CanDraw() { return HasSurface(BackBuffer); }
+bool HasSurface(const DDSURFACEDATA& sd) { return HasPicture(sd); }
+bool CanDraw() { return HasPicture(BackBuffer); }
 
+// Player 1's input record as the handlers read it (an empty one without).
 cInput& Input1() {
   static cInput none;
   return PlayerInput.empty() ? none : PlayerInput[0];
@@ -85,24 +87,9 @@ bool StoryRankingMenuOn() {
 
 int32_t StoryGameValue(const cVector<int32_t>& list) { return list.empty() ? 0 : list[0]; }
 
-// The scene-music request of a menu scene: sent unless the same music plays.
-void RequestSceneMusic(int kind) {
-  const cVector<int32_t>& bgm = nm::sys::SceneBgm(SystemData);
-  const int32_t v = kind >= 0 && static_cast<size_t>(kind) < bgm.size() ? bgm[static_cast<size_t>(kind)] : 0;
-  if (v == 0 || v != SceneDirector.m_nSceneBgm) {
-    SceneDirector.m_nSceneBgm = v;
-    WindowRequests().PlayMusic(kind, 0);
-  }
-}
-
 void PostClose() { WindowRequests().RequestClose(); }
 
 std::string StageUnreadableText(const std::string& file) { return FormatString(kStageUnreadable, file.c_str()); }
-
-void BltAccessory(DDSURFACEDATA* dst, int x, int y, int w, int h, int sx, int sy) {
-  if (!dst || !HasSurface(*dst) || !HasSurface(SurfaceTable[kAccessory])) return;
-  DDBlt(dst, x, y, w, h, &SurfaceTable[kAccessory], sx, sy, 1);
-}
 
 const std::string& Label(int k) {
   static const std::string empty;
@@ -161,17 +148,10 @@ bool cWorldMapScene::IsBlocked(int col, int row, const cWorldNode* node) {
 
 cWorldMapScene::cWorldMapScene() = default;
 
-cWorldMapScene::~cWorldMapScene() {
-  for (int i : kPictures) DDReleaseSurface(&SurfaceTable[i]);
-  DDReleaseSurfaces(SceneSurfaces);
-  SceneSurfaces.clear();
-  SceneBitmaps.clear();
-}
+cWorldMapScene::~cWorldMapScene() { ReleaseMenuPictures(kPictures, 6, true); }
 
 int cWorldMapScene::Step() {
-  cInput& in = Input1();
-  in.ApplyRepeat();
-  in.Trigger(15);
+  MenuInput(15);
   static int (cWorldMapScene::*const kHandlers[])() = {&cWorldMapScene::StFadeIn, &cWorldMapScene::Main,
                                                        &cWorldMapScene::ConfirmBox, &cWorldMapScene::StFadeOut};
   return RunHandlers(this, kHandlers);
@@ -201,9 +181,9 @@ void cWorldMapScene::RedrawMapSurface() {
 }
 
 void cWorldMapScene::Enter() {
-  RequestSceneMusic(kMusicKind);
+  RequestSceneMusic(kMusicWorldMap);
   BitmapTable[kWorldBack].strFile = nm::wmap::BackPictureFile(WorldMap);
-  if (!DDLoadBitmaps(SurfaceTable, kPictures, 6)) PostClose();
+  LoadMenuPictures(kPictures, 6);
   MenuCursor.Reset();
   SaveData.RecalcTotal();
   int col = nm::save::nMapX(SaveData), row = nm::save::nMapY(SaveData);
@@ -228,7 +208,7 @@ void cWorldMapScene::Enter() {
 void cWorldMapScene::FadeIn() {
   if (DDSettings.nBpp == 8) DrawRankingPanel();
   DrawScreen(nm::save::BackToMap(SaveData) ? 0 : 1);
-  if (!DDFadeIn(PalWork, 0, 255, 0, 0, 0, SceneDirector.m_nFadeSpeed, PalTable, 0)) return;
+  if (!MenuFadeIn()) return;
   m_nState = kMain;
   // The stage was left through the pause or continue menu. The flag is
   // cleared even off a stage node, so that it cannot send the hero back on a
@@ -262,11 +242,7 @@ void cWorldMapScene::FadeIn() {
 
 void cWorldMapScene::FadeOut() {
   DrawScreen(1);
-  if (!DDFadeOut(PalWork, 0, 255, 0, 0, 0, SceneDirector.m_nFadeSpeed, PalTable, 0)) return;
-  if (CanDraw()) DDFillSurface(&BackBuffer, 16);
-  MenuCursor.Reset();
-  SceneDirector.m_nPrevMode = kModeWorldMap;
-  SceneDirector.m_nMode = SceneDirector.m_nNextMode;
+  MenuFadeOut(kModeWorldMap, true);
 }
 
 int cWorldMapScene::StFadeIn() {
@@ -442,7 +418,7 @@ void cWorldMapScene::OnNodeChanged() {
     Ranking.Load(SceneDirector.m_nGameType, nm::save::StageBaseName(SaveData), nm::save::StartVarFlag(SaveData),
                  nm::save::StartVarNumber(SaveData), nm::save::StartVarValue(SaveData));
     MoveSystemMenuCursor(SaveData, SceneDirector.m_nGameType, 0);
-    if (!SceneSurfaces.empty()) DrawRankingPanel();
+    if (WorkSurface()) DrawRankingPanel();
   }
 }
 
@@ -476,20 +452,16 @@ void cWorldMapScene::StartNodeStage() {
 // ---------------------------------------------------------------- drawing
 
 void cWorldMapScene::BuildRankingPanel() {
-  DDReleaseSurfaces(SceneSurfaces);
-  SceneSurfaces.clear();
-  SceneBitmaps.clear();
+  ReleaseMenuPictures(nullptr, 0, true);
+  // Without a graphics device (headless) there is no panel to make.
   if (!CanDraw()) return;
-  if (!DDAddSurface(SceneSurfaces, SceneBitmaps, 272, 352, 1, 1, 0, 0)) {
-    PostClose();
-    return;
-  }
-  DrawRankingPanel();
+  if (MakeWorkSurface(272, 352, 1)) DrawRankingPanel();
 }
 
 void cWorldMapScene::DrawRankingPanel() {
-  if (SceneSurfaces.empty() || !HasSurface(SceneSurfaces[0])) return;
-  DDSURFACEDATA& panel = SceneSurfaces[0];
+  DDSURFACEDATA* work = WorkSurface();
+  if (!work || !HasSurface(*work)) return;
+  DDSURFACEDATA& panel = *work;
   DDFillSurface(&panel, 0);
   DrawRanking(Ranking, &panel, 0, 0, nm::save::RankingCategory(SaveData), -1);
   panel.bLost = 0;
@@ -536,7 +508,7 @@ void cWorldMapScene::DrawHero() {
   const int* cell = kCells[std::clamp(m_nFacing, 0, 3)];
   const int step = HeroAnimCount < 40 ? 0 : 32;
   HeroAnimCount = (HeroAnimCount + 1) % 80;
-  BltAccessory(&BackBuffer, kHeroX, kHeroY, 32, 32, cell[0] + step, cell[1]);
+  DrawAccessoryCell(&BackBuffer, kHeroX, kHeroY, cell[0] + step, cell[1], 32, 32);
 }
 
 void cWorldMapScene::DrawScreen(int withInfo) {
@@ -550,16 +522,13 @@ void cWorldMapScene::DrawScreen(int withInfo) {
     const int n = lives == kInfiniteLives ? 1 : std::min(CountDigits(lives), 10);
     const int x = 605 - 16 * n;
     Fonts[1].DrawBox(&BackBuffer, x, 17, 16 * (n + 1), 20);
-    BltAccessory(&BackBuffer, x, 19, 16, 16, 0, 48);
+    DrawAccessoryCell(&BackBuffer, x, 19, 0, 48, 16, 16);
     if (lives == kInfiniteLives) Font::Printf(&Fonts[1], &BackBuffer, x + 16, 19, "%s", kInfinity);
     else Font::Printf(&Fonts[1], &BackBuffer, x + 16, 19, "%d", lives);
   }
   if (!withInfo || !OnStageNode()) return;
-  if (StoryRankingMenuOn() && nm::save::RankingDisplay(SaveData) && !SceneSurfaces.empty() &&
-      HasSurface(SceneSurfaces[0])) {
-    if (SceneSurfaces[0].bLost) DrawRankingPanel();
-    DDBlt(&BackBuffer, WorldRankingPos.x, WorldRankingPos.y, 272, 352, &SceneSurfaces[0], 0, 0, 0);
-  }
+  if (StoryRankingMenuOn() && nm::save::RankingDisplay(SaveData))
+    ShowWorkSurface(WorldRankingPos.x, WorldRankingPos.y, 0, [this] { DrawRankingPanel(); });
   const bool best = nm::sys::NodeBest(SystemData) && m_nNodeBest > 0;
   const int y = best ? 184 : 204;
   const std::string& caption = nm::node::Caption(*m_pNode);

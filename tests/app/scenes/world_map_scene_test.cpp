@@ -151,6 +151,9 @@ class WorldMapScene : public ::testing::Test {
       if (c.rfind("sound", 0) == 0) out.push_back(c);
     return out;
   }
+  int Count(const std::string& call) const {
+    return static_cast<int>(std::count(fake_.calls().begin(), fake_.calls().end(), call));
+  }
   bool HasCall(const std::string& prefix) const {
     for (const std::string& c : fake_.calls())
       if (c.rfind(prefix, 0) == 0) return true;
@@ -405,9 +408,10 @@ TEST_F(WorldMapScene, EntryOntoAnUnclearedStage) {
   scene_ = std::make_unique<cWorldMapScene>();
   scene_->Enter();
   scene_->m_nState = cWorldMapScene::kFadeIn;
+  const int closes = Count("close");  // headless, the pictures' load asks too
   RunFadeIn();
   EXPECT_TRUE(HasCall("error"));
-  EXPECT_TRUE(HasCall("close"));
+  EXPECT_EQ(Count("close"), closes + 1);
   EXPECT_EQ(scene_->m_nState, cWorldMapScene::kMain);
   // With the file there it starts.
   WriteStage();
