@@ -6,10 +6,6 @@
 // runs itself again under xvfb-run, so it needs no display of its own.
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <dlfcn.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -17,47 +13,21 @@
 
 #include "tests/app/app_process.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/VirtualX.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace apptest;
 
-constexpr const char* kChildVar = "BRINDLE_APP_TEST_UNDER_XVFB";
-
-std::string SelfPath() {
-  char buf[4096];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-}
-
-// Xlib through dlopen: the test program is not linked with it.
-struct Xlib {
-  void* lib = dlopen("libX11.so.6", RTLD_NOW);
-  template <class F>
-  F Get(const char* name) {
-    return lib ? reinterpret_cast<F>(dlsym(lib, name)) : nullptr;
-  }
-  decltype(&XOpenDisplay) OpenDisplay = Get<decltype(&XOpenDisplay)>("XOpenDisplay");
-  decltype(&XCloseDisplay) CloseDisplay = Get<decltype(&XCloseDisplay)>("XCloseDisplay");
-  decltype(&XGetImage) GetImage = Get<decltype(&XGetImage)>("XGetImage");
-  bool Ok() const { return OpenDisplay && CloseDisplay && GetImage; }
-};
-
 // Pixels of the screen that are neither black nor the root's grey: the
 // window's picture once a frame has been shown.
-int LitPixels(Xlib& x) {
-  Display* d = x.OpenDisplay(nullptr);
-  if (!d) return -1;
-  XImage* image = x.GetImage(d, DefaultRootWindow(d), 0, 0, 1024, 768, AllPlanes, ZPixmap);
+int LitPixels(testsupport::VirtualDisplay& x) {
+  const testsupport::ScreenPixels screen = x.ReadScreen(0, 0, 1024, 768);
+  if (screen.empty()) return -1;
   int lit = 0;
-  if (image) {
-    for (int y = 0; y < 768; y += 2)
-      for (int xx = 0; xx < 1024; xx += 2)
-        if ((XGetPixel(image, xx, y) & 0xFFFFFF) > 0x202020) ++lit;
-    XDestroyImage(image);
-  }
-  x.CloseDisplay(d);
+  for (int y = 0; y < screen.height; y += 2)
+    for (int xx = 0; xx < screen.width; xx += 2) lit += screen.At(xx, y) > 0x202020;
   return lit;
 }
 
@@ -67,20 +37,10 @@ std::vector<std::string> XEnv(const fs::path& runtime) {
 }
 
 TEST(BrindleOnX, RunsTheSampleProject) {
-  if (!std::getenv(kChildVar)) {
-    ASSERT_EQ(std::system("command -v xvfb-run >/dev/null && command -v xdotool >/dev/null"), 0)
-        << "xvfb-run and xdotool are needed (scripts/setup installs them)";
-    const std::string cmd = std::string("env ") + kChildVar +
-                            "=1 ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s '-screen 0 1024x768x24 -br' '" +
-                            SelfPath() + "' --gtest_filter=BrindleOnX.RunsTheSampleProject";
-    const int rc = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(rc));
-    EXPECT_EQ(WEXITSTATUS(rc), 0) << "the test failed on the virtual X server (its output is above)";
-    return;
-  }
+  if (testsupport::RerunUnderVirtualX({.width = 1024, .height = 768, .blackRoot = true})) return;
   ASSERT_FALSE(SampleProject().empty()) << "make-sample-project failed";
-  Xlib x;
-  ASSERT_TRUE(x.Ok());
+  testsupport::VirtualDisplay x;
+  ASSERT_TRUE(x.Ok()) << "no X display";
   testsupport::TempDir tmp;
   const fs::path project = tmp.path() / "game";
   const fs::path runtime = tmp.path() / "runtime";
@@ -92,8 +52,8 @@ TEST(BrindleOnX, RunsTheSampleProject) {
     Process a({project.string()}, XEnv(runtime), tmp.path() / "a.txt");
     ASSERT_TRUE(WaitForText(a, log, "Start-up : done", 60)) << ReadText(log) << a.Stderr();
     // Give it the focus, as a window manager would: an active program runs frames.
-    std::system(("xdotool search --sync --pid " + std::to_string(a.Pid()) +
-                 " windowfocus >/dev/null 2>&1").c_str());
+    if (const testsupport::XWindowId w = testsupport::FindWindowOfProcess(a.Pid()))
+      testsupport::Xdotool("windowfocus " + std::to_string(w) + " >/dev/null 2>&1");
     int lit = 0;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while ((lit = LitPixels(x)) < 200 && std::chrono::steady_clock::now() < until)

@@ -5,18 +5,9 @@
 // xdotool work it through SDL's key and text events.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <dlfcn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
-#include <fstream>
-#include <cstdlib>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,62 +17,13 @@
 #include "platform/FrameMailbox.h"
 #include "platform/Window.h"
 #include "tests/base/dialog_test_support.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/VirtualX.h"
 #include "tests/support/Wait.h"
 
 namespace {
 
 using namespace dlgtest;
-
-constexpr const char* kChildVar = "BRINDLE_DIALOG_TEST_UNDER_XVFB";
-
-std::string SelfPath() {
-  char buf[4096];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-}
-
-struct Xlib {
-  void* lib = dlopen("libX11.so.6", RTLD_NOW);
-  template <class F>
-  F Get(const char* name) {
-    return lib ? reinterpret_cast<F>(dlsym(lib, name)) : nullptr;
-  }
-  decltype(&XOpenDisplay) OpenDisplay = Get<decltype(&XOpenDisplay)>("XOpenDisplay");
-  decltype(&XCloseDisplay) CloseDisplay = Get<decltype(&XCloseDisplay)>("XCloseDisplay");
-  decltype(&XGetImage) GetImage = Get<decltype(&XGetImage)>("XGetImage");
-  decltype(&XTranslateCoordinates) TranslateCoordinates =
-      Get<decltype(&XTranslateCoordinates)>("XTranslateCoordinates");
-  decltype(&XSync) Sync = Get<decltype(&XSync)>("XSync");
-  bool Ok() const { return OpenDisplay && CloseDisplay && GetImage && TranslateCoordinates && Sync; }
-};
-
-// Runs the test again on a fresh virtual X server.
-void RunUnderXvfb(const char* filter) {
-  ASSERT_EQ(std::system("command -v xvfb-run >/dev/null && command -v xdotool >/dev/null"), 0)
-      << "xvfb-run and xdotool are needed (scripts/setup installs them)";
-  const std::string self = SelfPath();
-  ASSERT_FALSE(self.empty());
-  // SDL's X libraries leave allocations the leak checker cannot attribute.
-  const char* asan = std::getenv("ASAN_OPTIONS");
-  const std::string asanOptions =
-      std::string(asan && *asan ? asan : "") + (asan && *asan ? ":" : "") + "detect_leaks=0";
-  // Mesa's software renderer, which SDL may draw with on the virtual server,
-  // races inside its own threads; that is not ours to report.
-  testsupport::TempDir tmp;
-  const std::string suppressions = (tmp.path() / "tsan.supp").string();
-  std::ofstream(suppressions) << "race:swrast_dri.so\n";
-  const char* tsan = std::getenv("TSAN_OPTIONS");
-  const std::string tsanOptions =
-      std::string(tsan && *tsan ? tsan : "") + (tsan && *tsan ? ":" : "") + "suppressions=" + suppressions;
-  const std::string cmd = std::string("env ") + kChildVar + "=1 ASAN_OPTIONS='" + asanOptions + "' TSAN_OPTIONS='" +
-                          tsanOptions + "' SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software "
-                          "xvfb-run -a -s '-screen 0 1280x1024x24' '" +
-                          self + "' --gtest_filter=" + filter;
-  const int rc = std::system(cmd.c_str());
-  ASSERT_TRUE(WIFEXITED(rc));
-  EXPECT_EQ(WEXITSTATUS(rc), 0) << "the test failed on the virtual X server (its output is above)";
-}
+using testsupport::XWindowId;
 
 class DialogOnX : public ::testing::Test {
  protected:
@@ -106,13 +48,8 @@ class DialogOnX : public ::testing::Test {
       WaitWindowMessage(10);
     }
     ASSERT_TRUE(painted) << "the window was never exposed";
-    SDL_Window* sdlWindow = nullptr;
-    for (Uint32 id = 1; id < 64 && !sdlWindow; ++id) sdlWindow = SDL_GetWindowFromID(id);
-    ASSERT_NE(sdlWindow, nullptr);
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    ASSERT_TRUE(SDL_GetWindowWMInfo(sdlWindow, &info));
-    xid = info.info.x11.window;
+    xid = testsupport::FindSdlWindow();
+    ASSERT_NE(xid, 0u);
     owner.m_hWnd = hwnd;
     RegisterTemplates();
   }
@@ -121,10 +58,7 @@ class DialogOnX : public ::testing::Test {
     if (hwnd) DestroyWindow(hwnd);
     ShutdownWindowSystem();
   }
-  void Focus() {
-    const std::string id = std::to_string(static_cast<unsigned long>(xid));
-    ASSERT_EQ(std::system(("xdotool mousemove --window " + id + " 320 240 windowfocus --sync " + id).c_str()), 0);
-  }
+  void Focus() { ASSERT_TRUE(testsupport::FocusWindow(xid)); }
   int MainSaw(UINT message, WPARAM w) const {
     int n = 0;
     for (const Seen& s : mainSeen) n += s.message == message && s.wParam == w;
@@ -132,7 +66,7 @@ class DialogOnX : public ::testing::Test {
   }
 
   HWND hwnd = nullptr;
-  ::Window xid = 0;
+  XWindowId xid = 0;
   cWnd owner;
   std::vector<Seen> mainSeen;
 };
@@ -143,7 +77,7 @@ struct Area {
 };
 
 TEST_F(DialogOnX, LaunchDialogShowsItsTextsAndTakesKeys) {
-  if (!std::getenv(kChildVar)) return RunUnderXvfb("DialogOnX.LaunchDialogShowsItsTextsAndTakesKeys");
+  if (testsupport::RerunUnderVirtualX()) return;
   if (platform::FindFontFile("\x82\x6C\x82\x72 \x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E", platform::JapaneseSample())
           .empty())
     GTEST_SKIP() << "no Japanese gothic font is installed (fonts-ipafont-gothic)";
@@ -179,23 +113,19 @@ TEST_F(DialogOnX, LaunchDialogShowsItsTextsAndTakesKeys) {
   std::vector<std::string> messages;
   std::thread checker([&] {
     testsupport::WaitFor([&] { return ready.load(); });
-    Xlib x;
-    Display* display = x.Ok() ? x.OpenDisplay(nullptr) : nullptr;
-    if (!display) {
+    testsupport::VirtualDisplay x;
+    if (!x.Ok()) {
       messages.push_back("no X display for the read-back");
       inkFailures = 99;
       PostMessage(owner.m_hWnd, WM_CLOSE, 0, 0);
       checked = true;
       return;
     }
-    int rootX = 0, rootY = 0;
-    ::Window child;
-    x.TranslateCoordinates(display, xid, DefaultRootWindow(display), 0, 0, &rootX, &rootY, &child);
-    auto inkIn = [&](XImage* image, const Area& a) {
+    auto inkIn = [&](const testsupport::ScreenPixels& shot, const Area& a) {
       int ink = 0;
       for (int y = a.t; y < a.b; ++y)
         for (int xx = a.l; xx < a.r; ++xx) {
-          const unsigned long p = XGetPixel(image, xx, y);
+          const uint32_t p = shot.At(xx, y);
           ink += ((p >> 16) & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60;
         }
       return ink;
@@ -203,53 +133,46 @@ TEST_F(DialogOnX, LaunchDialogShowsItsTextsAndTakesKeys) {
     // The dialog reaches the screen a moment after it is presented.
     int failures = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-      x.Sync(display, False);
-      XImage* image = x.GetImage(display, DefaultRootWindow(display), rootX, rootY, 640, 480, AllPlanes, ZPixmap);
-      if (!image) break;
+      const testsupport::ScreenPixels shot = x.ReadWindow(xid, 640, 480);
+      if (shot.empty()) break;
       failures = 0;
       messages.clear();
       for (const Area& a : areas) {
-        const int ink = inkIn(image, a);
+        const int ink = inkIn(shot, a);
         if (ink < 20) {
           ++failures;
           messages.push_back(std::string(a.label) + ": " + std::to_string(ink) + " text pixels");
         }
       }
-      const int stray = inkIn(image, face);
+      const int stray = inkIn(shot, face);
       if (stray != 0) {
         ++failures;
         messages.push_back("dark pixels where nothing is drawn: " + std::to_string(stray));
       }
-      const unsigned long mid = XGetPixel(image, face.l + 5, face.t + 2) & 0xFFFFFF;
-      if (mid != 0xD4D0C8) {
+      if (shot.At(face.l + 5, face.t + 2) != 0xD4D0C8) {
         ++failures;
         messages.push_back("the dialog face is not on screen");
       }
-      if (const char* shot = std::getenv("BRINDLE_DIALOG_SHOT"); shot && !failures) {
+      if (const char* path = std::getenv("BRINDLE_DIALOG_SHOT"); path && !failures) {
         // For a look at the dialog: a binary PPM of what was read back.
-        if (FILE* f = std::fopen(shot, "wb")) {
+        if (FILE* f = std::fopen(path, "wb")) {
           std::fprintf(f, "P6\n640 480\n255\n");
-          for (int y = 0; y < 480; ++y)
-            for (int xx = 0; xx < 640; ++xx) {
-              const unsigned long p = XGetPixel(image, xx, y);
-              const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
-                                            static_cast<unsigned char>(p)};
-              std::fwrite(rgb, 1, 3, f);
-            }
+          for (const uint32_t p : shot.rgb) {
+            const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
+                                          static_cast<unsigned char>(p)};
+            std::fwrite(rgb, 1, 3, f);
+          }
           std::fclose(f);
         }
       }
-      XDestroyImage(image);
       if (!failures) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(30));
     }
     inkFailures = failures;
-    x.CloseDisplay(display);
     checked = true;
     // Then the keyboard: Tab to Start, on to Cancel, to the radio group, Right
     // picks DirectDraw, Tab to the check box, Space ticks it, Enter starts.
-    const std::string id = std::to_string(static_cast<unsigned long>(xid));
-    std::system(("xdotool windowfocus --sync " + id + " key --delay 60 Tab Tab Tab Right Tab space Return").c_str());
+    testsupport::SendKeys(xid, "Tab Tab Tab Right Tab space Return");
   });
 
   const intptr_t r = dlg.DoModal(0);
@@ -265,7 +188,7 @@ TEST_F(DialogOnX, LaunchDialogShowsItsTextsAndTakesKeys) {
 }
 
 TEST_F(DialogOnX, NameEntryTakesTypedTextAndEscNeverQuits) {
-  if (!std::getenv(kChildVar)) return RunUnderXvfb("DialogOnX.NameEntryTakesTypedTextAndEscNeverQuits");
+  if (testsupport::RerunUnderVirtualX()) return;
   OpenWindow();
   ASSERT_FALSE(HasFatalFailure());
   Focus();
@@ -274,10 +197,9 @@ TEST_F(DialogOnX, NameEntryTakesTypedTextAndEscNeverQuits) {
     cNameDlg dlg(&owner, &name);
     std::thread typist;
     SetDialogOpenedHook([&](HWND) {
-      const std::string id = std::to_string(static_cast<unsigned long>(xid));
-      typist = std::thread([id] {
-        std::system(("xdotool windowfocus --sync " + id + " type --delay 60 abcd").c_str());
-        std::system("xdotool key --delay 60 Return");
+      typist = std::thread([this] {
+        testsupport::TypeText(xid, "abcd");
+        testsupport::Xdotool("key --delay 60 Return");
       });
     });
     const intptr_t r = dlg.DoModal(0);
@@ -292,7 +214,7 @@ TEST_F(DialogOnX, NameEntryTakesTypedTextAndEscNeverQuits) {
     SetDialogOpenedHook([&](HWND) {
       presser = std::thread([] {
         // Held long enough to repeat.
-        std::system("xdotool keydown Escape sleep 0.8 keyup Escape");
+        testsupport::Xdotool("keydown Escape sleep 0.8 keyup Escape");
       });
     });
     const intptr_t r = dlg.DoModal(0);
@@ -314,7 +236,7 @@ TEST_F(DialogOnX, NameEntryTakesTypedTextAndEscNeverQuits) {
 // Full screen is a window of the desktop's size showing the frame scaled; a
 // window of another size than the frame's takes the same way from click to item.
 TEST_F(DialogOnX, ClicksLandOnTheItemsOfAScaledFrame) {
-  if (!std::getenv(kChildVar)) return RunUnderXvfb("DialogOnX.ClicksLandOnTheItemsOfAScaledFrame");
+  if (testsupport::RerunUnderVirtualX()) return;
   OpenWindow();
   ASSERT_FALSE(HasFatalFailure());
   const RECT in = GetFrameInsets(static_cast<uint32_t>(GetWindowLong(hwnd, GWL_STYLE)), false);
@@ -340,20 +262,16 @@ TEST_F(DialogOnX, ClicksLandOnTheItemsOfAScaledFrame) {
   SetDialogOpenedHook([&](HWND d) {
     cDlgWindow* w = cDlgWindow::Find(d);
     const POINT o = w->ClientOrigin();
-    auto screen = [&](int id) {
+    // Each item's frame position on the scaled window.
+    std::vector<POINT> clicks;
+    for (int id : {1003, 1004, kOk}) {
       cDlgItem* item = w->Item(id);
       const int fx = o.x + item->m_rc.left + 5, fy = o.y + (item->m_rc.top + item->m_rc.bottom) / 2;
-      return std::to_string(r.x + fx * r.w / 640) + " " + std::to_string(r.y + fy * r.h / 480);
-    };
-    const std::string win = " --window " + std::to_string(static_cast<unsigned long>(xid)) + " ";
-    std::vector<std::string> clicks;
-    for (int id : {1003, 1004, kOk}) {
-      clicks.push_back("xdotool mousemove" + win + screen(id));
-      clicks.push_back("xdotool mousedown 1 mouseup 1");
+      clicks.push_back({r.x + fx * r.w / 640, r.y + fy * r.h / 480});
     }
     clicker = std::thread([clicks, this, &ended] {
-      for (const std::string& c : clicks) {
-        std::system(c.c_str());
+      for (const POINT& c : clicks) {
+        testsupport::ClickAt(xid, c.x, c.y);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
       }
       // Missed clicks must not hang the test.

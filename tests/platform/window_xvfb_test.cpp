@@ -7,15 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <dlfcn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -24,40 +17,12 @@
 #include "platform/FrameMailbox.h"
 #include "platform/Keyboard.h"
 #include "platform/Window.h"
+#include "tests/support/VirtualX.h"
 
 namespace {
 
 using namespace platform;
-
-constexpr const char* kChildVar = "BRINDLE_WINDOW_TEST_UNDER_XVFB";
-
-std::string SelfPath() {
-  char buf[4096];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-}
-
-// Xlib through dlopen: the test program is linked with SDL only.
-struct Xlib {
-  void* lib = dlopen("libX11.so.6", RTLD_NOW);
-  template <class F>
-  F Get(const char* name) {
-    return lib ? reinterpret_cast<F>(dlsym(lib, name)) : nullptr;
-  }
-  decltype(&XOpenDisplay) OpenDisplay = Get<decltype(&XOpenDisplay)>("XOpenDisplay");
-  decltype(&XCloseDisplay) CloseDisplay = Get<decltype(&XCloseDisplay)>("XCloseDisplay");
-  decltype(&XGetImage) GetImage = Get<decltype(&XGetImage)>("XGetImage");
-  decltype(&XGetWindowAttributes) GetWindowAttributes = Get<decltype(&XGetWindowAttributes)>("XGetWindowAttributes");
-  decltype(&XTranslateCoordinates) TranslateCoordinates =
-      Get<decltype(&XTranslateCoordinates)>("XTranslateCoordinates");
-  decltype(&XInternAtom) InternAtom = Get<decltype(&XInternAtom)>("XInternAtom");
-  decltype(&XSendEvent) SendEvent = Get<decltype(&XSendEvent)>("XSendEvent");
-  decltype(&XSync) Sync = Get<decltype(&XSync)>("XSync");
-  bool Ok() const {
-    return OpenDisplay && CloseDisplay && GetImage && GetWindowAttributes && TranslateCoordinates && InternAtom &&
-           SendEvent && Sync;
-  }
-};
+using namespace testsupport;
 
 uint32_t Pattern(int x, int y) {
   // Distinct colours in each quadrant with a fine gradient, so a shift,
@@ -93,26 +58,7 @@ class WindowOnX : public ::testing::Test {
 };
 
 TEST_F(WindowOnX, OpensPresentsTakesKeysAndCloses) {
-  if (!std::getenv(kChildVar)) {
-    // Parent: run this very test again on a fresh virtual X server.
-    ASSERT_EQ(std::system("command -v xvfb-run >/dev/null && command -v xdotool >/dev/null"), 0)
-        << "xvfb-run and xdotool are needed (scripts/setup installs them)";
-    const std::string self = SelfPath();
-    ASSERT_FALSE(self.empty());
-    // The X libraries that SDL loads and unloads leave a few allocations
-    // behind that the leak checker cannot attribute; our own code is checked
-    // for leaks by the headless window tests.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    const std::string asanOptions = std::string(asan && *asan ? asan : "") + (asan && *asan ? ":" : "") + "detect_leaks=0";
-    const std::string cmd = std::string("env ") + kChildVar + "=1 ASAN_OPTIONS='" + asanOptions +
-                            "' SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software "
-                            "xvfb-run -a -s '-screen 0 1280x1024x24' '" +
-                            self + "' --gtest_filter=WindowOnX.OpensPresentsTakesKeysAndCloses";
-    const int rc = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(rc));
-    EXPECT_EQ(WEXITSTATUS(rc), 0) << "the test failed on the virtual X server (its output is above)";
-    return;
-  }
+  if (RerunUnderVirtualX()) return;
 
   ASSERT_TRUE(InitWindowSystem()) << GetWindowError();
   ASSERT_STREQ(SDL_GetCurrentVideoDriver(), "x11");
@@ -128,24 +74,16 @@ TEST_F(WindowOnX, OpensPresentsTakesKeysAndCloses) {
   ShowWindow(hwnd, SW_SHOW);
   ASSERT_TRUE(PumpUntil([&] { return Saw(WM_PAINT); })) << "the window was never exposed";
 
-  SDL_Window* sdlWindow = nullptr;
-  for (Uint32 id = 1; id < 64 && !sdlWindow; ++id) sdlWindow = SDL_GetWindowFromID(id);
-  ASSERT_NE(sdlWindow, nullptr);
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  ASSERT_TRUE(SDL_GetWindowWMInfo(sdlWindow, &info));
-  const ::Window xid = info.info.x11.window;
-
-  Xlib x;
-  ASSERT_TRUE(x.Ok()) << "libX11 could not be loaded";
-  Display* display = x.OpenDisplay(nullptr);
-  ASSERT_NE(display, nullptr);
+  const XWindowId xid = FindSdlWindow();
+  ASSERT_NE(xid, 0u);
+  VirtualDisplay x;
+  ASSERT_TRUE(x.Ok()) << "the X display could not be opened";
 
   // The client area as the X server sees it.
-  XWindowAttributes attrs;
-  ASSERT_NE(x.GetWindowAttributes(display, xid, &attrs), 0);
-  EXPECT_EQ(attrs.width, 640);
-  EXPECT_EQ(attrs.height, 480);
+  int width = 0, height = 0;
+  ASSERT_TRUE(x.WindowSize(xid, &width, &height));
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(height, 480);
   RECT client;
   ASSERT_TRUE(GetClientRect(hwnd, client));
   EXPECT_EQ(client, (RECT{0, 0, 640, 480}));
@@ -158,48 +96,32 @@ TEST_F(WindowOnX, OpensPresentsTakesKeysAndCloses) {
   std::thread drawer([&] { MainFrameMailbox().Post(frame.data(), kFrameWidth * 4); });
   drawer.join();
   ASSERT_TRUE(PumpUntil([&] { return PresentedFrameCount() > shown; }));
-  int rootX = 0, rootY = 0;
-  ::Window child;
-  x.TranslateCoordinates(display, xid, DefaultRootWindow(display), 0, 0, &rootX, &rootY, &child);
   long mismatches = -1;
   for (int attempt = 0; attempt < 50 && mismatches != 0; ++attempt) {
     PumpUntil([] { return true; });
-    x.Sync(display, False);
-    XImage* image = x.GetImage(display, DefaultRootWindow(display), rootX, rootY, 640, 480, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
+    const ScreenPixels shot = x.ReadWindow(xid, 640, 480);
+    ASSERT_FALSE(shot.empty());
     mismatches = 0;
     for (int y = 0; y < kFrameHeight; ++y)
-      for (int xx = 0; xx < kFrameWidth; ++xx)
-        mismatches += (XGetPixel(image, xx, y) & 0xFFFFFF) != (Pattern(xx, y) & 0xFFFFFF);
-    XDestroyImage(image);
+      for (int xx = 0; xx < kFrameWidth; ++xx) mismatches += shot.At(xx, y) != (Pattern(xx, y) & 0xFFFFFF);
     if (mismatches) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   EXPECT_EQ(mismatches, 0) << "pixels on screen differ from the presented frame";
 
   // A key pressed on the X server shows in the key state.
-  const std::string id = std::to_string(static_cast<unsigned long>(xid));
-  ASSERT_EQ(std::system(("xdotool mousemove --window " + id + " 320 240 windowfocus " + id).c_str()), 0);
-  ASSERT_EQ(std::system("xdotool keydown z"), 0);
+  ASSERT_TRUE(FocusWindow(xid));
+  ASSERT_TRUE(Xdotool("keydown z"));
   EXPECT_TRUE(PumpUntil([] { return IsKeyDown('Z'); })) << "the key never reached the key state";
   WPARAM key = 0;
   EXPECT_TRUE(Saw(WM_KEYDOWN, &key));
   EXPECT_EQ(key, static_cast<WPARAM>('Z'));
-  ASSERT_EQ(std::system("xdotool keyup z"), 0);
+  ASSERT_TRUE(Xdotool("keyup z"));
   EXPECT_TRUE(PumpUntil([] { return !IsKeyDown('Z'); }));
 
   // What a window manager does for the close button.
-  XEvent close{};
-  close.xclient.type = ClientMessage;
-  close.xclient.window = xid;
-  close.xclient.message_type = x.InternAtom(display, "WM_PROTOCOLS", False);
-  close.xclient.format = 32;
-  close.xclient.data.l[0] = static_cast<long>(x.InternAtom(display, "WM_DELETE_WINDOW", False));
-  close.xclient.data.l[1] = CurrentTime;
-  ASSERT_NE(x.SendEvent(display, xid, False, NoEventMask, &close), 0);
-  x.Sync(display, False);
+  ASSERT_TRUE(x.SendCloseRequest(xid));
   EXPECT_TRUE(PumpUntil([&] { return Saw(WM_CLOSE); })) << "no WM_CLOSE";
 
-  x.CloseDisplay(display);
   DestroyWindow(hwnd);
   EXPECT_TRUE(Saw(WM_DESTROY));
   ShutdownWindowSystem();
