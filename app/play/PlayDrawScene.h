@@ -5,6 +5,7 @@
 // hero's defeat end.
 #include "app/play/CharaDraw.h"
 #include "app/play/PlayDrawFrame.h"
+#include "data/Cond.h"
 
 class cPlayScene;
 
@@ -34,3 +35,9 @@ class cScenePlayFieldDraw : public cPlayFieldDraw {
 
 // The blink counter of the range display, 0..31 (program-wide).
 extern int RangeBlink;
+
+// The reach of one distance condition of a character, in its colour:
+// two lines at the limits of the span (shapes 0..5) or a circle (shape 6).
+// `cycling` is set on an 8-bit screen whose palette cycles the colours.
+void DrawDistanceRange(cCharaBase& chara, DDSURFACEDATA* target, const cCond& cond, int counter, int d3d,
+                       int cycling);

@@ -295,3 +295,77 @@ TEST_F(CharaBody, PlayFieldRemovesADefeatedCharacterWhenItsEffectEndsAndReportsT
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DistanceRange, LinesAtTheSpanLimitsInTheConditionsColour) {
+  drawtest::Recorder rec;
+  DDSURFACEDATA back;
+  back.strName = "back";
+  cChara c;
+  c.m_bActive = 1;
+  c.m_bFaceRight = 1;
+  c.m_nScrLeft = 100, c.m_nScrTop = 200, c.m_nPicW = c.m_nPicH = 32;
+  cCond cond;
+  cond.m_Kind = 7;
+  cond.m_LeftSource = 1;  // always shown
+  cond.m_LeftScope = 2;   // colour group 2: palette 216..219
+  cond.m_Value = 2;       // half blocks
+  cond.m_RightIndex = 4;  // extra pixels: reach 36
+  struct Case {
+    int shape, faceRight;
+    std::vector<std::string> calls;
+  } const cases[] = {
+      {0, 1, {"fill back 64 0 1 480 c218", "fill back 168 0 1 480 c218"}},
+      {1, 1, {"fill back 116 0 1 480 c218", "fill back 168 0 1 480 c218"}},
+      {1, 0, {"fill back 64 0 1 480 c218", "fill back 116 0 1 480 c218"}},
+      {2, 1, {"fill back 64 0 1 480 c218", "fill back 116 0 1 480 c218"}},
+      {3, 1, {"fill back 0 164 640 1 c218", "fill back 0 268 640 1 c218"}},
+      {5, 1, {"fill back 0 164 640 1 c218", "fill back 0 216 640 1 c218"}},
+  };
+  for (const Case& k : cases) {
+    cond.m_Shape = static_cast<int8_t>(k.shape);
+    c.m_bFaceRight = k.faceRight;
+    drawtest::Calls().clear();
+    DrawDistanceRange(c, &back, cond, 17, 0, 0);
+    EXPECT_EQ(drawtest::Calls(), k.calls) << "shape " << k.shape << " facing " << k.faceRight;
+  }
+  // With palette cycling the palette moves the shades instead of the counter.
+  cond.m_Shape = 0;
+  drawtest::Calls().clear();
+  DrawDistanceRange(c, &back, cond, 17, 0, 1);
+  EXPECT_EQ(drawtest::Calls()[0], "fill back 64 0 1 480 c216");
+}
+
+TEST(DistanceRange, HiddenByItsShowSettings) {
+  drawtest::Recorder rec;
+  DDSURFACEDATA back;
+  cChara c;
+  c.m_bActive = 1;
+  c.m_nPicW = c.m_nPicH = 32;
+  cCond cond;
+  cond.m_Kind = 7;
+  cond.m_Value = 1;
+  struct Case {
+    int mode, active, transparent, showInactive, showInvisible;
+    bool drawn;
+  } const cases[] = {
+      {0, 1, 0, 1, 1, false},  // off
+      {2, 1, 0, 1, 1, false},  // only when started by the editor
+      {1, 1, 0, 0, 0, true},  {1, 0, 0, 0, 0, false}, {1, 0, 0, 1, 0, true},
+      {1, 1, 1, 0, 0, false}, {1, 1, 1, 0, 1, true},
+  };
+  for (const Case& k : cases) {
+    cond.m_LeftSource = static_cast<int8_t>(k.mode);
+    c.m_bActive = k.active;
+    c.m_Def.m_Transparent = static_cast<int8_t>(k.transparent);
+    cond.m_RightSource = static_cast<int8_t>(k.showInactive);
+    cond.m_RightTarget = static_cast<int8_t>(k.showInvisible);
+    drawtest::Calls().clear();
+    DrawDistanceRange(c, &back, cond, 0, 0, 0);
+    EXPECT_EQ(!drawtest::Calls().empty(), k.drawn) << k.mode << k.active << k.transparent << k.showInactive
+                                                   << k.showInvisible;
+  }
+}
+
+}  // namespace
