@@ -25,7 +25,6 @@ class cScenePlayFieldDraw : public cPlayFieldDraw {
   // Set when the hero's defeat finished in this frame; the scene acts on it
   // once the frame is drawn.
   int HeroDefeatOver() const { return m_bHeroDefeatOver; }
-  void SetCharaDrawEnv(const cCharaDrawEnv& env) { m_Env = env; }
 
  private:
   cCharaDrawEnv m_Env;
