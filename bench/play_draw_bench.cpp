@@ -34,6 +34,10 @@ const std::string& SampleProject() {
     fs::remove_all(out);
     const std::string cmd = "'" + tool.string() + "' '" + out.string() + "' > /dev/null";
     if (std::system(cmd.c_str()) != 0) return {};
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(fs::temp_directory_path() / ("brindle-bench-sample-" + std::to_string(getpid())), ec);
+    });
     return out.string();
   }();
   return dir;
