@@ -1,17 +1,12 @@
 #include "app/frame/EngineSeams.h"
 
-#include <utility>
-
 #include "app/frame/App.h"
 #include "app/frame/MainWnd.h"
-#include "app/frame/PaletteVariants.h"
 #include "app/frame/SceneDirector.h"
 #include "app/play/PlayScene.h"
 #include "app/scenes/MenuScenes.h"
 #include "base/Log.h"
 #include "engine/Services.h"
-#include "engine/flow/ParamTable.h"
-#include "engine/instances/EffectPlayers.h"
 #include "platform/Keyboard.h"
 #include "platform/MessageBox.h"
 
@@ -74,12 +69,6 @@ void InstallEngineServices() {
   s.modal = &PlaySceneModalLoop();
   SetEngineServices(s);
   InstallPlayScene(NewMenuScene);
-  // The start-up steps that build the engine's tables and the palette.
-  sStartupHooks hooks;
-  hooks.BuildParamTable = [] { InitParamTable(); };
-  hooks.BuildRuntimeTables = [] { BuildRuntimeTables(); };
-  hooks.LoadHbtPalette = [](int palette) { return LoadHbtPalette(palette) != 0; };
-  SetStartupHooks(std::move(hooks));
 }
 
 void RemoveEngineServices() { SetEngineServices(cEngineServices()); }
