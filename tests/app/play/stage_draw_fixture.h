@@ -25,6 +25,7 @@
 #include "data/StageLoad.h"
 #include "data/System.h"
 #include "engine/World.h"
+#include "engine/flow/Conditions.h"
 #include "engine/flow/ParamTable.h"
 #include "engine/instances/EffectPlayers.h"
 #include "engine/objects/ChipSheets.h"
@@ -70,7 +71,10 @@ class StageRun {
     platform::SetClockSource([]() -> uint64_t { return 0; });
     opened_ = true;
     SeedRandom(1);
+    // The engine's tables as start-up fills them.
     InitParamTable();
+    InstallVariableConditions();
+    InstallStatusConditions();
     if (!Database.Load()) return Fail(error, "the database cannot be read");
     FillStartupReadContext();
     BuildRuntimeTables();
