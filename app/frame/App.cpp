@@ -82,6 +82,18 @@ void SetStartupHooks(sStartupHooks hooks) {
   g_startup = std::move(hooks);
 }
 
+sStartupHooks GetStartupHooks() { return StartupHooks(); }
+
+int InitBgmManager() {
+  OggNames.assign(5, std::string());
+  MidiNames.assign(5, std::string());
+  for (int i = 0; i < 5; ++i) {
+    OggNames[i] = std::string("bgm\\") + kBgmNames[i] + ".ogg";
+    MidiNames[i] = std::string("bgm\\") + kBgmNames[i] + ".mid";
+  }
+  return BgmManager.Init(1, &OggNames, &MidiNames, 5);
+}
+
 const std::string& StandInTitle() { return g_standInTitle; }
 
 // ---------------------------------------------------------------- decisions
@@ -326,15 +338,7 @@ bool InitApp(const char* commandLine, int showState) {
   // 31.
   if (nScreenBpp == 8 && hooks.LoadHbtPalette && !hooks.LoadHbtPalette(OptionData.m_Palette)) return false;
   // 32.
-  if (OptionData.m_Music) {
-    OggNames.assign(5, std::string());
-    MidiNames.assign(5, std::string());
-    for (int i = 0; i < 5; ++i) {
-      OggNames[i] = std::string("bgm\\") + kBgmNames[i] + ".ogg";
-      MidiNames[i] = std::string("bgm\\") + kBgmNames[i] + ".mid";
-    }
-    BgmManager.Init(1, &OggNames, &MidiNames, 5);
-  }
+  if (OptionData.m_Music) InitBgmManager();
   // 33.
   const size_t dbSounds = Database.m_Sounds.size();
   const size_t slots = dbSounds + 16;

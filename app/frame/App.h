@@ -70,6 +70,12 @@ struct sStartupHooks {
   std::function<bool(const std::string& path, int fromStartFile)> StartFreeStage;
 };
 void SetStartupHooks(sStartupHooks hooks);
+// The hooks installed so far (to add one without dropping the others).
+sStartupHooks GetStartupHooks();
+
+// The music manager with one channel and the five default tunes
+// (bgm\Title.ogg and bgm\Title.mid first); 0 when it cannot start.
+int InitBgmManager();
 
 // The text the stand-in scene draws (the game title).
 const std::string& StandInTitle();

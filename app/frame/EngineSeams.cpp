@@ -5,6 +5,7 @@
 #include "app/frame/SceneDirector.h"
 #include "app/play/PlayScene.h"
 #include "app/scenes/MenuScenes.h"
+#include "app/scenes/TitleScene.h"
 #include "base/Log.h"
 #include "engine/Services.h"
 #include "platform/Keyboard.h"
@@ -69,6 +70,7 @@ void InstallEngineServices() {
   s.modal = &PlaySceneModalLoop();
   SetEngineServices(s);
   InstallPlayScene(NewMenuScene);
+  InstallTitleScene();
 }
 
 void RemoveEngineServices() { SetEngineServices(cEngineServices()); }

@@ -51,6 +51,8 @@ void SetWindowRequestHooks(sWindowRequestHooks hooks) {
   g_hooks = std::move(hooks);
 }
 
+sWindowRequestHooks GetWindowRequestHooks() { return Hooks(); }
+
 LRESULT StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return MainWnd.WndProc(hwnd, message, wParam, lParam);
 }

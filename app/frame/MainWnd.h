@@ -82,6 +82,8 @@ struct sWindowRequestHooks {
   std::function<void()> SetPlaySceneQuit;
 };
 void SetWindowRequestHooks(sWindowRequestHooks hooks);
+// The hooks installed so far (to add one without dropping the others).
+sWindowRequestHooks GetWindowRequestHooks();
 
 // The music request decided on the data: what to do with which slot and file.
 struct sMusicAction {

@@ -46,8 +46,9 @@ const char* const kLabels[cSystem::kLabels] = {
 const char* const kTitleMenu[cSystem::kTitleMenuItems] = {"New game", "Continue", "Challenge", "Free play",
                                                           "Replay",   "Options",  "Quit"};
 const char* const kMapMenu[cSystem::kMapMenuItems] = {"Save", "Auto save", "Back", "To the title"};
-const char* const kOptionMenu[cSystem::kOptionMenuItems] = {"Music",        "Sound", "Ranking entry",
-                                                            "Ranking name", "Back",  ""};
+// Entry 0 (palette variants) only serves 256-colour screens: hidden here.
+// Labels of up to nine characters leave the value column free.
+const char* const kOptionMenu[cSystem::kOptionMenuItems] = {"", "Music", "Sound", "Ranking", "Name", "Back"};
 const char* const kRankModes[cSystem::kRankModes] = {"Manual, name asked", "Manual, fixed name",
                                                      "Automatic, name asked", "Automatic, fixed name"};
 const char* const kStatusLabels[cSystem::kStatusItems] = {"Total", "Score", "HP", "SP", "Lives"};
