@@ -199,8 +199,11 @@ void cPlayFieldDraw::DrawPlayer(int layer, int bFreeze) {
   if (!InLayer(CharaLayer(hero), layer)) return;
   hero.UpdateScreenPos();
   if (hero.m_bDead != 1) {
+    DrawCharaBody(hero, bFreeze);
     hero.Draw(m_pTarget, bFreeze);
     DrawCharaGauges(m_pTarget, hero);
+  } else if (DrawCharaDeath(hero, 1, bFreeze) == 1) {
+    HeroDefeatEnded();
   }
 }
 
@@ -231,10 +234,7 @@ void cPlayFieldDraw::DrawCharas(int layer, int bFreeze) {
 int cPlayFieldDraw::DrawCharaOf(cCharaBase& c, int bFreeze) {
   if (c.m_bDead != 0) {
     c.UpdateScreenPos();
-    // Without a defeat effect the character is finished at once; with one,
-    // it is finished when the effect ends.
-    if (c.m_CharaEffect.m_nIndex == 0) return 1;
-    return RunCharaDrawMode(c.m_CharaEffect, nullptr, cCharaDrawInfo{}, bFreeze, 0, cCharaDrawEnv{}) == 1 ? 1 : 0;
+    return DrawCharaDeath(c, 0, bFreeze);
   }
   const auto drawGauges = [&] { DrawCharaGauges(m_pTarget, c); };
 
@@ -244,16 +244,27 @@ int cPlayFieldDraw::DrawCharaOf(cCharaBase& c, int bFreeze) {
       UpdateCharaEffectsOf(c);
       if (RunCharaDrawMode(c.m_CharaEffect, nullptr, cCharaDrawInfo{}, 0, 0, cCharaDrawEnv{}) == 1)
         c.m_CharaEffect.m_nIndex = 0;
+      drawGauges();
     } else {
       DrawCharaBody(c, bFreeze);
+      drawGauges();
+      if (auto* stage = dynamic_cast<cChara*>(&c)) stage->DrawHeldItemIcon(m_pTarget);
     }
-    drawGauges();
-  } else if (c.m_bActive) {
+  } else if (const auto* stage = dynamic_cast<const cChara*>(&c); stage ? stage->m_bOperating : c.m_bActive) {
+    // Off screen but taking part in this sub-step: its effects go on.
     c.UpdateScreenPos();
     UpdateCharaEffectsOf(c);
     RunCharaDrawMode(c.m_CharaEffect, nullptr, cCharaDrawInfo{}, 0, 0, cCharaDrawEnv{});
   }
   return 0;
+}
+
+int cPlayFieldDraw::DrawCharaDeath(cCharaBase& c, int isHero, int bFreeze) {
+  // Without a defeat effect a stage character is finished at once; with one,
+  // it is finished when the effect ends.
+  if (!isHero && c.m_CharaEffect.m_nIndex == 0) return 1;
+  const int ended = RunCharaDrawMode(c.m_CharaEffect, nullptr, cCharaDrawInfo{}, bFreeze, 0, cCharaDrawEnv{});
+  return !isHero && ended == 1 ? 1 : 0;
 }
 
 void cPlayFieldDraw::DrawShots(int layer, int bFreeze) {

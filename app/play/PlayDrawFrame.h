@@ -35,8 +35,13 @@ class cPlayFieldDraw {
   // The running character effects of a character that is not drawn
   // (UpdateCharaEffects with frozen 0); the play scene supplies it.
   virtual void UpdateCharaEffectsOf(cCharaBase& chara) { (void)chara; }
-  // The character's picture (chip, draw mode, overlay chip) and its icon.
+  // The character's picture (chip, draw mode, overlay chip).
   virtual void DrawCharaBody(cCharaBase& chara, int bFreeze) { (void)chara, (void)bFreeze; }
+  // One frame of a defeated character or hero; 1 when the defeat is over.
+  // Here the effect only advances; the play scene draws it.
+  virtual int DrawCharaDeath(cCharaBase& chara, int isHero, int bFreeze);
+  // The hero's defeat animation has finished.
+  virtual void HeroDefeatEnded() {}
   virtual void DrawCharaOverlays() {}
   virtual void DrawHeroBackdrop();
   virtual void DrawEffects(int bFreeze);

@@ -126,6 +126,10 @@ cPlayScene::~cPlayScene() {
   PictureBitmaps.clear();
   DDReleaseSurfaces(SceneSurfaces);
   DDReleaseSurfaceList(Off_Msg);
+  // The shots go with the scene; the characters, which outlive it, must not
+  // keep pointing at them.
+  for (cChara& c : CharaList) c.m_ShotLinks.clear();
+  for (cHero& h : Player) h.m_ShotLinks.clear();
   if (PlayScene == this) PlayScene = nullptr;
 }
 

@@ -52,7 +52,8 @@ int8_t cBlockCell::HitType(int nSide) {
 
 void cBlockCell::DrawChip(DDSURFACEDATA* dest, int x, int y) {
   ChipSource src;
-  if (!GetChipRect(&src, 0, m_GfxKind, m_GfxIndex, m_GfxPattern) || !src.lpChosen) return;
+  GetChipRect(&src, 0, m_GfxKind, m_GfxIndex, m_GfxPattern);
+  if (!src.lpChosen) return;
   DDBlt(dest, x, y, 32, 32, src.lpChosen, src.nSrcX, src.nSrcY, 1);
   if (m_Overlay == 1) {
     int k = m_OverlayChip;

@@ -5,8 +5,10 @@
 
 #include "data/System.h"
 #include "engine/objects/Chara.h"
+#include "engine/objects/ChipSheets.h"
 #include "engine/objects/Hero.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/engine/instances/InstanceTestSupport.h"
 
 namespace {
 
@@ -278,3 +280,28 @@ TEST_F(BlockMapTest, HeroKeptInsideAnAutoScrollingScreen) {
   EXPECT_EQ(hero.m_WallR, 1);
   EXPECT_EQ(hero.m_dX, 320 + 640 - 20 - 1);
 }
+
+namespace {
+
+TEST(BlockChip, DrawsItsChipThenItsOverlay) {
+  gfxtest::Library lib(0, 32, 1);
+  SelectChipSheets();  // DirectDraw without video stretching: the second copy, entry 3
+  insttest::FillCells(&SurfaceTable[3], 256, 480, 32);
+  insttest::FillCells(&SurfaceTable[43], 256, 480, 32);
+  insttest::Surface target(64, 64);
+  cBlockCell cell;
+  cell.m_GfxKind = 0;
+  cell.m_GfxIndex = 17;  // column 1, row 2
+  cell.DrawChip(target.sd(), 8, 8);
+  EXPECT_EQ(insttest::CellOf(target.sd(), 8, 8), std::make_pair(1, 2));
+  EXPECT_EQ(insttest::CellOf(target.sd(), 39, 39), std::make_pair(1, 2));
+  EXPECT_TRUE(target.Untouched(7, 8));
+  EXPECT_TRUE(target.Untouched(40, 8));
+  cell.m_Overlay = 1;
+  cell.m_OverlayChip = 16;  // overlay column 1, row 1
+  cell.DrawChip(target.sd(), 8, 8);
+  EXPECT_EQ(insttest::CellOf(target.sd(), 8, 8), std::make_pair(1, 1));
+  for (int e : {3, 43}) DDReleaseSurface(&SurfaceTable[e]);
+}
+
+}  // namespace
