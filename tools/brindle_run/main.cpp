@@ -25,10 +25,14 @@
 #include "base/FrameTimer.h"
 #include "base/Log.h"
 #include "base/Text.h"
+#include "data/Database.h"
+#include "data/ReadContext.h"
 #include "data/Replay.h"
 #include "data/SaveData.h"
 #include "data/Stage.h"
 #include "data/StageLoad.h"
+#include "data/System.h"
+#include "data/WorldMap.h"
 #include "engine/EngineTables.h"
 #include "engine/Names.h"
 #include "engine/Services.h"
@@ -183,6 +187,13 @@ int main(int argc, char** argv) {
   std::string rootDir = std::filesystem::absolute(projectDir, ec).lexically_normal().string();
   tools::cRootScope root(rootDir);
   tools::cProjectScope scope(rootDir);
+  // The program-wide records the engine reads, loaded as start-up loads
+  // them (the scope keeps its own copies for the readers).
+  Database = scope.Database();
+  if (!SystemData.Load("data\\System.dat", &DefaultReadContext()) || !WorldMap.Load("data\\WorldMap.dat")) {
+    std::fprintf(stderr, "brindle-run: cannot read the system data or the world map of %s\n", projectDir.c_str());
+    return 1;
+  }
   std::string recordFile, replayFile;
   if (!recordPath.empty() && !tools::NativeToDataPath(recordPath, recordFile)) {
     std::fprintf(stderr, "brindle-run: bad path %s\n", recordPath.c_str());
