@@ -163,9 +163,16 @@ TEST_F(PlayFrameTrace, OneFrameInItsFixedOrder) {
   EXPECT_TRUE(scene_.m_Shots.empty());
   EXPECT_TRUE(ItemList.empty());
   EXPECT_EQ(CharaList.back().m_nHp, 2);
+
   EXPECT_EQ(scene_.m_nPlayFrames, 1);
   EXPECT_EQ(scene_.m_nSubStepTotal, 2);
   EXPECT_EQ(scene_.m_nState, cPlayScene::kPlay);
+
+  // The next frame starts the three flows again, in the same order.
+  fake_.trace.clear();
+  scene_.Play();
+  EXPECT_EQ(fake_.trace, (std::vector<std::string>{"1: sound 17", "1: sound 18", "1: sound 19"}));
+  EXPECT_EQ(scene_.m_nSubStepTotal, 4);
 }
 
 }  // namespace
