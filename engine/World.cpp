@@ -2,6 +2,10 @@
 
 cPlayWorld* PlayScene = nullptr;
 
+cPlayWorld::~cPlayWorld() {
+  for (cShot& s : m_Shots) s.Unlink();
+}
+
 cPlayWorld& CurrentWorld() {
   if (PlayScene) return *PlayScene;
   static thread_local cPlayWorld empty;

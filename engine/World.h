@@ -107,7 +107,9 @@ class cPlayWorld {
   cPlayWorld() = default;
   cPlayWorld(const cPlayWorld&) = delete;
   cPlayWorld& operator=(const cPlayWorld&) = delete;
-  virtual ~cPlayWorld() = default;
+  // Unlinks the shots it owns, so that the program-wide character lists
+  // never keep links into freed shots.
+  virtual ~cPlayWorld();
 
   // The scene state and sub-state (the play scene keeps them in its scene
   // part; this default keeps them here).

@@ -2,11 +2,13 @@
 
 #include "app/frame/App.h"
 #include "app/frame/MainWnd.h"
+#include "app/frame/PaletteVariants.h"
 #include "app/frame/SceneDirector.h"
 #include "app/play/PlayScene.h"
 #include "app/scenes/MenuScenes.h"
 #include "app/scenes/TitleScene.h"
 #include "base/Log.h"
+#include "engine/EngineTables.h"
 #include "engine/Services.h"
 #include "platform/Keyboard.h"
 #include "platform/MessageBox.h"
@@ -70,6 +72,14 @@ void InstallEngineServices() {
   s.modal = &PlaySceneModalLoop();
   SetEngineServices(s);
   InstallPlayScene(NewMenuScene);
+  // The engine's tables, filled by start-up's steps 3 and 7 (the runtime
+  // tables need the database), and the 8-bit palette of step 31.
+  sStartupHooks hooks;
+  hooks.BuildParamTable = InstallEngineTables;
+  hooks.BuildRuntimeTables = BuildEngineRuntimeTables;
+  hooks.LoadHbtPalette = [](int palette) { return LoadHbtPalette(palette) != 0; };
+  SetStartupHooks(hooks);
+  // After the tables: the title adds its free-play start to the same hooks.
   InstallTitleScene();
 }
 

@@ -96,6 +96,10 @@ DeathOutcome DecideDeathOutcome(bool replay, int loseLifeResult, bool story, boo
 // window. The factory makes the play scene for mode 4 and leaves the other
 // modes to `others` (the stand-in scene when empty).
 void InstallPlayScene(std::function<cScene*(int32_t mode)> others = {});
+// The replay save hooks InstallPlayScene gives the main window: the save
+// chooser and the writing of the current (0) or previous (1) attempt.
+struct sWindowRequestHooks;
+sWindowRequestHooks PlaySceneWindowHooks();
 // The engine's modal seam: MessageLoop on thPause for the play scene's
 // m_ModalWait, the caller waiting.
 class IModalLoop;

@@ -9,12 +9,7 @@
 #include "data/Stage.h"
 #include "engine/Names.h"
 
-void InstallPlayScene(std::function<cScene*(int32_t mode)> others) {
-  SetSceneFactory([others](int32_t mode) -> cScene* {
-    if (mode == kModePlay) return new (std::nothrow) cPlayScene();
-    if (others) return others(mode);
-    return new (std::nothrow) cStandInScene(mode);
-  });
+sWindowRequestHooks PlaySceneWindowHooks() {
   sWindowRequestHooks hooks;
   hooks.ChooseReplaySaveFile = [](std::string& path) {
     return ChooseReplaySaveFile(path, nm::save::StageBaseName(SaveData)) != 0;
@@ -24,5 +19,14 @@ void InstallPlayScene(std::function<cScene*(int32_t mode)> others) {
     const cSaveData& save = which == 0 ? ReplaySave : PrevReplaySave;
     return r.SaveFile(path, Stage, StageCopy, save);
   };
-  SetWindowRequestHooks(hooks);
+  return hooks;
+}
+
+void InstallPlayScene(std::function<cScene*(int32_t mode)> others) {
+  SetSceneFactory([others](int32_t mode) -> cScene* {
+    if (mode == kModePlay) return new (std::nothrow) cPlayScene();
+    if (others) return others(mode);
+    return new (std::nothrow) cStandInScene(mode);
+  });
+  SetWindowRequestHooks(PlaySceneWindowHooks());
 }

@@ -246,9 +246,29 @@ void CmdMessage(cCharaBase* chara, cCmdRun* run) {
   DoMessage(chara, run->lpCmd, chain);
 }
 
+namespace {
+// Item kinds 2..4 run the same bodies once; a stage clear ends the item's
+// list with 1, which ends the stage.
+int ItemCmdStageClear(cCharaBase* chara, cFlowCmd* cmd, cItem*) { return DoStageClear(chara, cmd); }
+int ItemCmdGameWait(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
+  DoGameWait(chara, cmd);
+  return 0;
+}
+// A second message of one list opens chained to the first.
+int ItemCmdMessage(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
+  cPlayWorld& w = CurrentWorld();
+  DoMessage(chara, cmd, w.m_bItemMessage);
+  w.m_bItemMessage = 1;
+  return 0;
+}
+}  // namespace
+
 void RegisterControlCommands() {
   CommandTable[16] = CmdFlowControl;
   CommandTable[17] = CmdStageClear;
   CommandTable[18] = CmdGameWait;
   CommandTable[19] = CmdMessage;
+  ItemCommandTable[2] = ItemCmdStageClear;
+  ItemCommandTable[3] = ItemCmdGameWait;
+  ItemCommandTable[4] = ItemCmdMessage;
 }

@@ -68,6 +68,9 @@ void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic) {
 
   // 2. Containers.
   w.m_FactionShots.assign(kFactions, ShotPtrList());
+  // Shots leave their owners' and targets' links first: the hero and the
+  // characters are destroyed after them and would reach into freed shots.
+  for (cShot& s : w.m_Shots) s.Unlink();
   w.m_Shots.clear();
   w.m_FactionCharas.assign(kFactions, CharaPtrList());
   CharaList.clear();

@@ -1,11 +1,16 @@
 // brindle-run: plays a stage of a project headless and prints the world
 // after every frame as one JSON line.
-//   brindle-run PROJECT_DIR STAGE_FILE --frames N [--input FILE]
+//   brindle-run PROJECT_DIR STAGE_FILE --frames N [--input FILE] [--record FILE]
+//   brindle-run PROJECT_DIR --replay FILE --frames N
 // STAGE_FILE is a project path ("data\stg4\Name.stg4_000") or a native path
 // inside the project. Each line of the input file is one frame: a direction
 // made of the letters L, R, U, D ('.' for none) and the pressed buttons as
 // digits 1..8 ('.' or nothing for none), e.g. "R 1". Frames past the end of
 // the file have no input.
+// --record keeps the run's input as a replay file (the project's replay
+// switch is turned on for the run); --replay plays such a file back instead
+// of live input, as the player's replay playback does, and the run ends with
+// the first frame after the recording (the replay restarts its stage).
 #include <unistd.h>
 
 #include <cinttypes>
@@ -20,12 +25,19 @@
 #include "base/FrameTimer.h"
 #include "base/Log.h"
 #include "base/Text.h"
+#include "data/Database.h"
+#include "data/ReadContext.h"
+#include "data/Replay.h"
 #include "data/SaveData.h"
 #include "data/Stage.h"
 #include "data/StageLoad.h"
+#include "data/System.h"
+#include "data/WorldMap.h"
+#include "engine/EngineTables.h"
+#include "engine/Names.h"
 #include "engine/Services.h"
 #include "engine/World.h"
-#include "engine/flow/Conditions.h"
+#include "engine/WorldHash.h"
 #include "engine/rules/PlayStep.h"
 #include "engine/rules/Rules.h"
 #include "platform/Clock.h"
@@ -36,7 +48,9 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: brindle-run PROJECT_DIR STAGE_FILE --frames N [--input FILE]\n");
+  std::fprintf(stderr,
+               "usage: brindle-run PROJECT_DIR STAGE_FILE --frames N [--input FILE] [--record FILE]\n"
+               "       brindle-run PROJECT_DIR --replay FILE --frames N\n");
   return 2;
 }
 
@@ -66,56 +80,20 @@ bool ReadInput(const std::string& path, std::vector<FrameInput>& out) {
   return true;
 }
 
-// The play runs as a stage file given at start-up, in free play.
+// The play runs as a stage file given at start-up, in free play, or as the
+// playback of a replay (game type 3).
 class RunScene : public ISceneValues {
  public:
-  int GameType() const override { return 2; }
+  explicit RunScene(bool replay) : replay_(replay) {}
+  int GameType() const override { return replay_ ? 3 : 2; }
   int FrameRate() const override { return 60; }
   bool StartedByEditor() const override { return false; }
   bool StartFilePlay() const override { return true; }
   void SetSceneMusic(int) override {}
-};
-
-// FNV-1a over the values that make up the running world.
-class Hash {
- public:
-  void Bytes(const void* p, size_t n) {
-    const unsigned char* b = static_cast<const unsigned char*>(p);
-    for (size_t i = 0; i < n; ++i) h_ = (h_ ^ b[i]) * 1099511628211ull;
-  }
-  template <class T>
-  void Add(T v) {
-    Bytes(&v, sizeof v);
-  }
-  void Object(const cGameObj& o) {
-    Add(o.m_nID), Add(o.m_dX), Add(o.m_dY), Add(o.m_dRight), Add(o.m_dBottom), Add(o.m_dVX), Add(o.m_dVY);
-    Add(o.m_bFaceRight), Add(o.m_bActive), Add(o.m_nLife), Add(o.m_bFly);
-  }
-  void Chara(const cCharaBase& c) {
-    Object(c);
-    Add(c.m_nHp), Add(c.m_nSp), Add(c.m_bDead), Add(c.m_WallL), Add(c.m_WallR), Add(c.m_WallU), Add(c.m_WallD);
-    Add(c.m_ImpactX), Add(c.m_ImpactY), Add(c.m_nInvincible);
-    for (int32_t v : c.m_Vars) Add(v);
-    for (const cFlowRun& r : c.m_FlowRuns) Add(r.bRunning), Add(r.nCur), Add(r.nSteps);
-  }
-  uint64_t Value() const { return h_; }
 
  private:
-  uint64_t h_ = 1469598103934665603ull;
+  bool replay_;
 };
-
-uint64_t WorldHash(const cPlayWorld& w) {
-  Hash h;
-  for (const cHero& hero : Player) h.Chara(hero);
-  for (const cChara& c : CharaList) h.Chara(c);
-  for (const cItem& i : ItemList) h.Object(i);
-  for (const cShot& s : w.m_Shots) h.Object(s);
-  for (int32_t v : w.m_StageVars) h.Add(v);
-  for (const cBlockCell& b : BlockMap) h.Add(b.m_GfxIndex), h.Add(b.m_Hit), h.Add(b.bCondLatched);
-  h.Add(w.m_ScrollX.m_dPos), h.Add(w.m_ScrollY.m_dPos), h.Add(w.m_nTime), h.Add(w.m_nPlayTime);
-  h.Add(RandomState());
-  return h.Value();
-}
 
 void PrintFrame(int frame, PlayFrameResult result, const cPlayWorld& w, cVector<int32_t>& lastVars) {
   std::string line;
@@ -133,8 +111,21 @@ void PrintFrame(int frame, PlayFrameResult result, const cPlayWorld& w, cVector<
                   h.m_WallR, h.m_WallU, h.m_WallD);
     line += buf;
   }
-  std::snprintf(buf, sizeof buf, "\"charas\":%zu,\"shots\":%zu,\"items\":%zu,\"time\":%d,\"vars\":{", CharaList.size(),
-                w.m_Shots.size(), ItemList.size(), w.m_nTime);
+  std::snprintf(buf, sizeof buf, "\"charas\":%zu,\"others\":[", CharaList.size());
+  line += buf;
+  bool firstChara = true;
+  for (const cChara& c : CharaList) {
+    std::snprintf(buf, sizeof buf,
+                  "%s{\"id\":%d,\"x\":%.17g,\"y\":%.17g,\"vx\":%.17g,\"hp\":%d,\"dead\":%d,\"face_right\":%d}",
+                  firstChara ? "" : ",", c.m_nID, c.m_dX, c.m_dY, c.m_dVX, c.m_nHp, c.m_bDead, c.m_bFaceRight);
+    line += buf;
+    firstChara = false;
+  }
+  std::snprintf(buf, sizeof buf,
+                "],\"shots\":%zu,\"items\":%zu,\"time\":%d,\"score\":%d,\"lives\":%d,\"clear\":%d,\"clear_dest\":%d,"
+                "\"vars\":{",
+                w.m_Shots.size(), ItemList.size(), w.m_nTime, nm::save::StageScore(SaveData), nm::save::Lives(SaveData),
+                w.m_nClearResult, w.m_nClearDest);
   line += buf;
   bool first = true;
   for (size_t i = 0; i < w.m_StageVars.size() && i < lastVars.size(); ++i) {
@@ -152,10 +143,10 @@ void PrintFrame(int frame, PlayFrameResult result, const cPlayWorld& w, cVector<
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 5) return Usage();
-  std::string projectDir = argv[1], stageArg = argv[2], inputPath;
+  std::vector<std::string> positional;
+  std::string inputPath, recordPath, replayPath;
   long frames = -1;
-  for (int i = 3; i < argc; ++i) {
+  for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--frames" && i + 1 < argc) {
       char* end = nullptr;
@@ -163,11 +154,21 @@ int main(int argc, char** argv) {
       if (!end || *end || frames < 0) return Usage();
     } else if (a == "--input" && i + 1 < argc) {
       inputPath = argv[++i];
-    } else {
+    } else if (a == "--record" && i + 1 < argc) {
+      recordPath = argv[++i];
+    } else if (a == "--replay" && i + 1 < argc) {
+      replayPath = argv[++i];
+    } else if (a.rfind("--", 0) == 0) {
       return Usage();
+    } else {
+      positional.push_back(a);
     }
   }
-  if (frames < 0) return Usage();
+  const bool replay = !replayPath.empty();
+  // A playback takes its stage and input from the replay file alone.
+  if (frames < 0 || positional.size() != (replay ? 1u : 2u)) return Usage();
+  if (replay && (!inputPath.empty() || !recordPath.empty())) return Usage();
+  const std::string projectDir = positional[0], stageArg = replay ? std::string() : positional[1];
 
   std::vector<FrameInput> input;
   if (!inputPath.empty() && !ReadInput(inputPath, input)) {
@@ -186,33 +187,58 @@ int main(int argc, char** argv) {
   std::string rootDir = std::filesystem::absolute(projectDir, ec).lexically_normal().string();
   tools::cRootScope root(rootDir);
   tools::cProjectScope scope(rootDir);
-  std::string stagePath = stageArg;
-  if (std::filesystem::exists(stageArg, ec) && !tools::NativeToDataPath(stageArg, stagePath)) {
-    std::fprintf(stderr, "brindle-run: bad path %s\n", stageArg.c_str());
+  // The program-wide records the engine reads, loaded as start-up loads
+  // them (the scope keeps its own copies for the readers).
+  Database = scope.Database();
+  if (!SystemData.Load("data\\System.dat", &DefaultReadContext()) || !WorldMap.Load("data\\WorldMap.dat")) {
+    std::fprintf(stderr, "brindle-run: cannot read the system data or the world map of %s\n", projectDir.c_str());
     return 1;
   }
-  if (!LoadStageForPlay(stagePath, 0, &StageCopy)) {
-    std::fprintf(stderr, "brindle-run: cannot load the stage %s\n", stageArg.c_str());
+  std::string recordFile, replayFile;
+  if (!recordPath.empty() && !tools::NativeToDataPath(recordPath, recordFile)) {
+    std::fprintf(stderr, "brindle-run: bad path %s\n", recordPath.c_str());
     return 1;
+  }
+  if (replay) {
+    // As the player opens a replay: the stage, its restart copy and the save
+    // data of the attempt's start all come from the file.
+    if (!tools::NativeToDataPath(replayPath, replayFile) || !Replay.LoadFile(replayFile, Stage, StageCopy, SaveData)) {
+      std::fprintf(stderr, "brindle-run: cannot read the replay %s\n", replayPath.c_str());
+      return 1;
+    }
+    Stage.m_Path = replayFile;
+  } else {
+    std::string stagePath = stageArg;
+    if (std::filesystem::exists(stageArg, ec) && !tools::NativeToDataPath(stageArg, stagePath)) {
+      std::fprintf(stderr, "brindle-run: bad path %s\n", stageArg.c_str());
+      return 1;
+    }
+    if (!LoadStageForPlay(stagePath, 0, &StageCopy)) {
+      std::fprintf(stderr, "brindle-run: cannot load the stage %s\n", stageArg.c_str());
+      return 1;
+    }
   }
   if (Stage.m_PlacedCharas.empty()) {
-    std::fprintf(stderr, "brindle-run: the stage %s places no character\n", stageArg.c_str());
+    std::fprintf(stderr, "brindle-run: the stage %s places no character\n", replay ? replayPath.c_str() : stageArg.c_str());
     return 1;
   }
+  if (!recordFile.empty()) nm::sys::ReplayRecording(SystemData) = 1;
 
-  RunScene scene;
+  RunScene scene(replay);
   cEngineServices services;
   services.scene = &scene;
   SetEngineServices(services);
-  InstallVariableConditions();
+  // What the player's start-up fills before the first stage.
+  InstallEngineTables();
+  BuildEngineRuntimeTables();
 
   cPlayWorld world;
   PlayScene = &world;
   PlayerInput.assign(1, cInput());
   world.SetSceneState(2, 0);
   // A recording stage seeds from the clock; a fixed clock makes runs
-  // repeatable.
-  platform::SetClockSource([]() -> uint64_t { return 0; });
+  // repeatable (and gives a seed other than the default 0).
+  platform::SetClockSource([]() -> uint64_t { return 0x2468ACE1u; });
   SetStage(&world, 0, 1);
   platform::SetClockSource(nullptr);
 
@@ -226,10 +252,16 @@ int main(int argc, char** argv) {
     PlayFrameResult r = kFrameDone;
     if (world.SceneState() == 2) r = PlayFrame(&world);
     PrintFrame(static_cast<int>(f + 1), r, world, lastVars);
-    if (world.SceneState() == 4) break;  // the stage ended
+    if (world.SceneState() == 4) break;      // the stage ended
+    if (r == kFrameReplayEnded) break;       // the recording is over
+  }
+  int status = 0;
+  if (!recordFile.empty() && !Replay.SaveFile(recordFile, Stage, StageCopy, ReplaySave)) {
+    std::fprintf(stderr, "brindle-run: cannot write the replay %s\n", recordPath.c_str());
+    status = 1;
   }
   PlayScene = nullptr;
   SetEngineServices(cEngineServices{});
   std::fflush(stdout);
-  return 0;
+  return status;
 }
