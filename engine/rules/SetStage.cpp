@@ -14,6 +14,7 @@
 #include "engine/flow/Triggers.h"
 #include "engine/objects/Hits.h"
 #include "engine/rules/Rules.h"
+#include "engine/script/Expr.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -201,6 +202,10 @@ void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic) {
   w.m_ScrollY.Clamp();
   hero.UpdateScreenPos();
 
+  // 12. Sight changes made during play rebuild the overlay too.
+  if (!SightRebuildHook) SightRebuildHook = RebuildHeroSight;
+  if (nm::chara::SightMode(hero.m_Def) != 0) CreateSightSurfaces(&SightDarkSD, &SightCircleSD);
+
   // 13.
   w.m_StageVars.assign(kStageVars, 0);
 
@@ -241,10 +246,11 @@ void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic) {
   // 19.
   w.m_Messages.clear();
   w.m_Effects.clear();
-  w.m_Pictures.clear();
   w.m_ScrEffect = cScrEffectPlayer{};
   w.m_ScreenColor.Reset();
   w.m_ModalWait.nCount = 0;
+  ClearStagePictures(&w);
+  ClearMessageSurfaces();
 
   // 20.
   BuildShotHitMask(w.m_ShotHitMask, nm::stage::ShotHitChecks(Stage), n);
