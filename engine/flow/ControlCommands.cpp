@@ -246,9 +246,27 @@ void CmdMessage(cCharaBase* chara, cCmdRun* run) {
   DoMessage(chara, run->lpCmd, chain);
 }
 
+// Item kinds 2..4 run the same bodies once, without a command run. A stage
+// clear ends the item's list with 1; messages after the first of one list
+// open chained.
+int ItemStageClear(cCharaBase* chara, cFlowCmd* cmd, cItem*) { return DoStageClear(chara, cmd); }
+int ItemGameWait(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
+  DoGameWait(chara, cmd);
+  return 0;
+}
+int ItemMessage(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
+  cPlayWorld& w = CurrentWorld();
+  DoMessage(chara, cmd, w.m_bItemMessage);
+  w.m_bItemMessage = 1;
+  return 0;
+}
+
 void RegisterControlCommands() {
   CommandTable[16] = CmdFlowControl;
   CommandTable[17] = CmdStageClear;
   CommandTable[18] = CmdGameWait;
   CommandTable[19] = CmdMessage;
+  ItemCommandTable[2] = ItemStageClear;
+  ItemCommandTable[3] = ItemGameWait;
+  ItemCommandTable[4] = ItemMessage;
 }
