@@ -91,6 +91,19 @@ TEST_F(StageSurfaces, SetUpReleasesThePreviousAttemptsPicturesAndMessageSurfaces
   EXPECT_TRUE(world_.m_Messages.empty());
 }
 
+TEST_F(StageSurfaces, BlockMapBeyondTheLargestMapIsRefusedBeforeAnythingIsBuilt) {
+  // 84264 x 15 chips is a map the reader accepts, but its block map would
+  // hold 2^17 x 35 cells (more than 4.5 million): refused.
+  Stage.m_Width = 84264;
+  Stage.m_ScrollExtraX = 640;
+  Player.assign(1, cHero());
+  Player[0].m_nID = 77;
+  SetStage(&world_, 0, 0);
+  EXPECT_TRUE(BlockMap.empty());
+  EXPECT_EQ(Player[0].m_nID, 77);  // the hero was not rebuilt
+  EXPECT_EQ(Failures(), 2);        // the error box and the close request
+}
+
 TEST_F(StageSurfaces, OpeningOfTheSightOverlayBySightMode) {
   // Sight 2 half-blocks = 32 pixels: the overlay is (1280 + 64) x (960 + 64),
   // its centre (672, 512). Mode 1 opens a circle, mode 3 a square.
