@@ -146,6 +146,10 @@ extern cVector<DDSURFACEDATA> StageBmpSurfaces;
 extern cVector<DDBITMAPDATA> StageBmpBitmaps;
 extern cVector<DDSURFACEDATA> EffectSurfaces;
 extern cVector<DDBITMAPDATA> EffectBitmaps;
+// The sword images: per sword type its first and second image in video
+// memory, then the same two in system memory (entries 4t .. 4t + 3).
+extern cVector<DDSURFACEDATA> SwordSurfaces;
+extern cVector<DDBITMAPDATA> SwordBitmaps;
 // The shown pictures' surfaces and bitmap descriptors, at the positions of
 // the play world's m_Pictures.
 extern cList<DDSURFACEDATA> PictureSurfaces;

@@ -400,6 +400,11 @@ bool InitWindowSystem() {
   if (g_sdlUp.load()) return true;
   // SIGTERM is ours (WM_CLOSE), not SDL's SDL_QUIT.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Frames are finished in software; the window only copies and scales them.
+  // A GL renderer would cost a third of a second and 80 MB of driver at start.
+  // The environment (SDL_RENDER_DRIVER, SDL_FRAMEBUFFER_ACCELERATION) still wins.
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     g_error = SDL_GetError();
     return false;

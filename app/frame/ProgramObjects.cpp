@@ -9,7 +9,7 @@
 // not move a definition into another file.
 //
 // Defined elsewhere, in units of their own: the input records, the surface
-// table and the fonts (engine/ProgramObjects.cpp), thStageLoad and the data
+// table, the fonts and the sword images (engine/ProgramObjects.cpp), thStageLoad and the data
 // records (data/). Nothing here uses them while being built or destroyed:
 // WinMain gives the input vector its one record, and ExitApp releases the
 // fonts and surfaces before any destructor runs (a font destroyed twice is
@@ -32,9 +32,8 @@ cMainWnd MainWnd;
 // A thread object's destructor ends its thread if it still runs.
 cThread thGame, thPause, thRanking;  // thStageLoad belongs to the stage loader (data/)
 // The per-stage collections of custom images, effects, message windows and
-// pictures are the engine's (engine/instances/StageSurfaces.cpp).
-cVector<DDSURFACEDATA> SwordSurfaces;
-cVector<DDBITMAPDATA> SwordBitmaps;
+// pictures are the engine's (engine/instances/StageSurfaces.cpp), and so are
+// the sword images (engine/ProgramObjects.cpp), which the swords draw.
 cVector<DDSURFACEDATA> SceneSurfaces;
 cVector<DDBITMAPDATA> SceneBitmaps;
 DDSURFACEDATA DigitSD[kFontCount];

@@ -373,17 +373,33 @@ int cShot::FollowOwner() {
 
 void cShot::Draw(DDSURFACEDATA* surface, int frozen) {
   if (nm::shot::byHidden(m_ShotDef)) return;
-  const int p = frozen ? m_Anim.GetPattern() : m_Anim.Step();
-  // Swords are drawn from the stage's sword images, which the drawing of the
-  // field owns; here only shots from the shot sheets.
-  if (!m_bShot || m_nChip < 0) return;
   const int scale = std::max<int>(m_ShotDef.m_ShotSize, 1);
   const int s = ChipFirstCopies() ? 1 : 0;
-  const int index = PickSurfaceIndex(20 + (m_bFaceRight ? 1 : 0), scale > 1 ? 1 - s : 0);
-  if (index < 0 || index >= kSurfaceTableSize) return;
-  DDSURFACEDATA* src = &SurfaceTable[index];
-  const int sx = (p + (m_nChip / 30) * 2) * 16;
-  const int sy = (m_nChip % 30) * 16;
+  DDSURFACEDATA* src = nullptr;
+  int sx = 0, sy = 0;
+  if (m_bShot) {
+    const int p = frozen ? m_Anim.GetPattern() : m_Anim.Step();
+    if (m_nChip < 0) return;
+    const int index = PickSurfaceIndex(20 + (m_bFaceRight ? 1 : 0), scale > 1 ? 1 - s : 0);
+    if (index < 0 || index >= kSurfaceTableSize) return;
+    src = &SurfaceTable[index];
+    sx = (p + (m_nChip / 30) * 2) * 16;
+    sy = (m_nChip % 30) * 16;
+  } else {
+    // The current frame's rectangle in the sword type's images: the first
+    // image faces left, the second right; stretching without video
+    // stretching reads the system-memory copies.
+    const cSwordType* type = SwordTypeOf(nm::shot::byMove(m_ShotDef));
+    if (!type || m_nSwordFrame < 0 || static_cast<size_t>(m_nSwordFrame) >= type->m_SwordFrames.size()) return;
+    const cSwordFrame& f = type->m_SwordFrames[static_cast<size_t>(m_nSwordFrame)];
+    const size_t index = 4 * static_cast<size_t>(nm::shot::byMove(m_ShotDef)) + (scale > 1 && !s ? 2 : 0) +
+                         (m_bFaceRight ? 1 : 0);
+    // The images are loaded with the stage; without them nothing is drawn.
+    if (index >= SwordSurfaces.size()) return;
+    src = &SwordSurfaces[index];
+    sx = nm::db::SwordSrcX(f);
+    sy = nm::db::SwordSrcY(f);
+  }
   if (scale > 1)
     DDBltStretch(surface, m_nScrLeft, m_nScrTop, m_nPicW, m_nPicH, src, sx, sy, m_nBasePicW, m_nBasePicH, 1);
   else

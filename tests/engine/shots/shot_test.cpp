@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "data/Database.h"
 #include "data/Stage.h"
 #include "engine/objects/Chara.h"
 #include "engine/shots/ShotMove.h"
+#include "engine/World.h"
+#include "engine/objects/ChipSheets.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/media/graphics/GraphicsTestSupport.h"
 
 namespace {
 
@@ -412,4 +416,154 @@ TEST_F(ShotTest, SwordFramesFollowTheOwnerForTheirDurations) {
   CharaList.clear();
   EXPECT_EQ(again.Step(), 1);  // the owner is gone
   Database = saved;
+}
+
+// ------------------------------------------------------------- sword drawing
+
+namespace {
+
+// Image `tag` of a sword type: every pixel names the image and its own
+// position (red x, green y, blue the tag), so a read-back tells which image
+// and which source pixel a blit took.
+void FillSwordImage(DDSURFACEDATA* sd, int tag) {
+  DDCreateSurface(sd, 64, 64, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) sd->Pixels()->SetPixel(x, y, uint32_t(x) << 16 | uint32_t(y) << 8 | uint32_t(tag));
+}
+struct Texel {
+  int tag, x, y;
+  bool operator==(const Texel&) const = default;
+};
+Texel TexelAt(DDSURFACEDATA* sd, int x, int y) {
+  const uint32_t p = sd->Pixels()->GetPixel(x, y) & 0xFFFFFFu;
+  return {int(p & 0xFFu), int(p >> 16), int((p >> 8) & 0xFFu)};
+}
+
+struct SwordDraw : ShotTest {
+  gfxtest::Library lib{0, 32, 1};
+  cDatabase savedDb = Database;
+  DDSURFACEDATA target;
+  void SetUp() override {
+    ShotTest::SetUp();
+    // Sword type 1 (type 0 stays empty): frame 0 is 8 x 4 from (10, 20),
+    // frame 1 is 6 x 6 from (40, 2); each lasts one tenth of a second.
+    Database.m_SwordTypes.assign(2, cSwordType{});
+    Database.m_SwordTypes[0].m_SwordFrames.clear();
+    cSwordFrame f0, f1;
+    f0.m_Width = 8, f0.m_Height = 4, f0.m_Param5 = 10, f0.m_Param6 = 20, f0.m_Param7 = 1;
+    f1.m_Width = 6, f1.m_Height = 6, f1.m_Param5 = 40, f1.m_Param6 = 2, f1.m_Param7 = 1;
+    Database.m_SwordTypes[1].m_SwordFrames = {f0, f1};
+    SwordSurfaces.assign(8, DDSURFACEDATA{});
+    for (int i = 4; i < 8; ++i) FillSwordImage(&SwordSurfaces[static_cast<size_t>(i)], i);
+    DDCreateSurface(&target, 64, 64, 0, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0);
+    Clear();
+    def.m_ShotMove = 1;
+  }
+  void TearDown() override {
+    for (DDSURFACEDATA& sd : SwordSurfaces) DDReleaseSurface(&sd);
+    SwordSurfaces.clear();
+    DDReleaseSurface(&target);
+    Database = savedDb;
+    bChipVideoStretch = 0;
+    CharaList.clear();
+  }
+  void Clear() {
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 64; ++x) target.Pixels()->SetPixel(x, y, 0x000001u);
+  }
+  bool Untouched() {
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 64; ++x)
+        if ((target.Pixels()->GetPixel(x, y) & 0xFFFFFFu) != 1u) return false;
+    return true;
+  }
+};
+
+}  // namespace
+
+TEST_F(SwordDraw, EachFrameIsDrawnFromItsRectangleForItsDuration) {
+  CharaList.emplace_back();
+  cChara& owner = CharaList.back();
+  owner.m_nID = 5;
+  owner.m_bFaceRight = 1;
+  owner.m_nPicW = owner.m_nPicH = 16;
+  owner.m_dX = 330;  // screen (10, 10) with the camera at (320, 320)
+  owner.m_dY = 330;
+  cShot s;
+  s.Setup(1, &owner, 12, &def, Launch(0, 0));
+  // Frame 0 lasts 6 sub-steps; the seventh switches to frame 1.
+  for (int step = 1; step <= 8; ++step) {
+    ASSERT_EQ(s.Step(), 0) << step;
+    s.UpdateScreenPos();
+    Clear();
+    s.Draw(&target, 0);
+    // The source switches with the frame; the size follows in the next
+    // sub-step, when the new frame starts counting.
+    const bool first = step <= 6, firstSize = step <= 7;
+    const int w = firstSize ? 8 : 6, h = firstSize ? 4 : 6, sx = first ? 10 : 40, sy = first ? 20 : 2;
+    // In front of the right-facing owner: the second image, left-facing
+    // images being the first.
+    ASSERT_EQ(s.m_nScrLeft, 26) << step;
+    EXPECT_EQ(TexelAt(&target, 26, s.m_nScrTop), (Texel{5, sx, sy})) << step;
+    EXPECT_EQ(TexelAt(&target, 26 + w - 1, s.m_nScrTop + h - 1), (Texel{5, sx + w - 1, sy + h - 1})) << step;
+    EXPECT_EQ(TexelAt(&target, 26 + w, s.m_nScrTop), (Texel{1, 0, 0})) << step;  // nothing beyond the frame
+  }
+}
+
+TEST_F(SwordDraw, ImageChosenByFacingAndStretching) {
+  struct Case {
+    int faceRight, size, videoStretch, entry;
+  };
+  // Entries 4t .. 4t + 3: first and second image in video memory, then the
+  // same in system memory, which stretching reads unless video stretching.
+  const Case cases[] = {
+      {0, 1, 0, 4}, {1, 1, 0, 5}, {0, 2, 0, 6}, {1, 2, 0, 7}, {1, 2, 1, 5}, {1, 1, 1, 5},
+  };
+  for (const Case& c : cases) {
+    bChipVideoStretch = c.videoStretch;
+    cShot s;
+    s.m_bShot = 0;
+    s.m_ShotDef.m_ShotMove = 1;
+    s.m_ShotDef.m_ShotSize = static_cast<int8_t>(c.size);
+    s.m_bFaceRight = c.faceRight;
+    s.m_nSwordFrame = 1;
+    s.m_nBasePicW = s.m_nBasePicH = 6;
+    s.m_nPicW = s.m_nPicH = 6 * c.size;
+    s.m_nScrLeft = 3;
+    s.m_nScrTop = 7;
+    Clear();
+    s.Draw(&target, 0);
+    const std::string what = "face " + std::to_string(c.faceRight) + " size " + std::to_string(c.size) + " stretch " +
+                             std::to_string(c.videoStretch);
+    EXPECT_EQ(TexelAt(&target, 3, 7), (Texel{c.entry, 40, 2})) << what;
+    // The far corner shows the frame's last source pixel at any size.
+    EXPECT_EQ(TexelAt(&target, 3 + 6 * c.size - 1, 7 + 6 * c.size - 1), (Texel{c.entry, 45, 7})) << what;
+  }
+}
+
+TEST_F(SwordDraw, NothingIsDrawnWithoutImagesFramesOrWhenHidden) {
+  cShot s;
+  s.m_bShot = 0;
+  s.m_ShotDef.m_ShotMove = 1;
+  s.m_nPicW = s.m_nPicH = s.m_nBasePicW = s.m_nBasePicH = 6;
+  s.m_nSwordFrame = 2;  // past the last frame
+  s.Draw(&target, 0);
+  EXPECT_TRUE(Untouched());
+  s.m_nSwordFrame = 0;
+  s.m_ShotDef.m_ShotMove = 0;  // a type without frames
+  s.Draw(&target, 0);
+  EXPECT_TRUE(Untouched());
+  s.m_ShotDef.m_ShotMove = 1;
+  s.m_ShotDef.m_ShotHidden = 1;
+  s.Draw(&target, 0);
+  EXPECT_TRUE(Untouched());
+  s.m_ShotDef.m_ShotHidden = 0;
+  for (size_t i = 5; i < SwordSurfaces.size(); ++i) DDReleaseSurface(&SwordSurfaces[i]);
+  SwordSurfaces.resize(5);  // the stage loaded no images for this facing
+  s.m_bFaceRight = 1;
+  s.Draw(&target, 0);
+  EXPECT_TRUE(Untouched());
+  s.m_bFaceRight = 0;
+  s.Draw(&target, 0);
+  EXPECT_EQ(TexelAt(&target, 0, 0), (Texel{4, 10, 20}));
 }
