@@ -138,6 +138,8 @@ extern cVector<cInput> PlayerInput;  // element 0 = player 1
 extern DDSURFACEDATA SurfaceTable[kSurfaceTableSize];
 // The darkness overlay of the hero's sight, with the opening at its centre.
 extern DDSURFACEDATA SightDarkSD;
+// The source of the overlay's round opening.
+extern DDSURFACEDATA SightCircleSD;
 extern Font Fonts[kFontCount];
 // Surface collections loaded per stage: the custom character images (four
 // surfaces per image), the effect images (two per effect) and the message

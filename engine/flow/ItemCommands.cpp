@@ -2,7 +2,6 @@
 // k + 15 once, at once, without a command run.
 #include "engine/Names.h"
 #include "engine/World.h"
-#include "engine/flow/ControlCommands.h"
 #include "engine/flow/MiscCommands.h"
 #include "engine/flow/ParamTable.h"
 #include "engine/objects/Hero.h"
@@ -19,25 +18,6 @@ int ItemCmd(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
 
 int ItemCmdNone(cCharaBase*, cFlowCmd*, cItem*) { return 0; }
 
-// The stage clear ends the item's list (result 1: the stage ends).
-int ItemCmdStageClear(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
-  DoStageClear(chara, cmd);
-  return 1;
-}
-
-int ItemCmdGameWait(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
-  DoGameWait(chara, cmd);
-  return 0;
-}
-
-// A second message of the same list opens chained to the first.
-int ItemCmdMessage(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
-  if (!PlayScene) return 0;
-  DoMessage(chara, cmd, PlayScene->m_bItemMessage);
-  PlayScene->m_bItemMessage = 1;
-  return 0;
-}
-
 int ItemCmdChangeFlow(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
   if (cHero* hero = dynamic_cast<cHero*>(chara)) ChangeFlow(hero, cmd, 0);
   return 0;
@@ -47,9 +27,7 @@ int ItemCmdChangeFlow(cCharaBase* chara, cFlowCmd* cmd, cItem*) {
 void RegisterItemCommands() {
   ItemCommandTable[0] = ItemCmdNone;
   ItemCommandTable[1] = ItemCmdChangeFlow;
-  ItemCommandTable[2] = ItemCmdStageClear;
-  ItemCommandTable[3] = ItemCmdGameWait;
-  ItemCommandTable[4] = ItemCmdMessage;
+  // Kinds 2..4 (stage clear, game wait, message) are registered with their bodies.
   ItemCommandTable[5] = ItemCmd<DoWarp>;
   ItemCommandTable[6] = ItemCmd<DoSetTarget>;
   ItemCommandTable[7] = ItemCmd<ApplyStatusOperation>;

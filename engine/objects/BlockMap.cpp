@@ -1,6 +1,7 @@
 #include "engine/objects/BlockMap.h"
 
 #include <cstdlib>
+#include <typeinfo>
 
 #include "base/Text.h"
 #include "data/System.h"
@@ -82,9 +83,20 @@ int BlockClassAt(int index, int nSide) {
   return cell ? cell->HitType(nSide) : 0;
 }
 
+namespace {
+int ShotScale(const cShot* s) { return nm::shot::bySize(s->m_ShotDef) < 1 ? 1 : nm::shot::bySize(s->m_ShotDef); }
+}  // namespace
+
 int SampleScale(const cGameObj* obj) {
+  // Every object asks this in each sub-step's map collision: the exact types
+  // are told apart by their type records first, which costs no walk through
+  // the class tree; other types take the general cast.
+  const std::type_info* type = &typeid(*obj);
+  if (type == &typeid(cChara)) return static_cast<const cChara*>(obj)->Scale();
+  if (type == &typeid(cShot)) return ShotScale(static_cast<const cShot*>(obj));
+  if (type == &typeid(cHero)) return static_cast<const cHero*>(obj)->Scale();
   if (auto* c = dynamic_cast<const cCharaBase*>(obj)) return c->Scale();
-  if (auto* s = dynamic_cast<const cShot*>(obj)) return nm::shot::bySize(s->m_ShotDef) < 1 ? 1 : nm::shot::bySize(s->m_ShotDef);
+  if (auto* s = dynamic_cast<const cShot*>(obj)) return ShotScale(s);
   return 1;
 }
 

@@ -19,9 +19,21 @@ class cItemDef;
 class cBlockDef;
 class cPlayWorld;
 struct cRectD;
+struct DDSURFACEDATA;
 
 // Builds the running world for a start or restart of the stage.
 void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic);
+
+// Releases the shown pictures' surfaces and empties their lists and the
+// world's m_Pictures (null: the lists only).
+void ClearStagePictures(cPlayWorld* world);
+// Releases the message windows' surfaces and empties Off_Msg and MessageBitmaps.
+void ClearMessageSurfaces();
+// Builds the darkness overlay of the hero's sight (Player[0]) into `dark`,
+// with `circle` as the round opening's source. Nothing without a display.
+void CreateSightSurfaces(DDSURFACEDATA* dark, DDSURFACEDATA* circle);
+// The same into SightDarkSD and SightCircleSD when the hero's sight is limited.
+void RebuildHeroSight();
 
 // Removes one character: its links, its faction-list entry, its node.
 // Returns the node that followed.

@@ -14,6 +14,7 @@
 #include "engine/flow/Triggers.h"
 #include "engine/objects/Hits.h"
 #include "engine/rules/Rules.h"
+#include "engine/script/Expr.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -144,12 +145,15 @@ void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic) {
   w.m_ScrollY.SetBounds(nm::stage::LimitTopRow(Stage), nm::stage::LimitBottomRow(Stage), nm::stage::LimitTopOn(Stage),
                         nm::stage::LimitBottomOn(Stage));
 
-  // 9. Block map. The stage reader caps the cell count, so the size is bounded.
+  // 9. Block map. Its rows are padded to a power of two and carry the
+  // margins, so it holds more cells than the map; it may hold at most as
+  // many as the largest map the stage reader accepts (about 800 MB), and a
+  // larger one is refused like a failed allocation.
   const int s = w.m_ScrollX.m_nShift;
   BlockMap.clear();
   int64_t rows = w.m_ScrollY.m_nCells < 0 ? 0 : w.m_ScrollY.m_nCells;
-  int64_t cells = rows << s;
-  if (cells > (kMaxStageCells << 3) || cells <= 0) {
+  int64_t cells = s >= 0 && s < 40 ? rows << s : -1;
+  if (cells > kMaxStageCells || cells <= 0) {
     ErrorReporter().ErrorBox("メモリ不足により、ステージの初期設定に失敗しました！", "エラー");
     WindowRequests().RequestClose();
     return;
@@ -204,6 +208,10 @@ void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic) {
   w.m_ScrollY.Clamp();
   hero.UpdateScreenPos();
 
+  // 12. Sight changes made during play rebuild the overlay too.
+  if (!SightRebuildHook) SightRebuildHook = RebuildHeroSight;
+  if (nm::chara::SightMode(hero.m_Def) != 0) CreateSightSurfaces(&SightDarkSD, &SightCircleSD);
+
   // 13.
   w.m_StageVars.assign(kStageVars, 0);
 
@@ -244,10 +252,11 @@ void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic) {
   // 19.
   w.m_Messages.clear();
   w.m_Effects.clear();
-  w.m_Pictures.clear();
   w.m_ScrEffect = cScrEffectPlayer{};
   w.m_ScreenColor.Reset();
   w.m_ModalWait.nCount = 0;
+  ClearStagePictures(&w);
+  ClearMessageSurfaces();
 
   // 20.
   BuildShotHitMask(w.m_ShotHitMask, nm::stage::ShotHitChecks(Stage), n);

@@ -377,7 +377,10 @@ void AddStageTotals() {
   for (int64_t step = 0; step < e; ++step) {
     lives = lives + 1 >= 100 ? 99 : lives + 1;
     PlaySE(15);
+    // The notice rises over the hero, where it first appeared, and counts
+    // down while the game is frozen for it.
     cMessageWnd notice;
+    notice.Init(3, "", 0, 0, 0, 4, 0, 0, 0, 0, 0, 1, 2, 30, 1, hero ? hero->m_nID : 0, 0, 0, 0, 0, 0, 0, 0);
     w.m_Messages.push_back(notice);
     w.m_ModalWait.SetModalWait(4, 0, 30, 0);
     ModalLoop().RunModalWait();

@@ -16,9 +16,12 @@
 #include "engine/World.h"
 #include "engine/flow/CommandSupport.h"
 #include "engine/flow/Commands.h"
+#include "engine/flow/FlowUpdate.h"
+#include "engine/flow/Triggers.h"
 #include "engine/flow/ControlCommands.h"
 #include "engine/flow/MoveCommands.h"
 #include "engine/objects/Chara.h"
+#include "engine/objects/Hero.h"
 #include "tests/support/EngineFakes.h"
 
 namespace {
@@ -159,6 +162,53 @@ TEST_F(Commands, ItemKindRunsTheCharacterKindFifteenHigher) {
   run.lpCmd = &wait;
   ExecCmd(&chara, &run);
   EXPECT_EQ(fake.calls(), (std::vector<std::string>{"modal 0 0 6"}));
+}
+
+TEST_F(Commands, ItemKindsTwoToFourRunTheirCharacterBodiesInAList) {
+  const cSaveData savedSave = SaveData;
+  Player[0].m_nHp = 10;
+  // 2: stage clear ends the list with 1; the command after it never runs.
+  cFlowCmd clear = MakeCmd(17);
+  clear.m_CmdSet = 1;
+  clear.m_CmdKind = 2;
+  clear.m_Params[0] = 1;  // to part 7
+  clear.m_Params[1] = 7;
+  cFlowCmd sound = MakeCmd(35);
+  sound.m_CmdSet = 1;
+  sound.m_CmdKind = 20;
+  sound.m_Params[0] = 5;
+  cVector<cFlowCmd> cleared{clear, sound};
+  EXPECT_EQ(RunItemCommands(&Player[0], cleared), 1);
+  EXPECT_EQ(world.m_nClearDest, 7);
+  EXPECT_TRUE(fake.calls().empty());
+
+  // 3: game wait freezes for parameter 0 tenths; the list goes on.
+  cFlowCmd wait = MakeCmd(18);
+  wait.m_CmdSet = 1;
+  wait.m_CmdKind = 3;
+  wait.m_Params[0] = 2;
+  cVector<cFlowCmd> waiting{wait, sound};
+  EXPECT_EQ(RunItemCommands(&Player[0], waiting), 0);
+  EXPECT_EQ(fake.calls(), (std::vector<std::string>{"modal 0 0 12", "sound 21"}));
+
+  // 4: messages; the second of one list opens chained (no sound, no key
+  // delay), and the next list starts unchained again.
+  fake.ClearCalls();
+  cFlowCmd message = MakeCmd(19);
+  message.m_CmdSet = 1;
+  message.m_CmdKind = 4;
+  message.m_Text = "A";
+  message.m_Params[8] = 1;  // stop the game until a key
+  std::vector<int> delays;
+  fake.onModalWait = [&] { delays.push_back(world.m_ModalWait.nKeyDelay); };
+  cVector<cFlowCmd> messages{message, message};
+  EXPECT_EQ(RunItemCommands(&Player[0], messages), 0);
+  cVector<cFlowCmd> again{message};
+  EXPECT_EQ(RunItemCommands(&Player[0], again), 0);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"sound 11", "modal 1 1 0", "modal 1 1 0", "sound 11", "modal 1 1 0"}));
+  EXPECT_EQ(delays, (std::vector<int>{10, 0, 10}));
+  EXPECT_TRUE(world.m_Messages.empty());
+  SaveData = savedSave;
 }
 
 TEST_F(Commands, SwordIsMadeOncePerActivation) {
@@ -304,6 +354,99 @@ TEST_F(Commands, TurnWaitsForAnEmptyTargetSlot) {
   run.Reset();
   ExecCmd(&chara, &run);
   EXPECT_EQ(chara.m_bFaceRight, 0);
+}
+
+TEST_F(Commands, HomingAimsWhereTheTargetWasOneDelayEarlier) {
+  // A flying character chases a target that starts to its right and jumps
+  // to its left after the first call. Sluggishness s tenths at n = 2 gives a
+  // delay of 2s sub-steps: the move re-aims every 2s calls at the point the
+  // target had 2s calls before (0: every call at the current point).
+  struct Case {
+    int slow;
+    int firstLeftCall;  // the first call that heads left
+  } cases[] = {{0, 2}, {3, 13}, {1, 5}};
+  SetSubSteps(2);
+  for (const Case& c : cases) {
+    cFlowCmd move = MakeCmd(6, 100);
+    move.m_pMove.reset(new cEdMove);
+    cEdMove& mv = *move.m_pMove;
+    nm::move::byTarget(mv) = 0;
+    nm::move::sSpeed(mv) = 20;
+    nm::move::sSlow(mv) = static_cast<int16_t>(c.slow);
+    chara.m_bFly = 1;
+    chara.m_nScrLeft = 300;
+    chara.m_nScrTop = 200;
+    chara.m_nPicW = chara.m_nPicH = 32;
+    cChara target;
+    target.m_nScrLeft = 500;
+    target.m_nScrTop = 200;
+    target.m_nPicW = target.m_nPicH = 32;
+    chara.m_Targets[0] = &target;
+    cFlowRun& r = Build({move});
+    cCmdRun& run = r.CmdRuns[0];
+    EXPECT_EQ(run.nRadius, 2 * c.slow);
+    run.Reset();
+    int firstLeft = -1;
+    for (int call = 1; call <= 20; ++call) {
+      if (call == 2) target.m_nScrLeft = 100;
+      run.Execute(&chara);
+      if (call == 1) {
+        EXPECT_GT(run.dMoveVX, 0) << "slow " << c.slow;
+      }
+      if (firstLeft < 0 && run.dMoveVX < 0) firstLeft = call;
+    }
+    EXPECT_EQ(firstLeft, c.firstLeftCall) << "slow " << c.slow;
+    chara.m_Targets[0] = nullptr;
+    chara.m_FlowRuns.clear();
+  }
+}
+
+TEST_F(Commands, HomingWithoutALivingTargetNeitherMovesNorCounts) {
+  cFlowCmd move = MakeCmd(6, 10);
+  move.m_pMove.reset(new cEdMove);
+  nm::move::sSpeed(*move.m_pMove) = 20;
+  chara.m_bFly = 1;
+  cFlowRun& r = Build({move});
+  cCmdRun& run = r.CmdRuns[0];
+  run.Reset();
+  run.Execute(&chara);
+  cChara dead;
+  dead.m_bDead = 1;
+  chara.m_Targets[0] = &dead;
+  run.Execute(&chara);
+  EXPECT_EQ(run.nTick, 0);
+  EXPECT_EQ(chara.m_dVX, 0);
+  EXPECT_EQ(chara.m_dVY, 0);
+  chara.m_Targets[0] = nullptr;
+}
+
+TEST_F(Commands, LoopBeforeAWaitRepeatsTheWaitAndWhatFollowsIt) {
+  // [loop 3 x 2, wait 1 tenth, sound 5, sound 6]: the loop leaves no command
+  // behind; at n = 1 the body's wait lasts 6 sub-steps and the first sound
+  // one, so the first sound plays at steps 7, 14 and 21, then the second.
+  cFlowCmd loop = MakeCmd(39);
+  loop.m_Params = {3, 2};
+  cFlowCmd sound = MakeCmd(35);
+  sound.m_Params[0] = 5;
+  cFlowCmd last = MakeCmd(35);
+  last.m_Params[0] = 6;
+  chara.m_nHp = 10;
+  cFlowRun& r = Build({loop, MakeCmd(1, 1), sound, last});
+  ASSERT_EQ(r.CmdRuns.size(), 7u);
+  for (const cCmdRun& c : r.CmdRuns) EXPECT_NE(c.lpCmd->m_CmdKind, 39);
+  r.Start(&chara);
+  std::vector<int> steps;
+  for (int step = 1; step <= 30 && r.bRunning; ++step) {
+    const size_t before = fake.calls().size();
+    ClearFlowTriggers(&chara);
+    BeginFlowUpdate(&chara);
+    RunFlowUpdate(&chara, 0);
+    for (size_t i = before; i < fake.calls().size(); ++i)
+      if (fake.calls()[i] == "sound 21" || fake.calls()[i] == "sound 22") steps.push_back(step);
+  }
+  EXPECT_EQ(steps, (std::vector<int>{7, 14, 21, 22}));
+  EXPECT_EQ(Count("sound 22"), 1);
+  EXPECT_EQ(r.bRunning, 0);
 }
 
 // ------------------------------------------------------------------ flow control

@@ -62,6 +62,7 @@ class MiscCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     RegisterMiscCommands();
+    savedClear_ = ItemCommandTable[2];
     ItemCommandTable[2] = StageClearStandIn;
     SystemData.m_Switch721 = 0;
     Player.assign(1, cHero{});
@@ -71,7 +72,7 @@ class MiscCommandsTest : public ::testing::Test {
     Stage.m_BackLayers.clear();
   }
   void TearDown() override {
-    ItemCommandTable[2] = nullptr;
+    ItemCommandTable[2] = savedClear_;
     Player.clear();
     Stage.m_PaletteItems.clear();
     Stage.m_BackLayers.clear();
@@ -84,6 +85,7 @@ class MiscCommandsTest : public ::testing::Test {
 
   testsupport::FakeEngineServices services;
   enginetest::World world{40, 30};
+  ItemCmdExecutor savedClear_ = nullptr;
 };
 
 }  // namespace

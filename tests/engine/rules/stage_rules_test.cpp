@@ -34,10 +34,12 @@ class CountingModal : public IModalLoop {
  public:
   int runs = 0;
   int kind = -1, frames = -1;
+  std::vector<cMessageWnd> shown;  // the message windows while the loop ran
   void RunModalWait() override {
     ++runs;
     kind = CurrentWorld().m_ModalWait.nKind;
     frames = CurrentWorld().m_ModalWait.nFrames;
+    shown.assign(CurrentWorld().m_Messages.begin(), CurrentWorld().m_Messages.end());
   }
 };
 
@@ -224,6 +226,30 @@ TEST_F(ExtraLives, TwoStepsCapAtNinetyNineWithANoticeEach) {
   EXPECT_EQ(services.modal.kind, 4);
   EXPECT_EQ(services.modal.frames, 30);
   EXPECT_EQ(std::count(services.window.sounds.begin(), services.window.sounds.end(), 15), 2);
+  EXPECT_TRUE(world.m_Messages.empty());
+}
+
+TEST_F(ExtraLives, NoticeIsAnIconOverTheHeroThatCountsDownWhileFrozen) {
+  enginetest::World world(20, 15);
+  Services services;
+  Player[0].m_nID = 5;
+  SaveData.m_Result0 = 0;
+  SaveData.m_Score = 10000;
+  SaveData.m_Lives = 2;
+  AddStageTotals();
+  EXPECT_EQ(SaveData.m_Lives, 3);
+  ASSERT_EQ(services.modal.shown.size(), 1u);
+  const cMessageWnd& notice = services.modal.shown[0];
+  EXPECT_EQ(notice.m_nKind, 3);
+  EXPECT_EQ(notice.m_nPlace, 4);  // above its character
+  EXPECT_EQ(notice.m_nTargetId, Player[0].m_nID);
+  EXPECT_EQ(notice.m_bFixed, 1);
+  EXPECT_EQ(notice.m_nShowMode, 2);
+  EXPECT_EQ(notice.m_nTime, 30);
+  EXPECT_EQ(notice.m_bRunWhileFrozen, 1);
+  EXPECT_EQ(notice.m_bKeepOnScreen, 0);
+  EXPECT_EQ(notice.m_nWidth, 16);
+  EXPECT_EQ(notice.m_lpSD, nullptr);
   EXPECT_TRUE(world.m_Messages.empty());
 }
 
