@@ -228,6 +228,105 @@ void DrawList(Canvas& c, const cDlgWindow& w, const cDlgItem& item, int l, int t
   }
 }
 
+// Statics wrap at line breaks only; long lines are clipped at `clipR`.
+void DrawStatic(Canvas& c, const std::string& text, uint32_t ink, int l, int t, int clipR, int b) {
+  int y = t;
+  size_t start = 0;
+  while (start <= text.size() && y < b) {
+    size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    c.Text(l, y, line, ink, l, t, clipR, b);
+    if (end == std::string::npos) break;
+    start = end + 1;
+    y += kDlgTextHeight + 1;
+  }
+}
+
+void DrawGroupBox(Canvas& c, const std::string& text, uint32_t ink, int l, int t, int r, int b) {
+  const int tw = DlgTextWidth(text);
+  const int gy = t + kDlgTextHeight / 2;
+  c.Edge(l, gy, r, b, kShadow, kShadow);
+  c.Edge(l + 1, gy + 1, r + 1, b + 1, kLight, kLight);
+  c.Edge(l, gy, r, b, kShadow, kShadow);
+  if (!text.empty()) {
+    c.Fill(l + 6, t, l + 10 + tw, t + kDlgTextHeight, kFace);
+    c.Text(l + 8, t, text, ink, l, t, r, b);
+  }
+}
+
+void DrawButton(Canvas& c, const cDlgItem& item, bool focused, uint32_t ink, int l, int t, int r, int b) {
+  const bool isDefault = item.Kind() == eDlgItemKind::DefButton;
+  if (isDefault || focused) {
+    c.Edge(l, t, r, b, kText, kText);
+    ++l, ++t, --r, --b;
+  }
+  const int shift = item.m_bPressed ? 1 : 0;
+  if (item.m_bPressed) c.Edge(l, t, r, b, kShadow, kShadow);
+  else c.Raised(l, t, r, b);
+  const std::string& text = item.Text();
+  const int tw = DlgTextWidth(text);
+  c.Text((l + r - tw) / 2 + shift, (t + b - kDlgTextHeight) / 2 + shift, text, ink, l + 2, t + 2, r - 2, b - 2);
+  if (focused) DrawFocus(c, l + 3, t + 3, r - 3, b - 3);
+}
+
+// The label of a check box or radio button, starting at `tx`, with the focus
+// frame around it.
+void DrawMarkLabel(Canvas& c, const std::string& text, bool focused, uint32_t ink, int tx, int l, int t, int clipR,
+                   int b) {
+  const int ty = (t + b - kDlgTextHeight) / 2;
+  c.Text(tx, ty, text, ink, l, t, clipR, b);
+  if (focused) DrawFocus(c, tx - 2, ty - 1, std::min(clipR, tx + DlgTextWidth(text) + 2), ty + kDlgTextHeight + 1);
+}
+
+void DrawCheckBox(Canvas& c, const cDlgItem& item, bool focused, uint32_t ink, int l, int t, int clipR, int b) {
+  const int by = (t + b - 13) / 2;
+  c.Sunken(l, by, l + 13, by + 13);
+  c.Fill(l + 2, by + 2, l + 11, by + 11, item.m_bPressed ? kFace : kWindow);
+  if (item.GetCheck()) DrawCheckMark(c, l, by);
+  DrawMarkLabel(c, item.Text(), focused, ink, l + 17, l, t, clipR, b);
+}
+
+void DrawRadioButton(Canvas& c, const cDlgItem& item, bool focused, uint32_t ink, int l, int t, int clipR, int b) {
+  DrawRadio(c, l, (t + b - 12) / 2, item.GetCheck() != 0);
+  DrawMarkLabel(c, item.Text(), focused, ink, l + 16, l, t, clipR, b);
+}
+
+// The window's face, edges and caption.
+void DrawWindowFrame(Canvas& c, const cDlgWindow& w) {
+  const int l = w.FrameX(), t = w.FrameY(), r = l + w.OuterWidth(), b = t + w.OuterHeight();
+  c.Fill(l, t, r, b, kFace);
+  c.Edge(l, t, r, b, kFace, kDark);
+  c.Edge(l + 1, t + 1, r - 1, b - 1, kLight, kShadow);
+  if (w.HasCaption()) {
+    c.Fill(l + kDlgFrame, t + kDlgFrame, r - kDlgFrame, t + kDlgFrame + kDlgCaption - 1, kCaption);
+    c.Text(l + kDlgFrame + 4, t + kDlgFrame + (kDlgCaption - 1 - kDlgTextHeight) / 2, w.Title(), kCaptionText,
+           l + kDlgFrame, t + kDlgFrame, r - kDlgFrame - 2, t + kDlgFrame + kDlgCaption);
+  }
+}
+
+void DrawItem(Canvas& c, const cDlgWindow& w, const cDlgItem& item) {
+  const platform::POINT o = w.ClientOrigin();
+  // Labels may run past their item to the dialog's edge: the installed face
+  // can be wider than the one the layouts were made with.
+  const int clientR = o.x + w.ClientWidth();
+  const int il = o.x + item.m_rc.left, it = o.y + item.m_rc.top, ir = o.x + item.m_rc.right,
+            ib = o.y + item.m_rc.bottom;
+  const uint32_t ink = item.IsEnabled() ? kText : kGrayText;
+  const bool focused = w.Focus() == &item;
+  switch (item.Kind()) {
+    case eDlgItemKind::Static: DrawStatic(c, item.Text(), ink, il, it, clientR, ib); break;
+    case eDlgItemKind::Picture: break;  // no picture is ever set in it
+    case eDlgItemKind::GroupBox: DrawGroupBox(c, item.Text(), ink, il, it, ir, ib); break;
+    case eDlgItemKind::Button:
+    case eDlgItemKind::DefButton: DrawButton(c, item, focused, ink, il, it, ir, ib); break;
+    case eDlgItemKind::CheckBox: DrawCheckBox(c, item, focused, ink, il, it, clientR, ib); break;
+    case eDlgItemKind::Radio: DrawRadioButton(c, item, focused, ink, il, it, clientR, ib); break;
+    case eDlgItemKind::Edit: DrawEdit(c, w, item, il, it, ir, ib); break;
+    case eDlgItemKind::ListBox: DrawList(c, w, item, il, it, ir, ib); break;
+  }
+}
+
 }  // namespace
 
 cDlgTextPainter& DlgTextPainter() {
@@ -247,100 +346,7 @@ void RenderDialogFrame(const cDlgWindow& w, const std::vector<uint32_t>& backdro
   if (backdrop.size() == n) frame = backdrop;
   else frame.assign(n, kBackdrop);
   Canvas c{frame};
-
-  const int l = w.FrameX(), t = w.FrameY(), r = l + w.OuterWidth(), b = t + w.OuterHeight();
-  c.Fill(l, t, r, b, kFace);
-  c.Edge(l, t, r, b, kFace, kDark);
-  c.Edge(l + 1, t + 1, r - 1, b - 1, kLight, kShadow);
-  if (w.HasCaption()) {
-    c.Fill(l + kDlgFrame, t + kDlgFrame, r - kDlgFrame, t + kDlgFrame + kDlgCaption - 1, kCaption);
-    c.Text(l + kDlgFrame + 4, t + kDlgFrame + (kDlgCaption - 1 - kDlgTextHeight) / 2, w.Title(), kCaptionText,
-           l + kDlgFrame, t + kDlgFrame, r - kDlgFrame - 2, t + kDlgFrame + kDlgCaption);
-  }
-
-  const platform::POINT o = w.ClientOrigin();
-  // Labels may run past their item to the dialog's edge: the installed face
-  // can be wider than the one the layouts were made with.
-  const int clientR = o.x + w.ClientWidth();
-  for (const auto& p : w.Items()) {
-    const cDlgItem& item = *p;
-    if (!item.IsVisible()) continue;
-    const int il = o.x + item.m_rc.left, it = o.y + item.m_rc.top, ir = o.x + item.m_rc.right,
-              ib = o.y + item.m_rc.bottom;
-    const uint32_t ink = item.IsEnabled() ? kText : kGrayText;
-    const bool focused = w.Focus() == &item;
-    const std::string& text = item.Text();
-    switch (item.Kind()) {
-      case eDlgItemKind::Static: {
-        // Statics wrap at line breaks only; long lines are clipped.
-        int y = it;
-        size_t start = 0;
-        while (start <= text.size() && y < ib) {
-          size_t end = text.find('\n', start);
-          std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-          if (!line.empty() && line.back() == '\r') line.pop_back();
-          c.Text(il, y, line, ink, il, it, clientR, ib);
-          if (end == std::string::npos) break;
-          start = end + 1;
-          y += kDlgTextHeight + 1;
-        }
-        break;
-      }
-      case eDlgItemKind::Picture:
-        break;  // no picture is ever set in it
-      case eDlgItemKind::GroupBox: {
-        const int tw = DlgTextWidth(text);
-        const int gy = it + kDlgTextHeight / 2;
-        c.Edge(il, gy, ir, ib, kShadow, kShadow);
-        c.Edge(il + 1, gy + 1, ir + 1, ib + 1, kLight, kLight);
-        c.Edge(il, gy, ir, ib, kShadow, kShadow);
-        if (!text.empty()) {
-          c.Fill(il + 6, it, il + 10 + tw, it + kDlgTextHeight, kFace);
-          c.Text(il + 8, it, text, ink, il, it, ir, ib);
-        }
-        break;
-      }
-      case eDlgItemKind::Button:
-      case eDlgItemKind::DefButton: {
-        const bool isDefault = item.Kind() == eDlgItemKind::DefButton;
-        int bl = il, bt = it, br = ir, bb = ib;
-        if (isDefault || focused) {
-          c.Edge(bl, bt, br, bb, kText, kText);
-          ++bl, ++bt, --br, --bb;
-        }
-        const int shift = item.m_bPressed ? 1 : 0;
-        if (item.m_bPressed) c.Edge(bl, bt, br, bb, kShadow, kShadow);
-        else c.Raised(bl, bt, br, bb);
-        const int tw = DlgTextWidth(text);
-        c.Text((bl + br - tw) / 2 + shift, (bt + bb - kDlgTextHeight) / 2 + shift, text, ink, bl + 2, bt + 2, br - 2,
-               bb - 2);
-        if (focused) DrawFocus(c, bl + 3, bt + 3, br - 3, bb - 3);
-        break;
-      }
-      case eDlgItemKind::CheckBox: {
-        const int by = (it + ib - 13) / 2;
-        c.Sunken(il, by, il + 13, by + 13);
-        c.Fill(il + 2, by + 2, il + 11, by + 11, item.m_bPressed ? kFace : kWindow);
-        if (item.GetCheck()) DrawCheckMark(c, il, by);
-        const int tx = il + 17, ty = (it + ib - kDlgTextHeight) / 2;
-        c.Text(tx, ty, text, ink, il, it, clientR, ib);
-        if (focused) DrawFocus(c, tx - 2, ty - 1, std::min(clientR, tx + DlgTextWidth(text) + 2), ty + kDlgTextHeight + 1);
-        break;
-      }
-      case eDlgItemKind::Radio: {
-        const int by = (it + ib - 12) / 2;
-        DrawRadio(c, il, by, item.GetCheck() != 0);
-        const int tx = il + 16, ty = (it + ib - kDlgTextHeight) / 2;
-        c.Text(tx, ty, text, ink, il, it, clientR, ib);
-        if (focused) DrawFocus(c, tx - 2, ty - 1, std::min(clientR, tx + DlgTextWidth(text) + 2), ty + kDlgTextHeight + 1);
-        break;
-      }
-      case eDlgItemKind::Edit:
-        DrawEdit(c, w, item, il, it, ir, ib);
-        break;
-      case eDlgItemKind::ListBox:
-        DrawList(c, w, item, il, it, ir, ib);
-        break;
-    }
-  }
+  DrawWindowFrame(c, w);
+  for (const auto& p : w.Items())
+    if (p->IsVisible()) DrawItem(c, w, *p);
 }

@@ -62,63 +62,45 @@ void cEditCtrl::FromControl() {
   *m_lpText = CutCp932(m_hWnd->Text(), MaxBytes());
 }
 
-void cEditCtrl::OnChange() {
-  if (m_bBusy || !m_hWnd) return;
-  m_bBusy = 1;  // setting the item's text below reports a change again
+namespace {
 
-  const std::string& full = m_hWnd->Text();
-  std::string text = CutCp932(full, MaxBytes());
-  int start, end;
-  m_hWnd->GetSel(start, end);
-  m_nSelStart = start;
-  m_nSelEnd = end;
-  const size_t byteLimit = static_cast<size_t>(m_bSJIS ? 2 * m_nMaxLineLen : m_nMaxLineLen);
+// Keeps the caret inside the text and off a line break's "\n".
+void KeepCaretInText(const std::string& text, int& start, int& end) {
+  if (start >= 0 && static_cast<size_t>(start) < text.size() && text[static_cast<size_t>(start)] == '\n') ++start;
+  if (end >= 0 && static_cast<size_t>(end) < text.size() && text[static_cast<size_t>(end)] == '\n') ++end;
+  start = std::min(start, static_cast<int>(text.size()));
+  end = std::min(end, static_cast<int>(text.size()));
+}
 
-  auto finish = [&](bool setSel) {
-    m_hWnd->SetText(text);
-    if (setSel && !m_bInitFill) m_hWnd->SetSel(start, end);
-    m_strLast = text;
-    m_bBusy = 0;
-  };
-  auto revert = [&] {
-    // The text goes back to the last accepted one; the caret stays where the
-    // typing left it, kept inside the text and off a line break's "\n".
-    text = m_strLast;
-    start = m_nSelStart;
-    end = m_nSelEnd;
-    if (start >= 0 && static_cast<size_t>(start) < text.size() && text[static_cast<size_t>(start)] == '\n') ++start;
-    if (end >= 0 && static_cast<size_t>(end) < text.size() && text[static_cast<size_t>(end)] == '\n') ++end;
-    start = std::min(start, static_cast<int>(text.size()));
-    end = std::min(end, static_cast<int>(text.size()));
-    finish(true);
-  };
+}  // namespace
 
-  // Input that would not fit is refused whole rather than cut (a cut paste
-  // could end in half a character).
-  if (text.size() < full.size() && !m_bInitFill) {
-    revert();
-    return;
-  }
-  if (m_nMaxLines <= 0 && m_nMaxLineLen <= 0) {
-    finish(true);
-    return;
-  }
+void cEditCtrl::Accept(const Edit& e, bool setSel) {
+  m_hWnd->SetText(e.text);
+  if (setSel && !m_bInitFill) m_hWnd->SetSel(e.start, e.end);
+  m_strLast = e.text;
+  m_bBusy = 0;
+}
 
-  // Backspace that would join a full line to the next keeps the break.
-  if ((platform::GetAsyncKeyState(platform::VK_BACK) & 0x8000) && start == end &&
-      m_strLast.size() == text.size() + 2 && LineCount(text) < LineCount(m_strLast)) {
-    std::string part = m_strLast.substr(0, std::min(static_cast<size_t>(std::max(start, 0)), m_strLast.size()));
-    const size_t r = part.rfind('\r');
-    if (r != std::string::npos) part = part.substr(r);
-    if (Width(part) >= m_nMaxLineLen) {
-      text = m_strLast;
-      finish(true);
-      return;
-    }
-  }
+void cEditCtrl::Revert(Edit& e) {
+  e.text = m_strLast;
+  e.start = m_nSelStart;
+  e.end = m_nSelEnd;
+  KeepCaretInText(e.text, e.start, e.end);
+  Accept(e, true);
+}
 
-  // Wrapping: a line wider than the limit is broken; what is cut off runs on
-  // into the next line.
+bool cEditCtrl::BackspaceJoinsFullLine(const Edit& e) const {
+  if (!(platform::GetAsyncKeyState(platform::VK_BACK) & 0x8000) || e.start != e.end ||
+      m_strLast.size() != e.text.size() + 2 || LineCount(e.text) >= LineCount(m_strLast))
+    return false;
+  std::string part = m_strLast.substr(0, std::min(static_cast<size_t>(std::max(e.start, 0)), m_strLast.size()));
+  const size_t r = part.rfind('\r');
+  if (r != std::string::npos) part = part.substr(r);
+  return Width(part) >= m_nMaxLineLen;
+}
+
+void cEditCtrl::WrapLines(Edit& e, size_t byteLimit) const {
+  std::string& text = e.text;
   size_t pos = 0;
   bool lastPass = false;
   for (int pass = 0; pass < m_nMaxLines; ++pass) {
@@ -133,8 +115,8 @@ void cEditCtrl::OnChange() {
       }
       const size_t b = pos + line.size();
       text.insert(b, "\r\n");
-      if (start >= static_cast<int>(b)) start += 2;
-      if (end >= static_cast<int>(b)) end += 2;
+      if (e.start >= static_cast<int>(b)) e.start += 2;
+      if (e.end >= static_cast<int>(b)) e.end += 2;
       const size_t k = text.find("\r\n", b + 2);
       if (k != std::string::npos) text.erase(k, 2);
     }
@@ -148,23 +130,37 @@ void cEditCtrl::OnChange() {
       lastPass = true;
     }
   }
+}
 
-  if (LineCount(text) > m_nMaxLines) {
-    if (m_bInitFill) {
-      // A bound text with too many lines is shown shortened from its end.
-      text = m_strLast;
-      size_t removed = 0;
-      while (Width(text) > m_nMaxLineLen && removed < byteLimit) removed += PopChar(text);
-      finish(false);
-      return;
-    }
-    revert();
-    return;
+void cEditCtrl::OnChange() {
+  if (m_bBusy || !m_hWnd) return;
+  m_bBusy = 1;  // setting the item's text below reports a change again
+
+  const std::string& full = m_hWnd->Text();
+  Edit e;
+  e.text = CutCp932(full, MaxBytes());
+  m_hWnd->GetSel(e.start, e.end);
+  m_nSelStart = e.start;
+  m_nSelEnd = e.end;
+  const size_t byteLimit = static_cast<size_t>(m_bSJIS ? 2 * m_nMaxLineLen : m_nMaxLineLen);
+
+  // Input that would not fit is refused whole rather than cut (a cut paste
+  // could end in half a character).
+  if (e.text.size() < full.size() && !m_bInitFill) return Revert(e);
+  if (m_nMaxLines <= 0 && m_nMaxLineLen <= 0) return Accept(e, true);
+  if (BackspaceJoinsFullLine(e)) {
+    e.text = m_strLast;  // the break stays
+    return Accept(e, true);
   }
-
-  if (start >= 0 && static_cast<size_t>(start) < text.size() && text[static_cast<size_t>(start)] == '\n') ++start;
-  if (end >= 0 && static_cast<size_t>(end) < text.size() && text[static_cast<size_t>(end)] == '\n') ++end;
-  start = std::min(start, static_cast<int>(text.size()));
-  end = std::min(end, static_cast<int>(text.size()));
-  finish(true);
+  WrapLines(e, byteLimit);
+  if (LineCount(e.text) > m_nMaxLines) {
+    if (!m_bInitFill) return Revert(e);
+    // A bound text with too many lines is shown shortened from its end.
+    e.text = m_strLast;
+    size_t removed = 0;
+    while (Width(e.text) > m_nMaxLineLen && removed < byteLimit) removed += PopChar(e.text);
+    return Accept(e, false);
+  }
+  KeepCaretInText(e.text, e.start, e.end);
+  Accept(e, true);
 }

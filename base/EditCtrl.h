@@ -38,4 +38,18 @@ class cEditCtrl : public cCtrl {
   int Width(const std::string& text) const;
   // Bytes the item's text may have (what the text query reads, less one).
   size_t MaxBytes() const;
+
+  // The text being checked and its selection.
+  struct Edit {
+    std::string text;
+    int start = 0, end = 0;
+  };
+  // Shows the text (and the selection), and takes it as the last accepted one.
+  void Accept(const Edit& e, bool setSel);
+  // Goes back to the last accepted text, keeping the caret where typing left it.
+  void Revert(Edit& e);
+  // Backspace at the start of a line after a full one: joining the lines would not fit.
+  bool BackspaceJoinsFullLine(const Edit& e) const;
+  // Breaks lines wider than the limit; what is cut off runs on into the next line.
+  void WrapLines(Edit& e, size_t byteLimit) const;
 };

@@ -1,9 +1,5 @@
 #include "base/Log.h"
 
-#include <sys/statvfs.h>
-#include <sys/sysinfo.h>
-#include <sys/utsname.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <fstream>
@@ -13,6 +9,7 @@
 #include "platform/CloseRequest.h"
 #include "platform/CodePage.h"
 #include "platform/MessageBox.h"
+#include "platform/SystemInfo.h"
 
 namespace {
 std::mutex g_logMutex;
@@ -159,24 +156,10 @@ void OutOfMemoryExit() {
 }
 
 std::string GetOSName(int* major, int* minor) {
-  std::string name = "Linux";
-  std::ifstream osRelease("/etc/os-release");
-  for (std::string line; std::getline(osRelease, line);) {
-    if (line.rfind("PRETTY_NAME=", 0) == 0) {
-      name = line.substr(12);
-      if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
-    }
-  }
-  int maj = 5, min = 1;
-  utsname u{};
-  std::string release;
-  if (uname(&u) == 0) {
-    release = u.release;
-    std::sscanf(u.release, "%d.%d", &maj, &min);
-  }
-  if (major) *major = maj;
-  if (minor) *minor = min;
-  return FormatString("%s %s", name.c_str(), release.c_str());
+  const platform::OsFacts os = platform::QueryOs();
+  if (major) *major = os.major;
+  if (minor) *minor = os.minor;
+  return FormatString("%s %s", os.name.c_str(), os.kernel.c_str());
 }
 
 bool IsOSVersionAtLeast(int major, int minor) {
@@ -186,23 +169,16 @@ bool IsOSVersionAtLeast(int major, int minor) {
 }
 
 void GetCpuInfo(CpuInfo& info) {
+  const platform::CpuFacts cpu = platform::QueryCpu();
   info = CpuInfo{};
-  std::ifstream cpu("/proc/cpuinfo");
-  for (std::string line; std::getline(cpu, line);) {
-    auto colon = line.find(':');
-    if (colon == std::string::npos) continue;
-    std::string key = line.substr(0, line.find_last_not_of(" \t", colon - 1) + 1);
-    std::string value = colon + 2 <= line.size() ? line.substr(colon + 2) : "";
-    if (key == "vendor_id" && info.vendor.empty()) info.vendor = value;
-    if (key == "model name" && info.brand.empty()) info.brand = value;
-    if (key == "cpu MHz" && info.clockHz == 0) info.clockHz = std::atof(value.c_str()) * 1e6;
-  }
+  info.vendor = cpu.vendor;
+  info.brand = cpu.brand;
+  info.clockHz = cpu.clockHz;
 }
 
 int GetDiskFreeBytes(const char* nativeDirectory) {
-  struct statvfs st {};
-  if (statvfs(nativeDirectory ? nativeDirectory : ".", &st) != 0) return 0;
-  unsigned long long bytes = static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
+  uint64_t bytes = 0;
+  if (!platform::QueryDiskFree(nativeDirectory ? nativeDirectory : ".", bytes)) return 0;
   return bytes >= 2147483648ull ? 2147483647 : static_cast<int>(bytes);
 }
 
@@ -210,18 +186,14 @@ int WriteSystemReport() {
   if (GetLogPath().empty()) return 0;
   CpuInfo cpu;
   GetCpuInfo(cpu);
-  struct sysinfo si {};
-  sysinfo(&si);
-  double unit = si.mem_unit ? si.mem_unit : 1;
-  double memTotal = si.totalram * unit, memFree = (si.freeram + si.bufferram) * unit;
-  double virTotal = (si.totalram + si.totalswap) * unit, virFree = (si.freeram + si.freeswap) * unit;
+  const platform::MemoryFacts memory = platform::QueryMemory();
   const double mb = 1048576.0;
   WriteLog("OS : %s", GetOSName().c_str());
   WriteLog("CPU : %s %s %d", cpu.vendor.c_str(), cpu.brand.c_str(), static_cast<int>(cpu.clockHz * 0.000001));
-  WriteLog("Mem Total : %.3fMB", memTotal / mb);
-  WriteLog("Mem Free : %3.fMB", memFree / mb);
-  WriteLog("Vir Total : %.3fMB", virTotal / mb);
-  WriteLog("Vir Free : %3.fMB", virFree / mb);
+  WriteLog("Mem Total : %.3fMB", memory.total / mb);
+  WriteLog("Mem Free : %3.fMB", memory.free / mb);
+  WriteLog("Vir Total : %.3fMB", memory.virtualTotal / mb);
+  WriteLog("Vir Free : %3.fMB", memory.virtualFree / mb);
   WriteLog("HD Free : %3.fMB", GetDiskFreeBytes(nullptr) / mb);
   return 1;
 }

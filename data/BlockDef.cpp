@@ -92,41 +92,20 @@ void cBlockDef::ValidateItemRef(const cReadContext& context) {
 }
 
 void cBlockDef::InheritFromPalette(const cReadContext& context) {
-  const cBlockDef* src = FindInheritSource<cBlockDef>(m_PalKind, m_PalIndex, CommonPaletteOf(context).m_Blocks,
-                                                       StageOf(context).m_PaletteBlocks);
-  if (!src) return;
-  const cBlockDef& s = *src;
-  CopyFlaggedGroups(*this, s, kInheritGroups, [&](size_t group) {
-    switch (group) {
-      case 0: m_Name = s.m_Name; break;
-      case 1:
-        m_Conds = s.m_Conds;
-        m_CondMode = s.m_CondMode;
-        m_CondLatch = s.m_CondLatch;
-        break;
-      case 2:
-        m_GfxKind = s.m_GfxKind;
-        m_GfxIndex = s.m_GfxIndex;
-        m_GfxPattern = s.m_GfxPattern;
-        break;
-      case 3: m_Front = s.m_Front; break;
-      case 4: m_Hidden = s.m_Hidden; break;
-      case 5:
-        m_Overlay = s.m_Overlay;
-        m_OverlayChip = s.m_OverlayChip;
-        break;
-      case 6: m_Hit = s.m_Hit; break;
-      case 7: m_HitException = s.m_HitException; break;
-      case 8:
-        m_Effect = s.m_Effect;
-        m_EffectValue = s.m_EffectValue;
-        break;
-      case 9:
-        m_ItemKind = s.m_ItemKind;
-        m_ItemIndex = s.m_ItemIndex;
-        break;
-      case 10: m_Fixed = s.m_Fixed; break;
-      default: break;
-    }
-  });
+  using D = cBlockDef;
+  static constexpr InheritGroup<D> kGroups[] = {
+      kInheritMembers<&D::m_Name>,
+      kInheritMembers<&D::m_Conds, &D::m_CondMode, &D::m_CondLatch>,
+      kInheritMembers<&D::m_GfxKind, &D::m_GfxIndex, &D::m_GfxPattern>,
+      kInheritMembers<&D::m_Front>,
+      kInheritMembers<&D::m_Hidden>,
+      kInheritMembers<&D::m_Overlay, &D::m_OverlayChip>,
+      kInheritMembers<&D::m_Hit>,
+      kInheritMembers<&D::m_HitException>,
+      kInheritMembers<&D::m_Effect, &D::m_EffectValue>,
+      kInheritMembers<&D::m_ItemKind, &D::m_ItemIndex>,
+      kInheritMembers<&D::m_Fixed>,
+  };
+  static_assert(std::size(kGroups) == kInheritGroups);
+  InheritFromPaletteEntry(*this, CommonPaletteOf(context).m_Blocks, StageOf(context).m_PaletteBlocks, kGroups);
 }

@@ -5,6 +5,7 @@
 // flags select from it while it is read.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "base/SerialRecord.h"
@@ -51,13 +52,26 @@ const Def* FindInheritSource(int8_t& kind, int16_t index, const List& common, co
   return &(*list)[static_cast<size_t>(index)];
 }
 
-// Runs copy(group) for every set flag below `groups`; flags past the kind's
-// table do nothing. A definition that names itself copies nothing.
-template <class Def, class Copy>
-void CopyFlaggedGroups(Def& self, const Def& source, size_t groups, Copy&& copy) {
-  if (&self == &source) return;
-  for (size_t i = 0; i < self.m_Inherit.size() && i < groups; ++i)
-    if (self.m_Inherit[i]) copy(i);
+// One property group of a definition kind, by its flag's place: copies the
+// group's members from the palette entry.
+template <class Def>
+using InheritGroup = void (*)(Def& self, const Def& source);
+
+// A group that is a plain copy of the named members, in this order.
+template <auto... Members>
+inline constexpr auto kInheritMembers = [](auto& self, const auto& source) {
+  ((self.*Members = source.*Members), ...);
+};
+
+// The inheritance of every definition kind: finds the entry the definition
+// names and runs the kind's group for every set flag. Flags past the kind's
+// table do nothing; a definition that names itself copies nothing.
+template <class Def, class List, size_t N>
+void InheritFromPaletteEntry(Def& self, const List& common, const List& stage, const InheritGroup<Def> (&groups)[N]) {
+  const Def* source = FindInheritSource<Def>(self.m_PalKind, self.m_PalIndex, common, stage);
+  if (!source || source == &self) return;
+  for (size_t i = 0; i < self.m_Inherit.size() && i < N; ++i)
+    if (self.m_Inherit[i]) groups[i](self, *source);
 }
 
 // Inherit flags in a file: u32 n, then n bytes (any n is kept as stored).

@@ -187,96 +187,52 @@ void cCharaDef::ValidateCommandRefs(const cReadContext& context) {
 }
 
 void cCharaDef::InheritFromPalette(const cReadContext& context) {
-  const cCharaDef* src = FindInheritSource<cCharaDef>(m_PalKind, m_PalIndex, CommonPaletteOf(context).m_Charas,
-                                                       StageOf(context).m_PaletteCharas);
-  if (!src) return;
-  const cCharaDef& s = *src;
-  CopyFlaggedGroups(*this, s, kInheritGroups, [&](size_t group) {
-    switch (group) {
-      case 0: m_Name = s.m_Name; break;
-      case 1:
-        m_Control = s.m_Control;
-        m_PlayerNo = s.m_PlayerNo;
-        break;
-      case 2: m_Faction = s.m_Faction; break;
-      case 3: m_CharaId = s.m_CharaId; break;
-      case 4:
-        m_Conds = s.m_Conds;
-        m_CondMode = s.m_CondMode;
-        m_CondLatch = s.m_CondLatch;
-        break;
-      case 5: m_Facing = s.m_Facing; break;
-      case 6: m_CopyCount = s.m_CopyCount; break;
-      case 7:
-        m_CopyOriginX = s.m_CopyOriginX;
-        m_CopyStepX = s.m_CopyStepX;
-        m_CopyMirrorX = s.m_CopyMirrorX;
-        break;
-      case 8:
-        m_CopyOriginY = s.m_CopyOriginY;
-        m_CopyStepY = s.m_CopyStepY;
-        m_CopyMirrorY = s.m_CopyMirrorY;
-        break;
-      case 9:
-        m_GfxKind = s.m_GfxKind;
-        m_GfxIndex = s.m_GfxIndex;
-        m_GfxPattern = s.m_GfxPattern;
-        break;
-      case 10: m_AnimeSet = s.m_AnimeSet; break;
-      case 11: m_Z = s.m_Z; break;
-      case 12: m_Transparent = s.m_Transparent; break;
-      case 13:
-        m_CharaEffect = s.m_CharaEffect;
-        m_CharaEffectArg1 = s.m_CharaEffectArg1;
-        m_CharaEffectArg2 = s.m_CharaEffectArg2;
-        break;
-      case 14:
-        m_CharaEffect2 = s.m_CharaEffect2;
-        m_CharaEffect2Arg = s.m_CharaEffect2Arg;
-        break;
-      case 15:
-        m_EmblemSwitch = s.m_EmblemSwitch;
-        m_Emblem = s.m_Emblem;
-        break;
-      case 16: m_FixedFacing = s.m_FixedFacing; break;
-      case 17: m_Fly = s.m_Fly; break;
-      case 18:
-        m_Invincible = s.m_Invincible;
-        m_DrawSwitch = s.m_DrawSwitch;
-        break;
-      case 19: m_BlockChara = s.m_BlockChara; break;
-      case 20: m_Size = s.m_Size; break;
-      case 21: m_ScrollSync = s.m_ScrollSync; break;
-      case 22:
-        m_ViewShape = s.m_ViewShape;
-        m_ViewRange = s.m_ViewRange;
-        break;
-      case 23: m_MaxHp = s.m_MaxHp; break;
-      case 24: m_MaxSp = s.m_MaxSp; break;
-      case 25: m_HitBox = s.m_HitBox; break;
-      case 26: m_BodyPower = s.m_BodyPower; break;
-      case 27: m_BodyImpact = s.m_BodyImpact; break;
-      case 28: m_EffectNo = s.m_EffectNo; break;
-      case 29: m_Defence = s.m_Defence; break;
-      case 30: m_ImpactResist = s.m_ImpactResist; break;
-      case 31: m_StopEase = s.m_StopEase; break;
-      case 32:
-        m_ActiveRange = s.m_ActiveRange;
-        m_ActiveMode = s.m_ActiveMode;
-        break;
-      case 33:
-        m_GroupNo = s.m_GroupNo;
-        m_InGroup = s.m_InGroup;
-        break;
-      case 34: m_Score = s.m_Score; break;
-      case 35: m_Switch = s.m_Switch; break;
-      case 36:
-        m_Flows = s.m_Flows;
-        if (m_Flows.empty()) m_Flows.emplace_back();
-        break;
-      default: break;
-    }
-  });
+  using D = cCharaDef;
+  static constexpr InheritGroup<D> kGroups[] = {
+      kInheritMembers<&D::m_Name>,
+      kInheritMembers<&D::m_Control, &D::m_PlayerNo>,
+      kInheritMembers<&D::m_Faction>,
+      kInheritMembers<&D::m_CharaId>,
+      kInheritMembers<&D::m_Conds, &D::m_CondMode, &D::m_CondLatch>,
+      kInheritMembers<&D::m_Facing>,
+      kInheritMembers<&D::m_CopyCount>,
+      kInheritMembers<&D::m_CopyOriginX, &D::m_CopyStepX, &D::m_CopyMirrorX>,
+      kInheritMembers<&D::m_CopyOriginY, &D::m_CopyStepY, &D::m_CopyMirrorY>,
+      kInheritMembers<&D::m_GfxKind, &D::m_GfxIndex, &D::m_GfxPattern>,
+      kInheritMembers<&D::m_AnimeSet>,
+      kInheritMembers<&D::m_Z>,
+      kInheritMembers<&D::m_Transparent>,
+      kInheritMembers<&D::m_CharaEffect, &D::m_CharaEffectArg1, &D::m_CharaEffectArg2>,
+      kInheritMembers<&D::m_CharaEffect2, &D::m_CharaEffect2Arg>,
+      kInheritMembers<&D::m_EmblemSwitch, &D::m_Emblem>,
+      kInheritMembers<&D::m_FixedFacing>,
+      kInheritMembers<&D::m_Fly>,
+      kInheritMembers<&D::m_Invincible, &D::m_DrawSwitch>,
+      kInheritMembers<&D::m_BlockChara>,
+      kInheritMembers<&D::m_Size>,
+      kInheritMembers<&D::m_ScrollSync>,
+      kInheritMembers<&D::m_ViewShape, &D::m_ViewRange>,
+      kInheritMembers<&D::m_MaxHp>,
+      kInheritMembers<&D::m_MaxSp>,
+      kInheritMembers<&D::m_HitBox>,
+      kInheritMembers<&D::m_BodyPower>,
+      kInheritMembers<&D::m_BodyImpact>,
+      kInheritMembers<&D::m_EffectNo>,
+      kInheritMembers<&D::m_Defence>,
+      kInheritMembers<&D::m_ImpactResist>,
+      kInheritMembers<&D::m_StopEase>,
+      kInheritMembers<&D::m_ActiveRange, &D::m_ActiveMode>,
+      kInheritMembers<&D::m_GroupNo, &D::m_InGroup>,
+      kInheritMembers<&D::m_Score>,
+      kInheritMembers<&D::m_Switch>,
+      // A character keeps at least one flow.
+      [](D& self, const D& source) {
+        self.m_Flows = source.m_Flows;
+        if (self.m_Flows.empty()) self.m_Flows.emplace_back();
+      },
+  };
+  static_assert(std::size(kGroups) == kInheritGroups);
+  InheritFromPaletteEntry(*this, CommonPaletteOf(context).m_Charas, StageOf(context).m_PaletteCharas, kGroups);
 }
 
 double cCharaDef::CalcX(int n, int facing) const {

@@ -77,39 +77,24 @@ void cItemDef::ValidateCommandRefs(const cReadContext& context) {
 }
 
 void cItemDef::InheritFromPalette(const cReadContext& context) {
-  const cItemDef* src = FindInheritSource<cItemDef>(m_PalKind, m_PalIndex, CommonPaletteOf(context).m_Items,
-                                                     StageOf(context).m_PaletteItems);
-  if (!src) return;
-  const cItemDef& s = *src;
-  CopyFlaggedGroups(*this, s, kInheritGroups, [&](size_t group) {
-    switch (group) {
-      case 0: m_Name = s.m_Name; break;
-      case 1:
-        m_Conds = s.m_Conds;
-        m_CondMode = s.m_CondMode;
-        m_CondLatch = s.m_CondLatch;
-        break;
-      case 2: m_ItemValue1 = s.m_ItemValue1; break;
-      case 3: m_ItemValue2 = s.m_ItemValue2; break;
-      case 4:
-        m_GfxKind = s.m_GfxKind;
-        m_GfxIndex = s.m_GfxIndex;
-        m_GfxPattern = s.m_GfxPattern;
-        break;
-      case 5: m_ItemByte = s.m_ItemByte; break;
-      case 6: m_Hidden = s.m_Hidden; break;
-      case 7:
-        m_Overlay = s.m_Overlay;
-        m_OverlayChip = s.m_OverlayChip;
-        break;
-      case 8: m_Size = s.m_Size; break;
-      case 9: m_PickUp = s.m_PickUp; break;
-      case 10: m_ShowOnTake = s.m_ShowOnTake; break;
-      case 11: m_Sound = s.m_Sound; break;
-      case 12: m_Commands = s.m_Commands; break;  // cFlowCmd copies deeply
-      default: break;
-    }
-  });
+  using D = cItemDef;
+  static constexpr InheritGroup<D> kGroups[] = {
+      kInheritMembers<&D::m_Name>,
+      kInheritMembers<&D::m_Conds, &D::m_CondMode, &D::m_CondLatch>,
+      kInheritMembers<&D::m_ItemValue1>,
+      kInheritMembers<&D::m_ItemValue2>,
+      kInheritMembers<&D::m_GfxKind, &D::m_GfxIndex, &D::m_GfxPattern>,
+      kInheritMembers<&D::m_ItemByte>,
+      kInheritMembers<&D::m_Hidden>,
+      kInheritMembers<&D::m_Overlay, &D::m_OverlayChip>,
+      kInheritMembers<&D::m_Size>,
+      kInheritMembers<&D::m_PickUp>,
+      kInheritMembers<&D::m_ShowOnTake>,
+      kInheritMembers<&D::m_Sound>,
+      kInheritMembers<&D::m_Commands>,  // cFlowCmd copies deeply
+  };
+  static_assert(std::size(kGroups) == kInheritGroups);
+  InheritFromPaletteEntry(*this, CommonPaletteOf(context).m_Items, StageOf(context).m_PaletteItems, kGroups);
 }
 
 const cItemDef* GetPaletteItemDef(int kind, int16_t index, const cReadContext& context) {

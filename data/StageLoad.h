@@ -4,6 +4,7 @@
 // its messages. Also the report of a data file that failed to load.
 #include <string>
 
+#include "base/LoadTexts.h"
 #include "base/Thread.h"
 
 class cStage;
@@ -32,10 +33,8 @@ bool LoadStageForPlay(const std::string& name, int resolve, cStage* copyTarget);
 bool LoadStageForPlay(cStage& stage, const std::string& name, int resolve, cStage* copyTarget,
                       const cReadContext* context = nullptr);
 
-// "%s の読み込みに失敗しました！": the message of a data or sound file that
-// cannot be read (code page 932).
-inline constexpr const char* kDataLoadFailed =
-    "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x49";
+// The message of a data file that cannot be read.
+inline constexpr const char* kDataLoadFailed = kFileLoadFailed;
 
 // Log line and error box for a data file that failed to load; the two-line
 // form when it was refused as newer than this program.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "base/LoadTexts.h"
 #include "base/Log.h"
 #include "media/sound/SoundSystem.h"
 #include "platform/FileSystem.h"
@@ -40,9 +41,6 @@ const char kNotPcm[] =
     "c\nPCM\x8C`\x8E\xAE\x88\xC8\x8AO\x82\xCC\x8C`\x8E\xAE\x82\xC5\x82\xB7\x81"
     "B\n\x96{\x83\x5C\x83t\x83g\x82\xC5\x82\xCDPCM\x8C`\x8E\xAE\x82\xCC\x82\xDD\x8D\xC4\x90\xB6\x82\xC5\x82\xAB\x82\xDC\x82\xB7\x81"
     "B";
-// "%s の読み込みに失敗しました！"
-const char kLoadFailed[] =
-    "%s \x82\xCC\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94s\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81I";
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
   return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
@@ -141,7 +139,7 @@ bool DS_CreateBuffer(DSBUFFER* buffer, const std::string& path) {
   if (!g_started) return true;
   WAVEDATA wave;
   if (!DS_LoadWave(path, wave)) {
-    WriteLog(kLoadFailed, path.c_str());
+    WriteLog(kFileLoadFailed, path.c_str());
     return false;
   }
   // Converted once here; the mixer only resamples.

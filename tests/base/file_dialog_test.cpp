@@ -28,9 +28,6 @@ const char kReplayFilter[] = "ReplayFile ( *.rpl4_791 )\0*.rpl4_791\0";
 class Chooser : public ::testing::Test {
  protected:
   void SetUp() override {
-    oldRoot_ = platform::GetProjectRoot();
-    oldCwd_ = fs::current_path();
-    platform::SetProjectRoot(dir_.str());
     fs::create_directories(dir_.path() / "data" / "stg4" / "sub.stg4_1");
     fs::create_directories(dir_.path() / "user_data" / "rpl4");
     for (const std::string& name : {std::string("b.stg4_791"), std::string("A.STG4_791"), std::string("c.rpl4_791"),
@@ -39,17 +36,14 @@ class Chooser : public ::testing::Test {
     platform::ForgetFolderListings();
   }
   void TearDown() override {
-    platform::SetProjectRoot(oldRoot_);
-    EXPECT_EQ(fs::current_path(), oldCwd_) << "the current folder never changes";
+    EXPECT_EQ(fs::current_path(), dir_.startFolder()) << "the current folder never changes";
   }
   void Touch(const std::string& rel) {
     std::ofstream(dir_.path() / rel) << "old";
     platform::ForgetFolderListings();
   }
 
-  testsupport::TempDir dir_;
-  std::string oldRoot_;
-  fs::path oldCwd_;
+  testsupport::ProjectFolder dir_;
 };
 
 TEST_F(Chooser, OpenListsTheMatchingFilesOfTheFolderOnly) {

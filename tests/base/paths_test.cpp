@@ -96,13 +96,11 @@ TEST(Paths, InsertNumberSuffix) {
 
 class NumberedFiles : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetProjectRoot(dir_.str()); }
-  void TearDown() override { platform::SetProjectRoot(""); }
   void Touch(const std::string& rel) const {
     fs::create_directories((dir_.path() / rel).parent_path());
     std::ofstream(dir_.path() / rel) << "s";
   }
-  testsupport::TempDir dir_;
+  testsupport::ProjectFolder dir_;
 };
 
 TEST_F(NumberedFiles, HighestNumberWins) {

@@ -138,30 +138,30 @@ std::vector<HostileCase> HostileDocFiles() {
     return b;
   };
   std::vector<HostileCase> cases;
-  cases.push_back({"n = 1000", head(1000).I32(1).I16(0).I16(0).I16(0).F64(0).I32(0).I32(0).I32(0).v});
-  cases.push_back({"n = 5, one surplus entry", head(5).I32(1).I16(0).I16(0).I16(0).F64(0).I32(0).I32(7).I32(0).U32(0).v});
-  cases.push_back({"n = -5", head(-5).I32(0).U32(0).v});
-  cases.push_back({"n = 0x7FFFFFFF", head(0x7FFFFFFF).I32(0).U32(0).v});
-  cases.push_back({"n = INT32_MIN", head(INT32_MIN).I32(0).U32(0).v});
-  cases.push_back({"m = 3", fields().I32(3).Str("a").Str("b").Str("c").U32(0).v});
-  cases.push_back({"m = -1", fields().I32(-1).U32(0).v});
-  cases.push_back({"m = 0x7FFFFFFF", fields().I32(0x7FFFFFFF).U32(0).v});
-  cases.push_back({"L = 0", fields().I32(1).I32(0).U32(0).v});
-  cases.push_back({"L = -5", fields().I32(1).I32(-5).U32(0).v});
-  cases.push_back({"L = 0x7FFFFFFF", fields().I32(1).I32(0x7FFFFFFF).Raw({'a', 0}).U32(0).v});
-  cases.push_back({"L past the end", fields().I32(1).I32(9).Raw({'a', 'b', 0}).v});
-  cases.push_back({"vector count 0xFFFFFFFF", fields().I32(0).U32(0xFFFFFFFFu).I32(0).I32(0).v});
-  cases.push_back({"vector count 0x7FFFFFFF", fields().I32(0).U32(0x7FFFFFFFu).I32(0).I32(0).v});
-  cases.push_back({"vector count 3, one body", fields().I32(0).U32(3).I32(0).I32(0).U32(0).v});
+  cases.push_back({"n = 1000", head(1000).I32(1).I16(0).I16(0).I16(0).F64(0).I32(0).I32(0).I32(0).bytes()});
+  cases.push_back({"n = 5, one surplus entry", head(5).I32(1).I16(0).I16(0).I16(0).F64(0).I32(0).I32(7).I32(0).U32(0).bytes()});
+  cases.push_back({"n = -5", head(-5).I32(0).U32(0).bytes()});
+  cases.push_back({"n = 0x7FFFFFFF", head(0x7FFFFFFF).I32(0).U32(0).bytes()});
+  cases.push_back({"n = INT32_MIN", head(INT32_MIN).I32(0).U32(0).bytes()});
+  cases.push_back({"m = 3", fields().I32(3).Str("a").Str("b").Str("c").U32(0).bytes()});
+  cases.push_back({"m = -1", fields().I32(-1).U32(0).bytes()});
+  cases.push_back({"m = 0x7FFFFFFF", fields().I32(0x7FFFFFFF).U32(0).bytes()});
+  cases.push_back({"L = 0", fields().I32(1).I32(0).U32(0).bytes()});
+  cases.push_back({"L = -5", fields().I32(1).I32(-5).U32(0).bytes()});
+  cases.push_back({"L = 0x7FFFFFFF", fields().I32(1).I32(0x7FFFFFFF).Raw({'a', 0}).U32(0).bytes()});
+  cases.push_back({"L past the end", fields().I32(1).I32(9).Raw({'a', 'b', 0}).bytes()});
+  cases.push_back({"vector count 0xFFFFFFFF", fields().I32(0).U32(0xFFFFFFFFu).I32(0).I32(0).bytes()});
+  cases.push_back({"vector count 0x7FFFFFFF", fields().I32(0).U32(0x7FFFFFFFu).I32(0).I32(0).bytes()});
+  cases.push_back({"vector count 3, one body", fields().I32(0).U32(3).I32(0).I32(0).U32(0).bytes()});
   {
     // The count fits the file's bytes, but elements are far bigger in memory
     // than in the file: nothing may be sized from the count alone.
     ByteBuilder b = fields();
     b.I32(0).U32(500000).I32(0x7FFFFFFF);
-    b.v.resize(b.v.size() + 4000000);
-    cases.push_back({"vector count within the file, first body broken", b.v});
+    b.bytes().resize(b.bytes().size() + 4000000);
+    cases.push_back({"vector count within the file, first body broken", b.bytes()});
   }
-  cases.push_back({"nested count 0xFFFFFFFF", fields().I32(0).U32(1).I32(0).I32(0).U32(0xFFFFFFFFu).v});
+  cases.push_back({"nested count 0xFFFFFFFF", fields().I32(0).U32(1).I32(0).I32(0).U32(0xFFFFFFFFu).bytes()});
   return cases;
 }
 
@@ -176,9 +176,9 @@ TEST_F(RecordFileSafetyTest, HostileCountsAndLengthsAreRefused) {
 TEST_F(RecordFileSafetyTest, EntriesForARecordWithoutTablesAreRefused) {
   struct Empty : cSerialRecord {
   } e;
-  EXPECT_TRUE(e.LoadFromBytes(ByteBuilder().U32(791).I32(0).I32(0).v));
-  EXPECT_FALSE(e.LoadFromBytes(ByteBuilder().U32(791).I32(1).I32(0).I32(0).v));
-  EXPECT_FALSE(e.LoadFromBytes(ByteBuilder().U32(791).I32(0).I32(1).I32(1).v));
+  EXPECT_TRUE(e.LoadFromBytes(ByteBuilder().U32(791).I32(0).I32(0).bytes()));
+  EXPECT_FALSE(e.LoadFromBytes(ByteBuilder().U32(791).I32(1).I32(0).I32(0).bytes()));
+  EXPECT_FALSE(e.LoadFromBytes(ByteBuilder().U32(791).I32(0).I32(1).I32(1).bytes()));
 }
 
 TEST_F(RecordFileSafetyTest, FailedLoadFromDiskLeavesTheRecordUnchanged) {

@@ -7,47 +7,13 @@
 #include <vector>
 
 #include "base/SerialRecord.h"
+#include "tests/support/ByteBuilder.h"
 
 namespace recordtest {
 
 using Bytes = std::vector<unsigned char>;
 
-// Builds little-endian record images by hand, independently of the writer.
-struct ByteBuilder {
-  Bytes v;
-  ByteBuilder& U32(uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<unsigned char>(x >> (8 * i)));
-    return *this;
-  }
-  ByteBuilder& I32(int32_t x) { return U32(static_cast<uint32_t>(x)); }
-  ByteBuilder& I16(int16_t x) {
-    v.push_back(static_cast<unsigned char>(x));
-    v.push_back(static_cast<unsigned char>(static_cast<uint16_t>(x) >> 8));
-    return *this;
-  }
-  ByteBuilder& I8(int8_t x) {
-    v.push_back(static_cast<unsigned char>(x));
-    return *this;
-  }
-  ByteBuilder& F64(double d) {
-    unsigned char b[8];
-    std::memcpy(b, &d, 8);
-    v.insert(v.end(), b, b + 8);
-    return *this;
-  }
-  ByteBuilder& Str(const std::string& s) {
-    I32(static_cast<int32_t>(s.size() + 1));
-    if (!s.empty()) {
-      v.insert(v.end(), s.begin(), s.end());
-      v.push_back(0);
-    }
-    return *this;
-  }
-  ByteBuilder& Raw(std::initializer_list<unsigned char> b) {
-    v.insert(v.end(), b);
-    return *this;
-  }
-};
+using testsupport::ByteBuilder;
 
 // The record of the container example: a 4-byte field, a 2-byte field and two
 // strings. It has no clone, so Load reads it in place.
@@ -173,7 +139,7 @@ inline Bytes MakeDocBytes() {
   b.I32(1).I32(20).I32(1).Str("").U32(2);
   b.I32(1).I8('p').I8(-1).I32(1).Str("leaf");
   b.I32(1).I8(3).I8(0).I32(1).Str("");
-  return b.v;
+  return b.bytes();
 }
 
 }  // namespace recordtest

@@ -89,9 +89,9 @@ TEST_F(SerialRecordTest, FieldCountIsTheNumberOfEntriesNotElements) {
       AddInt(v, 3);
     }
   } one;
-  Bytes body = ByteBuilder().I32(1).I32(2).I32(3).I32(0).v;
-  Bytes threeBytes = ByteBuilder().U32(791).I32(3).v;
-  Bytes oneBytes = ByteBuilder().U32(791).I32(1).v;
+  Bytes body = ByteBuilder().I32(1).I32(2).I32(3).I32(0).bytes();
+  Bytes threeBytes = ByteBuilder().U32(791).I32(3).bytes();
+  Bytes oneBytes = ByteBuilder().U32(791).I32(1).bytes();
   threeBytes.insert(threeBytes.end(), body.begin(), body.end());
   oneBytes.insert(oneBytes.end(), body.begin(), body.end());
   EXPECT_EQ(three.SaveToBytes(), threeBytes);
@@ -117,7 +117,7 @@ TEST_F(SerialRecordTest, FilesNewerThanTheDataVersionAreRefused) {
     Bytes file = kExample29;
     ByteBuilder v;
     v.U32(c.version);
-    std::copy(v.v.begin(), v.v.end(), file.begin());
+    std::copy(v.bytes().begin(), v.bytes().end(), file.begin());
     WriteFile("v.dat", file);
     bNewerFile = c.accepted ? 1 : 0;  // the opposite of what the load must leave
     EXPECT_EQ(p.Load(PathOf("v.dat")), c.accepted);
@@ -161,7 +161,7 @@ TEST_F(SerialRecordTest, OlderFileKeepsLaterFieldsAndIsUpgradedOnSave) {
   // Version 600 has neither `late` nor `lateText`.
   ByteBuilder old;
   old.U32(600).I32(3).I32(8).I16(1).I16(2).I16(3).F64(-1.0).I32(1).Str("old").U32(0);
-  WriteFile("old.dat", old.v);
+  WriteFile("old.dat", old.bytes());
 
   Doc d;
   d.late = 4242;
@@ -181,14 +181,14 @@ TEST_F(SerialRecordTest, OlderFileKeepsLaterFieldsAndIsUpgradedOnSave) {
   ASSERT_TRUE(d.Save(PathOf("old.dat")));
   ByteBuilder now;
   now.U32(791).I32(4).I32(8).I16(1).I16(2).I16(3).F64(-1.0).I32(4242).I32(2).Str("old").Str("prior").U32(0);
-  EXPECT_EQ(FileBytes("old.dat"), now.v);
+  EXPECT_EQ(FileBytes("old.dat"), now.bytes());
 }
 
 TEST_F(SerialRecordTest, FewerEntriesThanRegisteredReadTheLeadingOnes) {
   Pair p;
   p.b = 99;
   p.s2 = "second";
-  ASSERT_TRUE(p.LoadFromBytes(ByteBuilder().U32(791).I32(1).I32(5).I32(1).Str("x").v));
+  ASSERT_TRUE(p.LoadFromBytes(ByteBuilder().U32(791).I32(1).I32(5).I32(1).Str("x").bytes()));
   EXPECT_EQ(p.a, 5);
   EXPECT_EQ(p.b, 99);
   EXPECT_EQ(p.s1, "x");
@@ -238,7 +238,7 @@ TEST_F(SerialRecordTest, EmbeddedNulEndsTheStringOnWrite) {
 }
 
 TEST_F(SerialRecordTest, CarriageReturnsAreStrippedWhenReadingIfEnabled) {
-  Bytes file = ByteBuilder().U32(791).I32(0).I32(2).Str("a\r\nb").Str("\r").v;
+  Bytes file = ByteBuilder().U32(791).I32(0).I32(2).Str("a\r\nb").Str("\r").bytes();
   Pair p;
   ASSERT_TRUE(p.LoadFromBytes(file));
   EXPECT_EQ(p.s1, "a\nb");
@@ -348,7 +348,7 @@ TEST_F(SerialRecordTest, OpenWriteAndOpenReadFrameHandBuiltFiles) {
   expected.U32(791).U32(2);
   expected.I32(2).I32(1).I16(0).I32(2).Str("one").Str("");
   expected.I32(2).I32(2).I16(0).I32(2).Str("").Str("");
-  EXPECT_EQ(FileBytes("list.dat"), expected.v);
+  EXPECT_EQ(FileBytes("list.dat"), expected.bytes());
 
   cRecordReader r;
   ASSERT_TRUE(cSerialRecord::OpenRead(PathOf("list.dat"), r));
@@ -367,12 +367,13 @@ TEST_F(SerialRecordTest, OpenWriteAndOpenReadFrameHandBuiltFiles) {
 }
 
 TEST_F(SerialRecordTest, EmptyPathLoadsTheFileNamedErr) {
-  std::string previousRoot = platform::GetProjectRoot();
-  platform::SetProjectRoot(dir_.str());
-  WriteFile("err", kExample29);
+  bool loaded = false;
   Pair p;
-  bool loaded = p.Load("");
-  platform::SetProjectRoot(previousRoot);
+  {
+    testsupport::ProjectRootScope root(dir_.path());
+    WriteFile("err", kExample29);
+    loaded = p.Load("");
+  }
   EXPECT_TRUE(loaded);
   EXPECT_EQ(p.a, 5);
 }
@@ -391,15 +392,15 @@ TEST_F(SerialRecordTest, FailedReadNamesTheReasonAndOffset) {
     size_t offset;
   };
   const Case cases[] = {
-      {"cut inside the second field", ByteBuilder().U32(791).I32(2).I32(5).I8(7).v, "field 1: needs 2 bytes, 1 left",
+      {"cut inside the second field", ByteBuilder().U32(791).I32(2).I32(5).I8(7).bytes(), "field 1: needs 2 bytes, 1 left",
        12},
-      {"surplus fields", ByteBuilder().U32(791).I32(3).v, "field count: 3, the record has 2 fields", 8},
-      {"negative string length", ByteBuilder().U32(791).I32(2).I32(5).I16(7).I32(2).I32(-4).v,
+      {"surplus fields", ByteBuilder().U32(791).I32(3).bytes(), "field count: 3, the record has 2 fields", 8},
+      {"negative string length", ByteBuilder().U32(791).I32(2).I32(5).I16(7).I32(2).I32(-4).bytes(),
        "string 0: string length word -4, at least 1 expected", 18},
-      {"string text cut", ByteBuilder().U32(791).I32(2).I32(5).I16(7).I32(2).I32(9).Raw({'a', 'b'}).v,
+      {"string text cut", ByteBuilder().U32(791).I32(2).I32(5).I16(7).I32(2).I32(9).Raw({'a', 'b'}).bytes(),
        "string 0: string text needs 9 bytes, 2 left", 22},
       {"no version word", Bytes{1, 2}, "version word: needs 4 bytes, 2 left", 0},
-      {"newer", ByteBuilder().U32(792).v, "version word: 792 is newer than this program's 791", 4},
+      {"newer", ByteBuilder().U32(792).bytes(), "version word: 792 is newer than this program's 791", 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -412,7 +413,7 @@ TEST_F(SerialRecordTest, FailedReadNamesTheReasonAndOffset) {
 }
 
 TEST_F(SerialRecordTest, CountTooLargeForTheRestIsNamedAtItsWord) {
-  cRecordReader r(ByteBuilder().U32(1000).Raw({0, 0, 0, 0, 0, 0, 0, 0}).v);
+  cRecordReader r(ByteBuilder().U32(1000).Raw({0, 0, 0, 0, 0, 0, 0, 0}).bytes());
   r.Label("element count");
   uint32_t n = 0;
   EXPECT_FALSE(r.ReadCount(n, 8));

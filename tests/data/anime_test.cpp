@@ -40,7 +40,7 @@ cDatabase ReadSets(uint32_t version, int animes, int sets = 1, int32_t previousF
   for (int i = 0; i < sets; ++i) SetBody(f, version, animes);
   cDatabase db;
   db.m_AnimeSets[0].m_FlyPatternOffset = previousFly;
-  EXPECT_TRUE(db.LoadListFromBytes(DbList::AnimeSet, f.bytes));
+  EXPECT_TRUE(db.LoadListFromBytes(DbList::AnimeSet, f.bytes()));
   return db;
 }
 
@@ -114,7 +114,7 @@ TEST(AnimeSet, Version54HasNoAnimationOptions) {
   AnimeBody(f, 54, "y", 0);
   cDatabase list;
   list.m_AnimeList[0].m_Option2 = 9;
-  ASSERT_TRUE(list.LoadListFromBytes(DbList::Anime, f.bytes));
+  ASSERT_TRUE(list.LoadListFromBytes(DbList::Anime, f.bytes()));
   EXPECT_EQ(list.m_AnimeList[0].m_Option2, 9);
   EXPECT_EQ(list.m_AnimeList[1].m_Option2, 1);
   EXPECT_TRUE(list.m_AnimeList[1].m_Frames.empty());
@@ -130,12 +130,12 @@ TEST(Anime, BodyLayoutAt791) {
   a.m_Frames[0].m_Uninterruptible = 1;
   FileBytes expected(791);
   expected.I32(3).I16(-2).I8(3).I16(0x1234).Strings({"ab"}).U32(1).Ints({5, 1, 1}).Strings({});
-  EXPECT_EQ(a.SaveToBytes(), expected.bytes);
+  EXPECT_EQ(a.SaveToBytes(), expected.bytes());
 
   cAnime b;
   b.m_Frames.clear();
-  ASSERT_TRUE(b.LoadFromBytes(expected.bytes));
-  EXPECT_EQ(b.SaveToBytes(), expected.bytes);
+  ASSERT_TRUE(b.LoadFromBytes(expected.bytes()));
+  EXPECT_EQ(b.SaveToBytes(), expected.bytes());
   EXPECT_EQ(b.m_Option3, 0x1234);
 }
 

@@ -19,7 +19,7 @@ using Snapshot = std::map<std::string, std::string>;
 
 template <class Def>
 bool ReadBody(Def& def, const Bytes& body, uint32_t version, cReadContext context) {
-  cRecordReader r(body.data);
+  cRecordReader r(body.bytes());
   r.SetVersion(version);
   r.SetContext(&context);
   return def.Read(r) && r.Ok() && r.AtEnd();
@@ -204,7 +204,7 @@ TEST(BlockDef, EmptyBlockIsWrittenPassableAndNotFixed) {
   def.m_Fixed = 1;
   Bytes out = WriteBody(def, cReadContext{});
   Bytes expected = BlockBody(791, With(BlockValues(), {{"GfxIndex", 0}, {"Hit", 0}, {"Fixed", 0}}));
-  EXPECT_EQ(out.data, expected.data);
+  EXPECT_EQ(out.bytes(), expected.bytes());
 }
 
 TEST(BlockDef, BodyRoundTrip) {
@@ -215,7 +215,7 @@ TEST(BlockDef, BodyRoundTrip) {
   EXPECT_EQ(def.m_EffectValue, -70000);
   EXPECT_EQ(def.m_HitException, 200);
   EXPECT_EQ(def.m_Col, 7);
-  EXPECT_EQ(WriteBody(def, cReadContext{}).data, body.data);
+  EXPECT_EQ(WriteBody(def, cReadContext{}).bytes(), body.bytes());
 }
 
 // --- characters ---
@@ -407,11 +407,11 @@ TEST(CharaDef, FieldBlockAt791Has53EntriesIn82Bytes) {
   cCharaDef def;
   Bytes out = WriteBody(def, cReadContext{});
   int32_t n = 0, strings = 0;
-  std::memcpy(&n, out.data.data(), 4);
-  std::memcpy(&strings, out.data.data() + 4 + 82, 4);
+  std::memcpy(&n, out.bytes().data(), 4);
+  std::memcpy(&strings, out.bytes().data() + 4 + 82, 4);
   EXPECT_EQ(n, 53);
   EXPECT_EQ(strings, 1);
-  EXPECT_EQ(out.data, CharaBody(791, CharaValues()).data);
+  EXPECT_EQ(out.bytes(), CharaBody(791, CharaValues()).bytes());
 }
 
 // --- items ---
@@ -462,7 +462,7 @@ TEST(ItemDef, SizeSoundAndPictureRepairs) {
   ASSERT_TRUE(ReadBody(def, ItemBody(791, With(ItemValues(), {{"Size", 0}, {"Sound", 3}})), 791, context));
   EXPECT_EQ(def.m_Size, 1);
   EXPECT_EQ(def.m_Sound, 0);
-  EXPECT_EQ(WriteBody(def, context).data, ItemBody(791, ItemValues()).data);
+  EXPECT_EQ(WriteBody(def, context).bytes(), ItemBody(791, ItemValues()).bytes());
 
   for (auto [stored, expected] : {std::pair{119, 119}, {7, 8}}) {
     cItemDef shot;
@@ -499,10 +499,10 @@ TEST(ItemDef, PaletteLookup) {
 TEST(Definitions, TruncatedBodiesAreRefused) {
   const Bytes bodies[] = {BlockBody(791, BlockValues(), "x"), HeroBody(), ItemBody(791, ItemValues(), "x")};
   for (size_t k = 0; k < 3; ++k) {
-    for (size_t cut = 0; cut < bodies[k].data.size(); cut += 7) {
+    for (size_t cut = 0; cut < bodies[k].bytes().size(); cut += 7) {
       Bytes part;
-      part.data.assign(bodies[k].data.begin(), bodies[k].data.begin() + static_cast<long>(cut));
-      cRecordReader r(part.data);
+      part.bytes().assign(bodies[k].bytes().begin(), bodies[k].bytes().begin() + static_cast<long>(cut));
+      cRecordReader r(part.bytes());
       r.SetVersion(791);
       bool ok = k == 0 ? cBlockDef().Read(r) : k == 1 ? cCharaDef().Read(r) : cItemDef().Read(r);
       EXPECT_FALSE(ok && r.Ok()) << k << " at " << cut;

@@ -17,7 +17,7 @@ Bytes PaletteFile(const std::vector<Bytes>& blocks, const std::vector<Bytes>& ch
   b.U32(version).I32(0).I32(0);
   for (const auto* list : {&blocks, &charas, &items}) {
     b.U32(static_cast<uint32_t>(list->size()));
-    for (const Bytes& body : *list) b.Add(body);
+    for (const Bytes& body : *list) b.Raw(body);
   }
   return b;
 }
@@ -26,7 +26,7 @@ bool ReadPalette(cCommonPalette& palette, const Bytes& file) {
   cStage stage;  // the program-wide stage plays no part
   cReadContext context;
   context.stage = &stage;
-  return palette.LoadFromBytes(file.data, &context);
+  return palette.LoadFromBytes(file.bytes(), &context);
 }
 
 TEST(CommonPalette, ShortListsArePaddedToTwo) {
@@ -46,7 +46,7 @@ TEST(CommonPalette, EntryZeroIsBlankButKeepsItsLists) {
   cCommonPalette palette;
   // Entry 0 stored with a name, a picture and (blocks) one empty condition.
   Bytes block = BlockBody(791, With(BlockValues(), {{"GfxIndex", 9}}), "named");
-  block.data.resize(block.data.size() - 4);
+  block.bytes().resize(block.bytes().size() - 4);
   block.U32(1).I32(0).I32(0);  // a condition with no stored fields
   Bytes chara = CharaBody(791, With(CharaValues(), {{"GfxIndex", 4}, {"MaxHp", 50}}), "named");
   Bytes item = ItemBody(791, With(ItemValues(), {{"Sound", 2}}), "named");
@@ -92,12 +92,11 @@ TEST(CommonPalette, FreshPaletteIs578BytesWithTwoEntriesEach) {
                            BlockBody(791, With(BlockValues(), {{"GfxIndex", 0}, {"Hit", 0}}))},
                           {CharaBody(791, CharaValues()), CharaBody(791, CharaValues())},
                           {ItemBody(791, ItemValues()), ItemBody(791, ItemValues())});
-  EXPECT_EQ(bytes, two.data);
+  EXPECT_EQ(bytes, two.bytes());
 }
 
 TEST(CommonPalette, FailedLoadsLeaveThePaletteAsItWas) {
-  testsupport::TempDir dir;
-  platform::SetProjectRoot(dir.str());
+  testsupport::ProjectFolder dir;
   cCommonPalette palette;
   palette.m_Items.resize(3);
   palette.m_Items[2].m_Name = "kept";
@@ -106,13 +105,13 @@ TEST(CommonPalette, FailedLoadsLeaveThePaletteAsItWas) {
 
   std::filesystem::create_directories(dir.path() / "data");
   Bytes newer = PaletteFile({}, {}, {ItemBody(791, ItemValues())}, 792);
-  testsupport::WriteFileBytes(dir.path() / "data" / "CommonPalette.cplt4", newer.data);
+  testsupport::WriteFileBytes(dir.path() / "data" / "CommonPalette.cplt4", newer.bytes());
   EXPECT_FALSE(palette.Load("data\\CommonPalette.cplt4"));
   EXPECT_EQ(bNewerFile, 1);
 
   Bytes broken = PaletteFile({}, {}, {ItemBody(791, ItemValues())});
-  broken.data.resize(broken.data.size() - 3);
-  testsupport::WriteFileBytes(dir.path() / "data" / "CommonPalette.cplt4", broken.data);
+  broken.bytes().resize(broken.bytes().size() - 3);
+  testsupport::WriteFileBytes(dir.path() / "data" / "CommonPalette.cplt4", broken.bytes());
   EXPECT_FALSE(palette.Load("data\\CommonPalette.cplt4"));
 
   ASSERT_EQ(palette.m_Items.size(), 3u);
@@ -123,7 +122,6 @@ TEST(CommonPalette, FailedLoadsLeaveThePaletteAsItWas) {
   ASSERT_TRUE(back.Load("data\\CommonPalette.cplt4"));
   EXPECT_EQ(back.m_Items.size(), 3u);
   EXPECT_EQ(back.m_Items[2].m_Name, "kept");
-  platform::SetProjectRoot("");
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ TEST(Database, DefaultPictureFileBytes) {
   FileBytes expected(791);
   expected.U32(2);
   for (int i = 0; i < 2; ++i) expected.Ints({0}).Strings({"", ""});
-  EXPECT_EQ(db.ListToBytes(DbList::Picture), expected.bytes);
+  EXPECT_EQ(db.ListToBytes(DbList::Picture), expected.bytes());
 }
 
 TEST(Database, DefaultsWrittenReadBackAndWrittenAgain) {
@@ -182,18 +182,18 @@ TEST(Database, BrokenFilesAreRefusedAndLeaveTheListAlone) {
     std::vector<unsigned char> bytes;
   };
   std::vector<Case> cases = {
-      {"count beyond the file", DbList::Anime, FileBytes(791).U32(0xFFFFFFFFu).bytes},
-      {"count with too few bytes", DbList::Picture, FileBytes(791).U32(3).Ints({0}).Strings({"a", "b"}).bytes},
-      {"body cut short", DbList::Sound, FileBytes(791).U32(1).Ints({0}).I32(2).I32(5).bytes},
-      {"string length beyond the file", DbList::Bgm, FileBytes(791).U32(1).Ints({0}).I32(2).I32(1000).I32(1).bytes},
-      {"surplus field entries", DbList::Picture, FileBytes(791).U32(1).Ints({0, 0}).Strings({"", ""}).bytes},
-      {"surplus strings", DbList::Picture, FileBytes(791).U32(1).Ints({0}).Strings({"", "", ""}).bytes},
-      {"negative field count", DbList::Picture, FileBytes(791).U32(1).I32(-1).Strings({"", ""}).bytes},
+      {"count beyond the file", DbList::Anime, FileBytes(791).U32(0xFFFFFFFFu).bytes()},
+      {"count with too few bytes", DbList::Picture, FileBytes(791).U32(3).Ints({0}).Strings({"a", "b"}).bytes()},
+      {"body cut short", DbList::Sound, FileBytes(791).U32(1).Ints({0}).I32(2).I32(5).bytes()},
+      {"string length beyond the file", DbList::Bgm, FileBytes(791).U32(1).Ints({0}).I32(2).I32(1000).I32(1).bytes()},
+      {"surplus field entries", DbList::Picture, FileBytes(791).U32(1).Ints({0, 0}).Strings({"", ""}).bytes()},
+      {"surplus strings", DbList::Picture, FileBytes(791).U32(1).Ints({0}).Strings({"", "", ""}).bytes()},
+      {"negative field count", DbList::Picture, FileBytes(791).U32(1).I32(-1).Strings({"", ""}).bytes()},
       {"frame count beyond the file", DbList::SwordType,
-       FileBytes(791).U32(1).Ints({0}).Strings({"", "", ""}).U32(0x10000000u).bytes},
+       FileBytes(791).U32(1).Ints({0}).Strings({"", "", ""}).U32(0x10000000u).bytes()},
       {"animation count beyond the file", DbList::AnimeSet,
-       FileBytes(791).U32(1).Ints({4, 8, 0}).Strings({"s"}).U32(0x7FFFFFFFu).bytes},
-      {"no count", DbList::Effect, FileBytes(791).bytes},
+       FileBytes(791).U32(1).Ints({4, 8, 0}).Strings({"s"}).U32(0x7FFFFFFFu).bytes()},
+      {"no count", DbList::Effect, FileBytes(791).bytes()},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -208,7 +208,7 @@ TEST(Database, BrokenFileStopsTheLoadWithTheOneLineMessage) {
   Project project;
   cDatabase source;
   ASSERT_TRUE(source.Save());
-  project.Write("data\\database\\Anime.dat", FileBytes(791).U32(0xFFFFFFFFu).bytes);
+  project.Write("data\\database\\Anime.dat", FileBytes(791).U32(0xFFFFFFFFu).bytes());
   cDatabase db;
   EXPECT_FALSE(db.Load());
   ASSERT_EQ(project.boxes.size(), 1u);
@@ -223,7 +223,7 @@ TEST(Database, ListsTakeTheFileCountReusingExistingElements) {
     // options 2, 1 and 2 bytes wide; no frames
     for (uint32_t i = 0; i < count; ++i) f.I32(3).I16(3).I8(4).I16(5).Strings({"n"}).U32(0);
     cDatabase db;
-    ASSERT_TRUE(db.LoadListFromBytes(DbList::Anime, f.bytes));
+    ASSERT_TRUE(db.LoadListFromBytes(DbList::Anime, f.bytes()));
     EXPECT_EQ(db.m_AnimeList.size(), count);
     EXPECT_TRUE(db.m_AnimeList.back().m_Frames.empty());
     EXPECT_EQ(db.m_AnimeList.back().m_Option2, 4);
@@ -244,7 +244,7 @@ TEST(Database, PictureTagIsClearedBelow153) {
     }
     cDatabase db;
     db.m_Pictures[1].m_Tag = 55;
-    ASSERT_TRUE(db.LoadListFromBytes(DbList::Picture, f.bytes));
+    ASSERT_TRUE(db.LoadListFromBytes(DbList::Picture, f.bytes()));
     for (auto& p : db.m_Pictures) {
       EXPECT_EQ(p.m_Tag, version >= 153 ? 77 : 0);
       EXPECT_EQ(p.m_File, "bmp\\picture\\a.bmp");
@@ -260,7 +260,7 @@ TEST(Database, BmpCharaExcBefore172KeepsItsDrawValues) {
   cDatabase db;
   db.m_BmpCharaExcs[1].m_DrawValue1 = 1;
   db.m_BmpCharaExcs[1].m_DrawValue2 = 3;
-  ASSERT_TRUE(db.LoadListFromBytes(DbList::BmpCharaExc, f.bytes));
+  ASSERT_TRUE(db.LoadListFromBytes(DbList::BmpCharaExc, f.bytes()));
   ASSERT_EQ(db.m_BmpCharaExcs.size(), 3u);
   EXPECT_EQ(db.m_BmpCharaExcs[0].m_DrawValue2, 2);
   EXPECT_EQ(db.m_BmpCharaExcs[1].m_DrawValue1, 1);  // reused element
@@ -273,13 +273,13 @@ TEST(Database, BmpCharaExcBefore172KeepsItsDrawValues) {
   // v172 has them; v151 has no tag either.
   FileBytes g(172);
   g.U32(1).Ints({9, 1, 4}).Strings({"n", "f"});
-  ASSERT_TRUE(db.LoadListFromBytes(DbList::BmpCharaExc, g.bytes));
+  ASSERT_TRUE(db.LoadListFromBytes(DbList::BmpCharaExc, g.bytes()));
   ASSERT_EQ(db.m_BmpCharaExcs.size(), 1u);
   EXPECT_EQ(db.m_BmpCharaExcs[0].m_DrawValue1, 1);
   EXPECT_EQ(db.m_BmpCharaExcs[0].m_DrawValue2, 4);
   FileBytes h(151);
   h.U32(1).Ints({}).Strings({"n", "f"});
-  ASSERT_TRUE(db.LoadListFromBytes(DbList::BmpCharaExc, h.bytes));
+  ASSERT_TRUE(db.LoadListFromBytes(DbList::BmpCharaExc, h.bytes()));
   EXPECT_EQ(db.m_BmpCharaExcs[0].m_Tag, 0);
 }
 
@@ -291,7 +291,7 @@ TEST(Database, SwordFramesBefore138HaveEightEntries) {
   f.Ints({11, 12, 3, 15, 16, 40, 24, 6}).Strings({});
   f.Ints({21, 22, 1, 25, 26, 41, 25, 7}).Strings({});
   cDatabase db;
-  ASSERT_TRUE(db.LoadListFromBytes(DbList::SwordType, f.bytes));
+  ASSERT_TRUE(db.LoadListFromBytes(DbList::SwordType, f.bytes()));
   ASSERT_EQ(db.m_SwordTypes.size(), 1u);
   const cSwordType& s = db.m_SwordTypes[0];
   EXPECT_EQ(s.m_Text2, "b.bmp");
@@ -358,8 +358,8 @@ TEST(Database, EffectDefinitionZeroIsForcedToNoEffect) {
   chara.U32(2);
   chara.I32(2).I32(5).I32(1).I32(2).I32(3).I32(4).I32(5).Strings({"zero"});
   chara.I32(2).I32(7).I32(1).I32(2).I32(3).I32(4).I32(5).Strings({"one"});
-  project.Write("data\\database\\CharaEffect.dat", chara.bytes);
-  project.Write("data\\database\\ScrEffect.dat", FileBytes(791).U32(0).bytes);
+  project.Write("data\\database\\CharaEffect.dat", chara.bytes());
+  project.Write("data\\database\\ScrEffect.dat", FileBytes(791).U32(0).bytes());
 
   cDatabase db;
   ASSERT_TRUE(db.Load());

@@ -91,7 +91,6 @@ TEST(DataTables, WordingTablesEndWithAnEmptyText) {
 class DefaultData : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::SetProjectRoot(dir_.str());
     platform::SetMessageBoxHandler([this](const std::string& text, const std::string& caption, unsigned type) {
       ++questions_;
       text_ = text;
@@ -103,9 +102,8 @@ class DefaultData : public ::testing::Test {
   void TearDown() override {
     platform::SetMessageBoxHandler(nullptr);
     platform::SetCopyFaultHook(nullptr);
-    platform::SetProjectRoot("");
   }
-  fs::path Native(const std::string& rel) const { return dir_.path() / rel; }
+  fs::path Native(const std::string& rel) const { return dir_.Native(rel); }
   void Write(const std::string& rel, const std::string& text) const {
     fs::create_directories(Native(rel).parent_path());
     std::ofstream(Native(rel), std::ios::binary) << text;
@@ -131,7 +129,7 @@ class DefaultData : public ::testing::Test {
     Write("default/stg4/\xE3\x82\xB9\xE3\x83\x86\xE3\x83\xBC\xE3\x82\xB8.stg4_001", "stage");  // ステージ.stg4_001
     fs::create_directories(Native("default/work"));
   }
-  testsupport::TempDir dir_;
+  testsupport::ProjectFolder dir_;
   int answer_ = platform::IDYES;
   int questions_ = 0;
   std::string text_, caption_;

@@ -103,7 +103,7 @@ TEST(EffectDefinition, CoarsenessOfOldFilesTakesTheTableDefault) {
     SCOPED_TRACE(testing::Message() << (c.screen ? "screen" : "chara") << " v" << c.version << " kind " << c.kind);
     cDatabase db;
     DbList list = c.screen ? DbList::ScrEffect : DbList::CharaEffect;
-    ASSERT_TRUE(db.LoadListFromBytes(list, DefinitionFile(c.version, c.kind).bytes));
+    ASSERT_TRUE(db.LoadListFromBytes(list, DefinitionFile(c.version, c.kind).bytes()));
     const cEffectDefBase& def = c.screen ? static_cast<const cEffectDefBase&>(db.m_ScrEffects[1])
                                          : static_cast<const cEffectDefBase&>(db.m_CharaEffects[1]);
     EXPECT_EQ(def.m_EffectKind, c.kind);
@@ -119,7 +119,7 @@ TEST(EffectDefinition, TwoFieldEntries) {
   def.m_EffectParam[4] = -1;
   FileBytes expected(791);
   expected.I32(2).I32(3).I32(0).I32(0).I32(0).I32(0).I32(-1).Strings({"x"});
-  EXPECT_EQ(def.SaveToBytes(), expected.bytes);
+  EXPECT_EQ(def.SaveToBytes(), expected.bytes());
 }
 
 // An effect record body at `version` with the given frames.
@@ -145,7 +145,7 @@ TEST(Effect, FrameListsAndTheTagOfOldFiles) {
     EffectBody(f, c.version, {{1, 2}, {3, 4}, {5, 6}});
     EffectBody(f, c.version, {});
     cDatabase db;
-    ASSERT_TRUE(db.LoadListFromBytes(DbList::Effect, f.bytes));
+    ASSERT_TRUE(db.LoadListFromBytes(DbList::Effect, f.bytes()));
     ASSERT_EQ(db.m_Effects.size(), 2u);
     const cEffect& e = db.m_Effects[0];
     EXPECT_EQ(e.m_Tag, c.tag);
@@ -165,13 +165,13 @@ TEST(Effect, FrameVectorReplacesTheList) {
   FileBytes three(791);
   three.U32(3).Ints({7, 8}).Strings({}).Ints({9, 10}).Strings({}).Ints({11, 12}).Strings({});
   cRecordReader r;
-  ASSERT_TRUE(OpenRecordBytes(three.bytes, r));
+  ASSERT_TRUE(OpenRecordBytes(three.bytes(), r));
   ASSERT_TRUE(ReadEffectFrameVector(frames, r));
   ASSERT_EQ(frames.size(), 3u);
   EXPECT_EQ(frames[0].m_Pattern, 7);
   EXPECT_EQ(frames[2].m_Duration, 12);
 
-  ASSERT_TRUE(OpenRecordBytes(FileBytes(791).U32(0).bytes, r));
+  ASSERT_TRUE(OpenRecordBytes(FileBytes(791).U32(0).bytes(), r));
   ASSERT_TRUE(ReadEffectFrameVector(frames, r));
   EXPECT_TRUE(frames.empty());
 

@@ -10,46 +10,14 @@
 #include "data/Flow.h"
 #include "data/FlowCmd.h"
 #include "data/ReadContext.h"
+#include "tests/support/ByteBuilder.h"
 #include "tests/support/RecordGlobals.h"
 
 namespace flowfix {
 
 using Bytes = std::vector<unsigned char>;
 
-// Little-endian byte image built by hand.
-class ByteBuilder {
- public:
-  ByteBuilder& U8(int v) {
-    b_.push_back(static_cast<unsigned char>(v));
-    return *this;
-  }
-  ByteBuilder& I16(int v) { return Put(static_cast<int16_t>(v)); }
-  ByteBuilder& I32(int32_t v) { return Put(v); }
-  ByteBuilder& U32(uint32_t v) { return Put(v); }
-  ByteBuilder& Str(const std::string& s) {
-    I32(static_cast<int32_t>(s.size() + 1));
-    if (!s.empty()) {
-      b_.insert(b_.end(), s.begin(), s.end());
-      b_.push_back(0);
-    }
-    return *this;
-  }
-  ByteBuilder& Raw(const Bytes& bytes) {
-    b_.insert(b_.end(), bytes.begin(), bytes.end());
-    return *this;
-  }
-  const Bytes& bytes() const { return b_; }
-
- private:
-  template <class T>
-  ByteBuilder& Put(T v) {
-    unsigned char tmp[sizeof(T)];
-    std::memcpy(tmp, &v, sizeof(T));
-    b_.insert(b_.end(), tmp, tmp + sizeof(T));
-    return *this;
-  }
-  Bytes b_;
-};
+using testsupport::ByteBuilder;
 
 // Makes the writers use an older layout for the scope.
 class VersionScope : public testsupport::RecordGlobalsScope {

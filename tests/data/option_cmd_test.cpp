@@ -47,9 +47,7 @@ TEST(Option, ValuesAreClampedOnReading) {
 }
 
 TEST(Option, SavedAndLoadedThroughTheUserDataPath) {
-  testsupport::TempDir dir;
-  std::string previous = platform::GetProjectRoot();
-  platform::SetProjectRoot(dir.str());
+  testsupport::ProjectFolder dir;
   ASSERT_TRUE(platform::CreateFolder("user_data"));
   cOption option;
   option.m_SoundVolume = 3;
@@ -65,7 +63,6 @@ TEST(Option, SavedAndLoadedThroughTheUserDataPath) {
   ASSERT_TRUE(platform::WriteWholeFileAtomic(PathTable[PATH_OPTION], broken.data(), broken.size()));
   EXPECT_FALSE(loaded.Load(PathTable[PATH_OPTION]));
   EXPECT_EQ(loaded.m_RankName, "ABC");
-  platform::SetProjectRoot(previous);
 }
 
 TEST(Option, VolumeTable) {

@@ -237,12 +237,10 @@ TEST(Ranking, BuildRankingPath) {
 class RankingFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::SetProjectRoot(dir_.str());
     platform::CreateFolder("user_data");
     platform::CreateFolder("user_data\\free");
   }
-  void TearDown() override { platform::SetProjectRoot(""); }
-  testsupport::TempDir dir_;
+  testsupport::ProjectFolder dir_;
 };
 
 TEST_F(RankingFiles, SaveThenLoadAndFailures) {

@@ -31,7 +31,6 @@ std::vector<unsigned char> StageBytes(cStage& s) {
 class ReplayFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::SetProjectRoot(dir_.str());
     ASSERT_TRUE(platform::CreateFolder("user_data"));
     ASSERT_TRUE(platform::CreateFolder("user_data\\rpl4"));
     system_.m_ChallengeCount = 2;
@@ -57,13 +56,12 @@ class ReplayFiles : public ::testing::Test {
   }
   void TearDown() override {
     SaveContext() = cSaveContext{};
-    platform::SetProjectRoot("");
     dwDataVersion = kDataVersion;
   }
   std::string Path() const { return "user_data\\rpl4\\test." + ReplayExtension(); }
   fs::path Native() const { return dir_.path() / "user_data" / "rpl4" / ("test." + ReplayExtension()); }
 
-  testsupport::TempDir dir_;
+  testsupport::ProjectFolder dir_;
   cSystem system_;
   cWorldMap map_;
   cStage stage_, scalars_;

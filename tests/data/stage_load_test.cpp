@@ -32,8 +32,6 @@ const std::string kNewerLine =
 class StageLoad : public testing::Test {
  protected:
   void SetUp() override {
-    platform::SetProjectRoot(dir_.str());
-    std::filesystem::create_directories(dir_.path() / "data" / "stg4");
     platform::SetMessageBoxHandler([this](const std::string& text, const std::string&, unsigned) {
       boxes_.push_back(text);
       return platform::IDOK;
@@ -49,11 +47,10 @@ class StageLoad : public testing::Test {
   }
   void TearDown() override {
     platform::SetMessageBoxHandler(nullptr);
-    platform::SetProjectRoot("");
   }
 
   void Write(const std::string& name, const Bytes& file) {
-    testsupport::WriteFileBytes(dir_.path() / "data" / "stg4" / name, file.data);
+    testsupport::WriteFileBytes(dir_.path() / "data" / "stg4" / name, file.bytes());
   }
   bool Load(const std::string& name, int resolve) {
     return LoadStageForPlay(stage_, "data\\stg4\\" + name, resolve, &copy_, &context_);
@@ -67,7 +64,7 @@ class StageLoad : public testing::Test {
     EXPECT_EQ(copy_.m_PlacedBlocks.size(), 3u);
   }
 
-  testsupport::TempDir dir_;
+  testsupport::ProjectFolder dir_{"data/stg4"};
   std::vector<std::string> boxes_;
   long closes_ = 0;
   cCommonPalette common_;
@@ -185,7 +182,7 @@ TEST_F(StageLoad, MissingOrBrokenFileIsReportedWithoutClosing) {
 
   // A body that ends early but still carries the trailer word at its end.
   Bytes broken = StageFile(Named("x"));
-  broken.data.erase(broken.data.begin() + 600, broken.data.end() - 4);
+  broken.bytes().erase(broken.bytes().begin() + 600, broken.bytes().end() - 4);
   Write("Broken.stg4_001", broken);
   EXPECT_FALSE(Load("Broken.stg4_001", 0));
   EXPECT_EQ(boxes_.size(), 2u);

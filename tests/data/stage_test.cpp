@@ -30,7 +30,7 @@ std::filesystem::path FixturesDir() {
 }
 
 bool ReadStage(cStage& stage, const Bytes& file, cReadContext context = TestContext()) {
-  return stage.LoadFromBytes(file.data, &context);
+  return stage.LoadFromBytes(file.bytes(), &context);
 }
 
 std::vector<unsigned char> WriteStage(cStage& stage) {
@@ -97,7 +97,7 @@ TEST(StageFile, WrittenByTheBuilderAndByTheWriterAlike) {
   Bytes file = StageFile(spec);
   cStage stage;
   ASSERT_TRUE(ReadStage(stage, file));
-  EXPECT_EQ(WriteStage(stage), file.data);
+  EXPECT_EQ(WriteStage(stage), file.bytes());
 }
 
 // Older layouts: what the file lacks and what the upgrade sets.
@@ -266,9 +266,9 @@ TEST(StageFile, BrokenMapSizesAreRefused) {
 
 TEST(StageFile, TruncatedFilesAreRefused) {
   Bytes file = StageFile(PlayableStage());
-  for (size_t cut : {size_t{6}, size_t{200}, file.data.size() / 2, file.data.size() - 13000}) {
+  for (size_t cut : {size_t{6}, size_t{200}, file.bytes().size() / 2, file.bytes().size() - 13000}) {
     Bytes part;
-    part.data.assign(file.data.begin(), file.data.begin() + static_cast<long>(cut));
+    part.bytes().assign(file.bytes().begin(), file.bytes().begin() + static_cast<long>(cut));
     cStage stage;
     EXPECT_FALSE(ReadStage(stage, part)) << cut;
   }

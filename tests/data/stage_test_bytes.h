@@ -10,38 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ByteBuilder.h"
+
 namespace stagetest {
 
-class Bytes {
- public:
-  std::vector<unsigned char> data;
-
-  template <class T>
-  Bytes& Put(T v) {
-    unsigned char raw[sizeof(T)];
-    std::memcpy(raw, &v, sizeof(T));
-    data.insert(data.end(), raw, raw + sizeof(T));
-    return *this;
-  }
-  Bytes& U32(uint32_t v) { return Put(v); }
-  Bytes& I32(int32_t v) { return Put(v); }
-  Bytes& I16(int16_t v) { return Put(v); }
-  Bytes& I8(int8_t v) { return Put(v); }
-  Bytes& F64(double v) { return Put(v); }
-  // Length word L = length + 1, then the text and a NUL unless it is empty.
-  Bytes& Str(const std::string& s) {
-    I32(static_cast<int32_t>(s.size() + 1));
-    if (!s.empty()) {
-      data.insert(data.end(), s.begin(), s.end());
-      data.push_back(0);
-    }
-    return *this;
-  }
-  Bytes& Add(const Bytes& other) {
-    data.insert(data.end(), other.data.begin(), other.data.end());
-    return *this;
-  }
-};
+// Little-endian bytes built by hand.
+using Bytes = testsupport::ByteBuilder;
 
 // One field entry: its name, width in bytes (8: a double) and the first
 // file version that stores it.
@@ -168,21 +142,21 @@ inline Bytes BlockBody(uint32_t version, const Values& v, const std::string& nam
                        int16_t row = 0, const Bytes& flags = Flags(11)) {
   Bytes b;
   FieldBlock(b, BlockFields(), version, v);
-  b.I32(1).Str(name).I16(col).I16(row).Add(flags).U32(0);
+  b.I32(1).Str(name).I16(col).I16(row).Raw(flags).U32(0);
   return b;
 }
 inline Bytes CharaBody(uint32_t version, const Values& v, const std::string& name = "", int16_t col = 0,
                        int16_t row = 0, const Bytes& flags = Flags(37)) {
   Bytes b;
   FieldBlock(b, CharaFields(), version, v);
-  b.I32(1).Str(name).I16(col).I16(row).I32(0).Add(flags).U32(0).U32(0);
+  b.I32(1).Str(name).I16(col).I16(row).I32(0).Raw(flags).U32(0).U32(0);
   return b;
 }
 inline Bytes ItemBody(uint32_t version, const Values& v, const std::string& name = "", int16_t col = 0,
                       int16_t row = 0, const Bytes& flags = Flags(13)) {
   Bytes b;
   FieldBlock(b, ItemFields(), version, v);
-  b.I32(1).Str(name).I16(col).I16(row).Add(flags).U32(0).U32(0);
+  b.I32(1).Str(name).I16(col).I16(row).Raw(flags).U32(0).U32(0);
   return b;
 }
 
@@ -236,7 +210,7 @@ inline Bytes StageFile(const StageSpec& s) {
     b.U32(static_cast<uint32_t>(bodies.size()));
     for (const Bytes& body : bodies) {
       if (placed) b.U32(0);
-      b.Add(body);
+      b.Raw(body);
     }
   };
   list(s.paletteBlocks, false);

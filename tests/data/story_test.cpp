@@ -18,7 +18,6 @@ namespace {
 class StoryFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::SetProjectRoot(dir_.str());
     ASSERT_TRUE(platform::CreateFolder("user_data"));
     ASSERT_TRUE(platform::CreateFolder("user_data\\story"));
     ASSERT_TRUE(platform::CreateFolder("user_data\\challenge"));
@@ -30,14 +29,13 @@ class StoryFiles : public ::testing::Test {
   }
   void TearDown() override {
     SaveContext() = cSaveContext{};
-    platform::SetProjectRoot("");
     StorySlots.assign(kStorySlots, cSaveSlot());
   }
   fs::path Story(int n) const {
     return dir_.path() / "user_data" / "story" / (std::string(n < 9 ? "Story0" : "Story") + std::to_string(n + 1) + ".dat");
   }
 
-  testsupport::TempDir dir_;
+  testsupport::ProjectFolder dir_;
   cSystem system_;
   cWorldMap map_;
 };

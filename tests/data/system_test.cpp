@@ -14,7 +14,7 @@
 
 namespace {
 using systest::Build;
-using systest::Builder;
+using systest::ByteBuilder;
 using systest::Bytes;
 using systest::Distinct;
 using systest::FieldTable;
@@ -127,7 +127,7 @@ TEST(SystemDefaults, CountsAndValuesOfANewProject) {
 // The file a new project's system data writes, byte by byte, as the layout
 // and the default tables give it.
 Bytes FreshSystemFile() {
-  Builder b;
+  ByteBuilder b;
   b.U32(791);
   // 58 field entries: 1..29 and 31..59.
   b.I32(58);
@@ -157,7 +157,7 @@ Bytes FreshSystemFile() {
   b.I32(1).I32(0).I32(0).Bytes8({0, 0, 0, 0, 0});
   const char* cancel = "\x82\xE2\x82\xC1\x82\xCF\x82\xE8\x82\xE2\x82\xDF\x82\xE9";  // やっぱりやめる
   const char* retry = "\x83\x8A\x83\x67\x83\x89\x83\x43";                      // リトライ
-  b.Texts({
+  b.Strings({
       "\x83\x8F\x81\x5B\x83\x8B\x83\x68",                          // ワールド
       "\x83\x58\x83\x65\x81\x5B\x83\x57",                          // ステージ
       score,
@@ -194,7 +194,7 @@ Bytes FreshSystemFile() {
       // F3キーでランキングへ登録
       "F3\x83\x4C\x81\x5B\x82\xC5\x83\x89\x83\x93\x83\x4C\x83\x93\x83\x4F\x82\xD6\x93\x6F\x98\x5E",
   });
-  b.Texts(std::vector<std::string>(17));
+  b.Strings(std::vector<std::string>(17));
   b.Ints({0, 0, 0, 0});
   b.Bytes8({1, 1, 1, 1});
   auto menu = [&b](std::vector<std::string> labels) {
@@ -214,7 +214,7 @@ Bytes FreshSystemFile() {
         "\x83\x89\x83\x93\x83\x4C\x83\x93\x83\x4F\x93\x6F\x98\x5E",          // ランキング登録
         "\x83\x89\x83\x93\x83\x4C\x83\x93\x83\x4F\x93\x6F\x98\x5E\x96\xBC",  // ランキング登録名
         "\x82\xE0\x82\xC7\x82\xE9", ""});                                    // もどる
-  b.Texts({
+  b.Strings({
       "\x8E\xE8\x93\xAE\x93\x6F\x98\x5E\x81\x69\x93\x6F\x98\x5E\x96\xBC\x93\xFC\x97\xCD\x81\x6A",  // 手動登録（登録名入力）
       "\x8E\xE8\x93\xAE\x93\x6F\x98\x5E\x81\x69\x93\x6F\x98\x5E\x96\xBC\x8C\xC5\x92\xE8\x81\x6A",  // 手動登録（登録名固定）
       "\x8E\xA9\x93\xAE\x93\x6F\x98\x5E\x81\x69\x93\x6F\x98\x5E\x96\xBC\x93\xFC\x97\xCD\x81\x6A",  // 自動登録（登録名入力）
@@ -227,7 +227,7 @@ Bytes FreshSystemFile() {
                                                 {"DD_VideoStretch", 0}, {"ShowFps", 1},     {"FreeStage", 0},
                                                 {"English", 0}};
   for (int k = 0; k < 10; ++k) b.I32(2).I32(k == 8 ? 1 : 0).I32(keys[k].second).I32(2).Str(keys[k].first).Str("");
-  return b.v;
+  return b.bytes();
 }
 
 TEST(SystemDefaults, FreshFileIsTheGoldenImage) {

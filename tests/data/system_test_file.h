@@ -8,47 +8,13 @@
 #include <vector>
 
 #include "data/System.h"
+#include "tests/support/ByteBuilder.h"
 
 namespace systest {
 
 using Bytes = std::vector<unsigned char>;
 
-struct Builder {
-  Bytes v;
-  Builder& U32(uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<unsigned char>(x >> (8 * i)));
-    return *this;
-  }
-  Builder& I32(int32_t x) { return U32(static_cast<uint32_t>(x)); }
-  Builder& U8(uint8_t x) {
-    v.push_back(x);
-    return *this;
-  }
-  // A record string or a list text: L = length + 1, then text and NUL unless empty.
-  Builder& Str(const std::string& s) {
-    I32(static_cast<int32_t>(s.size() + 1));
-    if (!s.empty()) {
-      v.insert(v.end(), s.begin(), s.end());
-      v.push_back(0);
-    }
-    return *this;
-  }
-  Builder& Bytes8(const std::vector<uint8_t>& b) {
-    U32(static_cast<uint32_t>(b.size()));
-    v.insert(v.end(), b.begin(), b.end());
-    return *this;
-  }
-  Builder& Ints(const std::vector<int32_t>& values) {
-    U32(static_cast<uint32_t>(values.size()));
-    for (int32_t x : values) I32(x);
-    return *this;
-  }
-  Builder& Texts(const std::vector<std::string>& texts) {
-    U32(static_cast<uint32_t>(texts.size()));
-    for (const auto& t : texts) Str(t);
-    return *this;
-  }
-};
+using testsupport::ByteBuilder;
 
 // One entry of the field block: present in files of versions from..to.
 struct Entry {
@@ -96,7 +62,7 @@ inline bool Present(const Entry& e, uint32_t version) { return version >= e.from
 // The value written for the retired entry; nothing may ever hold it.
 inline int32_t retiredValue = 0x5EEDBEEF;
 
-inline void StatusItemBody(Builder& b, const cStatusItem& item, uint32_t version) {
+inline void StatusItemBody(ByteBuilder& b, const cStatusItem& item, uint32_t version) {
   std::vector<int32_t> ints = {item.m_Shown, item.m_Icon, item.m_Digits};
   if (version >= 204) ints.push_back(item.m_ShowNumber);
   if (version >= 587) {
@@ -108,14 +74,14 @@ inline void StatusItemBody(Builder& b, const cStatusItem& item, uint32_t version
   b.I32(1).Str(item.m_Label);
 }
 
-inline void CmdList(Builder& b, const cVector<cCmd>& list) {
+inline void CmdList(ByteBuilder& b, const cVector<cCmd>& list) {
   b.U32(static_cast<uint32_t>(list.size()));
   for (const auto& c : list) b.I32(1).I32(c.m_Enabled).I32(1).Str(c.m_Label);
 }
 
 // The file of `s` as a file of `version` would hold it.
 inline Bytes Build(cSystem& s, uint32_t version) {
-  Builder b;
+  ByteBuilder b;
   b.U32(version);
   int32_t n = 0;
   for (const auto& e : FieldTable()) n += Present(e, version) ? 1 : 0;
@@ -141,17 +107,17 @@ inline Bytes Build(cSystem& s, uint32_t version) {
     b.U32(static_cast<uint32_t>(s.m_Results.size()));
     for (const auto& r : s.m_Results) b.I32(1).I32(r.m_On).I32(0).Bytes8(r.m_Categories);
   }
-  b.Texts(s.m_Labels);
-  b.Texts(s.m_SystemSounds);
+  b.Strings(s.m_Labels);
+  b.Strings(s.m_SystemSounds);
   b.Ints(s.m_SceneBgm);
   if (version >= 202) b.Bytes8(s.m_SceneBgmLoop);
   CmdList(b, s.m_TitleMenu);
   CmdList(b, s.m_MapMenu);
   CmdList(b, s.m_OptionMenu);
-  if (version >= 674) b.Texts(s.m_RankModeLabels);
+  if (version >= 674) b.Strings(s.m_RankModeLabels);
   b.U32(static_cast<uint32_t>(s.m_IniKeys.size()));
   for (const auto& k : s.m_IniKeys) b.I32(2).I32(k.m_IsText).I32(k.m_Default).I32(2).Str(k.m_Key).Str(k.m_DefaultText);
-  return b.v;
+  return b.bytes();
 }
 
 // A system record whose every value differs from the defaults, from what

@@ -5,25 +5,12 @@
 
 #include "data/StageKey.h"
 #include "data/WorldMap.h"
+#include "tests/support/ByteBuilder.h"
 
 namespace {
 using Bytes = std::vector<unsigned char>;
 
-struct Builder {
-  Bytes v;
-  Builder& I32(int32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<unsigned char>(static_cast<uint32_t>(x) >> (8 * i)));
-    return *this;
-  }
-  Builder& Str(const std::string& s) {
-    I32(static_cast<int32_t>(s.size() + 1));
-    if (!s.empty()) {
-      v.insert(v.end(), s.begin(), s.end());
-      v.push_back(0);
-    }
-    return *this;
-  }
-};
+using testsupport::ByteBuilder;
 
 struct NodeSpec {
   int32_t kind = 0;
@@ -43,7 +30,7 @@ struct MapSpec {
   std::vector<PointSpec> points;
 
   Bytes Build(uint32_t version) const {
-    Builder b;
+    ByteBuilder b;
     b.I32(static_cast<int32_t>(version));
     b.I32(8).I32(width).I32(height).I32(pitch).I32(shift).I32(startX).I32(startY).I32(16).I32(0);
     b.I32(2).Str("World").Str("");
@@ -65,7 +52,7 @@ struct MapSpec {
       }
     }
     b.I32(0);  // no extra points
-    return b.v;
+    return b.bytes();
   }
 };
 
@@ -138,7 +125,7 @@ TEST(WorldMap, DefaultsAndTheirFile) {
 
   // The golden image: version, 8 fields, 2 strings, 10 chips, 480 cells,
   // no points, one extra point with one new node.
-  Builder b;
+  ByteBuilder b;
   b.I32(791).I32(8).I32(20).I32(15).I32(32).I32(5).I32(9).I32(7).I32(16).I32(0);
   b.I32(2).Str("\x83\x8F\x81\x5B\x83\x8B\x83\x68").Str("");  // ワールド
   b.I32(10);
@@ -154,7 +141,7 @@ TEST(WorldMap, DefaultsAndTheirFile) {
   for (int i = 0; i < 14; ++i) b.I32(i == 12 ? 1 : 0);
   b.I32(2).Str("").Str("");
   Bytes written = map.SaveToBytes();
-  Bytes golden = b.v;
+  Bytes golden = b.bytes();
   ASSERT_EQ(written.size(), golden.size());
   for (size_t i = 0; i < golden.size(); ++i) ASSERT_EQ(written[i], golden[i]) << "byte " << i;
 

@@ -129,10 +129,11 @@ TEST_F(Mixer, AProjectSoundFontComesFirst) {
   testsupport::WriteFileBytes(project.path() / "bgm" / "zz.SF2", {1});
   testsupport::WriteFileBytes(project.path() / "bgm" / "mine.sf2", {1});
   testsupport::WriteFileBytes(project.path() / "bgm" / "notes.txt", {1});
-  std::string root = platform::GetProjectRoot();
-  platform::SetProjectRoot(project.str());
-  auto fonts = platform::SoundFontCandidates();
-  platform::SetProjectRoot(root);
+  std::vector<std::string> fonts;
+  {
+    testsupport::ProjectRootScope root(project.path());
+    fonts = platform::SoundFontCandidates();
+  }
   ASSERT_GE(fonts.size(), 2u);
   EXPECT_EQ(fonts[0], (project.path() / "bgm" / "mine.sf2").string());
   EXPECT_NE(fonts[1].find("/usr/share/"), std::string::npos);  // then the installed ones

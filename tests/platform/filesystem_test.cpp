@@ -25,15 +25,7 @@ namespace {
 // A temporary project folder as the root of relative paths.
 class ProjectDir : public ::testing::Test {
  protected:
-  void SetUp() override {
-    platform::SetProjectRoot(dir_.str());
-    platform::ForgetFolderListings();
-  }
-  void TearDown() override {
-    platform::SetProjectRoot("");
-    platform::ForgetFolderListings();
-  }
-  fs::path Native(const std::string& rel) const { return dir_.path() / rel; }
+  fs::path Native(const std::string& rel) const { return dir_.Native(rel); }
   void Touch(const std::string& rel, const std::string& text = "x") const {
     fs::create_directories(Native(rel).parent_path());
     std::ofstream(Native(rel), std::ios::binary) << text;
@@ -44,7 +36,7 @@ class ProjectDir : public ::testing::Test {
     std::string root = dir_.str() + "/";
     return native.compare(0, root.size(), root) == 0 ? native.substr(root.size()) : native;
   }
-  testsupport::TempDir dir_;
+  testsupport::ProjectFolder dir_;
 };
 
 TEST_F(ProjectDir, ResolvesLikeWindows) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -13,6 +14,9 @@ using Bytes = std::vector<unsigned char>;
 
 class ByteBuilder {
  public:
+  ByteBuilder() = default;
+  // Starts from bytes made elsewhere.
+  explicit ByteBuilder(Bytes start) : v_(std::move(start)) {}
   ByteBuilder& U8(unsigned v) {
     v_.push_back(static_cast<unsigned char>(v));
     return *this;
@@ -37,6 +41,22 @@ class ByteBuilder {
     }
     return *this;
   }
+  // A count word, then the items.
+  ByteBuilder& Ints(const std::vector<int32_t>& values) {
+    U32(static_cast<uint32_t>(values.size()));
+    for (int32_t x : values) I32(x);
+    return *this;
+  }
+  ByteBuilder& Strings(const std::vector<std::string>& texts) {
+    U32(static_cast<uint32_t>(texts.size()));
+    for (const std::string& t : texts) Str(t);
+    return *this;
+  }
+  ByteBuilder& Bytes8(const std::vector<uint8_t>& b) {
+    U32(static_cast<uint32_t>(b.size()));
+    v_.insert(v_.end(), b.begin(), b.end());
+    return *this;
+  }
   ByteBuilder& Raw(const Bytes& b) {
     v_.insert(v_.end(), b.begin(), b.end());
     return *this;
@@ -45,7 +65,15 @@ class ByteBuilder {
     v_.insert(v_.end(), b);
     return *this;
   }
+  ByteBuilder& Raw(const ByteBuilder& other) { return Raw(other.v_); }
+  ByteBuilder& Raw(const void* p, size_t n) {
+    const auto* c = static_cast<const unsigned char*>(p);
+    v_.insert(v_.end(), c, c + n);
+    return *this;
+  }
   const Bytes& bytes() const { return v_; }
+  // For tests that cut or damage what was built.
+  Bytes& bytes() { return v_; }
   size_t size() const { return v_.size(); }
 
  private:

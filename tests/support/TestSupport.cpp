@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "base/Log.h"
+#include "platform/FileSystem.h"
 
 namespace testsupport {
 
@@ -22,6 +23,21 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+}
+
+ProjectRootScope::ProjectRootScope(const std::filesystem::path& folder) : previous_(platform::GetProjectRoot()) {
+  platform::SetProjectRoot(folder.string());
+  platform::ForgetFolderListings();
+}
+
+ProjectRootScope::~ProjectRootScope() {
+  platform::SetProjectRoot(previous_);
+  platform::ForgetFolderListings();
+}
+
+ProjectFolder::ProjectFolder(std::initializer_list<const char*> subfolders)
+    : root_(dir_.path()), startFolder_(std::filesystem::current_path()) {
+  for (const char* sub : subfolders) std::filesystem::create_directories(dir_.path() / sub);
 }
 
 LogCapture::LogCapture() : previous_(GetLogPath()) { InitLog((dir_.path() / "Report_Game.txt").string()); }

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the unit tests.
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,37 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+};
+
+// Makes `folder` the project root for the scope; the previous root comes
+// back at the end. Folder listings cached for either root are forgotten.
+class ProjectRootScope {
+ public:
+  explicit ProjectRootScope(const std::filesystem::path& folder);
+  ~ProjectRootScope();
+  ProjectRootScope(const ProjectRootScope&) = delete;
+  ProjectRootScope& operator=(const ProjectRootScope&) = delete;
+
+ private:
+  std::string previous_;
+};
+
+// A fresh temporary project folder, with the given subfolders ("data/stg4"),
+// that is the project root for the scope and is removed at its end. It notes
+// the current folder at the start, for tests that check nothing changes it.
+class ProjectFolder {
+ public:
+  explicit ProjectFolder(std::initializer_list<const char*> subfolders = {});
+  const std::filesystem::path& path() const { return dir_.path(); }
+  std::string str() const { return dir_.str(); }
+  // The native path of a file or folder inside the project.
+  std::filesystem::path Native(const std::string& relative) const { return dir_.path() / relative; }
+  const std::filesystem::path& startFolder() const { return startFolder_; }
+
+ private:
+  TempDir dir_;
+  ProjectRootScope root_;
+  std::filesystem::path startFolder_;
 };
 
 // Points the main log at a file in its own temporary folder for the scope,

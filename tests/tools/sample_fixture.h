@@ -24,22 +24,7 @@ inline const std::filesystem::path& SampleDir() {
 }
 
 // Points the project root at a folder for the scope.
-class ProjectRoot {
- public:
-  explicit ProjectRoot(const std::filesystem::path& dir) : old_(platform::GetProjectRoot()) {
-    platform::SetProjectRoot(dir.string());
-    platform::ForgetFolderListings();
-  }
-  ~ProjectRoot() {
-    platform::SetProjectRoot(old_);
-    platform::ForgetFolderListings();
-  }
-  ProjectRoot(const ProjectRoot&) = delete;
-  ProjectRoot& operator=(const ProjectRoot&) = delete;
-
- private:
-  std::string old_;
-};
+using ProjectRoot = testsupport::ProjectRootScope;
 
 // The native form of a project path inside `dir`.
 inline std::filesystem::path Native(const std::filesystem::path& dir, std::string projectPath) {

@@ -24,12 +24,9 @@ using namespace dlgmsg;
 class AppDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = platform::GetProjectRoot();
-    platform::SetProjectRoot(dir_.str());
     platform::CreateFolder("user_data");
   }
   void TearDown() override {
-    platform::SetProjectRoot(previous_);
     IniSettings.English = 0;
   }
   // The harness registers its own look-alike templates; ours replace them.
@@ -37,8 +34,7 @@ class AppDialogs : public ::testing::Test {
     RegisterAppDialogTemplates();
     return h_;
   }
-  testsupport::TempDir dir_;
-  std::string previous_;
+  testsupport::ProjectFolder dir_;
   DialogHarness h_;
 };
 

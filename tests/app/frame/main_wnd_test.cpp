@@ -28,8 +28,6 @@ using namespace platform;
 class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = GetProjectRoot();
-    SetProjectRoot(dir_.str());
     CreateFolder("user_data");
     ASSERT_TRUE(InitWindowSystem()) << GetWindowError();
     HWND h = CreateMainWindow(StaticWndProc, "", WS_POPUP | WS_CAPTION, 100, 100, 646, 505);
@@ -45,7 +43,6 @@ class MainWindow : public ::testing::Test {
     }
     SetWindowRequestHooks({});
     ShutdownWindowSystem();
-    SetProjectRoot(previous_);
     bGameRunning = 0;
     IniSettings.WindowMode = 0;
   }
@@ -59,8 +56,7 @@ class MainWindow : public ::testing::Test {
     }
     return quit;
   }
-  testsupport::TempDir dir_;
-  std::string previous_;
+  testsupport::ProjectFolder dir_;
 };
 
 unsigned WaitForQuit(void*) {

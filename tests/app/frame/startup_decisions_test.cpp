@@ -80,20 +80,16 @@ TEST(StartFile, CommandLineQuotesAndLength) {
 class StartFileResolution : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = platform::GetProjectRoot();
-    platform::SetProjectRoot(dir_.str());
     platform::CreateFolder("data");
     platform::CreateFolder("data\\stg4");
     platform::ForgetFolderListings();
   }
-  void TearDown() override { platform::SetProjectRoot(previous_); }
   void Touch(const std::string& path) {
     const char b = 0;
     ASSERT_TRUE(platform::WriteWholeFileAtomic(path, &b, 1));
     platform::ForgetFolderListings();
   }
-  testsupport::TempDir dir_;
-  std::string previous_;
+  testsupport::ProjectFolder dir_;
 };
 
 TEST_F(StartFileResolution, NewestNumberWinsOverTheNamedOne) {

@@ -24,16 +24,12 @@ std::vector<unsigned char> Le32(std::initializer_list<int32_t> words) {
 class UserRecords : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = platform::GetProjectRoot();
-    platform::SetProjectRoot(dir_.str());
     platform::CreateFolder("user_data");
   }
   void TearDown() override {
-    platform::SetProjectRoot(previous_);
     platform::SetWorkAreaForTest(nullptr);
   }
-  testsupport::TempDir dir_;
-  std::string previous_;
+  testsupport::ProjectFolder dir_;
 };
 
 // A record file: version 791, field count, the fields' bytes, string count 0.

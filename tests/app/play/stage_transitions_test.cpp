@@ -16,15 +16,10 @@ namespace {
 class NextStagePath : public ::testing::Test {
  protected:
   void SetUp() override {
-    old_ = platform::GetProjectRoot();
-    platform::SetProjectRoot(dir_.str());
-    std::filesystem::create_directories(dir_.path() / "data" / "stg4");
     for (const char* f : {"stage-2.stg4_000", "stage-2.stg4_003", "boss.stg4_001", "stage-1.stg4_001"})
       testsupport::WriteFileBytes(dir_.path() / "data" / "stg4" / f, {'x'});
   }
-  void TearDown() override { platform::SetProjectRoot(old_); }
-  testsupport::TempDir dir_;
-  std::string old_;
+  testsupport::ProjectFolder dir_{"data/stg4"};
 };
 
 // After starting stage-1.stg4_001 (base "stage."), part 2 is stage-2.stg4_003.

@@ -85,8 +85,6 @@ inline std::vector<uint8_t> MakeBmp(int w, int h, int bpp, const std::vector<uin
 // their internal (backslash) paths.
 class Project {
  public:
-  Project() : previous_(platform::GetProjectRoot()) { platform::SetProjectRoot(dir_.str()); }
-  ~Project() { platform::SetProjectRoot(previous_); }
   // Writes bmp\<name> and returns its internal path.
   std::string Bitmap(const std::string& name, const std::vector<uint8_t>& bytes) {
     testsupport::WriteFileBytes(dir_.path() / "bmp" / name, bytes);
@@ -94,8 +92,7 @@ class Project {
   }
 
  private:
-  testsupport::TempDir dir_;
-  std::string previous_;
+  testsupport::ProjectFolder dir_;
 };
 
 // DDInit for the scope; DDEnd at its end.

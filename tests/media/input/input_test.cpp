@@ -292,19 +292,14 @@ class KeyConfigFile : public InputTest {
  protected:
   void SetUp() override {
     InputTest::SetUp();
-    oldRoot = platform::GetProjectRoot();
-    platform::SetProjectRoot(dir.str());
-    std::filesystem::create_directories(dir.path() / "user_data");
   }
   void TearDown() override {
-    platform::SetProjectRoot(oldRoot);
     InputTest::TearDown();
   }
   void Write(const std::vector<unsigned char>& bytes) {
     testsupport::WriteFileBytes(dir.path() / "user_data" / "KeyConfig.dat", bytes);
   }
-  testsupport::TempDir dir;
-  std::string oldRoot;
+  testsupport::ProjectFolder dir{"user_data"};
 };
 
 TEST_F(KeyConfigFile, DefaultsAreThe108ByteFile) {

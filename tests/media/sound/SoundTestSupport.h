@@ -15,15 +15,9 @@ namespace soundtest {
 // Mixer without a device at `rate`, pulled by the test; a temporary project folder.
 class HeadlessAudio {
  public:
-  explicit HeadlessAudio(int rate = 22050) : previousRoot_(platform::GetProjectRoot()) {
-    platform::AudioSetHeadless(rate);
-    platform::SetProjectRoot(dir_.str());
-  }
-  ~HeadlessAudio() {
-    platform::SetProjectRoot(previousRoot_);
-    platform::AudioSetHeadless(0);
-  }
-  const testsupport::TempDir& dir() const { return dir_; }
+  explicit HeadlessAudio(int rate = 22050) { platform::AudioSetHeadless(rate); }
+  ~HeadlessAudio() { platform::AudioSetHeadless(0); }
+  const testsupport::ProjectFolder& dir() const { return dir_; }
   void Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
     testsupport::WriteFileBytes(dir_.path() / name, bytes);
   }
@@ -35,8 +29,7 @@ class HeadlessAudio {
   }
 
  private:
-  testsupport::TempDir dir_;
-  std::string previousRoot_;
+  testsupport::ProjectFolder dir_;
 };
 
 inline double Rms(const float* s, size_t n) {

@@ -115,7 +115,7 @@ TEST_F(DSound, EveryDebianSoundEffectLoads) {
   if (media.empty()) GTEST_SKIP() << "BRINDLE_TEST_MEDIA not set";
   auto sfx = std::filesystem::path(media) / "pekka-kana-2-data";
   ASSERT_TRUE(std::filesystem::exists(sfx));
-  platform::SetProjectRoot(sfx.string());
+  testsupport::ProjectRootScope root(sfx);
   testsupport::LogCapture log;
   int count = 0;
   for (const auto& e : std::filesystem::recursive_directory_iterator(sfx)) {
@@ -333,9 +333,7 @@ TEST(DSoundNoDevice, RunsSilentlyWithOneLogLine) {
   const char* d = std::getenv("SDL_AUDIODRIVER");
   std::string previous = d ? d : "";
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-  testsupport::TempDir dir;
-  std::string root = platform::GetProjectRoot();
-  platform::SetProjectRoot(dir.str());
+  testsupport::ProjectFolder dir;
   testsupport::WriteFileBytes(dir.path() / "a.wav", MakeWav(WavSpec{}));
   testsupport::LogCapture log;
   {
@@ -354,7 +352,6 @@ TEST(DSoundNoDevice, RunsSilentlyWithOneLogLine) {
   auto lines = log.Lines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].rfind("Sound : no audio device", 0), 0u) << lines[0];
-  platform::SetProjectRoot(root);
   if (previous.empty())
     unsetenv("SDL_AUDIODRIVER");
   else

@@ -19,7 +19,6 @@ class DiskAudio : public ::testing::Test {
   void SetUp() override {
     const char* d = std::getenv("SDL_AUDIODRIVER");
     previousDriver_ = d ? d : "";
-    previousRoot_ = platform::GetProjectRoot();
     file_ = (out_.path() / "audio.raw").string();
     // Before SDL starts its audio: every start reads them again.
     setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -28,7 +27,6 @@ class DiskAudio : public ::testing::Test {
   }
   void TearDown() override {
     bgm_.Release();
-    platform::SetProjectRoot(previousRoot_);
     if (previousDriver_.empty())
       unsetenv("SDL_AUDIODRIVER");
     else
@@ -75,7 +73,7 @@ class DiskAudio : public ::testing::Test {
   }
 
   testsupport::TempDir out_;
-  std::string file_, previousDriver_, previousRoot_;
+  std::string file_, previousDriver_;
   int rate_ = 0;
   cVector<std::string> ogg_, midi_;
   cBgmManager bgm_;
@@ -84,7 +82,7 @@ class DiskAudio : public ::testing::Test {
 TEST_F(DiskAudio, OggLoopsForEver) {
   std::string media = testsupport::TestMediaDir();
   if (media.empty()) GTEST_SKIP() << "BRINDLE_TEST_MEDIA not set";
-  platform::SetProjectRoot(media + "/sound-theme-freedesktop/usr/share/sounds/freedesktop/stereo");
+  testsupport::ProjectRootScope root(media + "/sound-theme-freedesktop/usr/share/sounds/freedesktop/stereo");
   double length;
   {
     platform::OggPlayer probe;
@@ -113,7 +111,7 @@ std::vector<uint8_t> Chord() {
 }
 
 TEST_F(DiskAudio, MidiLoopsForEverAndStopsWithoutLoop) {
-  platform::SetProjectRoot(out_.str());
+  testsupport::ProjectRootScope root(out_.path());
   testsupport::WriteFileBytes(out_.path() / "bgm" / "t.mid", Chord());
   auto looped = Record("bgm\\t.mid", 1, 3.0);
   double onset = static_cast<double>(Onset(looped)) / rate_;
