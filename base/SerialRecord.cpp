@@ -154,48 +154,101 @@ thread_local std::shared_ptr<const cRecordLayout> t_recent[kRecentLayouts];
 thread_local size_t t_recentNext = 0;
 }  // namespace
 
+// The tables of a record in use. The pool below keeps their buffers.
+struct cRecordTables {
+  cVector<cSerialRecord::FieldEntry> fields;
+  cVector<cSerialRecord::StringEntry> strings;
+};
+
+namespace {
+// Cleared tables kept for reuse by this thread. Tables that grew very large
+// are freed instead, so the pool stays small.
+constexpr size_t kPooledTables = 32;
+constexpr size_t kPooledEntries = 1024;
+thread_local bool t_poolGone = false;  // set once the pool itself is destroyed at thread exit
+struct TablesPool {
+  std::vector<cRecordTables*> free;
+  ~TablesPool() {
+    for (cRecordTables* t : free) delete t;
+    free.clear();
+    t_poolGone = true;
+  }
+};
+thread_local TablesPool t_pool;
+}  // namespace
+
+cRecordTables& cSerialRecord::Use() {
+  if (!m_Tables) {
+    cRecordTables* t = nullptr;
+    if (!t_poolGone && !t_pool.free.empty()) {
+      t = t_pool.free.back();
+      t_pool.free.pop_back();
+    } else {
+      t = new cRecordTables;
+    }
+    m_Tables.reset(t);
+  }
+  return *m_Tables;
+}
+
+void cSerialRecord::TablesRecycler::operator()(cRecordTables* t) const {
+  t->fields.clear();
+  t->strings.clear();
+  if (t_poolGone || t_pool.free.size() >= kPooledTables || t->fields.capacity() > kPooledEntries ||
+      t->strings.capacity() > kPooledEntries) {
+    delete t;
+    return;
+  }
+  t_pool.free.push_back(t);
+}
+
+void cSerialRecord::AddString(std::string* s, const char* name) { Use().strings.push_back({this, s, name}); }
+
+void cSerialRecord::AddField(void* address, int count, int elementSize, const char* name, ValueKind kind) {
+  Use().fields.push_back({this, address, count, static_cast<int8_t>(elementSize), kind, name});
+}
+
 void cSerialRecord::Settle() {
-  if (!m_Registered) return;
-  m_Registered = false;
-  if (m_Fields.empty() && m_Strings.empty()) {
+  if (!m_Tables) return;
+  const auto& fields = m_Tables->fields;
+  const auto& strings = m_Tables->strings;
+  if (fields.empty() && strings.empty()) {
     m_Layout.reset();
-  } else if (m_Layout && Describes(*m_Layout, this, m_Fields, m_Strings)) {
+  } else if (m_Layout && Describes(*m_Layout, this, fields, strings)) {
     // Unchanged since the last time.
   } else {
     bool found = false;
     for (const auto& recent : t_recent)
-      if (recent && Describes(*recent, this, m_Fields, m_Strings)) {
+      if (recent && Describes(*recent, this, fields, strings)) {
         m_Layout = recent;
         found = true;
         break;
       }
     if (!found) {
-      m_Layout = Layouts().Intern(this, m_Fields, m_Strings);
+      m_Layout = Layouts().Intern(this, fields, strings);
       t_recent[t_recentNext] = m_Layout;
       t_recentNext = (t_recentNext + 1) % kRecentLayouts;
     }
   }
-  cVector<FieldEntry>().swap(m_Fields);
-  cVector<StringEntry>().swap(m_Strings);
+  m_Tables.reset();
 }
 
 void cSerialRecord::Materialise() {
-  if (m_Registered) return;
-  m_Registered = true;
-  m_Fields.clear();
-  m_Strings.clear();
+  if (m_Tables) return;
+  cRecordTables& t = Use();
   if (!m_Layout) return;
   auto* base = reinterpret_cast<unsigned char*>(this);
-  m_Fields.reserve(m_Layout->fields.size());
-  for (const auto& f : m_Layout->fields) m_Fields.push_back({this, base + f.offset, f.count, f.elementSize, f.kind, f.name});
-  m_Strings.reserve(m_Layout->strings.size());
+  t.fields.reserve(m_Layout->fields.size());
+  for (const auto& f : m_Layout->fields) t.fields.push_back({this, base + f.offset, f.count, f.elementSize, f.kind, f.name});
+  t.strings.reserve(m_Layout->strings.size());
   for (const auto& e : m_Layout->strings)
-    m_Strings.push_back({this, reinterpret_cast<std::string*>(base + e.offset), e.name});
+    t.strings.push_back({this, reinterpret_cast<std::string*>(base + e.offset), e.name});
 }
 
 cVector<cSerialRecord::FieldEntry> cSerialRecord::Fields() const {
-  if (m_Registered || !m_Layout) return m_Fields;
+  if (m_Tables) return m_Tables->fields;
   cVector<FieldEntry> out;
+  if (!m_Layout) return out;
   auto* base = reinterpret_cast<unsigned char*>(const_cast<cSerialRecord*>(this));
   for (const auto& f : m_Layout->fields)
     out.push_back({const_cast<cSerialRecord*>(this), base + f.offset, f.count, f.elementSize, f.kind, f.name});
@@ -203,8 +256,9 @@ cVector<cSerialRecord::FieldEntry> cSerialRecord::Fields() const {
 }
 
 cVector<cSerialRecord::StringEntry> cSerialRecord::Strings() const {
-  if (m_Registered || !m_Layout) return m_Strings;
+  if (m_Tables) return m_Tables->strings;
   cVector<StringEntry> out;
+  if (!m_Layout) return out;
   auto* base = reinterpret_cast<unsigned char*>(const_cast<cSerialRecord*>(this));
   for (const auto& e : m_Layout->strings)
     out.push_back({const_cast<cSerialRecord*>(this), reinterpret_cast<std::string*>(base + e.offset), e.name});
@@ -212,40 +266,43 @@ cVector<cSerialRecord::StringEntry> cSerialRecord::Strings() const {
 }
 
 void cSerialRecord::ResetFields() {
-  m_Fields.clear();
-  m_Strings.clear();
-  m_Registered = true;
+  cRecordTables& t = Use();
+  t.fields.clear();
+  t.strings.clear();
 }
 
 void cSerialRecord::Clear() {
   RegisterFields(dwDataVersion);
-  for (auto& f : m_Fields)
+  cRecordTables& t = Use();
+  for (auto& f : t.fields)
     if (size_t n = EntryBytes(f)) std::memset(f.address, 0, n);
-  for (auto& s : m_Strings) s.string->clear();
+  for (auto& s : t.strings) s.string->clear();
   Settle();
 }
 
 void cSerialRecord::Assign(cSerialRecord& other) {
   RegisterFields(dwDataVersion);
   other.RegisterFields(dwDataVersion);
+  cRecordTables& mine = Use();
+  cRecordTables& theirs = other.Use();
   // Records of the same class have the same tables; the bounds only keep a
   // mismatched pair from reading past the other's members.
-  size_t nf = std::min(m_Fields.size(), other.m_Fields.size());
+  size_t nf = std::min(mine.fields.size(), theirs.fields.size());
   for (size_t i = 0; i < nf; ++i) {
-    size_t n = std::min(EntryBytes(m_Fields[i]), EntryBytes(other.m_Fields[i]));
-    if (n) std::memmove(m_Fields[i].address, other.m_Fields[i].address, n);
+    size_t n = std::min(EntryBytes(mine.fields[i]), EntryBytes(theirs.fields[i]));
+    if (n) std::memmove(mine.fields[i].address, theirs.fields[i].address, n);
   }
-  size_t ns = std::min(m_Strings.size(), other.m_Strings.size());
-  for (size_t i = 0; i < ns; ++i) *m_Strings[i].string = *other.m_Strings[i].string;
+  size_t ns = std::min(mine.strings.size(), theirs.strings.size());
+  for (size_t i = 0; i < ns; ++i) *mine.strings[i].string = *theirs.strings[i].string;
   other.Settle();
   Settle();
 }
 
 void cSerialRecord::StripCR() {
   // Inside a read the tables are in use; called on its own it settles them again.
-  const bool inUse = m_Registered;
+  const bool inUse = m_Tables != nullptr;
   Materialise();
-  for (auto& s : m_Strings) {
+  for (auto& s : m_Tables->strings) {
     CutAtNul(*s.string);
     std::erase(*s.string, '\r');
   }
@@ -254,16 +311,40 @@ void cSerialRecord::StripCR() {
 
 bool cSerialRecord::Read(cRecordReader& r) {
   RegisterFields(r.Version());
+  const auto& fields = Use().fields;
   int32_t n = 0;
   r.Label("field count");
   if (!r.ReadI32(n)) return false;
   // Surplus entries are refused: they would have no field to go to.
-  if (n < 0 || static_cast<size_t>(n) > m_Fields.size())
-    return r.Fail(std::to_string(n) + ", the record has " + std::to_string(m_Fields.size()) + " fields");
-  for (int32_t i = 0; i < n; ++i) {
-    const auto& f = m_Fields[static_cast<size_t>(i)];
-    r.Label("field", i, f.name);
-    if (!r.ReadBytes(f.address, EntryBytes(f))) return false;
+  if (n < 0 || static_cast<size_t>(n) > fields.size())
+    return r.Fail(std::to_string(n) + ", the record has " + std::to_string(fields.size()) + " fields");
+  size_t total = 0;
+  for (int32_t i = 0; i < n; ++i) total += EntryBytes(fields[static_cast<size_t>(i)]);
+  if (total <= r.Remaining()) {
+    // The file holds every entry: copy them in one pass with one bounds check.
+    const unsigned char* p = r.Bytes().data() + r.Position();
+    for (int32_t i = 0; i < n; ++i) {
+      const auto& f = fields[static_cast<size_t>(i)];
+      const size_t bytes = EntryBytes(f);
+      switch (bytes) {
+        case 1: std::memcpy(f.address, p, 1); break;
+        case 2: std::memcpy(f.address, p, 2); break;
+        case 4: std::memcpy(f.address, p, 4); break;
+        case 8: std::memcpy(f.address, p, 8); break;
+        default:
+          if (bytes) std::memcpy(f.address, p, bytes);
+          break;
+      }
+      p += bytes;
+    }
+    r.Skip(total);
+  } else {
+    // Field by field, so the failure names the entry that is cut short.
+    for (int32_t i = 0; i < n; ++i) {
+      const auto& f = fields[static_cast<size_t>(i)];
+      r.Label("field", i, f.name);
+      if (!r.ReadBytes(f.address, EntryBytes(f))) return false;
+    }
   }
   if (!ReadStrings(r)) return false;
   if (r.Version() != dwDataVersion) RegisterFields(dwDataVersion);
@@ -273,13 +354,14 @@ bool cSerialRecord::Read(cRecordReader& r) {
 
 bool cSerialRecord::ReadStrings(cRecordReader& r) {
   Materialise();
+  const auto& strings = m_Tables->strings;
   int32_t m = 0;
   r.Label("string count");
   if (!r.ReadI32(m)) return false;
-  if (m < 0 || static_cast<size_t>(m) > m_Strings.size())
-    return r.Fail(std::to_string(m) + ", the record has " + std::to_string(m_Strings.size()) + " strings");
+  if (m < 0 || static_cast<size_t>(m) > strings.size())
+    return r.Fail(std::to_string(m) + ", the record has " + std::to_string(strings.size()) + " strings");
   for (int32_t i = 0; i < m; ++i) {
-    const auto& e = m_Strings[static_cast<size_t>(i)];
+    const auto& e = strings[static_cast<size_t>(i)];
     r.Label("string", i, e.name);
     if (!r.ReadString(*e.string)) return false;
   }
@@ -290,8 +372,9 @@ bool cSerialRecord::ReadStrings(cRecordReader& r) {
 
 bool cSerialRecord::Write(cRecordWriter& w) {
   RegisterFields(dwDataVersion);
-  w.WriteI32(static_cast<int32_t>(m_Fields.size()));
-  for (const auto& f : m_Fields) w.WriteBytes(f.address, EntryBytes(f));
+  const auto& fields = Use().fields;
+  w.WriteI32(static_cast<int32_t>(fields.size()));
+  for (const auto& f : fields) w.WriteBytes(f.address, EntryBytes(f));
   WriteStrings(w);
   Settle();
   return true;
@@ -299,8 +382,9 @@ bool cSerialRecord::Write(cRecordWriter& w) {
 
 void cSerialRecord::WriteStrings(cRecordWriter& w) {
   Materialise();
-  w.WriteI32(static_cast<int32_t>(m_Strings.size()));
-  for (auto& s : m_Strings) {
+  const auto& strings = m_Tables->strings;
+  w.WriteI32(static_cast<int32_t>(strings.size()));
+  for (auto& s : strings) {
     CutAtNul(*s.string);  // an embedded NUL ends the text for good
     w.WriteString(*s.string);
   }

@@ -5,9 +5,9 @@
 //
 // Between operations a record keeps its tables as one shared layout (places
 // relative to the record, interned by content, so every record of a class
-// and version points at the same one): a record costs its members and a
-// pointer. Registering builds the tables afresh; each operation hands them
-// back to the shared layout when it is done.
+// and version points at the same one): a record costs its members and three
+// pointers. Registering builds the tables afresh in buffers that the thread
+// reuses; each operation hands them back to the shared layout when it is done.
 //
 // Container: u32 version word, then the body: i32 n (field-table entries),
 // each entry's raw little-endian bytes, i32 m (strings), each string as
@@ -22,6 +22,7 @@
 
 #include "base/Containers.h"
 #include "base/RecordIO.h"
+#include "platform/Memory.h"
 
 // The program's data-format version, the version of the file being read, and
 // whether the last file opened for reading was refused as newer.
@@ -30,6 +31,9 @@ extern uint32_t dwFileVersion;
 extern int bNewerFile;
 extern int bStripCR;
 constexpr uint32_t kDataVersion = 791;
+
+struct cRecordTables;
+struct cRecordLayout;
 
 class cSerialRecord {
  public:
@@ -106,6 +110,8 @@ class cSerialRecord {
 
  protected:
   void ResetFields();
+  // Hands the tables just registered to the shared layout and frees them.
+  void Settle();
   template <class T>
   void AddInt(T* address, int count = 1, const char* name = nullptr) {
     static_assert(sizeof(T) == 4 && std::is_trivially_copyable_v<T>);
@@ -126,15 +132,9 @@ class cSerialRecord {
     static_assert(sizeof(T) == 8 && std::is_trivially_copyable_v<T>);
     AddField(address, count, 8, name, KindOf<T>());
   }
-  void AddString(std::string* s, const char* name = nullptr) {
-    m_Registered = true;
-    m_Strings.push_back({this, s, name});
-  }
+  void AddString(std::string* s, const char* name = nullptr);
   void AddField(void* address, int count, int elementSize, const char* name = nullptr,
-                ValueKind kind = ValueKind::Signed) {
-    m_Registered = true;
-    m_Fields.push_back({this, address, count, static_cast<int8_t>(elementSize), kind, name});
-  }
+                ValueKind kind = ValueKind::Signed);
 
   bool ReadStrings(cRecordReader& r);
   void WriteStrings(cRecordWriter& w);
@@ -151,15 +151,18 @@ class cSerialRecord {
   // The tables being used: rebuilt from the shared layout when an operation
   // walks them without registering first.
   void Materialise();
-  // Hands the tables just registered to the shared layout and frees them.
-  void Settle();
   friend bool ReadIntoRecord(cSerialRecord& target, cRecordReader& r);
 
-  // Tables while registered and in use (m_Registered), else empty.
-  cVector<FieldEntry> m_Fields;
-  cVector<StringEntry> m_Strings;
-  bool m_Registered = false;
-  std::shared_ptr<const struct cRecordLayout> m_Layout;
+  // The tables while registered and in use; between operations none are
+  // held. Their buffers come from and go back to a per-thread pool, so
+  // registering allocates nothing once the pool is warm.
+  struct TablesRecycler {
+    void operator()(cRecordTables* t) const;
+  };
+  cRecordTables& Use();
+
+  std::unique_ptr<cRecordTables, TablesRecycler> m_Tables;
+  std::shared_ptr<const cRecordLayout> m_Layout;
 };
 
 #define SERIAL_RECORD_COPYABLE(T)                                                                  \
@@ -175,6 +178,22 @@ bool OpenRecordFile(const std::string& path, cRecordReader& reader);
 bool OpenRecordBytes(std::vector<unsigned char> bytes, cRecordReader& reader);
 // Starts a file image with the version word.
 void BeginRecordFile(cRecordWriter& w);
+
+// Room for `count` records whose bodies take at least minBytesEach bytes
+// each (the reader has checked that the file holds them), for lists that
+// are read whole into place. The whole count is reserved when a record is at
+// most 16 times its smallest body, so a list costs a bounded multiple of the
+// file; larger records grow as they are read. A large list is filled
+// through large pages.
+template <class T>
+void ReserveForRecords(cVector<T>& v, size_t count, size_t minBytesEach) {
+  constexpr size_t kReserveBytes = size_t{64} << 10;
+  if (sizeof(T) <= 16 * std::max<size_t>(minBytesEach, 1))
+    v.reserve(count);
+  else
+    v.reserve(std::min<size_t>(count, kReserveBytes / sizeof(T) + 1));
+  if (v.empty()) platform::AdviseLargeBlock(v.data(), v.capacity() * sizeof(T));
+}
 
 // Vectors of records: a u32 count, then each element's body.
 template <class T>

@@ -1,9 +1,13 @@
 // Loading large generated data: a stage for play, a side x side map with
 // every cell holding a placed block (1000 x 1000: a million blocks), with the
-// load time and the resident memory the loaded stage holds per block; and a
-// crafted database list of 500,000 empty animation sets, with the resident
-// memory it holds against the file's size.
+// load time, the CPU time, the peak resident memory of the load and the
+// resident memory the loaded stage holds per block; the same stage read from
+// its image in memory (no file, no reader thread); and a crafted database list
+// of 500,000 empty animation sets, with the resident memory it holds against
+// the file's size.
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstring>
@@ -94,6 +98,23 @@ long ResidentBytes() {
   return resident * 4096L;
 }
 
+// The peak resident size since the last ResetPeak (Linux keeps it per process).
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+double PeakMB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;  // kB
+  return 0;
+}
+
+// CPU time of every thread of the process (the stage is read on a thread of its own).
+double CpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 void BM_LoadLargeStage(benchmark::State& state) {
   const int side = int(state.range(0));
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "brindle-stage-bench";
@@ -113,15 +134,19 @@ void BM_LoadLargeStage(benchmark::State& state) {
   cCommonPalette common;
   cReadContext context;
   context.commonPalette = &common;
-  double perBlock = 0;
+  double perBlock = 0, peak = 0, cpu = 0;
   for (auto _ : state) {
     state.PauseTiming();
     const long before = ResidentBytes();
+    ResetPeak();
+    const double cpuBefore = CpuSeconds();
     {
       cStage stage;
       state.ResumeTiming();
       const bool ok = LoadStageForPlay(stage, "data\\stg4\\Large.stg4_001", 0, nullptr, &context);
       state.PauseTiming();
+      cpu = CpuSeconds() - cpuBefore;
+      peak = PeakMB();
       if (!ok || stage.m_PlacedBlocks.size() != size_t(side) * side) {
         state.SkipWithError("the stage did not load");
         break;
@@ -131,10 +156,46 @@ void BM_LoadLargeStage(benchmark::State& state) {
     state.ResumeTiming();
   }
   state.counters["bytes_per_block"] = perBlock;
+  state.counters["peak_MB"] = peak;
+  state.counters["cpu_ms"] = cpu * 1e3;
   platform::SetProjectRoot(root);
   std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_LoadLargeStage)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The stage's parse alone, from its image in memory.
+void BM_ReadLargeStageImage(benchmark::State& state) {
+  const int side = int(state.range(0));
+  const Bytes file = LargeStage(side);
+  if (file.empty()) {
+    state.SkipWithError("could not generate the stage");
+    return;
+  }
+  cCommonPalette common;
+  cReadContext context;
+  context.commonPalette = &common;
+  double peak = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Bytes copy = file;
+    ResetPeak();
+    {
+      cStage stage;
+      cRecordReader r;
+      state.ResumeTiming();
+      const bool ok = OpenRecordBytes(std::move(copy), r) && (r.SetContext(&context), stage.Read(r)) && r.Ok();
+      state.PauseTiming();
+      peak = PeakMB();
+      if (!ok || stage.m_PlacedBlocks.size() != size_t(side) * side) {
+        state.SkipWithError("the stage did not read");
+        break;
+      }
+    }
+    state.ResumeTiming();
+  }
+  state.counters["peak_MB"] = peak;
+}
+BENCHMARK(BM_ReadLargeStageImage)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_LoadCraftedDatabase(benchmark::State& state) {
   const uint32_t count = uint32_t(state.range(0));
@@ -146,15 +207,20 @@ void BM_LoadCraftedDatabase(benchmark::State& state) {
   body.insert(body.end(), {0, 0, 0, 0, 0, 0, 0, 0});
   for (uint32_t i = 0; i < count; ++i) file.insert(file.end(), body.begin(), body.end());
   state.counters["file_MB"] = double(file.size()) / 1e6;
-  double ratio = 0;
+  double ratio = 0, peak = 0;
   for (auto _ : state) {
     state.PauseTiming();
     const long before = ResidentBytes();
+    Bytes copy = file;
+    ResetPeak();
+    const double peakBefore = PeakMB();
     {
       cDatabase db;
       state.ResumeTiming();
-      const bool ok = db.LoadListFromBytes(DbList::AnimeSet, file);
+      const bool ok = db.LoadListFromBytes(DbList::AnimeSet, std::move(copy));
       state.PauseTiming();
+      // Growth of the peak over the resident size before the load (the image included).
+      peak = (PeakMB() - peakBefore) * 1024 * 1024 / double(file.size());
       if (!ok || db.m_AnimeSets.size() != count) {
         state.SkipWithError("the list did not load");
         break;
@@ -165,7 +231,43 @@ void BM_LoadCraftedDatabase(benchmark::State& state) {
     state.ResumeTiming();
   }
   state.counters["memory_per_file_byte"] = ratio;
+  state.counters["peak_per_file_byte"] = peak;
 }
 BENCHMARK(BM_LoadCraftedDatabase)->Arg(50000)->Arg(500000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Every database list from a 6 MB file of its smallest bodies (all counts
+// zero): what the loaded list keeps in memory against the file's size.
+void BM_LoadCraftedDatabaseList(benchmark::State& state) {
+  const auto list = DbList(state.range(0));
+  const bool withList = list == DbList::AnimeSet || list == DbList::Anime || list == DbList::SwordType ||
+                        list == DbList::Effect;
+  const size_t bodySize = withList ? 12 : 8;
+  const uint32_t count = uint32_t(6'000'000 / bodySize);
+  Bytes file = U32(dwDataVersion);
+  const Bytes n = U32(count);
+  file.insert(file.end(), n.begin(), n.end());
+  file.resize(file.size() + size_t(count) * bodySize, 0);
+  state.SetLabel(DbFilePath(list));
+  double ratio = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const long before = ResidentBytes();
+    Bytes copy = file;
+    {
+      cDatabase db;
+      state.ResumeTiming();
+      const bool ok = db.LoadListFromBytes(list, std::move(copy));
+      state.PauseTiming();
+      if (!ok || db.Count(list) != int(count)) {
+        state.SkipWithError("the list did not load");
+        break;
+      }
+      ratio = double(ResidentBytes() - before) / double(file.size());
+    }
+    state.ResumeTiming();
+  }
+  state.counters["memory_per_file_byte"] = ratio;
+}
+BENCHMARK(BM_LoadCraftedDatabaseList)->DenseRange(0, int(DbList::Count) - 1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -11,7 +11,53 @@ const char* const kBasicAnimeNames[kBasicAnimeCount] = {
 
 // An anime body is at least its two table counts and its frame count.
 constexpr size_t kMinAnimeBody = 12;
+
+// The four basic motions of a new set, built once and never changed. Kept
+// for the whole run: sets may be destroyed during static destruction.
+const std::shared_ptr<cVector<cAnime>>& BasicAnimes() {
+  static const auto* basic = [] {
+    auto list = std::make_shared<cVector<cAnime>>(static_cast<size_t>(kBasicAnimeCount));
+    for (int i = 0; i < kBasicAnimeCount; ++i) (*list)[static_cast<size_t>(i)].m_Name = kBasicAnimeNames[i];
+    return new std::shared_ptr<cVector<cAnime>>(std::move(list));
+  }();
+  return *basic;
+}
 }  // namespace
+
+// --- the animations of a set ---
+
+cAnimeList::cAnimeList() : m_List(BasicAnimes()) {}
+cAnimeList::cAnimeList(cVector<cAnime> animes) : m_List(std::make_shared<cVector<cAnime>>(std::move(animes))) {}
+cAnimeList::cAnimeList(const cAnimeList& other)
+    : m_List(other.SharesBasic() ? other.m_List : std::make_shared<cVector<cAnime>>(*other.m_List)) {}
+
+cAnimeList& cAnimeList::operator=(const cAnimeList& other) {
+  if (this != &other) m_List = other.SharesBasic() ? other.m_List : std::make_shared<cVector<cAnime>>(*other.m_List);
+  return *this;
+}
+
+cAnimeList::cAnimeList(cAnimeList&& other) noexcept : m_List(std::move(other.m_List)) { other.m_List = BasicAnimes(); }
+
+cAnimeList& cAnimeList::operator=(cAnimeList&& other) noexcept {
+  if (this != &other) {
+    m_List = std::move(other.m_List);
+    other.m_List = BasicAnimes();
+  }
+  return *this;
+}
+
+cAnimeList& cAnimeList::operator=(cVector<cAnime>&& animes) {
+  m_List = std::make_shared<cVector<cAnime>>(std::move(animes));
+  return *this;
+}
+
+void cAnimeList::ShareBasic() { m_List = BasicAnimes(); }
+bool cAnimeList::SharesBasic() const { return m_List == BasicAnimes(); }
+
+cVector<cAnime>& cAnimeList::Own() {
+  if (SharesBasic()) m_List = std::make_shared<cVector<cAnime>>(*m_List);
+  return *m_List;
+}
 
 void cAnimeFrame::RegisterFields(uint32_t) {
   ResetFields();
@@ -54,8 +100,7 @@ void cAnimeSet::SetDefaults() {
   m_PatternOffset1 = 4;
   m_PatternOffset2 = 8;
   m_FlyPatternOffset = 0;
-  m_Animes.resize(kBasicAnimeCount);
-  for (int i = 0; i < kBasicAnimeCount; ++i) m_Animes[static_cast<size_t>(i)].m_Name = kBasicAnimeNames[i];
+  m_Animes.ShareBasic();
 }
 
 void cAnimeSet::RegisterFields(uint32_t version) {
@@ -72,9 +117,17 @@ bool cAnimeSet::Read(cRecordReader& r) {
   if (!cSerialRecord::Read(r)) return false;
   uint32_t count = 0;
   if (!r.ReadCount(count, kMinAnimeBody)) return false;
-  cVector<cAnime> animes(count);
-  for (auto& a : animes)
-    if (!a.Read(r)) return false;
+  // An empty list in a current file ends up as exactly the basic motions.
+  if (count == 0 && r.Version() >= 128) {
+    m_Animes.ShareBasic();
+    return r.Ok();
+  }
+  cVector<cAnime> animes;
+  ReserveForRecords(animes, count, kMinAnimeBody);
+  for (uint32_t i = 0; i < count; ++i) {
+    animes.emplace_back();
+    if (!animes.back().Read(r)) return false;
+  }
   m_Animes = std::move(animes);
   // Sets before 119 had no flying motions, before 128 no names for them.
   if (r.Version() < 119) KeepBasicAnimes();
@@ -94,6 +147,12 @@ bool cAnimeSet::Read(cRecordReader& r) {
 
 bool cAnimeSet::Write(cRecordWriter& w) {
   cSerialRecord::Write(w);
-  WriteRecordVector(w, m_Animes);
+  if (m_Animes.SharesBasic()) {
+    // Writing touches the records, and the shared list is never changed.
+    cVector<cAnime> basic = m_Animes.Get();
+    WriteRecordVector(w, basic);
+  } else {
+    WriteRecordVector(w, m_Animes.Own());
+  }
   return true;
 }

@@ -50,21 +50,38 @@ constexpr size_t kMinBlockBody = 20;
 constexpr size_t kMinCharaBody = 28;
 constexpr size_t kMinItemBody = 24;
 
-// Reads u32 n, then n bodies into the list in place, after filling it with n
-// default entries, so an entry that names a lower entry of the same list
-// inherits what was already read. With placedWord every body follows a u32
-// that is skipped. A cancelled load (see cReadContext::cancel) stops it.
+// Reads u32 n, then n bodies. A palette list is read in place, after filling
+// it with n default entries, so an entry that names a lower entry of the same
+// list inherits what was already read. A placed list (placedWord: every body
+// follows a u32 that is skipped) never names itself: its entries are read
+// into a fresh list, each starting as a copy of one default entry, which
+// replaces the list once all were read. A cancelled load (see
+// cReadContext::cancel) stops it.
 template <class Def>
 bool ReadDefList(cVector<Def>& list, cRecordReader& r, size_t minBody, bool placedWord) {
   uint32_t n = 0;
-  if (!r.ReadCount(n, minBody + (placedWord ? 4 : 0))) return false;
-  ResetDefList(list, n);
+  const size_t minEach = minBody + (placedWord ? 4 : 0);
+  if (!r.ReadCount(n, minEach)) return false;
   const cReadContext& context = ContextOf(r);
+  if (!placedWord) {
+    ResetDefList(list, n);
+    for (uint32_t i = 0; i < n; ++i) {
+      if (context.Cancelled()) return r.Fail("read abandoned");
+      if (!list[i].Read(r)) return false;
+    }
+    return r.Ok();
+  }
+  cVector<Def> fresh;
+  ReserveForRecords(fresh, n, minEach);
+  const Def blank;
   for (uint32_t i = 0; i < n; ++i) {
     if (context.Cancelled()) return r.Fail("read abandoned");
-    if (placedWord && !r.Skip(4)) return false;
-    if (!list[i].Read(r)) return false;
+    if (!r.Skip(4)) return false;
+    fresh.push_back(blank);
+    if (!fresh.back().Read(r)) return false;
   }
-  return r.Ok();
+  if (!r.Ok()) return false;
+  list = std::move(fresh);
+  return true;
 }
 

@@ -55,6 +55,7 @@ bool cCond::Read(cRecordReader& r) {
   bool ok = cSerialRecord::Read(r);
   m_DroppedAsOneEntry = false;
   RegisterFields(dwDataVersion);
+  Settle();
   if (!ok) return false;
 
   if (v < 791) {

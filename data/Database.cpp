@@ -66,17 +66,19 @@ bool ReadDbList(cVector<T>& list, cRecordReader& r, size_t minBody, Make make) {
   uint32_t count = 0;
   if (!r.ReadCount(count, minBody)) return false;
   cVector<T> scratch;
-  scratch.reserve(count);
-  for (size_t i = 0; i < count && i < list.size(); ++i) scratch.push_back(list[i]);
-  while (scratch.size() < count) scratch.push_back(make());
-  for (auto& e : scratch)
-    if (!e.Read(r)) return false;
+  ReserveForRecords(scratch, count, minBody);
+  for (size_t i = 0; i < count; ++i) {
+    if (i < list.size())
+      scratch.push_back(list[i]);
+    else
+      scratch.push_back(make());
+    if (!scratch.back().Read(r)) return false;
+  }
   if (!r.Ok()) return false;
   if (bStripCR)
-    for (auto& e : scratch) {
-      e.RegisterFields(dwDataVersion);
-      e.StripCR();
-    }
+    // Every element was just read, so its layout is the current one: the
+    // strings an older file lacks are cut too.
+    for (auto& e : scratch) e.StripCR();
   list = std::move(scratch);
   return true;
 }

@@ -1,9 +1,11 @@
 #include "data/StageLoad.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "base/Log.h"
 #include "base/Paths.h"
@@ -12,6 +14,7 @@
 #include "data/ReadContext.h"
 #include "data/Stage.h"
 #include "platform/CloseRequest.h"
+#include "platform/FileSystem.h"
 #include "platform/Messages.h"
 
 cThread thStageLoad;
@@ -77,14 +80,37 @@ void ShowDataLoadError(const char* fileName) {
     WriteLogBoxDetail(LoadFailureDetail(), kDataLoadFailed, fileName);
 }
 
+namespace {
+// The version word and the last four bytes of a file (the version word alone
+// when that is all there is): the trailer check reads no more than that.
+bool ReadHeadAndTail(const std::string& path, std::vector<unsigned char>& head, uint32_t& last) {
+  FILE* f = platform::OpenFile(path.empty() ? std::string("err") : path, "rb");
+  if (!f) return false;
+  bool ok = std::fseek(f, 0, SEEK_END) == 0;
+  const long size = ok ? std::ftell(f) : -1;
+  ok = size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
+  if (ok) {
+    head.resize(static_cast<size_t>(std::min<long>(size, 4)));
+    ok = std::fread(head.data(), 1, head.size(), f) == head.size();
+  }
+  if (ok && size >= 4) {
+    ok = std::fseek(f, size - 4, SEEK_SET) == 0 && std::fread(&last, 1, 4, f) == 4;
+  }
+  std::fclose(f);
+  return ok;
+}
+}  // namespace
+
 bool CheckStageTrailer(const std::string& path) {
   cRecordReader r;
-  if (!cSerialRecord::OpenRead(path, r)) return true;
-  if (r.Version() < 174) return true;
-  const auto& bytes = r.Bytes();
+  std::vector<unsigned char> head;
   uint32_t last = 0;
-  // The last four bytes; in a file of only a version word that is the word itself.
-  std::memcpy(&last, bytes.data() + bytes.size() - 4, 4);
+  if (!ReadHeadAndTail(path, head, last)) {
+    cSerialRecord::OpenRead(path, r);  // the same report as any missing file
+    return true;
+  }
+  if (!OpenRecordBytes(std::move(head), r)) return true;
+  if (r.Version() < 174) return true;
   if (last == kStageTrailer) return true;
   ErrorBox(kStageBroken, path.c_str());
   platform::RequestMainWindowClose();

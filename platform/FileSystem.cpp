@@ -17,6 +17,7 @@
 #include <unordered_map>
 
 #include "platform/CodePage.h"
+#include "platform/Memory.h"
 
 namespace platform {
 namespace {
@@ -316,6 +317,13 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
   FILE* f = OpenFile(path, "rb");
   if (!f) return false;
   std::vector<unsigned char> data;
+  // Room for a regular file's whole length up front, so a large file is not
+  // copied as it grows.
+  struct stat st {};
+  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    data.reserve(static_cast<size_t>(st.st_size));
+    AdviseLargeBlock(data.data(), data.capacity());
+  }
   unsigned char buf[65536];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.insert(data.end(), buf, buf + n);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "base/SerialRecord.h"
 #include "platform/FileSystem.h"
@@ -422,6 +424,40 @@ TEST_F(SerialRecordTest, CountTooLargeForTheRestIsNamedAtItsWord) {
   r.Fail("later");
   EXPECT_EQ(r.Failure().offset, 0u);
   EXPECT_EQ(LastReadFailure().reason, r.Failure().reason);
+}
+
+// The tables of a record in use come from the registering thread's buffers:
+// a record can outlive that thread and still be used and destroyed.
+TEST_F(SerialRecordTest, RecordLeftRegisteredOutlivesItsThread) {
+  auto p = std::make_unique<Pair>();
+  std::thread([&] {
+    Pair warm;  // puts tables back into the thread's pool
+    warm.SaveToBytes();
+    p->a = 5;
+    p->RegisterFields(dwDataVersion);  // left in use when the thread ends
+  }).join();
+  ASSERT_EQ(p->Fields().size(), 2u);
+  EXPECT_EQ(p->SaveToBytes(), ByteBuilder().U32(791).I32(2).I32(5).I16(0).I32(2).I32(1).I32(1).v);
+  p->RegisterFields(dwDataVersion);
+  p.reset();
+}
+
+// Every field of a body that the file holds in full lands in its own member,
+// whatever its width.
+TEST_F(SerialRecordTest, FieldsOfEveryWidthReadIntoTheirMembers) {
+  Doc d;
+  ByteBuilder b;
+  b.U32(791).I32(4).I32(-3).I16(1).I16(-2).I16(3).F64(2.5).I32(44).I32(2).Str("t").Str("u").U32(0);
+  ASSERT_TRUE(d.LoadFromBytes(b.v));
+  EXPECT_EQ(d.id, -3);
+  EXPECT_EQ(d.arr[0], 1);
+  EXPECT_EQ(d.arr[1], -2);
+  EXPECT_EQ(d.arr[2], 3);
+  EXPECT_EQ(d.q, 2.5);
+  EXPECT_EQ(d.late, 44);
+  EXPECT_EQ(d.title, "t");
+  EXPECT_EQ(d.lateText, "u");
+  EXPECT_EQ(d.SaveToBytes(), b.v);
 }
 
 TEST_F(SerialRecordTest, MissingFileFailureHasNoOffset) {

@@ -168,4 +168,64 @@ TEST(AnimeSet, CopiesAreIndependent) {
   EXPECT_EQ(fromB.m_Animes[0].m_Frames[0].m_Pattern, 9);
 }
 
+// The body a new set writes: its three offsets, an empty name and the four
+// basic motions, each with one frame of duration 1.
+void NewSetBody(FileBytes& f) {
+  const std::string names[] = {"\x97\xA7\x82\xBF", "\x97\xA7\x82\xBF\x88\xDA\x93\xAE", kFly, kFlyMove};
+  f.Ints({4, 8, 0}).Strings({""}).U32(4);
+  for (const std::string& name : names) f.I32(3).I16(0).I8(1).I16(0).Strings({name}).U32(1).Ints({0, 1, 0}).Strings({});
+}
+
+// Sets stored without animations hold the basic motions through one shared
+// list: a change to one set's motions reaches no other set, and every set
+// still writes the motions out in full.
+TEST(AnimeSet, StoredEmptySetsShareTheBasicMotionsUntilOneChanges) {
+  FileBytes f(791);
+  f.U32(3);
+  for (int i = 0; i < 3; ++i) f.Ints({}).Strings({}).U32(0);
+  cDatabase db;
+  ASSERT_TRUE(db.LoadListFromBytes(DbList::AnimeSet, f.bytes));
+  ASSERT_EQ(db.m_AnimeSets.size(), 3u);
+  for (const cAnimeSet& set : db.m_AnimeSets) EXPECT_TRUE(set.m_Animes.SharesBasic());
+
+  FileBytes expected(791);
+  expected.U32(3);
+  for (int i = 0; i < 3; ++i) NewSetBody(expected);
+  EXPECT_EQ(db.ListToBytes(DbList::AnimeSet), expected.bytes);
+
+  db.m_AnimeSets[1].m_Animes[0].m_Frames[0].m_Pattern = 5;
+  db.m_AnimeSets[1].m_Animes[3].m_Name = "own";
+  EXPECT_FALSE(db.m_AnimeSets[1].m_Animes.SharesBasic());
+  EXPECT_TRUE(db.m_AnimeSets[2].m_Animes.SharesBasic());
+  for (size_t i : {0u, 2u}) {
+    EXPECT_EQ(db.m_AnimeSets[i].m_Animes[0].m_Frames[0].m_Pattern, 0);
+    EXPECT_EQ(db.m_AnimeSets[i].m_Animes[3].m_Name, kFlyMove);
+  }
+  const cAnimeSet fresh;
+  EXPECT_EQ(fresh.m_Animes[0].m_Frames[0].m_Pattern, 0);
+  EXPECT_EQ(fresh.m_Animes[3].m_Name, kFlyMove);
+  EXPECT_EQ(fresh.m_Animes.size(), 4u);
+}
+
+// A set with a list of its own never shares it: a reference into the list
+// taken before a copy changes only the original.
+TEST(AnimeSet, OwnListsAreCopiedWithTheSet) {
+  cAnimeSet a;
+  cAnime& first = a.m_Animes[0];
+  first.m_Name = "a";
+  cAnimeSet copied(a);
+  cAnimeSet assigned;
+  assigned = a;
+  first.m_Frames[0].m_Pattern = 7;
+  EXPECT_EQ(copied.m_Animes[0].m_Name, "a");
+  EXPECT_EQ(copied.m_Animes[0].m_Frames[0].m_Pattern, 0);
+  EXPECT_EQ(assigned.m_Animes[0].m_Frames[0].m_Pattern, 0);
+
+  // A set moved from holds the basic motions again, ready for use.
+  cAnimeSet moved(std::move(a));
+  EXPECT_EQ(moved.m_Animes[0].m_Frames[0].m_Pattern, 7);
+  EXPECT_TRUE(a.m_Animes.SharesBasic());  // NOLINT(bugprone-use-after-move)
+  EXPECT_EQ(a.m_Animes.size(), 4u);       // NOLINT(bugprone-use-after-move)
+}
+
 }  // namespace

@@ -174,6 +174,38 @@ TEST_F(StageLoad, TrailerAndVersion) {
   }
 }
 
+// Only the version word and the last four bytes are looked at; in a file of
+// fewer than eight bytes the two overlap.
+TEST_F(StageLoad, TrailerOfVeryShortFiles) {
+  struct Row {
+    const char* what;
+    std::vector<unsigned char> bytes;
+    bool passes;
+  };
+  auto word = [](std::vector<unsigned char> v, uint32_t w) {
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<unsigned char>(w >> (8 * i)));
+    return v;
+  };
+  const Row rows[] = {
+      {"empty", {}, true},
+      {"three bytes", {0x17, 0x03, 0}, true},
+      {"version word only, 791: it is its own last word", word({}, 791), false},
+      {"version word only, 173", word({}, 173), true},
+      {"five bytes, version 791", {0x17, 0x03, 0, 0, 0}, false},
+      {"version word and the trailer", word(word({}, 791), 123456789), true},
+      {"version word and another word", word(word({}, 791), 123456788), false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    boxes_.clear();
+    Bytes file;
+    file.data = r.bytes;
+    Write("S.stg4_001", file);
+    EXPECT_EQ(CheckStageTrailer("data\\stg4\\S.stg4_001"), r.passes);
+    EXPECT_EQ(boxes_.size(), r.passes ? 0u : 1u);
+  }
+}
+
 TEST_F(StageLoad, MissingOrBrokenFileIsReportedWithoutClosing) {
   EXPECT_TRUE(CheckStageTrailer("data\\stg4\\Gone.stg4_001"));
   EXPECT_FALSE(Load("Gone.stg4_001", 0));

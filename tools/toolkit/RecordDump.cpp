@@ -110,7 +110,10 @@ void DumpFieldTable(cJsonWriter& j, cSerialRecord& record) {
 }
 
 void DumpExtras(cJsonWriter& j, cAnime& r) { DumpVector(j, "m_Frames", r.m_Frames); }
-void DumpExtras(cJsonWriter& j, cAnimeSet& r) { DumpVector(j, "m_Animes", r.m_Animes); }
+void DumpExtras(cJsonWriter& j, cAnimeSet& r) {
+  cVector<cAnime> animes = r.m_Animes.Get();  // a shared list is never changed, not even by dumping
+  DumpVector(j, "m_Animes", animes);
+}
 void DumpExtras(cJsonWriter& j, cSwordType& r) { DumpVector(j, "m_SwordFrames", r.m_SwordFrames); }
 void DumpExtras(cJsonWriter& j, cEffect& r) { DumpVector(j, "m_EffectFrames", r.m_EffectFrames); }
 void DumpExtras(cJsonWriter& j, cCondList& r) { DumpVector(j, "m_Conds", r.m_Conds); }
