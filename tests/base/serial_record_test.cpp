@@ -437,7 +437,7 @@ TEST_F(SerialRecordTest, RecordLeftRegisteredOutlivesItsThread) {
     p->RegisterFields(dwDataVersion);  // left in use when the thread ends
   }).join();
   ASSERT_EQ(p->Fields().size(), 2u);
-  EXPECT_EQ(p->SaveToBytes(), ByteBuilder().U32(791).I32(2).I32(5).I16(0).I32(2).I32(1).I32(1).v);
+  EXPECT_EQ(p->SaveToBytes(), ByteBuilder().U32(791).I32(2).I32(5).I16(0).I32(2).I32(1).I32(1).bytes());
   p->RegisterFields(dwDataVersion);
   p.reset();
 }
@@ -448,7 +448,7 @@ TEST_F(SerialRecordTest, FieldsOfEveryWidthReadIntoTheirMembers) {
   Doc d;
   ByteBuilder b;
   b.U32(791).I32(4).I32(-3).I16(1).I16(-2).I16(3).F64(2.5).I32(44).I32(2).Str("t").Str("u").U32(0);
-  ASSERT_TRUE(d.LoadFromBytes(b.v));
+  ASSERT_TRUE(d.LoadFromBytes(b.bytes()));
   EXPECT_EQ(d.id, -3);
   EXPECT_EQ(d.arr[0], 1);
   EXPECT_EQ(d.arr[1], -2);
@@ -457,7 +457,7 @@ TEST_F(SerialRecordTest, FieldsOfEveryWidthReadIntoTheirMembers) {
   EXPECT_EQ(d.late, 44);
   EXPECT_EQ(d.title, "t");
   EXPECT_EQ(d.lateText, "u");
-  EXPECT_EQ(d.SaveToBytes(), b.v);
+  EXPECT_EQ(d.SaveToBytes(), b.bytes());
 }
 
 TEST_F(SerialRecordTest, MissingFileFailureHasNoOffset) {

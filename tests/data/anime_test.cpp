@@ -184,14 +184,14 @@ TEST(AnimeSet, StoredEmptySetsShareTheBasicMotionsUntilOneChanges) {
   f.U32(3);
   for (int i = 0; i < 3; ++i) f.Ints({}).Strings({}).U32(0);
   cDatabase db;
-  ASSERT_TRUE(db.LoadListFromBytes(DbList::AnimeSet, f.bytes));
+  ASSERT_TRUE(db.LoadListFromBytes(DbList::AnimeSet, f.bytes()));
   ASSERT_EQ(db.m_AnimeSets.size(), 3u);
   for (const cAnimeSet& set : db.m_AnimeSets) EXPECT_TRUE(set.m_Animes.SharesBasic());
 
   FileBytes expected(791);
   expected.U32(3);
   for (int i = 0; i < 3; ++i) NewSetBody(expected);
-  EXPECT_EQ(db.ListToBytes(DbList::AnimeSet), expected.bytes);
+  EXPECT_EQ(db.ListToBytes(DbList::AnimeSet), expected.bytes());
 
   db.m_AnimeSets[1].m_Animes[0].m_Frames[0].m_Pattern = 5;
   db.m_AnimeSets[1].m_Animes[3].m_Name = "own";

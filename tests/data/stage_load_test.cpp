@@ -198,8 +198,7 @@ TEST_F(StageLoad, TrailerOfVeryShortFiles) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
     boxes_.clear();
-    Bytes file;
-    file.data = r.bytes;
+    Bytes file(r.bytes);
     Write("S.stg4_001", file);
     EXPECT_EQ(CheckStageTrailer("data\\stg4\\S.stg4_001"), r.passes);
     EXPECT_EQ(boxes_.size(), r.passes ? 0u : 1u);

@@ -117,7 +117,7 @@ class WorldMapScene : public ::testing::Test {
   void WriteStage() {
     stagetest::StageSpec spec = stagetest::PlayableStage();
     spec.name = "node";
-    testsupport::WriteFileBytes(dir_.path() / "data" / "stg4" / "Node.stg4_000", stagetest::StageFile(spec).data);
+    testsupport::WriteFileBytes(dir_.path() / "data" / "stg4" / "Node.stg4_000", stagetest::StageFile(spec).bytes());
   }
 
   // A scene that has run Enter and stands in Main at the hero's cell.
