@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   old.U32(600).I32(3).I32(8).I16(1).I16(2).I16(3).F64(-1.0).I32(1).Str("old\r\n").U32(1);
   old.I32(1).I32(4).I32(1).Str("x").U32(1).I32(1).Raw({1, 2}).I32(1).Str("y");
 
-  bool ok = WriteSeed(dir, "doc", MakeDocBytes()) && WriteSeed(dir, "doc-600", old.v) &&
+  bool ok = WriteSeed(dir, "doc", MakeDocBytes()) && WriteSeed(dir, "doc-600", old.bytes()) &&
             WriteSeed(dir, "pair", pair.SaveToBytes());
   return ok ? 0 : 1;
 }
