@@ -208,7 +208,7 @@ TEST(AnimeSet, StoredEmptySetsShareTheBasicMotionsUntilOneChanges) {
 }
 
 // A set with a list of its own never shares it: a reference into the list
-// taken before a copy changes only the original.
+// taken before a copy changes only the set it was taken from.
 TEST(AnimeSet, OwnListsAreCopiedWithTheSet) {
   cAnimeSet a;
   cAnime& first = a.m_Animes[0];
