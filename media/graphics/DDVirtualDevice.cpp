@@ -352,6 +352,18 @@ DDRESULT cVirtualDevice::DrawQuad(const DTVERTEX v[4]) {
   return DD_OK;
 }
 
+namespace {
+double EdgeAt(const DTVERTEX* p, const DTVERTEX* q, double x, double y) {
+  return (double(q->x) - p->x) * (y - p->y) - (double(q->y) - p->y) * (x - p->x);
+}
+
+// Pixels on an edge belong to the triangle only on its top and left edges.
+bool IsTopLeft(const DTVERTEX* p, const DTVERTEX* q) {
+  double dx = double(q->x) - p->x, dy = double(q->y) - p->y;
+  return (dy == 0 && dx > 0) || dy < 0;
+}
+}  // namespace
+
 // The straightforward rasteriser: every pixel of each triangle's bounding box
 // tested and shaded on its own. Rasterise draws the same pixels.
 void cVirtualDevice::RasteriseReference(const DTVERTEX v[4]) {
@@ -372,20 +384,13 @@ void cVirtualDevice::RasteriseReference(const DTVERTEX v[4]) {
     const DTVERTEX* a = &v[tri[0]];
     const DTVERTEX* b = &v[tri[1]];
     const DTVERTEX* c = &v[tri[2]];
-    auto edge = [](const DTVERTEX* p, const DTVERTEX* q, double x, double y) {
-      return (double(q->x) - p->x) * (y - p->y) - (double(q->y) - p->y) * (x - p->x);
-    };
-    double area = edge(a, b, c->x, c->y);
+    double area = EdgeAt(a, b, c->x, c->y);
     if (area == 0) continue;
     if (area < 0) {
       std::swap(b, c);
       area = -area;
     }
-    auto topLeft = [](const DTVERTEX* p, const DTVERTEX* q) {
-      double dx = double(q->x) - p->x, dy = double(q->y) - p->y;
-      return (dy == 0 && dx > 0) || dy < 0;
-    };
-    bool tlA = topLeft(b, c), tlB = topLeft(c, a), tlC = topLeft(a, b);
+    bool tlA = IsTopLeft(b, c), tlB = IsTopLeft(c, a), tlC = IsTopLeft(a, b);
     int px0 = std::max(0, static_cast<int>(std::floor(std::min({a->x, b->x, c->x}))));
     int px1 = std::min(dst.Width() - 1, static_cast<int>(std::ceil(std::max({a->x, b->x, c->x}))));
     int py0 = std::max(0, static_cast<int>(std::floor(std::min({a->y, b->y, c->y}))));
@@ -393,7 +398,7 @@ void cVirtualDevice::RasteriseReference(const DTVERTEX v[4]) {
     for (int py = py0; py <= py1; ++py) {
       uint8_t* row = dst.Row(py);
       for (int px = px0; px <= px1; ++px) {
-        double w0 = edge(b, c, px, py), w1 = edge(c, a, px, py), w2 = edge(a, b, px, py);
+        double w0 = EdgeAt(b, c, px, py), w1 = EdgeAt(c, a, px, py), w2 = EdgeAt(a, b, px, py);
         if (w0 < 0 || w1 < 0 || w2 < 0) continue;
         if ((w0 == 0 && !tlA) || (w1 == 0 && !tlB) || (w2 == 0 && !tlC)) continue;
         double l0 = w0 / area, l1 = w1 / area, l2 = w2 / area;
@@ -419,9 +424,6 @@ void cVirtualDevice::RasteriseReference(const DTVERTEX v[4]) {
 
 
 namespace {
-double EdgeAt(const DTVERTEX* p, const DTVERTEX* q, double x, double y) {
-  return (double(q->x) - p->x) * (y - p->y) - (double(q->y) - p->y) * (x - p->x);
-}
 
 // Pixels [lo, hi] of a row where one edge's test passes. The computed edge
 // value is monotonic along the row (each rounding step is), so the passing
@@ -500,11 +502,7 @@ void cVirtualDevice::Rasterise(const DTVERTEX v[4]) {
       std::swap(b, c);
       area = -area;
     }
-    auto topLeft = [](const DTVERTEX* p, const DTVERTEX* q) {
-      double dx = double(q->x) - p->x, dy = double(q->y) - p->y;
-      return (dy == 0 && dx > 0) || dy < 0;
-    };
-    bool tlA = topLeft(b, c), tlB = topLeft(c, a), tlC = topLeft(a, b);
+    bool tlA = IsTopLeft(b, c), tlB = IsTopLeft(c, a), tlC = IsTopLeft(a, b);
     int px0 = std::max(0, static_cast<int>(std::floor(std::min({a->x, b->x, c->x}))));
     int px1 = std::min(dst.Width() - 1, static_cast<int>(std::ceil(std::max({a->x, b->x, c->x}))));
     int py0 = std::max(0, static_cast<int>(std::floor(std::min({a->y, b->y, c->y}))));
