@@ -35,6 +35,9 @@ class ISceneValues {
   virtual bool StartedByEditor() const = 0;
   virtual bool StartFilePlay() const = 0;
   virtual void SetSceneMusic(int index) = 0;
+  // The two display settings a stage start sets.
+  virtual void SetFrameRate(int /*fps*/) {}
+  virtual void RestorePalette() {}  // 8-bit screens: the working palette back to the base one
 };
 
 // Error boxes (shown on the window thread) for faults in the game's data.

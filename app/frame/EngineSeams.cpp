@@ -1,5 +1,7 @@
 #include "app/frame/EngineSeams.h"
 
+#include <algorithm>
+
 #include "app/frame/App.h"
 #include "app/frame/MainWnd.h"
 #include "app/frame/PaletteVariants.h"
@@ -10,6 +12,7 @@
 #include "base/Log.h"
 #include "engine/EngineTables.h"
 #include "engine/Services.h"
+#include "media/graphics/DDCore.h"
 #include "platform/Keyboard.h"
 #include "platform/MessageBox.h"
 
@@ -33,6 +36,12 @@ class AppSceneValues : public ISceneValues {
   bool StartedByEditor() const override { return bStartedByEditor.load() != 0; }
   bool StartFilePlay() const override { return bStartFilePlay.load() != 0; }
   void SetSceneMusic(int index) override { SceneDirector.m_nSceneBgm = index; }
+  void SetFrameRate(int fps) override { SceneDirector.m_nFrameRate = fps; }
+  void RestorePalette() override {
+    if (DDSettings.nBpp != 8) return;
+    std::copy(PalTable, PalTable + 256, PalWork);
+    if (lpDDPalette) lpDDPalette->SetEntries(0, 256, PalWork);
+  }
 };
 
 class AppErrors : public IErrorReporter {

@@ -288,8 +288,11 @@ void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic) {
     in.ResetCommandHistory();
   }
 
-  // 24., 25.
-  CountCycle(0, 60);
+  // 24.-27. The shared second counter restarts; background layers keep no
+  // scroll state apart from their offsets, which a restart leaves as they are.
+  CountCycle(0, static_cast<uint32_t>(nm::stage::FrameRate(Stage)));
+  SceneValues().RestorePalette();
+  SceneValues().SetFrameRate(nm::stage::FrameRate(Stage));
 
   // 28. Targets.
   hero.InitTargets(nullptr);

@@ -28,7 +28,8 @@ class FakeEngineServices : public IWindowRequests,
 
   // Values the fake answers with.
   int gameType = 0;
-  int frameRate = 60;
+  int frameRate = 60;  // SetFrameRate writes it
+  int paletteRestores = 0;  // RestorePalette calls (kept out of calls())
   bool startedByEditor = false;
   bool startFilePlay = false;
   std::map<Key, bool> keysDown;
@@ -44,6 +45,8 @@ class FakeEngineServices : public IWindowRequests,
   bool StartedByEditor() const override { return startedByEditor; }
   bool StartFilePlay() const override { return startFilePlay; }
   void SetSceneMusic(int index) override;
+  void SetFrameRate(int fps) override { frameRate = fps; }
+  void RestorePalette() override { ++paletteRestores; }
   void ErrorBox(const std::string& text, const std::string& caption) override;
   bool IsDown(Key key) override;
 

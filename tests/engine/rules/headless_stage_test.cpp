@@ -19,6 +19,7 @@
 #include "engine/rules/PlayStep.h"
 #include "engine/rules/Rules.h"
 #include "platform/Clock.h"
+#include "tests/support/EngineFakes.h"
 
 namespace {
 
@@ -159,6 +160,20 @@ TEST_F(HeadlessStage, AStageWithoutCharactersIsSetUpWithoutIndexingAnEmptyList) 
   ASSERT_EQ(Player.size(), 1u);
   EXPECT_TRUE(CharaList.empty());
   for (int f = 0; f < 3; ++f) PlayFrame(&world_);
+}
+
+TEST_F(HeadlessStage, EveryStartSetsTheStagesFrameRateRestartsTheSecondAndRestoresThePalette) {
+  testsupport::FakeEngineServices fake;
+  Floor(10);
+  for (int rate : {30, 45}) {
+    Stage.m_FrameRate = rate;
+    for (int f = 0; f < 5; ++f) CountCycle(1, 60);
+    ASSERT_EQ(CountCycle(2, 60), 0);
+    SetStage(&world_, 0, 0);
+    EXPECT_EQ(fake.frameRate, rate);
+    EXPECT_EQ(CountCycle(2, 60), 1) << "the shared second counter starts again";
+  }
+  EXPECT_EQ(fake.paletteRestores, 2);
 }
 
 TEST_F(HeadlessStage, RemovingDuringAWalkKeepsTheOrder) {
