@@ -14,7 +14,9 @@
 #include "data/Replay.h"
 #include "data/System.h"
 #include "engine/Names.h"
+#include "platform/Messages.h"
 #include "tests/support/EngineFakes.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -96,7 +98,10 @@ TEST(ModalLoop, ClosingEndsTheLoopWithoutTheWindowsQuit) {
   cThread t;
   const auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(t.Start(&cPlayScene::MessageLoop, &scene), 1);
-  ThreadSleep(50);
+  // Posts succeed once the loop has begun reading its queue, past the
+  // check that refuses to start while closing.
+  ASSERT_TRUE(testsupport::WaitFor(
+      [&] { return platform::PostThreadMessage(t.GetThreadId(), platform::WM_USER, 0, 0); }));
   // The window thread's flag; its WM_QUIT is lost.
   scene.m_bQuit = 1;
   t.Wait();
