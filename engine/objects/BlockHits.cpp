@@ -9,6 +9,7 @@
 #include "engine/Names.h"
 #include "engine/World.h"
 #include "engine/flow/Triggers.h"
+#include "engine/objects/BlockCharaCache.h"
 #include "engine/objects/BlockMap.h"
 #include "engine/objects/CharaBase.h"
 #include "engine/objects/Hero.h"
@@ -46,7 +47,7 @@ void ResolveBlockCharaOverlap(cCharaBase* chara, int bVertical) {
   bool haveLo = false, haveHi = false;
   double lo = 0, hi = 0;
   int loId = 0, hiId = 0;
-  for (cChara& b : CharaList) {
+  for (cChara& b : BlockCharas()) {
     if (!IsLiveBlockChara(b, chara)) continue;
     const cRectD bb = Box(&b);
     if (Penetration(r.left, r.right, bb.left, bb.right) == 0 || Penetration(r.top, r.bottom, bb.top, bb.bottom) == 0)
@@ -98,7 +99,7 @@ void ResolveBlockCharaOverlap(cCharaBase* chara, int bVertical) {
 int IsStillRiding(cCharaBase* chara) {
   cRectD r = Box(chara);
   r.bottom += 5;
-  for (cChara& b : CharaList)
+  for (cChara& b : BlockCharas())
     if (IsLiveBlockChara(b, chara) && b.m_nID == chara->m_nRideId && Box(&b).Overlaps(r)) return 1;
   return 0;
 }
@@ -106,7 +107,7 @@ int IsStillRiding(cCharaBase* chara) {
 cCharaBase* FindBlockCharaBelow(cCharaBase* chara) {
   cRectD r = Box(chara);
   r.bottom += 5;
-  for (cChara& b : CharaList)
+  for (cChara& b : BlockCharas())
     if (IsLiveBlockChara(b, chara) && Box(&b).Overlaps(r)) return &b;
   return nullptr;
 }
@@ -114,7 +115,7 @@ cCharaBase* FindBlockCharaBelow(cCharaBase* chara) {
 int OverlapsBlockCharaExcept(cGameObj* obj, int nExceptId) {
   if (obj->m_bFly && obj->m_byFlyHit == 0) return 0;
   const cRectD r = Box(obj);
-  for (cChara& b : CharaList)
+  for (cChara& b : BlockCharas())
     if (IsLiveBlockChara(b, obj) && b.m_nID != nExceptId && Box(&b).Overlaps(r)) return 1;
   return 0;
 }
@@ -151,7 +152,7 @@ int FlyerAgainstBlockCharas(cCharaBase* c) {
   const cRectD r = Box(c);
   Candidate left, right, top, bottom;
   bool hit = false;
-  for (cChara& b : CharaList) {
+  for (cChara& b : BlockCharas()) {
     if (!IsLiveBlockChara(b, c)) continue;
     const cRectD bb = Box(&b);
     if (!bb.Overlaps(r)) continue;
@@ -238,7 +239,7 @@ cGameObj WithTop(const cCharaBase* c, double y) {
 // Pushed under the first block character that overlaps the upper half:
 // the chara is carried below it, rising no further.
 void CarryBelow(cCharaBase* c, const cRectD& up) {
-  for (cChara& b : CharaList) {
+  for (cChara& b : BlockCharas()) {
     if (!IsLiveBlockChara(b, c)) continue;
     const cRectD bb = Box(&b);
     if (!bb.Overlaps(up) || Penetration(up.left, up.right, bb.left, bb.right) == 0) continue;
@@ -287,7 +288,7 @@ int WalkerAgainstBlockCharas(cCharaBase* c) {
     }
   };
 
-  for (cChara& b : CharaList) {
+  for (cChara& b : BlockCharas()) {
     if (!IsLiveBlockChara(b, c)) continue;
     const cRectD bb = Box(&b);
     if (!bb.Overlaps(box)) continue;

@@ -19,7 +19,16 @@ cVector<cBlockCell> BlockMap;
 
 namespace {
 
-cCharaBase* AsChara(cGameObj* obj) { return dynamic_cast<cCharaBase*>(obj); }
+// Asked for every object in each sub-step's map collision: the exact types
+// are told apart by their type records first (as in SampleScale).
+cCharaBase* AsChara(cGameObj* obj) {
+  if (!obj) return nullptr;
+  const std::type_info* type = &typeid(*obj);
+  if (type == &typeid(cChara)) return static_cast<cChara*>(obj);
+  if (type == &typeid(cHero)) return static_cast<cHero*>(obj);
+  if (type == &typeid(cShot)) return nullptr;
+  return dynamic_cast<cCharaBase*>(obj);
+}
 
 // A flyer that passes through blocks.
 bool PassesBlocks(const cGameObj* obj) { return obj->m_bFly && obj->m_byFlyHit == 0; }

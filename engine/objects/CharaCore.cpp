@@ -9,6 +9,7 @@
 #include "data/Stage.h"
 #include "engine/Names.h"
 #include "engine/World.h"
+#include "engine/objects/BlockCharaCache.h"
 #include "engine/objects/CharaBase.h"
 #include "engine/objects/CharaMath.h"
 #include "engine/objects/LoopExpansion.h"
@@ -59,6 +60,7 @@ void InitAnimRun(cAnimPlayer& player) {
 }
 
 cCharaBase::cCharaBase() {
+  NoteCharaChange();
   m_Def.RegisterFields(kDataVersion);
   m_Def.SetDefaults();
 }
@@ -71,10 +73,12 @@ cCharaBase& cCharaBase::operator=(const cCharaBase& other) {
 }
 
 cCharaBase::~cCharaBase() {
+  NoteCharaChange();
   if (!m_bKeepLinks) DetachLinks();
 }
 
 void cCharaBase::Assign(const cCharaBase& o) {
+  NoteCharaChange();
   cGameObj::CopyFrom(o);
   m_bKeepLinks = o.m_bKeepLinks;
   m_Targets = o.m_Targets;
@@ -187,6 +191,7 @@ void cCharaBase::InitFromDef(const cCharaDef* def, double originX, double origin
   m_Vars.assign(kVars, 0);
 
   if (def) {
+    NoteCharaChange();
     m_Def = *def;
     m_nHp = nm::chara::MaxHp(m_Def);
     m_nSp = nm::chara::MaxSp(m_Def);

@@ -1,5 +1,6 @@
 // The stage-level rules of each frame: activity, clocks, condition lists,
 // foot blocks, riding, item pick-up, defeat and the stage-end totals.
+#include <algorithm>
 #include <cstdint>
 
 #include "base/FrameTimer.h"
@@ -13,6 +14,7 @@
 #include "engine/World.h"
 #include "engine/flow/Conditions.h"
 #include "engine/flow/Triggers.h"
+#include "engine/objects/BlockCharaCache.h"
 #include "engine/objects/Hits.h"
 #include "engine/rules/Rules.h"
 
@@ -241,9 +243,9 @@ int RideBlockChara(cCharaBase* rider, cList<cChara>& list) {
 int OverlapsBlockChara(cGameObj* obj, cList<cChara>& list) {
   if (obj->m_bFly && obj->m_byFlyHit == 0) return 0;
   cRectD box = BoxOf(*obj);
-  for (cChara& c : list)
-    if (IsLiveBlockChara(c, obj->m_nID) && Inclusive(BoxOf(c), box)) return 1;
-  return 0;
+  auto overlaps = [&](const cChara& c) { return IsLiveBlockChara(c, obj->m_nID) && Inclusive(BoxOf(c), box); };
+  if (&list == &CharaList) return std::ranges::any_of(BlockCharas(), overlaps) ? 1 : 0;
+  return std::ranges::any_of(list, overlaps) ? 1 : 0;
 }
 
 int BlockCharaInPath(cGameObj* obj, const cRectD& box) {
@@ -254,7 +256,7 @@ int BlockCharaInPath(cGameObj* obj, const cRectD& box) {
   const double by[4] = {box.top, box.top, box.bottom - 1, box.bottom - 1};
   for (int k = 0; k < 4; ++k) {
     bool covered = false;
-    for (cChara& c : CharaList) {
+    for (cChara& c : BlockCharas()) {
       if (!IsLiveBlockChara(c, obj->m_nID)) continue;
       if (Contains(c, ox[k], oy[k]) || Contains(c, bx[k], by[k])) {
         covered = true;

@@ -1,0 +1,25 @@
+#pragma once
+// The block characters of CharaList, kept between the many scans of one
+// sub-step (every walker looks for them several times) and built again only
+// after something changed which characters could be block characters or in
+// what order they are listed.
+#include <ranges>
+#include <vector>
+
+class cChara;
+
+// Marks the kept list stale. Every character's construction, copy,
+// destruction and set-up from a definition calls it, which covers adding
+// to and removing from CharaList; code that writes the block field of a
+// listed character's definition in place must call it too.
+void NoteCharaChange();
+
+// The characters of CharaList whose definition makes them block characters,
+// in list order. Whether one is active, alive or the asking object is left
+// to the caller, as those change without notice.
+const std::vector<cChara*>& BlockCharaCandidates();
+
+// The same characters as references, for range loops.
+inline auto BlockCharas() {
+  return std::views::transform(BlockCharaCandidates(), [](cChara* c) -> cChara& { return *c; });
+}
