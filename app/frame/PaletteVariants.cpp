@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/frame/AppTexts.h"
 #include "base/Log.h"
 #include "data/System.h"
 #include "engine/Services.h"
@@ -67,13 +68,13 @@ int LoadHbtPalette(int n) {
   if (lpDTCon != nullptr || DDSettings.nBpp != 8) return 1;
   const std::string file = HbtFileName(n);
   if (!DDLoadBlendTable(BlendTable, file)) {
-    ErrorReporter().ErrorBox(file + " の読み込みに失敗！", "エラー");
+    ErrorReporter().ErrorBox(file + apptext::kTableLoadFailed, apptext::kErrorCaption);
     return 0;
   }
   std::string palette = "bmp\\plt\\Palette.bmp";
   if (DDSettings.lpBitmapTable && DDSettings.nSurfaceCount > 0) palette = DDSettings.lpBitmapTable[0].strFile;
   if (!DDLoadPaletteFromFile(PalTable, palette, DDSettings.bWindowed)) {
-    WriteDebugLog("DDLoadPaletteFromFile失敗");
+    WriteDebugLog("%s", apptext::kPaletteFailed);
     return 0;
   }
   BuildPaletteVariant(PalTable, n);

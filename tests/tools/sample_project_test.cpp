@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "app/frame/PaletteVariants.h"
 #include "base/SerialRecord.h"
 #include "media/graphics/Bmp.h"
+#include "media/graphics/Effect.h"
 #include "media/sound/DSound.h"
 #include "media/sound/MidiFile.h"
 #include "tests/tools/sample_fixture.h"
@@ -79,7 +83,7 @@ TEST(SampleProject, BitmapsArePalettisedAtTheirSizes) {
       {"bmp\\Mark.bmp", 128, 480},       {"bmp\\Window.bmp", 640, 480},       {"bmp\\StatusWindow.bmp", 640, 20},
       {"bmp\\Title.bmp", 640, 480},      {"bmp\\Accessory.bmp", 128, 224},    {"bmp\\Symbol.bmp", 416, 16},
       {"bmp\\Word.bmp", 320, 160},       {"bmp\\WorldMapChip.bmp", 160, 160}, {"bmp\\WorldEvent.bmp", 64, 160},
-      {"bmp\\Debug.bmp", 256, 16},
+      {"bmp\\Debug.bmp", 256, 16},       {"bmp\\GameMode.bmp", 256, 224},
   };
   const tools::cPalette palette = tools::SamplePalette();
   for (const Expect& e : expected) {
@@ -113,6 +117,51 @@ TEST(SampleProject, BitmapsArePalettisedAtTheirSizes) {
   // The first pixel of the palette bitmap is the transparent colour, colour 0.
   auto pal = ReadFileBytes(Native(SampleDir(), "bmp\\plt\\Palette.bmp"));
   EXPECT_EQ(pal[54 + 1024 + 15 * 16], tools::pal::kKey);  // top row is stored last
+}
+
+// One blend table per palette variant, read by the player's loader. Its rows
+// are checked against a plain search of the variant built from the palette
+// bitmap: the entry nearest to the truncated mix, the lowest on a tie.
+TEST(SampleProject, BlendTablesMixEachPaletteVariant) {
+  ProjectRoot root(SampleDir());
+  cBitmapImage paletteBitmap;
+  ASSERT_TRUE(LoadBmpFile("bmp\\plt\\Palette.bmp", paletteBitmap));
+  std::vector<std::vector<uint8_t>> tables;
+  for (int n = 0; n < 24; ++n) {
+    SCOPED_TRACE(n);
+    const std::string file = HbtFileName(n);
+    EXPECT_EQ(ReadFileBytes(Native(SampleDir(), file)).size(), 65536u);
+    std::vector<uint8_t>& table = tables.emplace_back(65536);
+    ASSERT_TRUE(DDLoadBlendTable(table.data(), file));
+    DDPALENTRY pal[256];
+    for (int i = 0; i < 256; ++i) {
+      const uint32_t c = paletteBitmap.Palette[i];
+      pal[i] = {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c), 0};
+    }
+    BuildPaletteVariant(pal, n);
+    for (int a : {0, 1, 2, 4, 17, 100, 191, 207, 208, 240, 255})
+      for (int b = 0; b < 256; ++b) {
+        const int r = (pal[a].peRed + pal[b].peRed) / 2, g = (pal[a].peGreen + pal[b].peGreen) / 2,
+                  bl = (pal[a].peBlue + pal[b].peBlue) / 2;
+        int best = 0, bestDistance = 1 << 30;
+        for (int k = 0; k < 256; ++k) {
+          const int dr = pal[k].peRed - r, dg = pal[k].peGreen - g, db = pal[k].peBlue - bl;
+          if (dr * dr + dg * dg + db * db < bestDistance) {
+            bestDistance = dr * dr + dg * dg + db * db;
+            best = k;
+          }
+        }
+        ASSERT_EQ(table[static_cast<size_t>(a * 256 + b)], best) << a << ", " << b;
+      }
+  }
+  // Worked entries. Black and white mix to (127, 127, 127): grey 4, whose
+  // copy at 198 comes later. White's copies (240, 241, 255) give entry 2.
+  // Variant 12 repeats the block at 16 twelve times, so 32 holds 16's colour.
+  using namespace tools::pal;
+  EXPECT_EQ(tables[0][kBlack * 256 + kWhite], kGrey);
+  EXPECT_EQ(tables[0][255 * 256 + kBoxFrame], kWhite);
+  EXPECT_EQ(tables[0][32 * 256 + 32], 32);
+  EXPECT_EQ(tables[12][32 * 256 + 32], 16);
 }
 
 TEST(SampleProject, SoundsAreEightBitMonoAt22050AndMusicConverts) {

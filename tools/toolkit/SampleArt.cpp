@@ -1,8 +1,14 @@
 #include "tools/toolkit/SampleArt.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <string>
+#include <utility>
+
+#include "app/frame/PaletteVariants.h"
+#include "tools/toolkit/BlendTable.h"
+#include "tools/toolkit/SampleSystem.h"
 
 namespace tools {
 namespace {
@@ -348,6 +354,19 @@ cIndexedImage WorldBackBitmap() {
   return img;
 }
 
+// The picture form of the title menu: one 32-pixel strip per item, in item
+// order, on the transparent colour.
+cIndexedImage GameModeBitmap() {
+  cIndexedImage img(256, 32 * cSystem::kTitleMenuItems, kKey);
+  for (int item = 0; item < cSystem::kTitleMenuItems; ++item) {
+    std::string label = kSampleTitleMenu[item];
+    for (char& c : label) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    img.Text(6, 32 * item + 10, label, kNavy, 2);
+    img.Text(4, 32 * item + 8, label, kWhite, 2);
+  }
+  return img;
+}
+
 cIndexedImage StageBackBitmap() {
   cIndexedImage img(640, 480);
   for (int y = 0; y < 480; ++y) img.Fill(0, y, 640, 1, Shade(kHueSky, 12 - y * 5 / 480));
@@ -419,6 +438,7 @@ std::vector<std::pair<std::string, std::vector<unsigned char>>> SampleBitmaps() 
   add("bmp\\Window.bmp", WindowBitmap());
   add("bmp\\StatusWindow.bmp", StatusWindowBitmap());
   add("bmp\\Title.bmp", TitleBitmap());
+  add("bmp\\GameMode.bmp", GameModeBitmap());
   add("bmp\\Accessory.bmp", AccessoryBitmap());
   add("bmp\\Symbol.bmp", SymbolBitmap());
   add("bmp\\Word.bmp", WordBitmap());
@@ -426,6 +446,23 @@ std::vector<std::pair<std::string, std::vector<unsigned char>>> SampleBitmaps() 
   add("bmp\\WorldEvent.bmp", WorldEventBitmap());
   add("bmp\\WorldBack.bmp", WorldBackBitmap());
   add("bmp\\back\\Sky.bmp", StageBackBitmap());
+  return files;
+}
+
+std::vector<std::pair<std::string, std::vector<unsigned char>>> SampleBlendTables() {
+  const cPalette palette = SamplePalette();
+  constexpr int kVariants = 24;
+  std::vector<cPaletteEntries> variants(kVariants);
+  for (int n = 0; n < kVariants; ++n) {
+    cPaletteEntries& v = variants[static_cast<size_t>(n)];
+    for (size_t i = 0; i < 256; ++i)
+      v[i] = {static_cast<uint8_t>(palette[i] >> 16), static_cast<uint8_t>(palette[i] >> 8),
+              static_cast<uint8_t>(palette[i]), 0};
+    BuildPaletteVariant(v.data(), n);
+  }
+  std::vector<std::vector<uint8_t>> tables = MakeBlendTables(variants);
+  std::vector<std::pair<std::string, std::vector<unsigned char>>> files;
+  for (int n = 0; n < kVariants; ++n) files.emplace_back(HbtFileName(n), std::move(tables[static_cast<size_t>(n)]));
   return files;
 }
 

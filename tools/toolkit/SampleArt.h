@@ -1,6 +1,7 @@
 #pragma once
 // The sample project's pictures, drawn by code. Every file is an 8-bit
-// bitmap over the one project palette (bmp\plt\Palette.bmp).
+// bitmap over the one project palette (bmp\plt\Palette.bmp); the blend
+// tables of that palette's variants serve 256-colour screens.
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,5 +27,9 @@ cPalette SamplePalette();
 
 // Every bitmap of the project: (path inside the project, file bytes).
 std::vector<std::pair<std::string, std::vector<unsigned char>>> SampleBitmaps();
+
+// The blend tables "bmp\hbt\hbt00.dat" to "bmp\hbt\hbt23.dat", one per
+// palette variant.
+std::vector<std::pair<std::string, std::vector<unsigned char>>> SampleBlendTables();
 
 }  // namespace tools

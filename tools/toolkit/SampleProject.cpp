@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "platform/FileSystem.h"
 #include "tools/toolkit/Audio.h"
@@ -206,6 +207,7 @@ cDatabase SampleDatabase() {
 
 std::vector<std::pair<std::string, std::vector<unsigned char>>> SampleMediaFiles() {
   Files files = SampleBitmaps();
+  for (auto& table : SampleBlendTables()) files.push_back(std::move(table));
   for (const SoundDef& s : SystemSoundDefs()) files.emplace_back(s.path, MakeWave(s.tones));
   for (const NamedSound& s : DatabaseSoundDefs()) files.emplace_back(s.def.path, MakeWave(s.def.tones));
   for (const Tune& t : Tunes()) files.emplace_back(t.path, MakeMidi(t.notes, t.bpm, t.program, t.bassProgram));

@@ -16,7 +16,8 @@ extern const char* const kSampleSystemSounds[17];
 // The sample's database (animations, sounds, music).
 cDatabase SampleDatabase();
 
-// Every file that is not a data record: bitmaps, sounds, music, System.ini.
+// Every file that is not a data record: bitmaps, blend tables, sounds,
+// music, System.ini.
 std::vector<std::pair<std::string, std::vector<unsigned char>>> SampleMediaFiles();
 
 // Writes the whole project into the native folder `dir` (created when

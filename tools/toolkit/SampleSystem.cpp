@@ -43,8 +43,6 @@ const char* const kLabels[cSystem::kLabels] = {
     "F3: enter the ranking",               // 28 stage end
 };
 
-const char* const kTitleMenu[cSystem::kTitleMenuItems] = {"New game", "Continue", "Challenge", "Free play",
-                                                          "Replay",   "Options",  "Quit"};
 const char* const kMapMenu[cSystem::kMapMenuItems] = {"Save", "Auto save", "Back", "To the title"};
 // Entry 0 (palette variants) only serves 256-colour screens: hidden here.
 // Labels of up to nine characters leave the value column free.
@@ -85,13 +83,16 @@ cWorldNode StageNode(const char* name, const char* file, int32_t clearSwitch, in
 
 }  // namespace
 
+const char* const kSampleTitleMenu[cSystem::kTitleMenuItems] = {"New game", "Continue", "Challenge", "Free play",
+                                                                "Replay",   "Options",  "Quit"};
+
 cSystem SampleSystem() {
   cSystem s;  // the defaults of a new project, then the sample's own choices
   s.m_Title = "Brindle Sample";
-  s.m_TitlePictureMenu = 0;  // a text menu: no bmp\GameMode.bmp needed
+  s.m_TitlePictureMenu = 0;  // a text menu; bmp\GameMode.bmp holds the same labels
   s.m_ChallengeCount = 1;    // data\stg4\c01-1
   for (size_t i = 0; i < s.m_StatusItems.size(); ++i) s.m_StatusItems[i].m_Label = kStatusLabels[i];
-  SetMenu(s.m_TitleMenu, kTitleMenu);
+  SetMenu(s.m_TitleMenu, kSampleTitleMenu);
   SetMenu(s.m_MapMenu, kMapMenu);
   SetMenu(s.m_OptionMenu, kOptionMenu);
   for (size_t i = 0; i < s.m_RankModeLabels.size(); ++i) s.m_RankModeLabels[i] = kRankModes[i];

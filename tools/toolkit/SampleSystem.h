@@ -5,6 +5,9 @@
 
 namespace tools {
 
+// Labels of the title menu, by item number.
+extern const char* const kSampleTitleMenu[cSystem::kTitleMenuItems];
+
 cSystem SampleSystem();
 cWorldMap SampleWorldMap();
 

@@ -32,6 +32,12 @@ void IniWithoutExit(const fs::path& p) {
 }
 void Bpp24(const fs::path& p) { WriteText(p / "System.ini", "Direct3D=0\nWindowMode=0\nBpp=24\nExit\n"); }
 void WindowAt16(const fs::path& p) { WriteText(p / "System.ini", "Direct3D=1\nWindowMode=1\nBpp=16\nExit\n"); }
+// A 256-colour full screen (the sample's system data is not full colour).
+void EightBit(const fs::path& p) { WriteText(p / "System.ini", "Direct3D=0\nWindowMode=0\nBpp=8\nExit\n"); }
+void EightBitNoBlendTable(const fs::path& p) {
+  EightBit(p);
+  fs::remove(p / "bmp" / "hbt" / "hbt00.dat");
+}
 void NoDebugPicture(const fs::path& p) { fs::remove(p / "bmp" / "Debug.bmp"); }
 void NoWorldMap(const fs::path& p) { fs::remove(p / "data" / "WorldMap.dat"); }
 void NoCommonPalette(const fs::path& p) { fs::remove(p / "data" / "CommonPalette.cplt4"); }
@@ -66,6 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "画面モードが不正です！\nウインドウモードではSystem.iniの設定と画面の色の設定を合わせて下さい！",
                  false},
         FailCase{"DebugPicture", NoDebugPicture, "bmp\\Debug.bmp の読み込みに失敗！", false},
+        FailCase{"BlendTable", EightBitNoBlendTable, "bmp\\hbt\\hbt00.dat の読み込みに失敗！", false},
+        FailCase{"EightBitScreen", EightBit, "Bpp : 8", true},
         FailCase{"WorldMap", NoWorldMap, "data\\WorldMap.dat のロードに失敗！", false},
         FailCase{"CommonPalette", NoCommonPalette, "data\\CommonPalette.cplt4 のロードに失敗！", false},
         FailCase{"NothingBroken", Fine, "Start-up : done", true}),
