@@ -624,13 +624,10 @@ intptr_t RunDialogBox(const sDlgTemplate& tpl, HWND owner, WNDPROC proc, LPARAM 
   g_windows.erase(w->m_hWnd);
   g_active = nullptr;
   EnableTextInput(false);
-  // Key messages still queued were typed into the dialog: none reaches the
-  // program. Then the keys still down (the one that ended the dialog) keep
-  // their repeats and releases from it.
-  constexpr UINT kKeyFirst = 0x0100, kKeyLast = 0x0109;
-  for (MSG m; PeekMessage(&m, nullptr, kKeyFirst, kKeyLast, PM_REMOVE);) {
-  }
-  SwallowHeldKeys();
+  // Keys still queued were typed into the dialog: none reaches the program.
+  // The keys still down (the one that ended the dialog) keep their repeats
+  // and releases from it.
+  DropQueuedKeys();
   if (!w->m_Backdrop.empty()) MainFrameMailbox().Post(w->m_Backdrop.data(), kFrameWidth * 4);
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
   return w->m_nResult;

@@ -24,7 +24,7 @@ Store& TheStore() {
   return s;
 }
 
-bool g_enabled = false;  // main thread
+std::atomic<bool> g_enabled{false};  // set by the window thread, read anywhere
 std::array<std::atomic<bool>, 256> g_swallowed{};
 
 bool PostEntry(HWND hwnd, UINT msg, TextInputEntry entry) {
@@ -102,9 +102,9 @@ void SwallowHeldKeys() {
 }
 
 bool IsKeyEventSwallowed(int vk, bool down) {
-  if (vk < 0 || vk >= 256 || !g_swallowed[static_cast<size_t>(vk)].load()) return false;
-  if (!down) g_swallowed[static_cast<size_t>(vk)] = false;
-  return true;
+  if (vk < 0 || vk >= 256) return false;
+  std::atomic<bool>& flag = g_swallowed[static_cast<size_t>(vk)];
+  return down ? flag.load() : flag.exchange(false);
 }
 
 void ResetSwallowedKeys() {

@@ -49,6 +49,7 @@ std::atomic<uint32_t> g_wakeEvent{0};
 std::atomic<bool> g_wakePending{false};
 std::atomic<uint64_t> g_presented{0};
 std::string g_error;
+bool g_droppingKeys = false;  // main thread: DropQueuedKeys is draining SDL's queue
 
 volatile sig_atomic_t g_sigterm = 0;
 struct sigaction g_oldSigterm;
@@ -255,6 +256,7 @@ void HandleKey(const SDL_KeyboardEvent& e) {
   if (e.repeat) l |= LPARAM{1} << 30;
   if (!down) l |= (LPARAM{1} << 30) | (LPARAM{1} << 31);
   if (IsKeyEventSwallowed(vk, down)) return;  // held over from a dialog
+  if (g_droppingKeys) return;                 // typed while a dialog was open
   Post(down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP), static_cast<WPARAM>(reported), l);
 }
 
@@ -618,6 +620,18 @@ bool IsFullScreen(HWND hwnd) {
 
 void PumpWindowEvents() {
   if (g_sdlUp.load()) DrainEvents(nullptr);
+}
+
+void DropQueuedKeys() {
+  if (g_sdlUp.load()) {
+    g_droppingKeys = true;
+    DrainEvents(nullptr);
+    g_droppingKeys = false;
+  }
+  constexpr UINT kKeyFirst = 0x0100, kKeyLast = 0x0109;
+  for (MSG m; PeekMessage(&m, nullptr, kKeyFirst, kKeyLast, PM_REMOVE);) {
+  }
+  SwallowHeldKeys();
 }
 
 bool PeekWindowMessage(MSG* msg) {

@@ -107,6 +107,11 @@ bool IsFullScreen(HWND hwnd);
 
 // SDL events become messages; a new frame of the mailbox is shown.
 void PumpWindowEvents();
+// When a dialog ends: every key event already queued (SDL events not yet
+// pumped and key messages) is dropped, the key state still following them;
+// then the keys still held keep their repeats and releases from the program
+// (SwallowHeldKeys). Other events are pumped as usual.
+void DropQueuedKeys();
 // PumpWindowEvents, then PeekMessage (any window, PM_REMOVE).
 bool PeekWindowMessage(MSG* msg);
 // Sleeps until an SDL event, a message for this thread or a new frame

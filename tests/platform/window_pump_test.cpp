@@ -67,14 +67,23 @@ class WindowPump : public ::testing::Test {
       if (SDL_GetWindowFromID(id)) e.window.windowID = id;
     ASSERT_EQ(SDL_PushEvent(&e), 1);
   }
-  void PushKey(Uint32 type, SDL_Keycode key, SDL_Scancode scan) {
+  void PushKey(Uint32 type, SDL_Keycode key, SDL_Scancode scan, Uint8 repeat = 0) {
     SDL_Event e;
     SDL_zero(e);
     e.type = type;
     e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.repeat = repeat;
     e.key.keysym.sym = key;
     e.key.keysym.scancode = scan;
     ASSERT_EQ(SDL_PushEvent(&e), 1);
+  }
+
+  // Key messages that reached the window from `from` on.
+  std::vector<Seen> KeysSince(size_t from) const {
+    std::vector<Seen> keys;
+    for (size_t i = from; i < seen.size(); ++i)
+      if (seen[i].msg == WM_KEYDOWN || seen[i].msg == WM_KEYUP) keys.push_back(seen[i]);
+    return keys;
   }
 
   HWND hwnd = nullptr;
@@ -143,6 +152,43 @@ TEST_F(WindowPump, KeysAndMouseButtonsFillTheKeyStateAndPost) {
   ASSERT_EQ(SDL_PushEvent(&e), 1);
   ASSERT_NE(PumpUntil(WM_LBUTTONUP), nullptr);
   EXPECT_FALSE(IsKeyDown(VK_LBUTTON));
+}
+
+// What a dialog's end leaves: the key that ended it still held, its repeats
+// and a whole keystroke waiting in SDL's queue, a key message posted.
+TEST_F(WindowPump, KeysQueuedWhenADialogEndsNeverReachTheProgram) {
+  PushKey(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+  PushKey(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 1);
+  PushKey(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A);
+  PushKey(SDL_KEYUP, SDLK_a, SDL_SCANCODE_A);
+  PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+  ASSERT_TRUE(PostMessage(hwnd, WM_KEYDOWN, 'B', 1));
+  const size_t from = seen.size();
+  DropQueuedKeys();
+  EXPECT_TRUE(IsKeyDown(VK_ESCAPE)) << "the key state follows the dropped events";
+  EXPECT_FALSE(IsKeyDown('A'));
+  EXPECT_NE(PumpUntil(WM_CLOSE), nullptr) << "other events go on as usual";
+
+  // Later repeats and the release of the held key stay the dialog's; each
+  // batch ends with a paint, so that all of it has been pumped.
+  PushKey(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 1);
+  PushKey(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 1);
+  PushKey(SDL_KEYUP, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+  PushWindowEvent(SDL_WINDOWEVENT_EXPOSED);
+  ASSERT_NE(PumpUntil(WM_PAINT), nullptr);
+  for (const Seen& k : KeysSince(from)) ADD_FAILURE() << "key message " << k.msg << " for " << k.w;
+  EXPECT_FALSE(IsKeyDown(VK_ESCAPE));
+
+  // A fresh press is the program's again.
+  PushKey(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+  PushKey(SDL_KEYUP, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE);
+  PushWindowEvent(SDL_WINDOWEVENT_EXPOSED);
+  ASSERT_NE(PumpUntil(WM_PAINT), nullptr);
+  const std::vector<Seen> keys = KeysSince(from);
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_EQ(keys[0].msg, WM_KEYDOWN);
+  EXPECT_EQ(keys[0].w, static_cast<WPARAM>(VK_ESCAPE));
+  EXPECT_EQ(keys[1].msg, WM_KEYUP);
 }
 
 TEST_F(WindowPump, SigtermBecomesClose) {
