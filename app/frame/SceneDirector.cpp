@@ -154,6 +154,8 @@ void cSceneDirector::EnsureScene(int32_t mode) {
     OutOfMemoryExit();
     return;
   }
+  static const char* const kNames[kSceneModes] = {"title", "world map", "map menu", "challenge", "play", "option"};
+  WriteLog("Scene : %s", kNames[mode]);
   if (mode == kModePlay) {
     std::function<void(cScene*)> hook;
     {

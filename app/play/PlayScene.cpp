@@ -281,7 +281,9 @@ int cPlayScene::Play() {
     return 0;
   }
   if (RequestSaveReplay()) return 0;
-  if (PlayFrame(this) == kFrameDone) DrawFrame(1, 0, 1, 1);
+  const PlayFrameResult frame = PlayFrame(this);
+  if (frame == kFrameDone) DrawFrame(1, 0, 1, 1);
+  else if (frame == kFrameStageEnd) WriteLog("Stage : clear %s", nm::stage::Path(Stage).c_str());
   return 0;
 }
 

@@ -69,7 +69,7 @@ bool RerunUnderVirtualX(const VirtualXOptions& options) {
   std::ofstream(suppressions) << "race:swrast_dri.so\n";
   const std::string filter = std::string(test->test_suite_name()) + "." + test->name();
   const std::string screen = "-screen 0 " + std::to_string(options.width) + "x" + std::to_string(options.height) +
-                             "x24" + (options.blackRoot ? " -br" : "");
+                             "x24" + (options.blackRoot ? " -br" : "") + (options.keyRepeat ? "" : " -r");
   const std::string cmd = std::string("env ") + kChildVar + "=1" +
                           " ASAN_OPTIONS=" + Quoted(WithOption("ASAN_OPTIONS", "detect_leaks=0")) +
                           " TSAN_OPTIONS=" + Quoted(WithOption("TSAN_OPTIONS", "suppressions=" + suppressions)) +

@@ -23,6 +23,7 @@ struct VirtualXOptions {
   int width = 1280;
   int height = 1024;
   bool blackRoot = false;  // the server's root window black instead of its grey pattern
+  bool keyRepeat = true;   // false: held keys give one press and one release, no repeats
 };
 
 // False in the child on the virtual server. In the parent: checks that
