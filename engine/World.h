@@ -128,7 +128,9 @@ class cPlayWorld {
 extern cPlayWorld* PlayScene;
 // The play scene, or an empty world (all zero) while there is none, so that
 // an engine operation called outside a stage reads zeros instead of crashing.
-cPlayWorld& CurrentWorld();
+// Inline: the sub-steps ask for it in every map sample.
+cPlayWorld& EmptyWorld();
+inline cPlayWorld& CurrentWorld() { return PlayScene ? *PlayScene : EmptyWorld(); }
 
 // Program-wide running objects and tables.
 extern cVector<cHero> Player;  // element 0 is the hero
