@@ -89,6 +89,9 @@ class cPlayWorld {
   int32_t m_bCheckDeaths = 0;
   int32_t m_bItemMessage = 0;  // an item message opened in the current item-command list
   int32_t m_bHitTesting = 0;
+  // Shots marked no-hit since the hit test last took such shots out; while
+  // it is 0 no shot in m_Shots is marked and the hit test skips that walk.
+  int32_t m_nNoHitMarks = 0;
   cVector<int32_t> m_StageVars = cVector<int32_t>(kStageVars, 0);
   cVector<int8_t> m_GroupActive = cVector<int8_t>(kActivityGroups, 0);
   int32_t m_nNextCharaId = 0, m_nNextItemId = 0, m_nNextShotId = 0;
