@@ -122,9 +122,3 @@ int Random(int a, int b) {
 
 const double Sqrt2 = 1.4142135623730951;
 const double OneOverSqrt2 = 0.7071067811865476;
-
-int TruncToInt(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483648.0 || value <= -2147483649.0) return 0;
-  return static_cast<int>(value);
-}

@@ -1,5 +1,6 @@
 #pragma once
 // Text, number and code-page helpers. Every text is code-page-932 bytes.
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -42,5 +43,10 @@ int Random(int a, int b);
 extern const double Sqrt2;
 extern const double OneOverSqrt2;
 
-// Truncates toward zero; NaN and values outside int map to 0.
-int TruncToInt(double value);
+// Truncates toward zero; NaN and values outside int map to 0. Inline: the
+// play step calls it for every coordinate it rounds.
+inline int TruncToInt(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483648.0 || value <= -2147483649.0) return 0;
+  return static_cast<int>(value);
+}

@@ -6,8 +6,7 @@ cPlayWorld::~cPlayWorld() {
   for (cShot& s : m_Shots) s.Unlink();
 }
 
-cPlayWorld& CurrentWorld() {
-  if (PlayScene) return *PlayScene;
+cPlayWorld& EmptyWorld() {
   static thread_local cPlayWorld empty;
   empty.m_ScrollX = cScrollAxis{};
   empty.m_ScrollY = cScrollAxis{};

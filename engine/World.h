@@ -89,6 +89,9 @@ class cPlayWorld {
   int32_t m_bCheckDeaths = 0;
   int32_t m_bItemMessage = 0;  // an item message opened in the current item-command list
   int32_t m_bHitTesting = 0;
+  // Shots marked no-hit since the hit test last took such shots out; while
+  // it is 0 no shot in m_Shots is marked and the hit test skips that walk.
+  int32_t m_nNoHitMarks = 0;
   cVector<int32_t> m_StageVars = cVector<int32_t>(kStageVars, 0);
   cVector<int8_t> m_GroupActive = cVector<int8_t>(kActivityGroups, 0);
   int32_t m_nNextCharaId = 0, m_nNextItemId = 0, m_nNextShotId = 0;
@@ -128,7 +131,9 @@ class cPlayWorld {
 extern cPlayWorld* PlayScene;
 // The play scene, or an empty world (all zero) while there is none, so that
 // an engine operation called outside a stage reads zeros instead of crashing.
-cPlayWorld& CurrentWorld();
+// Inline: the sub-steps ask for it in every map sample.
+cPlayWorld& EmptyWorld();
+inline cPlayWorld& CurrentWorld() { return PlayScene ? *PlayScene : EmptyWorld(); }
 
 // Program-wide running objects and tables.
 extern cVector<cHero> Player;  // element 0 is the hero

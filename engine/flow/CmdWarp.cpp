@@ -272,6 +272,7 @@ void VanishShotsOf(cCharaBase* chara) {
     }
     if (w.m_bHitTesting) {
       link.lpShot->m_bNoHit = 1;
+      ++w.m_nNoHitMarks;
       ++i;
       continue;
     }
@@ -316,10 +317,12 @@ void DoVanish(cCharaBase* chara, cFlowCmd* cmd) {
       const ShotPtrList shots = w.m_FactionShots[static_cast<size_t>(faction)];
       for (cShot* s : shots) {
         if (!s || !s->m_bActive || !(all || s->IsOnScreen())) continue;
-        if (w.m_bHitTesting)
+        if (w.m_bHitTesting) {
           s->m_bNoHit = 1;
-        else
+          ++w.m_nNoHitMarks;
+        } else {
           DestroyShot(s);
+        }
       }
       break;
     }

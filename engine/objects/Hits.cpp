@@ -226,8 +226,11 @@ int HitAll() {
       }
     }
   }
-  for (auto it = w.m_Shots.begin(); it != w.m_Shots.end();)
-    it = it->m_bNoHit ? RemoveShot(w.m_Shots, it) : std::next(it);
+  if (w.m_nNoHitMarks != 0) {
+    for (auto it = w.m_Shots.begin(); it != w.m_Shots.end();)
+      it = it->m_bNoHit ? RemoveShot(w.m_Shots, it) : std::next(it);
+    w.m_nNoHitMarks = 0;
+  }
   for (size_t i = 0; i < fc.size(); ++i)
     for (size_t j = i + 1; j < fc.size(); ++j)
       if (!fc[i].empty() && !fc[j].empty())

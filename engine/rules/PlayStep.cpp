@@ -11,6 +11,7 @@
 #include "engine/Services.h"
 #include "engine/World.h"
 #include "engine/flow/Triggers.h"
+#include "engine/objects/BlockCharaCache.h"
 #include "engine/objects/BlockMap.h"
 #include "engine/objects/Hits.h"
 #include "engine/rules/Rules.h"
@@ -56,11 +57,6 @@ class FrameRunner {
   StepEnd SubStep() {
     UpdateActiveObjects();
     Timers();
-    for (cChara& c : CharaList) {
-      UpdateInvincibility(&c);
-      c.ClearWallFlags();
-      c.SavePrevBox();
-    }
     UpdateInvincibility(&hero_);
     hero_.ClearWallFlags();
     hero_.SavePrevBox();
@@ -82,14 +78,24 @@ class FrameRunner {
   }
 
  private:
+  // The life timers, then each remaining character's per-sub-step counters
+  // and saved box. One pass over CharaList: a removal touches no other
+  // character's counters or box, so the order of the two parts per
+  // character does not matter.
   void Timers() {
-    if (hero_.m_bDead != 0) return;
+    const bool timers = hero_.m_bDead == 0;
     for (CharaIt it = CharaList.begin(); it != CharaList.end();) {
-      if (it->m_nLife != kUnlimited && it->m_bDead == 0 && --it->m_nLife < 0)
+      cChara& c = *it;
+      if (timers && c.m_nLife != kUnlimited && c.m_bDead == 0 && --c.m_nLife < 0) {
         it = RemoveCharaNode(CharaList, it);
-      else
-        ++it;
+        continue;
+      }
+      UpdateInvincibility(&c);
+      c.ClearWallFlags();
+      c.SavePrevBox();
+      ++it;
     }
+    if (!timers) return;
     for (auto it = ItemList.begin(); it != ItemList.end();) {
       if (it->m_nLife != kUnlimited && --it->m_nLife < 0)
         it = ItemList.erase(it);
@@ -117,6 +123,8 @@ class FrameRunner {
 
   // Block characters (blocks = true) or the others, steps 5 and 7.
   StepEnd Characters(bool blocks) {
+    // Without block characters in CharaList their pass would only skip.
+    if (blocks && BlockCharaCandidates().empty()) return Continue();
     for (CharaIt it = CharaList.begin(); it != CharaList.end();) {
       cChara& c = *it;
       if ((nm::chara::BlockChara(c.m_Def) != 0) != blocks || c.m_bDead != 0 || !c.m_bActive || !c.m_bOperating) {

@@ -13,6 +13,7 @@
 #include "data/System.h"
 #include "engine/World.h"
 #include "engine/objects/Chara.h"
+#include "engine/objects/Hits.h"
 #include "engine/objects/Hero.h"
 #include "tests/engine/engine_fixture.h"
 #include "tests/media/graphics/GraphicsTestSupport.h"
@@ -225,6 +226,34 @@ TEST_F(MiscCommandsTest, VanishRemovesEveryGenerationBelow) {
   DoVanish(&gen[5], &fromChild);
   EXPECT_EQ(Player[0].m_nHp, 0);
   Unlink({&gen[0], &gen[1], &gen[2], &gen[3], &gen[4], &gen[5], &Player[0]});
+}
+
+// A shot that only stops hitting while hits are tested leaves the shot list
+// when the hit test ends; the others stay.
+TEST_F(MiscCommandsTest, AShotStoppedDuringTheHitTestLeavesAtItsEnd) {
+  TestChara parent, child;
+  Place(parent, 400, 400);
+  Place(child, 430, 400);
+  parent.m_Links.push_back({&child, 4});
+  world.m_Shots.emplace_back();
+  cShot* marked = &world.m_Shots.back();
+  marked->m_bActive = 1;
+  marked->m_lpOwner = &child;
+  child.m_ShotLinks.push_back({marked, 4});
+  world.m_Shots.emplace_back();
+  cShot* other = &world.m_Shots.back();
+  other->m_bActive = 1;
+
+  world.m_bHitTesting = 1;
+  cFlowCmd withShots = Cmd(24, {5, 0, 1});
+  DoVanish(&parent, &withShots);
+  world.m_bHitTesting = 0;
+  ASSERT_EQ(marked->m_bNoHit, 1);
+  ASSERT_EQ(world.m_Shots.size(), 2u);
+  EXPECT_EQ(HitShotsAndCharas(), 0);
+  ASSERT_EQ(world.m_Shots.size(), 1u);
+  EXPECT_EQ(&world.m_Shots.front(), other);
+  Unlink({&parent, &child});
 }
 
 TEST_F(MiscCommandsTest, VanishStopsOnACycleOfChildLinks) {

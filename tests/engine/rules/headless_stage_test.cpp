@@ -191,6 +191,44 @@ TEST_F(HeadlessStage, RemovingDuringAWalkKeepsTheOrder) {
   EXPECT_EQ(listed, 4u);  // the hero and the three left
 }
 
+// Each sub-step counts the characters' lives down in list order and removes
+// the ones whose life went below zero; the ones left count down their
+// invincibility and hit immunities in the same sub-step.
+TEST_F(HeadlessStage, LifeTimersRemoveCharactersAndTheRestCountDownTheirInvincibility) {
+  Stage.m_HitLevel = 2;
+  for (int c : {4, 6, 8}) Stage.m_PlacedCharas.push_back(Chara(1, c, 9));
+  Stage.m_PlacedCharas.push_back(Chara(0, 2, 9));
+  Floor(10);
+  SetStage(&world_, 0, 0);
+  ASSERT_EQ(Stage.m_SubSteps, 2);
+  ASSERT_EQ(CharaList.size(), 3u);
+  const int lives[] = {2, INT_MAX, 0};
+  int k = 0;
+  for (cChara& c : CharaList) {
+    c.m_nLife = lives[k++];
+    c.m_nInvincible = 10;
+    c.m_Immunity.push_back(ImmunityEntry{0, 3});
+  }
+  struct Left {
+    int id, life, invincible;
+    size_t immunities;
+    bool operator==(const Left&) const = default;
+  };
+  auto left = [] {
+    std::vector<Left> v;
+    for (const cChara& c : CharaList)
+      v.push_back(Left{c.m_nID, c.m_nLife, c.m_nInvincible, c.m_Immunity.size()});
+    return v;
+  };
+  PlayFrame(&world_);
+  EXPECT_EQ(left(), (std::vector<Left>{{1, 0, 8, 1}, {2, INT_MAX, 8, 1}}));
+  PlayFrame(&world_);
+  EXPECT_EQ(left(), (std::vector<Left>{{2, INT_MAX, 6, 0}}));
+  size_t listed = 0;
+  for (const CharaPtrList& l : world_.m_FactionCharas) listed += l.size();
+  EXPECT_EQ(listed, 2u);  // the hero and the one left
+}
+
 class Landing : public HeadlessStage, public testing::WithParamInterface<int> {};
 
 TEST_P(Landing, HeroFallsOntoTheFloorAndStandsOnIt) {
