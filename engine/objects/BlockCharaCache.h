@@ -3,7 +3,6 @@
 // sub-step (every walker looks for them several times) and built again only
 // after something changed which characters could be block characters or in
 // what order they are listed.
-#include <ranges>
 #include <vector>
 
 class cChara;
@@ -20,6 +19,26 @@ void NoteCharaChange();
 const std::vector<cChara*>& BlockCharaCandidates();
 
 // The same characters as references, for range loops.
-inline auto BlockCharas() {
-  return std::views::transform(BlockCharaCandidates(), [](cChara* c) -> cChara& { return *c; });
-}
+class BlockCharaRange {
+ public:
+  using Base = std::vector<cChara*>::const_iterator;
+  class iterator {
+   public:
+    explicit iterator(Base it) : it_(it) {}
+    cChara& operator*() const { return **it_; }
+    iterator& operator++() {
+      ++it_;
+      return *this;
+    }
+    bool operator!=(const iterator& other) const { return it_ != other.it_; }
+
+   private:
+    Base it_;
+  };
+  iterator begin() const { return iterator(list_.begin()); }
+  iterator end() const { return iterator(list_.end()); }
+
+ private:
+  const std::vector<cChara*>& list_ = BlockCharaCandidates();
+};
+inline BlockCharaRange BlockCharas() { return {}; }

@@ -244,7 +244,11 @@ int OverlapsBlockChara(cGameObj* obj, cList<cChara>& list) {
   if (obj->m_bFly && obj->m_byFlyHit == 0) return 0;
   cRectD box = BoxOf(*obj);
   auto overlaps = [&](const cChara& c) { return IsLiveBlockChara(c, obj->m_nID) && Inclusive(BoxOf(c), box); };
-  if (&list == &CharaList) return std::ranges::any_of(BlockCharas(), overlaps) ? 1 : 0;
+  if (&list == &CharaList) {
+    for (const cChara& c : BlockCharas())
+      if (overlaps(c)) return 1;
+    return 0;
+  }
   return std::ranges::any_of(list, overlaps) ? 1 : 0;
 }
 

@@ -134,20 +134,36 @@ uint32_t Arg(uint32_t source, uint32_t texel, uint32_t diffuse, uint32_t factor)
     default: return diffuse;  // diffuse, and "current" at stage 0
   }
 }
+
+// The colour the stage writes is the texel's own.
+bool ColourIsTexel(const DTSTAGE& st, uint32_t diffuse) {
+  return (st.colorOp == DTOP_SELECTARG1 && st.colorArg1 == DTTA_TEXTURE) ||
+         (st.colorOp == DTOP_SELECTARG2 && st.colorArg2 == DTTA_TEXTURE) ||
+         (st.colorOp == DTOP_MODULATE && (diffuse & 0xFFFFFF) == 0xFFFFFF &&
+          ((st.colorArg1 == DTTA_TEXTURE && st.colorArg2 == DTTA_DIFFUSE) ||
+           (st.colorArg1 == DTTA_DIFFUSE && st.colorArg2 == DTTA_TEXTURE)));
+}
+
+// True unless the colour and alpha both come from arguments other than the
+// texture; other operations count as reading it.
+bool ReadsTexture(const DTSTAGE& st) {
+  auto reads = [](uint32_t op, uint32_t arg1, uint32_t arg2) {
+    if (op == DTOP_DISABLE) return false;
+    if (op == DTOP_SELECTARG1) return (arg1 & 0xF) == DTTA_TEXTURE;
+    if (op == DTOP_SELECTARG2) return (arg2 & 0xF) == DTTA_TEXTURE;
+    return true;
+  };
+  return reads(st.colorOp, st.colorArg1, st.colorArg2) || reads(st.alphaOp, st.alphaArg1, st.alphaArg2);
+}
 }  // namespace
 
 bool cVirtualDevice::PassThrough(uint32_t diffuse) const {
-  bool colourIsTexel = (stage_.colorOp == DTOP_SELECTARG1 && stage_.colorArg1 == DTTA_TEXTURE) ||
-                       (stage_.colorOp == DTOP_SELECTARG2 && stage_.colorArg2 == DTTA_TEXTURE) ||
-                       (stage_.colorOp == DTOP_MODULATE && (diffuse & 0xFFFFFF) == 0xFFFFFF &&
-                        ((stage_.colorArg1 == DTTA_TEXTURE && stage_.colorArg2 == DTTA_DIFFUSE) ||
-                         (stage_.colorArg1 == DTTA_DIFFUSE && stage_.colorArg2 == DTTA_TEXTURE)));
   bool alphaIsTexel = (stage_.alphaOp == DTOP_SELECTARG1 && stage_.alphaArg1 == DTTA_TEXTURE) ||
                       (stage_.alphaOp == DTOP_SELECTARG2 && stage_.alphaArg2 == DTTA_TEXTURE) ||
                       (stage_.alphaOp == DTOP_MODULATE && (diffuse >> 24) == 0xFF &&
                        ((stage_.alphaArg1 == DTTA_TEXTURE && stage_.alphaArg2 == DTTA_DIFFUSE) ||
                         (stage_.alphaArg1 == DTTA_DIFFUSE && stage_.alphaArg2 == DTTA_TEXTURE)));
-  return colourIsTexel && alphaIsTexel;
+  return ColourIsTexel(stage_, diffuse) && alphaIsTexel;
 }
 
 uint32_t cVirtualDevice::Shade(uint32_t texel, uint32_t diffuse) const {
@@ -224,9 +240,16 @@ namespace {
 // The row kernels a pass-through draw can use instead of the per-pixel shade and write.
 enum class RowPath { kGeneral, kArgbBlend, kArgbCopy, kSame1555Select, kSame16Copy, k1555To565Keyed, k1555To565 };
 
-RowPath ChooseRowPath(bool pass, bool blend, const cPixelSurface* tex, const cPixelSurface& dst) {
-  if (!pass || !tex || DDReferencePixelPaths()) return RowPath::kGeneral;
+// opaque: the colour is the texel's and the alpha an opaque diffuse one.
+RowPath ChooseRowPath(bool pass, bool opaque, bool blend, const cPixelSurface* tex, const cPixelSurface& dst) {
+  if ((!pass && !opaque) || !tex || DDReferencePixelPaths()) return RowPath::kGeneral;
   const DDFORMAT t = tex->Format(), d = dst.Format();
+  if (opaque) {
+    // Every texel is written with alpha 255, blending or not.
+    if ((t == DDFMT_A8R8G8B8 || t == DDFMT_X8R8G8B8) && (d == DDFMT_X8R8G8B8 || d == DDFMT_A8R8G8B8))
+      return RowPath::kArgbCopy;
+    return RowPath::kGeneral;
+  }
   if (t == DDFMT_A8R8G8B8 && (d == DDFMT_X8R8G8B8 || d == DDFMT_A8R8G8B8))
     return blend ? RowPath::kArgbBlend : RowPath::kArgbCopy;
   if (t == DDFMT_A1R5G5B5 && d == DDFMT_A1R5G5B5) return blend ? RowPath::kSame1555Select : RowPath::kSame16Copy;
@@ -272,10 +295,33 @@ DDRESULT cVirtualDevice::DrawRect(int x, int y, int w, int h, int sx, int sy, in
   texels_.resize(static_cast<size_t>(n));
   texels16_.resize(static_cast<size_t>(n));
   bool pass = PassThrough(diffuse);
-  const RowPath path = ChooseRowPath(pass, blend_, tex, dst);
+  const DDFORMAT dstFormat = dst.Format();
+  if ((!tex || !ReadsTexture(stage_)) && !DDReferencePixelPaths() &&
+      (dstFormat == DDFMT_A8R8G8B8 || dstFormat == DDFMT_X8R8G8B8 || dstFormat == DDFMT_R5G6B5 ||
+       dstFormat == DDFMT_A1R5G5B5)) {
+    // Every pixel gets the same colour: a fill, or one shade blended on each row.
+    const uint32_t t = 0xFF000000u;
+    const uint32_t c = pass ? t : Shade(t, diffuse);
+    const uint32_t a = c >> 24;
+    if (!blend_ || a == 255) {
+      const bool wide = dstFormat == DDFMT_A8R8G8B8 || dstFormat == DDFMT_X8R8G8B8;
+      const uint32_t raw = wide ? c | (dstFormat == DDFMT_X8R8G8B8 ? 0xFF000000u : 0u) : ArgbToFormat(dstFormat, c);
+      const DDRECT r{x0, y0, x1, y1};
+      dst.FillRaw(&r, raw);
+      return DD_OK;
+    }
+    if (a == 0) return DD_OK;
+    std::fill(texels_.begin(), texels_.end(), c);
+    for (int py = y0; py < y1; ++py)
+      WriteSpan(dst.Row(py) + static_cast<size_t>(x0) * dst.BytesPerPixel(), texels_.data(), n);
+    return DD_OK;
+  }
+  const bool opaque =
+      !pass && stage_.alphaOp == DTOP_DISABLE && (diffuse >> 24) == 0xFF && ColourIsTexel(stage_, diffuse);
+  const RowPath path = ChooseRowPath(pass, opaque, blend_, tex, dst);
   if (path != RowPath::kGeneral) {
     const int bytes = tex->BytesPerPixel();
-    const uint32_t forceAlpha = dst.Format() == DDFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+    const uint32_t forceAlpha = opaque || dstFormat == DDFMT_X8R8G8B8 ? 0xFF000000u : 0u;
     // Reading the target's own pixels goes through a copy of each row.
     const bool contiguous = tex != &dst && sw == w && columns_[0] + n <= texW &&
                             columns_[static_cast<size_t>(n - 1)] == columns_[0] + n - 1;
@@ -477,8 +523,8 @@ void cVirtualDevice::Rasterise(const DTVERTEX v[4]) {
   const cPixelSurface* tex = texture_ && texture_->level0 ? texture_->level0.get() : nullptr;
   const int texW = tex ? tex->Width() : 1, texH = tex ? tex->Height() : 1;
   const bool oneColour = v[0].diffuse == v[1].diffuse && v[0].diffuse == v[2].diffuse && v[0].diffuse == v[3].diffuse;
-  const RowPath path = oneColour && tex != &dst ? ChooseRowPath(PassThrough(v[0].diffuse), blend_, tex, dst)
-                                                : RowPath::kGeneral;
+  const RowPath path =
+      oneColour && tex != &dst ? ChooseRowPath(PassThrough(v[0].diffuse), false, blend_, tex, dst) : RowPath::kGeneral;
   const int texBytes = tex ? tex->BytesPerPixel() : 4;
   const uint32_t forceAlpha = dst.Format() == DDFMT_X8R8G8B8 ? 0xFF000000u : 0u;
   const int dstBytes = dst.BytesPerPixel();

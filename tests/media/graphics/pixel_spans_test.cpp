@@ -1,16 +1,19 @@
 // ctest-label: graphics
 // The device's fast row kernels against the per-pixel paths they replace:
 // the kernels alone on random runs, and whole blits through the library in
-// every personality and depth with random content, keys and clipping.
+// every personality and depth with random content, keys and clipping, and
+// rectangles under every stage setting the library uses.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <vector>
 
 #include "media/graphics/DDCore.h"
 #include "media/graphics/PixelSpans.h"
+#include "media/graphics/Shape.h"
 #include "tests/media/graphics/GraphicsTestSupport.h"
 
 namespace {
@@ -168,6 +171,31 @@ std::vector<uint32_t> RunBlits(const Mode& m, bool reference) {
       DDBlt(dst, x, y, w, h, src, sx, sy, keyed);
     }
   }
+  // Copies with the alpha stage off (the screen effects' and the virtual
+  // back buffer's), and fills, some of them queued.
+  for (int i = 0; i < 150; ++i) {
+    DDSURFACEDATA* src = sources[rng() % 3];
+    DDSURFACEDATA* dst = rng() % 4 == 0 ? &target : &BackBuffer;
+    int x = int(rng() % 760) - 60, y = int(rng() % 600) - 60, w = 1 + int(rng() % 300), h = 1 + int(rng() % 240);
+    const int kind = int(rng() % 4);
+    if (kind == 0) {
+      DDFillRect(dst, x, y, w, h, rng() % 256);
+    } else if (kind == 1) {
+      const uint32_t argb = rng() % 2 ? rng() | 0xFF000000u : rng();
+      const bool queued = rng() % 2 != 0;
+      if (queued) DDBeginFillBatch();
+      DDFillRectARGB(dst, x, y, w, h, argb);
+      if (queued) DDEndFillBatch();
+    } else {
+      int sx = int(rng() % 300) - 20, sy = int(rng() % 300) - 20, keyed = int(rng() % 3);
+      DDSetBltAlphaOp(DTOP_DISABLE);
+      if (kind == 2)
+        DDBlt(dst, x, y, w, h, src, sx, sy, keyed);
+      else
+        DDBltStretch(dst, x, y, w, h, src, sx, sy, 1 + int(rng() % 300), 1 + int(rng() % 240), keyed);
+      DDResetBltAlphaOp();
+    }
+  }
   std::vector<uint32_t> out = Snapshot(*BackBuffer.Pixels());
   std::vector<uint32_t> second = Snapshot(*target.Pixels());
   out.insert(out.end(), second.begin(), second.end());
@@ -199,6 +227,85 @@ namespace {
 
 // Random quads (rotated, sheared, degenerate, partly off the target) through
 // the device with its fast rasteriser and with the per-pixel reference.
+// Random rectangles through the device under random stage settings (texel
+// or diffuse or factor colour, alpha off or from any argument, with and
+// without a texture, blending or not), onto the back buffer or onto the
+// texture itself, against the per-pixel path.
+TEST(PixelSpans, RectsMatchThePerPixelPathInEveryStage) {
+  struct Target {
+    DDFORMAT back, texture;
+  };
+  const Target targets[] = {{DDFMT_X8R8G8B8, DDFMT_A8R8G8B8}, {DDFMT_X8R8G8B8, DDFMT_X8R8G8B8},
+                            {DDFMT_A8R8G8B8, DDFMT_A8R8G8B8}, {DDFMT_A8R8G8B8, DDFMT_X8R8G8B8},
+                            {DDFMT_A1R5G5B5, DDFMT_A1R5G5B5}, {DDFMT_R5G6B5, DDFMT_A1R5G5B5}};
+  struct Arg {
+    uint32_t op, arg1, arg2;
+  };
+  const Arg colours[] = {
+      {DTOP_SELECTARG1, DTTA_TEXTURE, DTTA_DIFFUSE},       {DTOP_SELECTARG2, DTTA_DIFFUSE, DTTA_TEXTURE},
+      {DTOP_MODULATE, DTTA_TEXTURE, DTTA_DIFFUSE},         {DTOP_SELECTARG2, DTTA_TEXTURE, DTTA_TFACTOR},
+      {DTOP_SELECTARG1, DTTA_DIFFUSE, DTTA_TEXTURE},       {DTOP_DISABLE, DTTA_TEXTURE, DTTA_DIFFUSE},
+      {DTOP_BLENDTEXTUREALPHA, DTTA_DIFFUSE, DTTA_TFACTOR}};
+  const Arg alphas[] = {{DTOP_DISABLE, DTTA_TEXTURE, DTTA_DIFFUSE},
+                        {DTOP_SELECTARG1, DTTA_TEXTURE, DTTA_DIFFUSE},
+                        {DTOP_SELECTARG2, DTTA_TEXTURE, DTTA_TFACTOR},
+                        {DTOP_SELECTARG1, DTTA_DIFFUSE, DTTA_TEXTURE},
+                        {DTOP_MODULATE, DTTA_TEXTURE, DTTA_DIFFUSE}};
+  std::mt19937 rng(13);
+  for (const Target& t : targets) {
+    for (int round = 0; round < 80; ++round) {
+      std::vector<uint32_t> results[2];
+      const uint32_t seed = rng();
+      for (int reference = 0; reference < 2; ++reference) {
+        DDUseReferencePixelPaths(reference != 0);
+        std::mt19937 r(seed);
+        cVirtualDevice dev(t.back, 96, 80);
+        std::shared_ptr<cTexture> tex;
+        const bool selfCopy = r() % 4 == 0;
+        ASSERT_EQ(dev.CreateTexture(1 + int(r() % 120), 1 + int(r() % 100), selfCopy ? DTUSAGE_RENDERTARGET : 0,
+                                    selfCopy ? t.back : t.texture, selfCopy ? DDPOOL_DEFAULT : DDPOOL_MANAGED, &tex),
+                  DD_OK);
+        FillRandom(*tex->level0, true, r);
+        FillRandom(*dev.GetBackBuffer(), true, r);
+        if (selfCopy) ASSERT_EQ(dev.SetRenderTarget(tex->level0), DD_OK);
+        dev.SetTexture(r() % 5 == 0 ? nullptr : tex);
+        for (int q = 0; q < 8; ++q) {
+          const Arg& c = colours[r() % std::size(colours)];
+          const Arg& a = alphas[r() % std::size(alphas)];
+          dev.Stage() = DTSTAGE{};
+          dev.Stage().colorOp = c.op;
+          dev.Stage().colorArg1 = c.arg1;
+          dev.Stage().colorArg2 = c.arg2;
+          dev.Stage().alphaOp = a.op;
+          dev.Stage().alphaArg1 = a.arg1;
+          dev.Stage().alphaArg2 = a.arg2;
+          auto colour = [&r] {
+            switch (r() % 4) {
+              case 0: return 0xFFFFFFFFu;
+              case 1: return uint32_t(r()) | 0xFF000000u;
+              case 2: return uint32_t(r()) & 0x00FFFFFFu;
+              default: return uint32_t(r());
+            }
+          };
+          dev.SetTextureFactor(colour());
+          dev.SetAlphaBlend(r() % 3 != 0);
+          const int x = int(r() % 130) - 20, y = int(r() % 110) - 20, w = int(r() % 110), h = int(r() % 90);
+          const int sx = int(r() % 160) - 30, sy = int(r() % 140) - 30;
+          const int sw = r() % 2 ? w : int(r() % 160) - 40, sh = r() % 2 ? h : int(r() % 140) - 40;
+          dev.DrawRect(x, y, w, h, sx, sy, sw, sh, colour());
+        }
+        results[reference] = Snapshot(*dev.GetBackBuffer());
+        if (selfCopy) {
+          const std::vector<uint32_t> own = Snapshot(*tex->level0);
+          results[reference].insert(results[reference].end(), own.begin(), own.end());
+        }
+      }
+      DDUseReferencePixelPaths(false);
+      ASSERT_EQ(results[0], results[1]) << "format " << t.back << " texture " << t.texture << " round " << round;
+    }
+  }
+}
+
 TEST(PixelSpans, QuadsMatchThePerPixelRasteriser) {
   struct Target {
     DDFORMAT back, texture;
