@@ -123,6 +123,12 @@ class Process {
 };
 
 // Waits until the file contains the text, the process ends, or `seconds` pass.
+// The player's environment on a virtual X server: software drawing, no sound.
+inline std::vector<std::string> XEnv(const std::filesystem::path& runtime) {
+  return {"SDL_VIDEODRIVER=x11", "SDL_RENDER_DRIVER=software", "SDL_AUDIODRIVER=dummy",
+          "XDG_RUNTIME_DIR=" + runtime.string(), "ASAN_OPTIONS=detect_leaks=0"};
+}
+
 inline bool WaitForText(Process& p, const std::filesystem::path& file, const std::string& text, int seconds) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (std::chrono::steady_clock::now() < until) {

@@ -31,11 +31,6 @@ int LitPixels(testsupport::VirtualDisplay& x) {
   return lit;
 }
 
-std::vector<std::string> XEnv(const fs::path& runtime) {
-  return {"SDL_VIDEODRIVER=x11", "SDL_RENDER_DRIVER=software", "SDL_AUDIODRIVER=dummy",
-          "XDG_RUNTIME_DIR=" + runtime.string(), "ASAN_OPTIONS=detect_leaks=0"};
-}
-
 TEST(BrindleOnX, RunsTheSampleProject) {
   if (testsupport::RerunUnderVirtualX({.width = 1024, .height = 768, .blackRoot = true})) return;
   ASSERT_FALSE(SampleProject().empty()) << "make-sample-project failed";

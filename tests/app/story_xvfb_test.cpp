@@ -124,11 +124,6 @@ bool SaveHere(const fs::path& file, cSaveData& out) {
   return false;
 }
 
-std::vector<std::string> XEnv(const fs::path& runtime) {
-  return {"SDL_VIDEODRIVER=x11", "SDL_RENDER_DRIVER=software", "SDL_AUDIODRIVER=dummy",
-          "XDG_RUNTIME_DIR=" + runtime.string(), "ASAN_OPTIONS=detect_leaks=0"};
-}
-
 TEST(StoryOnX, NewGameClearSaveAndContinue) {
   if (testsupport::RerunUnderVirtualX({.width = 1024, .height = 768, .blackRoot = true, .keyRepeat = false})) return;
   ASSERT_FALSE(SampleProject().empty()) << "make-sample-project failed";
