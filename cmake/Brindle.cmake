@@ -17,17 +17,29 @@ endfunction()
 # Seconds a single test may run before CTest stops it (sanitizer builds included).
 set(BRINDLE_TEST_TIMEOUT 240 CACHE STRING "Default CTest TIMEOUT of every test")
 
-# brindle_tests(DIR): every *_test.cpp below DIR becomes one GoogleTest
-# program; its CTest label comes from a line "// ctest-label: NAME" in the file.
-# Every test gets the TIMEOUT BRINDLE_TEST_TIMEOUT.
+# Test sources are plain checks: a light optimisation level keeps their
+# compile time down (their large bodies dominate the sanitizer build), while
+# the code under test keeps the build type's flags.
+set(BRINDLE_TEST_OPT_FLAGS "-Og" CACHE STRING "Extra compile flags of the test sources")
+
+# brindle_tests(DIR): every folder below DIR with *_test.cpp files becomes one
+# GoogleTest program named after the folder (tests/engine/shots ->
+# test_engine_shots). Each source names its CTest labels in a line
+# "// ctest-label: NAME..."; a discovered test gets the labels of the source
+# that defines its suite. Every test gets the TIMEOUT BRINDLE_TEST_TIMEOUT.
 function(brindle_tests dir)
   file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  set(folders "")
   foreach(src ${tests})
-    get_filename_component(stem ${src} NAME_WE)
     file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/tests ${src})
     get_filename_component(reldir ${rel} DIRECTORY)
+    if(reldir STREQUAL "")
+      set(reldir "top")
+    endif()
     string(REPLACE "/" "_" prefix "${reldir}")
-    set(target "test_${prefix}_${stem}")
+    list(APPEND folders ${prefix})
+    list(APPEND srcs_${prefix} ${src})
+    set(reldir_${prefix} ${reldir})
     file(STRINGS ${src} label_line REGEX "^// ctest-label: ")
     set(labels "")
     foreach(line ${label_line})
@@ -38,22 +50,37 @@ function(brindle_tests dir)
     if(NOT labels)
       message(FATAL_ERROR "${src} has no '// ctest-label:' line")
     endif()
-    add_executable(${target} ${src})
+    list(APPEND labels_${prefix} ${labels})
+    # The suites this source defines, for the per-test labels.
+    file(STRINGS ${src} suite_lines REGEX "^ *(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P|TYPED_TEST_SUITE) *\\( *[A-Za-z_0-9]+ *,")
+    foreach(line ${suite_lines})
+      string(REGEX REPLACE "^ *[A-Z_]+ *\\( *([A-Za-z_0-9]+) *,.*" "\\1" suite "${line}")
+      list(APPEND suites_${prefix} ${suite})
+      list(APPEND suite_labels_${prefix}_${suite} ${labels})
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES folders)
+
+  foreach(prefix ${folders})
+    set(target "test_${prefix}")
+    set(reldir ${reldir_${prefix}})
+    add_executable(${target} ${srcs_${prefix}})
     target_link_libraries(${target} PRIVATE brindle_all brindle_testsupport GTest::gtest_main GTest::gmock)
+    target_compile_options(${target} PRIVATE ${BRINDLE_TEST_OPT_FLAGS})
     # The data tools' tests link the tools' code and run the programs.
     if(reldir MATCHES "^tools" AND TARGET brindle_tools)
       target_link_libraries(${target} PRIVATE brindle_tools)
       add_dependencies(${target} make-sample-project brindle-data brindle-run)
       target_compile_definitions(${target} PRIVATE BRINDLE_TOOLS_BIN="${CMAKE_BINARY_DIR}/tools")
     endif()
-    # CMake 3.25's gtest_discover_tests keeps only the first entry of a list
-    # property such as ENVIRONMENT, so the environment is also given through
-    # the launcher, which it passes on whole.
     # The player's tests run the program on a generated sample project.
     if(reldir MATCHES "^app" AND TARGET brindle AND TARGET make-sample-project)
       add_dependencies(${target} brindle make-sample-project)
       target_compile_definitions(${target} PRIVATE BRINDLE_BIN_DIR="${CMAKE_BINARY_DIR}")
     endif()
+    # CMake 3.25's gtest_discover_tests keeps only the first entry of a list
+    # property such as ENVIRONMENT, so the environment is also given through
+    # the launcher, which it passes on whole.
     set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
       "env;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;BRINDLE_TEST_MEDIA=${BRINDLE_TEST_MEDIA};BRINDLE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(${target}
@@ -63,9 +90,38 @@ function(brindle_tests dir)
       DISCOVERY_TIMEOUT 60)
     # Labels are set by a script of our own that CTest runs after the
     # discovered tests are known: discovery would flatten a list of labels.
+    # A test takes the labels of its suite ("Prefix/Suite.Name/0",
+    # "Suite/0.Name" and "Suite.Name" all name Suite); a test whose suite is
+    # not found takes every label of its folder.
+    set(all_labels ${labels_${prefix}})
+    list(REMOVE_DUPLICATES all_labels)
+    set(script "set(_all \"${all_labels}\")\n")
+    set(known ${suites_${prefix}})
+    if(known)
+      list(REMOVE_DUPLICATES known)
+    endif()
+    foreach(suite ${known})
+      set(l ${suite_labels_${prefix}_${suite}})
+      list(REMOVE_DUPLICATES l)
+      string(APPEND script "set(_lbl_${suite} \"${l}\")\n")
+    endforeach()
+    string(APPEND script "foreach(_t IN LISTS ${target}_TESTS)
+  string(REGEX REPLACE \"\\\\..*\" \"\" _head \"\${_t}\")
+  string(REPLACE \"/\" \";\" _parts \"\${_head}\")
+  set(_l \"\")
+  foreach(_p IN LISTS _parts)
+    if(DEFINED _lbl_\${_p})
+      list(APPEND _l \${_lbl_\${_p}})
+    endif()
+  endforeach()
+  if(NOT _l)
+    set(_l \${_all})
+  endif()
+  set_tests_properties(\"\${_t}\" PROPERTIES LABELS \"\${_l}\")
+endforeach()
+")
     set(label_script ${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake)
-    file(WRITE ${label_script}
-      "if(${target}_TESTS)\n  set_tests_properties(\${${target}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+    file(WRITE ${label_script} "${script}")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_script})
   endforeach()
 endfunction()

@@ -102,6 +102,35 @@ TEST(Startup, ALogThatCannotBeMadeIsToldOnStandardError) {
   EXPECT_NE(r.stderrText.find("Report_Game.txt"), std::string::npos) << r.stderrText;
 }
 
+// A path that is neither a project folder nor a file inside one is refused
+// by name, with a non-zero exit, before anything is written.
+TEST(Startup, WrongProjectPathIsRefusedByName) {
+  testsupport::TempDir tmp;
+  const fs::path cwd = tmp.path() / "cwd";
+  const fs::path empty = tmp.path() / "not-a-game";
+  fs::create_directories(cwd);
+  fs::create_directories(empty);
+  WriteText(tmp.path() / "loose.stg4_791", "x");
+  const std::string paths[] = {(tmp.path() / "no" / "such" / "game").string(), empty.string(),
+                               (tmp.path() / "loose.stg4_791").string()};
+  const fs::path before = fs::current_path();
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    fs::current_path(cwd);
+    Process p({path}, {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0"},
+              tmp.path() / "stderr.txt");
+    fs::current_path(before);
+    p.Wait(30);
+    EXPECT_FALSE(p.signalled);
+    EXPECT_NE(p.exitCode, 0);
+    const std::string err = p.Stderr();
+    EXPECT_NE(err.find(path + " is not a game project folder"), std::string::npos) << err;
+    EXPECT_NE(err.find("data folder"), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_empty(cwd));
+    EXPECT_TRUE(fs::is_empty(empty));
+  }
+}
+
 TEST(Startup, LaunchDialogIsSkippedWhenBootDataSaysSo) {
   ASSERT_FALSE(SampleProject().empty());
   testsupport::TempDir tmp;

@@ -262,12 +262,14 @@ TEST(PixelSpans, RectsMatchThePerPixelPathInEveryStage) {
         cVirtualDevice dev(t.back, 96, 80);
         std::shared_ptr<cTexture> tex;
         const bool selfCopy = r() % 4 == 0;
-        ASSERT_EQ(dev.CreateTexture(1 + int(r() % 120), 1 + int(r() % 100), selfCopy ? DTUSAGE_RENDERTARGET : 0,
+        ASSERT_EQ(dev.CreateTexture(1 + int(r() % 120), 1 + int(r() % 100), selfCopy ? uint32_t(DTUSAGE_RENDERTARGET) : 0u,
                                     selfCopy ? t.back : t.texture, selfCopy ? DDPOOL_DEFAULT : DDPOOL_MANAGED, &tex),
                   DD_OK);
         FillRandom(*tex->level0, true, r);
         FillRandom(*dev.GetBackBuffer(), true, r);
-        if (selfCopy) ASSERT_EQ(dev.SetRenderTarget(tex->level0), DD_OK);
+        if (selfCopy) {
+          ASSERT_EQ(dev.SetRenderTarget(tex->level0), DD_OK);
+        }
         dev.SetTexture(r() % 5 == 0 ? nullptr : tex);
         for (int q = 0; q < 8; ++q) {
           const Arg& c = colours[r() % std::size(colours)];
