@@ -5,12 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
+#include "data/Flow.h"
 #include "data/Stage.h"
 #include "data/System.h"
 #include "engine/World.h"
+#include "engine/flow/Conditions.h"
+#include "engine/flow/FlowRun.h"
+#include "engine/flow/Triggers.h"
 #include "engine/objects/Chara.h"
-#include "tests/engine/objects/CharaTestStubs.h"
+#include "tests/engine/objects/CharaTestWorld.h"
 
 namespace {
 
@@ -28,7 +34,6 @@ class CharaPhysicsTest : public ::testing::Test {
     chara.m_nH = chara.m_nBaseH = 24;
     chara.m_Def.m_MaxHp = 100;
     chara.m_nHp = 100;
-    RaisedEvents().clear();
   }
   void TearDown() override { PlayScene = nullptr; }
 
@@ -168,7 +173,46 @@ TEST_F(CharaPhysicsTest, ChangeSpWithoutMaximum) {
   EXPECT_EQ(chara.m_HpGauge.nFrames, 0);
 }
 
-TEST_F(CharaPhysicsTest, LandAndHitTheCeiling) {
+// Events reach the character's flows: one flow per block-contact trigger
+// (9 any block, 13 above or below, 14 above, 15 below), each gated by a
+// condition that records {character ID, trigger} when it is asked.
+std::vector<std::pair<int, int>> gAskedEvents;
+int RecordAskedEvent(const cCond& cond, cCharaBase* subject) {
+  gAskedEvents.emplace_back(subject->m_nID, cond.m_Value);
+  return 0;  // the flow stays idle, so the next event is asked again
+}
+
+class CharaContactEvents : public CharaPhysicsTest {
+ protected:
+  void SetUp() override {
+    CharaPhysicsTest::SetUp();
+    saved_ = ConditionTable[1];
+    ConditionTable[1] = RecordAskedEvent;
+    gAskedEvents.clear();
+    for (int trigger : {9, 13, 14, 15}) {
+      cFlow f;
+      f.m_Trigger = static_cast<int8_t>(trigger);
+      cCond c;
+      c.m_Kind = 1;
+      c.m_Value = trigger;
+      f.m_Conds.push_back(c);
+      chara.m_Def.m_Flows.push_back(f);
+    }
+    for (size_t k = 0; k < chara.m_Def.m_Flows.size(); ++k) {
+      cFlowRun r;
+      r.nIndex = static_cast<int32_t>(k);
+      r.lpFlow = &chara.m_Def.m_Flows[k];
+      chara.m_FlowRuns.push_back(r);
+    }
+  }
+  void TearDown() override {
+    ConditionTable[1] = saved_;
+    CharaPhysicsTest::TearDown();
+  }
+  CondEvaluator saved_ = nullptr;
+};
+
+TEST_F(CharaContactEvents, LandAndHitTheCeiling) {
   chara.m_dY = 100.7 - 23;  // bottom at 100.7
   chara.m_dBottom = 100.7;
   chara.m_dVY = 3;
@@ -180,22 +224,17 @@ TEST_F(CharaPhysicsTest, LandAndHitTheCeiling) {
   EXPECT_EQ(chara.m_dVY, 0);
   EXPECT_EQ(chara.m_WallD, 1);
   EXPECT_EQ(chara.m_bFalling + chara.m_bJumping + chara.m_bJumpRise + chara.m_bJumpBlocked + chara.m_nAirSteps, 0);
-  // The recording stand-in of RaiseEvent gives way to the flow triggers once
-  // they are linked.
-  if (!RaisedEvents().empty()) {
-    EXPECT_EQ(RaisedEvents(), (std::vector<std::pair<int, int>>{{7, 9}, {7, 13}, {7, 15}}));
-  }
+  EXPECT_EQ(gAskedEvents, (std::vector<std::pair<int, int>>{{7, 9}, {7, 13}, {7, 15}}));
 
-  RaisedEvents().clear();
+  gAskedEvents.clear();
+  ClearFlowTriggers(&chara);  // a new sub-step
   chara.m_dY = 70.5;
   chara.m_ImpactY = -2;
   chara.HitCeiling();
   EXPECT_DOUBLE_EQ(chara.m_dY, 96.5);  // 70.5 + 32 − (70 & 31)
   EXPECT_EQ(chara.m_ImpactY, 0);
   EXPECT_EQ(chara.m_bJumpBlocked, 1);
-  if (!RaisedEvents().empty()) {
-    EXPECT_EQ(RaisedEvents(), (std::vector<std::pair<int, int>>{{7, 9}, {7, 13}, {7, 14}}));
-  }
+  EXPECT_EQ(gAskedEvents, (std::vector<std::pair<int, int>>{{7, 9}, {7, 13}, {7, 14}}));
   SystemData.m_Switch781 = 1;  // the ceiling keeps the knock-back
   chara.m_ImpactY = -2;
   chara.HitCeiling();
