@@ -42,24 +42,26 @@ class CharaPhysicsTest : public ::testing::Test {
 };
 
 TEST_F(CharaPhysicsTest, ImpactIsReducedByResistance) {
+  // The power left after the resistance is split along (1, 0) at n = 1:
+  // u gives (√(1 + 128 |u|) − 1) / 2 with u's sign; nothing split keeps 0.75.
   struct Case {
     int8_t power, resist;
-    int8_t used;  // the power split after the resistance
+    double impactX;
   } cases[] = {
-      {15, 20, 0}, {15, 5, 10}, {40, 5, 20}, {-30, 5, -20}, {-8, 5, -3}, {-3, 5, 0},
+      {15, 20, 0.75},                // 15 − 20 < 0: 0
+      {15, 5, 17.39553016817328},    // u = 10: (√1281 − 1) / 2
+      {40, 5, 24.80316185775999},    // u = 35, at most 20: (√2561 − 1) / 2
+      {-30, 5, -24.80316185775999},  // u = −25, at least −20
+      {-8, 5, -9.310708435174291},   // u = −3: (√385 − 1) / 2
+      {-3, 5, 0.75},                 // −3 + 5 > 0: 0
   };
   for (const auto& c : cases) {
     chara.m_Def.m_ImpactResist = c.resist;
-    chara.m_ImpactX = 0.75;  // kept when nothing is split
+    chara.m_ImpactX = 0.75;
     chara.m_ImpactY = 0;
     chara.m_bImpacted = 0;
     chara.ApplyImpact(c.power, 1, 0);
-    double expected = 0.75;
-    if (c.used != 0) {
-      const double v = (std::sqrt(1 + 128 * std::fabs(static_cast<double>(c.used))) - 1) / 2;
-      expected = c.used < 0 ? -v : v;
-    }
-    EXPECT_DOUBLE_EQ(chara.m_ImpactX, expected) << int(c.power) << " vs " << int(c.resist);
+    EXPECT_NEAR(chara.m_ImpactX, c.impactX, 1e-12) << int(c.power) << " vs " << int(c.resist);
     EXPECT_EQ(chara.m_bImpacted, 1);
   }
   // Power 0 does nothing at all.
