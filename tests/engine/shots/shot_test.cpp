@@ -437,7 +437,7 @@ TEST_F(MoveAtSubSteps, AimHomeAndFallSpeedsAreSplitOverTheSubSteps) {
     home.Step();
     EXPECT_EQ(home.m_bTurnDone, 1);
 
-    // Fall: 2 half-blocks = 32 pixels at 6 / n: 16n / 3 sub-steps of flight.
+    // Fall: 2 half-blocks = 32 pixels at 6 / n: 16n / 3 sub-steps of flight, truncated.
     const int flightSteps = 32 * n / 6;  // 5, 10, 21
     cShot fall = FireClone(9, 2, 0);
     for (int i = 0; i < flightSteps; ++i) {
