@@ -8,7 +8,7 @@
 #include "engine/World.h"
 #include "engine/objects/Chara.h"
 #include "engine/objects/Hero.h"
-#include "tests/engine/objects/CharaTestStubs.h"
+#include "tests/engine/objects/CharaTestWorld.h"
 
 namespace {
 

@@ -19,20 +19,30 @@ TEST(CharaMath, JumpSpeeds) {
   // g = 0.5 (G = 0.5, n = 1), h = 64 pixels (4 half-blocks).
   EXPECT_DOUBLE_EQ(JumpStartSpeed(64, 0.5, 0.5, false), -8.25390529679106);
   EXPECT_DOUBLE_EQ(JumpStartSpeed(64, 0.5, 0.5, true), -8.068192427613262);
-  EXPECT_DOUBLE_EQ(JumpStartSpeed(HblToPixels(4), 0.5, 0.5, false), JumpStartSpeed(64, 0.5, 0.5, false));
+  // g = 0.5, h = 5: (−0.5 − √(0.5 × 40.5)) / 2 = (−0.5 − 4.5) / 2.
+  EXPECT_DOUBLE_EQ(JumpStartSpeed(5, 0.5, 0.5, false), -2.5);
+  // n = 2: g = 0.5 / 4 = 0.125; (−0.125 − √(0.125 × 512.125)) / 2 = (−0.125 − 8.000976...) / 2.
+  EXPECT_DOUBLE_EQ(JumpStartSpeed(64, 0.125, 0.5, false), -4.062988251451315);
+  // The hero's factor takes the stage gravity G, not g: 0.99 − 0.025 × 2 = 0.94.
+  EXPECT_DOUBLE_EQ(JumpStartSpeed(5, 0.5, 2.0, true), -2.5 * 0.94);
   // Height 0 just cancels one step of gravity.
   EXPECT_DOUBLE_EQ(JumpStartSpeed(0, 0.5, 0.5, false), -0.5);
 }
 
 TEST(CharaMath, JumpDurations) {
-  const double v = JumpStartSpeed(64, 0.5, 0.5, false);
-  EXPECT_EQ(FramesToApex(v, 0.5, 1.0), 17);  // 1 + 16.5078
+  // v = −8.2539... (g = 0.5, h = 64): 1 + 16.5078, truncated.
+  EXPECT_EQ(FramesToApex(-8.25390529679106, 0.5, 1.0), 17);
   EXPECT_EQ(JumpTimeUnits(17, 1), 3);
-  // n = 2: g = 0.5 / 4.
-  const double v2 = JumpStartSpeed(64, 0.125, 0.5, false);
-  const int apex2 = FramesToApex(v2, 0.125, 2.0);
-  EXPECT_EQ(apex2, 2 + static_cast<int>(-v2 / 0.125));
-  EXPECT_EQ(JumpTimeUnits(apex2, 2), apex2 / 2 / 6 + 1);
+  // n = 2, g = 0.125, v = −4.062988...: 2 + 32.5039... = 34.5039, truncated 34;
+  // 34 / 2 / 6 + 1 = 3 time units.
+  EXPECT_EQ(FramesToApex(-4.062988251451315, 0.125, 2.0), 34);
+  EXPECT_EQ(JumpTimeUnits(34, 2), 3);
+  // 17 / 2 = 8, 8 / 6 = 1: 2 units.
+  EXPECT_EQ(JumpTimeUnits(17, 2), 2);
+  // n = 3: 100 / 3 = 33, 33 / 6 = 5: 6 units.
+  EXPECT_EQ(JumpTimeUnits(100, 3), 6);
+  // v = −2.5, g = 0.5, n = 1: 1 + 5 = 6 exactly.
+  EXPECT_EQ(FramesToApex(-2.5, 0.5, 1.0), 6);
 }
 
 TEST(CharaMath, NoNaNFromGravityOrHeight) {

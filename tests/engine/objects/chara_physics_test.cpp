@@ -5,12 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
+#include "data/Flow.h"
 #include "data/Stage.h"
 #include "data/System.h"
 #include "engine/World.h"
+#include "engine/flow/Conditions.h"
+#include "engine/flow/FlowRun.h"
+#include "engine/flow/Triggers.h"
 #include "engine/objects/Chara.h"
-#include "tests/engine/objects/CharaTestStubs.h"
+#include "tests/engine/objects/CharaTestWorld.h"
 
 namespace {
 
@@ -28,7 +34,6 @@ class CharaPhysicsTest : public ::testing::Test {
     chara.m_nH = chara.m_nBaseH = 24;
     chara.m_Def.m_MaxHp = 100;
     chara.m_nHp = 100;
-    RaisedEvents().clear();
   }
   void TearDown() override { PlayScene = nullptr; }
 
@@ -37,24 +42,26 @@ class CharaPhysicsTest : public ::testing::Test {
 };
 
 TEST_F(CharaPhysicsTest, ImpactIsReducedByResistance) {
+  // The power left after the resistance is split along (1, 0) at n = 1:
+  // u gives (√(1 + 128 |u|) − 1) / 2 with u's sign; nothing split keeps 0.75.
   struct Case {
     int8_t power, resist;
-    int8_t used;  // the power split after the resistance
+    double impactX;
   } cases[] = {
-      {15, 20, 0}, {15, 5, 10}, {40, 5, 20}, {-30, 5, -20}, {-8, 5, -3}, {-3, 5, 0},
+      {15, 20, 0.75},                // 15 − 20 < 0: 0
+      {15, 5, 17.39553016817328},    // u = 10: (√1281 − 1) / 2
+      {40, 5, 24.80316185775999},    // u = 35, at most 20: (√2561 − 1) / 2
+      {-30, 5, -24.80316185775999},  // u = −25, at least −20
+      {-8, 5, -9.310708435174291},   // u = −3: (√385 − 1) / 2
+      {-3, 5, 0.75},                 // −3 + 5 > 0: 0
   };
   for (const auto& c : cases) {
     chara.m_Def.m_ImpactResist = c.resist;
-    chara.m_ImpactX = 0.75;  // kept when nothing is split
+    chara.m_ImpactX = 0.75;
     chara.m_ImpactY = 0;
     chara.m_bImpacted = 0;
     chara.ApplyImpact(c.power, 1, 0);
-    double expected = 0.75;
-    if (c.used != 0) {
-      const double v = (std::sqrt(1 + 128 * std::fabs(static_cast<double>(c.used))) - 1) / 2;
-      expected = c.used < 0 ? -v : v;
-    }
-    EXPECT_DOUBLE_EQ(chara.m_ImpactX, expected) << int(c.power) << " vs " << int(c.resist);
+    EXPECT_NEAR(chara.m_ImpactX, c.impactX, 1e-12) << int(c.power) << " vs " << int(c.resist);
     EXPECT_EQ(chara.m_bImpacted, 1);
   }
   // Power 0 does nothing at all.
@@ -168,7 +175,46 @@ TEST_F(CharaPhysicsTest, ChangeSpWithoutMaximum) {
   EXPECT_EQ(chara.m_HpGauge.nFrames, 0);
 }
 
-TEST_F(CharaPhysicsTest, LandAndHitTheCeiling) {
+// Events reach the character's flows: one flow per block-contact trigger
+// (9 any block, 13 above or below, 14 above, 15 below), each gated by a
+// condition that records {character ID, trigger} when it is asked.
+std::vector<std::pair<int, int>> gAskedEvents;
+int RecordAskedEvent(const cCond& cond, cCharaBase* subject) {
+  gAskedEvents.emplace_back(subject->m_nID, cond.m_Value);
+  return 0;  // the flow stays idle, so the next event is asked again
+}
+
+class CharaContactEvents : public CharaPhysicsTest {
+ protected:
+  void SetUp() override {
+    CharaPhysicsTest::SetUp();
+    saved_ = ConditionTable[1];
+    ConditionTable[1] = RecordAskedEvent;
+    gAskedEvents.clear();
+    for (int trigger : {9, 13, 14, 15}) {
+      cFlow f;
+      f.m_Trigger = static_cast<int8_t>(trigger);
+      cCond c;
+      c.m_Kind = 1;
+      c.m_Value = trigger;
+      f.m_Conds.push_back(c);
+      chara.m_Def.m_Flows.push_back(f);
+    }
+    for (size_t k = 0; k < chara.m_Def.m_Flows.size(); ++k) {
+      cFlowRun r;
+      r.nIndex = static_cast<int32_t>(k);
+      r.lpFlow = &chara.m_Def.m_Flows[k];
+      chara.m_FlowRuns.push_back(r);
+    }
+  }
+  void TearDown() override {
+    ConditionTable[1] = saved_;
+    CharaPhysicsTest::TearDown();
+  }
+  CondEvaluator saved_ = nullptr;
+};
+
+TEST_F(CharaContactEvents, LandAndHitTheCeiling) {
   chara.m_dY = 100.7 - 23;  // bottom at 100.7
   chara.m_dBottom = 100.7;
   chara.m_dVY = 3;
@@ -180,22 +226,17 @@ TEST_F(CharaPhysicsTest, LandAndHitTheCeiling) {
   EXPECT_EQ(chara.m_dVY, 0);
   EXPECT_EQ(chara.m_WallD, 1);
   EXPECT_EQ(chara.m_bFalling + chara.m_bJumping + chara.m_bJumpRise + chara.m_bJumpBlocked + chara.m_nAirSteps, 0);
-  // The recording stand-in of RaiseEvent gives way to the flow triggers once
-  // they are linked.
-  if (!RaisedEvents().empty()) {
-    EXPECT_EQ(RaisedEvents(), (std::vector<std::pair<int, int>>{{7, 9}, {7, 13}, {7, 15}}));
-  }
+  EXPECT_EQ(gAskedEvents, (std::vector<std::pair<int, int>>{{7, 9}, {7, 13}, {7, 15}}));
 
-  RaisedEvents().clear();
+  gAskedEvents.clear();
+  ClearFlowTriggers(&chara);  // a new sub-step
   chara.m_dY = 70.5;
   chara.m_ImpactY = -2;
   chara.HitCeiling();
   EXPECT_DOUBLE_EQ(chara.m_dY, 96.5);  // 70.5 + 32 − (70 & 31)
   EXPECT_EQ(chara.m_ImpactY, 0);
   EXPECT_EQ(chara.m_bJumpBlocked, 1);
-  if (!RaisedEvents().empty()) {
-    EXPECT_EQ(RaisedEvents(), (std::vector<std::pair<int, int>>{{7, 9}, {7, 13}, {7, 14}}));
-  }
+  EXPECT_EQ(gAskedEvents, (std::vector<std::pair<int, int>>{{7, 9}, {7, 13}, {7, 14}}));
   SystemData.m_Switch781 = 1;  // the ceiling keeps the knock-back
   chara.m_ImpactY = -2;
   chara.HitCeiling();

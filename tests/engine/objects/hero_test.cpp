@@ -8,7 +8,7 @@
 #include "engine/flow/Commands.h"
 #include "engine/objects/CharaMath.h"
 #include "engine/objects/Hero.h"
-#include "tests/engine/objects/CharaTestStubs.h"
+#include "tests/engine/objects/CharaTestWorld.h"
 #include "tests/support/EngineFakes.h"
 
 namespace {

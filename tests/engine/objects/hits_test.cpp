@@ -148,15 +148,37 @@ TEST_F(HitsTest, AttackingShotStartsTheInvincibilityTime) {
   EXPECT_EQ(a.IsInvincible(), 0);
 }
 
-TEST_F(HitsTest, ImmunityLastsThirtyFramesOfSubSteps) {
-  AddHitImmunity(&a, 42);
-  EXPECT_EQ(a.IsImmuneTo(42), 1);
-  EXPECT_EQ(a.IsImmuneTo(43), 0);  // another attacker hits at once
-  for (int i = 0; i < 29; ++i) UpdateInvincibility(&a);
-  EXPECT_EQ(a.IsImmuneTo(42), 1);
-  UpdateInvincibility(&a);
-  EXPECT_EQ(a.IsImmuneTo(42), 0);
-  EXPECT_TRUE(a.m_Immunity.empty());
+// The stage's invincibility and immunity times are frames: n sub-steps each.
+TEST_F(HitsTest, ImmunityAndInvincibilityLastTheirFramesInSubSteps) {
+  nm::stage::HeroInvincibleFrames(Stage) = 3;
+  nm::stage::HeroImmuneFrames(Stage) = 20;
+  nm::stage::CharaInvincibleFrames(Stage) = 4;
+  nm::stage::CharaImmuneFrames(Stage) = 30;
+  struct Case {
+    int hitLevel;  // n = 1, 3 and (level 12) 2
+    int kind;      // 0 the hero, 1 a stage character
+    int invincibleSteps, immuneSteps;
+  };
+  const Case cases[] = {
+      {1, 1, 4, 30}, {3, 1, 12, 90}, {12, 1, 8, 60},  // 4n and 30n
+      {1, 0, 3, 20}, {3, 0, 9, 60},  {12, 0, 6, 40},  // 3n and 20n
+  };
+  for (const Case& c : cases) {
+    Stage.SetHitLevel(c.hitLevel);
+    cChara v;
+    v.m_nObjKind = c.kind;
+    AddHitImmunity(&v, 42);
+    const std::string what = "level " + std::to_string(c.hitLevel) + " kind " + std::to_string(c.kind);
+    for (int k = 0; k <= c.immuneSteps; ++k) {
+      // After k sub-steps of countdown.
+      ASSERT_EQ(v.IsInvincible(), k < c.invincibleSteps ? 1 : 0) << what << " step " << k;
+      ASSERT_EQ(v.IsImmuneTo(42), k < c.immuneSteps ? 1 : 0) << what << " step " << k;
+      // Another attacker is kept off only by the invincibility.
+      ASSERT_EQ(v.IsImmuneTo(43), k < c.invincibleSteps ? 1 : 0) << what << " step " << k;
+      UpdateInvincibility(&v);
+    }
+    EXPECT_TRUE(v.m_Immunity.empty()) << what;
+  }
 }
 
 TEST_F(HitsTest, BodyHitsOncePerImmunityPeriod) {

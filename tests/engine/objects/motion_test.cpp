@@ -47,21 +47,28 @@ TEST_F(MotionTest, StepWithTheSpeedCapAndGravity) {
   o.m_dVX = -5;
   EXPECT_EQ(o.StepX(2), 3);  // clamped at the world's edge
 
-  double g = Stage.m_GravityStep;
-  o.m_dVY = 0;
+  // Gravity per sub-step is G / n²: G = 0.9 at n = 3 adds 0.1.
+  const double savedGravity = Stage.m_Gravity;
+  Stage.m_Gravity = 0.9;
+  Stage.SetHitLevel(3);
+  o.m_dVY = 0.25;
   o.ApplyGravity();
-  EXPECT_EQ(o.m_dVY, g);
+  EXPECT_DOUBLE_EQ(o.m_dVY, 0.35);
   o.m_bFly = 1;
   o.ApplyGravity();
-  EXPECT_EQ(o.m_dVY, g);
+  EXPECT_DOUBLE_EQ(o.m_dVY, 0.35);  // a flyer keeps its speed
+  Stage.m_Gravity = savedGravity;
 
   o.m_dDecel = 0.5;
-  for (double v0 : {1.2, -1.2, 0.3, -0.3}) {
-    double v = v0;
+  const struct {
+    double v0, after;
+  } friction[] = {{1.2, 0.7}, {-1.2, -0.7}, {0.3, 0}, {-0.3, 0}, {0.5, 0}, {0, 0}};
+  for (const auto& f : friction) {
+    double v = f.v0;
     o.ApplyFriction(&v, 0);
-    EXPECT_EQ(v, v0);
+    EXPECT_EQ(v, f.v0);
     o.ApplyFriction(&v, 1);
-    EXPECT_EQ(v, std::fabs(v0) > 0.5 ? v0 - std::copysign(0.5, v0) : 0.0) << v0;
+    EXPECT_DOUBLE_EQ(v, f.after) << f.v0;
   }
 }
 
@@ -74,20 +81,31 @@ TEST_F(MotionTest, SplitSpeed) {
   o.SplitSpeed(&vx, &vy, 10, 0, 0);
   EXPECT_EQ(vx, 0);
   EXPECT_EQ(vy, 0);
-  o.SplitSpeed(&vx, &vy, -12, 3, -1);  // shares -9 and 3, n = 3
-  EXPECT_DOUBLE_EQ(vx, -(std::sqrt(1 + 128 * 3 * 9.0) - 1) / 6);
-  EXPECT_DOUBLE_EQ(vy, (std::sqrt(1 + 128 * 3 * 3.0) - 1) / 6);
+  // Power −53 along (11, −42): s = 53, shares −11 and 42. At n = 3 a share d
+  // gives (√(1 + 384 |d|) − 1) / 6: √4225 = 65 and √16129 = 127.
+  o.SplitSpeed(&vx, &vy, -53, 11, -42);
+  EXPECT_DOUBLE_EQ(vx, -64.0 / 6);
+  EXPECT_DOUBLE_EQ(vy, 21);
+  // At n = 1 a share of 31 gives (√3969 − 1) / 2 = 31; of 0, nothing.
+  Stage.SetHitLevel(1);
+  o.SplitSpeed(&vx, &vy, 31, -2, 0);
+  EXPECT_DOUBLE_EQ(vx, -31);
+  EXPECT_EQ(vy, 0);
 }
 
 TEST_F(MotionTest, WavesAdvanceAndWrapThePhase) {
-  double phase = 1079.5;  // 360n - 0.5 with n = 3
-  double v = WaveCos(10, 90, &phase, 1.0, 0);
-  double k = 90 * 3.14159265358979323846 / 180;
-  EXPECT_DOUBLE_EQ(v, k * 10 * std::cos(k * (1079.5 / 3)) / 3);
+  // a = 10, b = 90 (k = π / 2), n = 3.
+  double phase = 1079.5;  // 360n - 0.5
+  // t = 359.8333 frames, k t = 345° (mod 360°): (π / 2) × 10 × cos 15° / 3.
+  EXPECT_NEAR(WaveCos(10, 90, &phase, 1.0, 0), 5.057575799637213, 1e-12);
   EXPECT_DOUBLE_EQ(phase, 0.5);
-  double s = WaveSin(10, 90, &phase, 2.0, 1.5);
-  EXPECT_DOUBLE_EQ(s, -(10 * k * k * std::sin(k * (0.5 / 3 + 1.5))) / 9);
+  // t = 0.5 / 3 + 1.5 = 5 / 3, k t = 150°: −10 × (π / 2)² × 0.5 / 9 = −5π² / 36.
+  EXPECT_NEAR(WaveSin(10, 90, &phase, 2.0, 1.5), -1.3707783890401887, 1e-12);
   EXPECT_DOUBLE_EQ(phase, 2.5);
+  // t = 2 frames, k t = 180°: (π / 2) × 10 × (−1) / 3 = −5π / 3.
+  phase = 6;
+  EXPECT_NEAR(WaveCos(10, 90, &phase, 3.0, 0), -5.235987755982989, 1e-12);
+  EXPECT_DOUBLE_EQ(phase, 9);
 }
 
 TEST_F(MotionTest, ArrivalRules) {

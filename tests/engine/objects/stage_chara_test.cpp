@@ -7,7 +7,7 @@
 #include "data/System.h"
 #include "engine/World.h"
 #include "engine/objects/Chara.h"
-#include "tests/engine/objects/CharaTestStubs.h"
+#include "tests/engine/objects/CharaTestWorld.h"
 #include "tests/support/EngineFakes.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <ostream>
 #include <vector>
 
 #include "base/FrameTimer.h"
@@ -80,22 +81,6 @@ class HeadlessStage : public testing::Test {
     for (int f = 1; f <= maxFrames; ++f) {
       last_ = PlayFrame(&world_);
       if (pred()) return f;
-    }
-    return -1;
-  }
-
-  // The frame in which a free fall of the hero from rest brings its box's
-  // bottom to `limit`: gravity g / n^2 each sub-step, the speed capped at
-  // the stage's step cap.
-  static int FallFrame(double limit) {
-    const cHero& hero = Player[0];
-    const int n = Stage.m_SubSteps;
-    double y = hero.m_dBottom, vy = hero.m_dVY;
-    for (int step = 1; step < 100000; ++step) {
-      vy += Stage.m_GravityStep;
-      if (vy > Stage.m_StepCap) vy = Stage.m_StepCap;
-      y += vy;
-      if (y >= limit) return (step + n - 1) / n;
     }
     return -1;
   }
@@ -229,24 +214,40 @@ TEST_F(HeadlessStage, LifeTimersRemoveCharactersAndTheRestCountDownTheirInvincib
   EXPECT_EQ(listed, 2u);  // the hero and the one left
 }
 
-class Landing : public HeadlessStage, public testing::WithParamInterface<int> {};
+// The hero placed at row 2 starts at rest with its 24-pixel box from y 392
+// (the chip's top 384 plus its box offset 8): its bottom is at 415. The stage
+// gravity G is 0.4; each sub-step adds G / n² to the speed, capped at 6
+// pixels per sub-step, and then moves the box. A fall from rest covers
+// g k (k + 1) / 2 pixels in k sub-steps until the cap.
+//   n = 1, g = 0.4: the cap at k = 15 after 48 pixels, then 6 per sub-step.
+//   n = 2, g = 0.1: the cap at k = 60 after 183 pixels, then 6 per sub-step.
+struct FallCase {
+  int hitLevel;
+  int frame;  // the frame (1-based) of the sub-step k: (k + n - 1) / n
+};
+void PrintTo(const FallCase& c, std::ostream* os) { *os << "hit level " << c.hitLevel << ", frame " << c.frame; }
 
+class Landing : public HeadlessStage, public testing::WithParamInterface<FallCase> {};
+
+// The floor's top at row 10 is 640: 225 pixels below the bottom.
+//   n = 1: 48 + 6 × 30 ≥ 225 first at k = 15 + 30 = 45: frame 45.
+//   n = 2: 183 + 6 × 7 = 225 at k = 67: frame 34.
 TEST_P(Landing, HeroFallsOntoTheFloorAndStandsOnIt) {
-  Stage.m_HitLevel = GetParam();
+  Stage.m_HitLevel = GetParam().hitLevel;
   Stage.m_PlacedCharas.push_back(Chara(0, 5, 2));
   Floor(10);
   SetStage(&world_, 0, 0);
-  ASSERT_EQ(Stage.m_SubSteps, GetParam());
+  ASSERT_EQ(Stage.m_SubSteps, GetParam().hitLevel);
   const cHero& hero = Player[0];
+  ASSERT_EQ(hero.m_dBottom, 415);
   const double floorTop = (10 + 10) * 32;
-  const int expected = FallFrame(floorTop);
   double before = hero.m_dVY;
   int frame = RunUntil(200, [&] {
     bool landed = hero.m_dVY < before;
     before = hero.m_dVY;
     return landed;
   });
-  EXPECT_EQ(frame, expected);
+  EXPECT_EQ(frame, GetParam().frame);
   EXPECT_EQ(hero.m_bDead, 0);
   EXPECT_GE(hero.m_dBottom, floorTop - 1);
   EXPECT_LT(hero.m_dBottom, floorTop);
@@ -259,23 +260,26 @@ TEST_P(Landing, HeroFallsOntoTheFloorAndStandsOnIt) {
   EXPECT_EQ(hero.m_bDead, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(SubSteps, Landing, testing::Values(1, 2));
+INSTANTIATE_TEST_SUITE_P(SubSteps, Landing, testing::Values(FallCase{1, 45}, FallCase{2, 34}));
 
-class FallOut : public HeadlessStage, public testing::WithParamInterface<int> {};
+class FallOut : public HeadlessStage, public testing::WithParamInterface<FallCase> {};
 
+// It dies in the sub-step its box reaches the bottom of the map area,
+// (15 + 10) × 32 = 800: 385 pixels below the bottom.
+//   n = 1: 48 + 6 × 57 ≥ 385 first at k = 72: frame 72.
+//   n = 2: 183 + 6 × 34 ≥ 385 first at k = 94: frame 47.
 TEST_P(FallOut, FallingOutOfTheMapKillsTheHero) {
-  Stage.m_HitLevel = GetParam();
+  Stage.m_HitLevel = GetParam().hitLevel;
   Stage.m_PlacedCharas.push_back(Chara(0, 5, 2));
   SetStage(&world_, 0, 0);
   const cHero& hero = Player[0];
-  // It dies in the sub-step its box reaches the bottom of the map area.
-  const int expected = FallFrame((kH + 10) * 32);
+  ASSERT_EQ(hero.m_dBottom, 415);
   int frame = RunUntil(300, [&] { return hero.m_bDead != 0; });
-  EXPECT_EQ(frame, expected);
+  EXPECT_EQ(frame, GetParam().frame);
   EXPECT_EQ(last_, kFrameHeroDeath);
 }
 
-INSTANTIATE_TEST_SUITE_P(SubSteps, FallOut, testing::Values(1, 2));
+INSTANTIATE_TEST_SUITE_P(SubSteps, FallOut, testing::Values(FallCase{1, 72}, FallCase{2, 47}));
 
 TEST_F(HeadlessStage, TimeLimitKillsTheHeroWhenTheLastSecondRunsOut) {
   Stage.m_TimeLimitOn = 1;

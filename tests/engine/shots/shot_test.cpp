@@ -11,6 +11,7 @@
 #include "data/Database.h"
 #include "data/Stage.h"
 #include "engine/objects/Chara.h"
+#include "engine/objects/Hero.h"
 #include "engine/shots/ShotMove.h"
 #include "engine/World.h"
 #include "engine/objects/ChipSheets.h"
@@ -361,6 +362,143 @@ TEST_F(MoveTest, ZeroSpeedMakesEveryDistanceZero) {
   s.Step();
   EXPECT_EQ(s.m_nTurnStart, 0);
   EXPECT_EQ(s.m_bFly, 0);
+}
+
+// ------------------------------------------------- movement at sub-steps
+
+namespace {
+
+// Puts a 32 x 32 character's screen centre at (cx, cy), active and on screen.
+void PlaceChara(cCharaBase& c, int cx, int cy) {
+  c.m_nPicW = c.m_nPicH = 32;
+  c.m_nScrLeft = cx - 16;
+  c.m_nScrTop = cy - 16;
+  c.m_nScrRight = cx + 15;
+  c.m_nScrBottom = cy + 15;
+  c.m_bActive = c.m_bOnScreen = 1;
+  c.m_bDead = 0;
+}
+
+struct MoveAtSubSteps : MoveTest {
+  ~MoveAtSubSteps() override { Player.clear(); }
+  // A shot of speed 40 plus 10 per clone, fired as clone 2: (40 + 10 * 2)
+  // tenths of a pixel per frame, 6 / n pixels per sub-step.
+  cShot FireClone(int kind, int move1, int move2, int move3 = 0) {
+    def.m_ShotMove = static_cast<uint8_t>(kind);
+    def.m_MoveParam[0] = static_cast<int16_t>(move1);
+    def.m_MoveParam[1] = static_cast<int16_t>(move2);
+    def.m_MoveParam[2] = static_cast<int16_t>(move3);
+    def.m_ShotSpeed = 40;
+    def.m_ShotSpeedStep = 10;
+    firer.m_Targets[0] = &target;
+    ShotLaunch l = Launch(4, 0, 400, 400);
+    l.nClone = 2;
+    cShot s;
+    s.Setup(1, &firer, 11, &def, l);
+    return s;
+  }
+};
+
+}  // namespace
+
+// Aiming, homing and falling take their speed per sub-step: 6 / n pixels,
+// and a distance of p half-blocks is 16 p / (6 / n) sub-steps.
+TEST_F(MoveAtSubSteps, AimHomeAndFallSpeedsAreSplitOverTheSubSteps) {
+  for (int n : {1, 2, 4}) {
+    Stage.SetHitLevel(n);
+    const double speed = 6.0 / n;
+    SCOPED_TRACE("n = " + std::to_string(n));
+
+    // Aim: 3 half-blocks = 48 pixels at 6 / n: the turn comes at count 8n.
+    cShot aim = FireClone(3, 3, 0);
+    aim.UpdateScreenPos();
+    PlaceTarget(aim.ScreenCenterX(), aim.ScreenCenterY() + 300);  // straight below
+    for (int i = 0; i < 8 * n; ++i) {
+      aim.Step();
+      ASSERT_EQ(aim.m_bTurnDone, 0) << i;
+      ASSERT_DOUBLE_EQ(aim.m_dFlyVX, 4.0 / n) << i;  // the launch course, 4 pixels per frame
+    }
+    aim.Step();
+    EXPECT_EQ(aim.m_bTurnDone, 1);
+    EXPECT_NEAR(aim.m_dFlyVX, 0, 1e-12);
+    EXPECT_NEAR(aim.m_dFlyVY, speed, 1e-12);
+
+    // Home: ends after 1 half-block = 16 pixels at 6 / n: 16n / 6, truncated.
+    const int homingSteps = 16 * n / 6;  // 2, 5, 10
+    cShot home = FireClone(6, 0, 1);
+    for (int i = 0; i < homingSteps; ++i) {
+      home.UpdateScreenPos();
+      PlaceTarget(home.ScreenCenterX() - 200, home.ScreenCenterY());  // straight left
+      home.Step();
+      ASSERT_EQ(home.m_bTurnDone, 0) << i;
+      ASSERT_NEAR(home.m_dFlyVX, -speed, 1e-12) << i;
+      ASSERT_NEAR(home.m_dFlyVY, 0, 1e-12) << i;
+    }
+    home.Step();
+    EXPECT_EQ(home.m_bTurnDone, 1);
+
+    // Fall: 2 half-blocks = 32 pixels at 6 / n: 16n / 3 sub-steps of flight, truncated.
+    const int flightSteps = 32 * n / 6;  // 5, 10, 21
+    cShot fall = FireClone(9, 2, 0);
+    for (int i = 0; i < flightSteps; ++i) {
+      fall.Step();
+      ASSERT_EQ(fall.m_bFly, 1) << i;
+    }
+    fall.Step();
+    EXPECT_EQ(fall.m_bFly, 0);
+  }
+}
+
+// Kinds 1 and 2 turn once towards the hero or the nearest character of a
+// group; kinds 4, 5 and 7 turn towards theirs in every homing sub-step.
+TEST_F(MoveAtSubSteps, AimAndHomeOnTheHeroOrTheNearestOfAGroup) {
+  struct Case {
+    int kind;
+    bool hero;   // the hero is the target; else the nearest of group 2
+    bool homes;  // follows its target after the first sub-step
+  };
+  const Case cases[] = {{1, true, false}, {2, false, false}, {4, true, true}, {5, false, true}, {7, false, true}};
+  cChara nearAbove, farBelow, decoy;
+  for (int n : {1, 2}) {
+    Stage.SetHitLevel(n);
+    const double speed = 6.0 / n;
+    for (const Case& c : cases) {
+      SCOPED_TRACE("n = " + std::to_string(n) + ", kind " + std::to_string(c.kind));
+      // Kind 2 takes its group from the second parameter, kinds 5 and 7
+      // from the third, the second being the end of the homing (10
+      // half-blocks); group 0 holds a decoy on the left.
+      cShot s = c.kind == 2 ? FireClone(c.kind, 0, 2, 0) : FireClone(c.kind, 0, 10, 2);
+      s.UpdateScreenPos();
+      const int cx = s.ScreenCenterX(), cy = s.ScreenCenterY();
+      Player.resize(1);
+      PlaceChara(decoy, cx - 150, cy);
+      world.m_FactionCharas[0] = {&decoy};
+      if (c.hero) {
+        PlaceChara(Player[0], cx, cy - 100);
+        world.m_FactionCharas[2].clear();
+      } else {
+        PlaceChara(Player[0], cx + 150, cy);  // another decoy on the right
+        PlaceChara(nearAbove, cx, cy - 100);
+        PlaceChara(farBelow, cx, cy + 200);
+        world.m_FactionCharas[2] = {&farBelow, &nearAbove};
+      }
+      s.Step();
+      EXPECT_NEAR(s.m_dFlyVX, 0, 1e-12);
+      EXPECT_NEAR(s.m_dFlyVY, -speed, 1e-12);  // up, to the hero or the nearer character
+
+      // The hero moves below the shot; the nearer character dies.
+      if (c.hero)
+        PlaceChara(Player[0], cx, cy + 200);
+      else
+        nearAbove.m_bDead = 1;
+      s.Step();
+      EXPECT_NEAR(s.m_dFlyVX, 0, 1e-12);
+      EXPECT_NEAR(s.m_dFlyVY, c.homes ? speed : -speed, 1e-12);
+      EXPECT_EQ(s.m_bTurnDone, c.homes ? 0 : 1);
+    }
+  }
+  world.m_FactionCharas[0].clear();
+  world.m_FactionCharas[2].clear();
 }
 
 // ---------------------------------------------------------------- swords
