@@ -167,6 +167,7 @@ TEST_F(ChallengeClear, OpensTheNextStageAndKeepsTheBestAndTheSum) {
       {1, 3, 0, 50, 40, 40, 90, 3},          // an earlier stage: nothing more opens
       {3, 3, 0, 0, 70, 70, 70, 3},           // the last stage: capped at the 3 stages
       {2, 1, 0, 0, 10, 10, 10, 3},           // beyond the opened ones: n + 1
+      {1, 1, 0, 0, 10, 10, 10, 2},           // the first stage opens the second only
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("stage " + std::to_string(c.stage) + " score " + std::to_string(c.score));
