@@ -157,7 +157,8 @@ TEST_F(ReplayPlayback, F1SavedRunPlaysBackFrameForFrame) {
   SceneDirector.m_nGameType = 2;
   SceneDirector.m_nTitleItem = 3;
   ASSERT_TRUE(LoadStageForPlay("data\\stg4\\Sample-1.stg4_000", 0, &StageCopy));
-  SaveData.SetStageName("data\\stg4\\Sample-1.stg4_000", 0, 0, 0);
+  // Started with start variable 7 = 2, as a world-map node can ask.
+  SaveData.SetStageName("data\\stg4\\Sample-1.stg4_000", 1, 7, 2);
   std::vector<uint64_t> recorded;
   int startHp = 0;
   EndState recordedEnd;
@@ -184,7 +185,8 @@ TEST_F(ReplayPlayback, F1SavedRunPlaysBackFrameForFrame) {
     EXPECT_EQ(scene.m_nPlayFrames, static_cast<int>(recorded.size()));
     EXPECT_EQ(WorldHash(scene), before);
   }
-  ASSERT_EQ(chosen_, "user_data\\rpl4\\Sample_00.rpl4_791");  // the chain's name
+  // The chain's name, the start variable's suffix, the first free number.
+  ASSERT_EQ(chosen_, "user_data\\rpl4\\Sample_c007_2_00.rpl4_791");
   ASSERT_TRUE(platform::IsRegularFile(chosen_));
 
   // Something else was loaded meanwhile; opening the replay brings back its

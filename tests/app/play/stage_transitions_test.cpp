@@ -56,4 +56,30 @@ TEST(ReplayName, FirstFreeSuffixAndLastWhenAllTaken) {
   g_taken = nullptr;
 }
 
+// A stage started with a start variable: "_c", the variable number in three
+// digits, "_", the value, then the "_ab" number, before the extension.
+TEST(ReplayName, StartVariableSuffixComesBeforeTheNumber) {
+  std::set<std::string> taken;
+  g_taken = &taken;
+  struct Case {
+    const char* base;
+    int on, number, value;
+    const char* name;
+  } const cases[] = {
+      {"data\\stg4\\forest.", 1, 7, 2, "forest_c007_2_00.rpl4_791"},
+      {"data\\stg4\\forest.", 1, 123, 45, "forest_c123_45_00.rpl4_791"},
+      {"data\\stg4\\forest.", 1, 0, 0, "forest_c000_0_00.rpl4_791"},
+      {"data\\stg4\\forest.", 0, 7, 2, "forest_00.rpl4_791"},  // switched off: no suffix
+      {"forest.", 1, 40, 9, "forest_c040_9_00.rpl4_791"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ProposeReplayName(c.base, c.on, c.number, c.value, Taken), c.name) << c.name;
+
+  // The taken names are looked up in the replay folder with the suffix.
+  taken.insert("user_data\\rpl4\\forest_c007_2_00.rpl4_791");
+  taken.insert("user_data\\rpl4\\forest_00.rpl4_791");
+  EXPECT_EQ(ProposeReplayName("data\\stg4\\forest.", 1, 7, 2, Taken), "forest_c007_2_01.rpl4_791");
+  EXPECT_EQ(ProposeReplayName("data\\stg4\\forest.", 1, 2, 7, Taken), "forest_c002_7_00.rpl4_791");
+  g_taken = nullptr;
+}
+
 }  // namespace

@@ -73,6 +73,56 @@ TEST(MenuCursor, ListNeverWrapsAndEmptyListStaysAtZero) {
   EXPECT_EQ(t2, 0);
 }
 
+// Six rows, three visible, at y 50 in steps of 16. Down scrolls when the
+// cursor stands on the last visible row (row - top = 2), up when it stands on
+// the first (row - top = 0), so the cursor never leaves the three places
+// y 50, 66, 82.
+TEST(MenuCursor, ListScrollsOneRowAtTheEdgesOfTheView) {
+  cMenuCursor c;
+  int32_t top = 0;
+  struct Step {
+    uint16_t dir;
+    int row, top;
+  } const steps[] = {
+      {cInput::DIR_DOWN, 1, 0}, {cInput::DIR_DOWN, 2, 0}, {cInput::DIR_DOWN, 3, 1}, {cInput::DIR_DOWN, 4, 2},
+      {cInput::DIR_DOWN, 5, 3}, {cInput::DIR_DOWN, 5, 3},  // the last row: stays
+      {cInput::DIR_UP, 4, 3},   {cInput::DIR_UP, 3, 3},   {cInput::DIR_UP, 2, 2},   {cInput::DIR_UP, 1, 1},
+      {cInput::DIR_UP, 0, 0},   {cInput::DIR_UP, 0, 0},  // the first row: stays
+  };
+  int n = 0;
+  for (const Step& s : steps) {
+    c.MoveList(Dir(s.dir), 1, top, 50, 16, 30, 3, 6, 0);
+    ++n;
+    EXPECT_EQ(c.Current().nRow, s.row) << "step " << n;
+    EXPECT_EQ(top, s.top) << "step " << n;
+    EXPECT_EQ(c.Current().nY, 50 + 16 * (s.row - s.top)) << "step " << n;
+    EXPECT_EQ(c.Current().nX, 30) << "step " << n;
+  }
+}
+
+// Along a row (vertical 0) the column moves and x follows; y is fixed.
+TEST(MenuCursor, HorizontalListScrollsTheColumns) {
+  cMenuCursor c;
+  int32_t top = 0;
+  const int wantColumn[] = {1, 2, 3, 3};
+  const int wantTop[] = {0, 1, 2, 2};
+  for (int k = 0; k < 4; ++k) {
+    c.MoveList(Dir(cInput::DIR_DOWN), 0, top, 100, 32, 200, 2, 4, 0);
+    EXPECT_EQ(c.Current().nColumn, wantColumn[k]) << k;
+    EXPECT_EQ(c.Current().nRow, 0) << k;
+    EXPECT_EQ(top, wantTop[k]) << k;
+    EXPECT_EQ(c.Current().nX, 100 + 32 * (wantColumn[k] - wantTop[k])) << k;
+    EXPECT_EQ(c.Current().nY, 200) << k;
+  }
+  // A list shorter than its view never scrolls.
+  cMenuCursor s;
+  int32_t t = 0;
+  for (int k = 0; k < 3; ++k) s.MoveList(Dir(cInput::DIR_DOWN), 1, t, 0, 16, 0, 5, 2, 0);
+  EXPECT_EQ(s.Current().nRow, 1);
+  EXPECT_EQ(t, 0);
+  EXPECT_EQ(s.Current().nY, 16);
+}
+
 TEST(MenuCursor, SlotListReachesTop89) {
   cMenuCursor c;
   int32_t top = 0;

@@ -8,7 +8,10 @@
 #include "app/scenes/OptionScene.h"
 #include "data/Cmd.h"
 #include "engine/Names.h"
+#include "media/sound/DSound.h"
+#include "platform/Audio.h"
 #include "tests/app/scenes/menu_scene_fixture.h"
+#include "tests/media/sound/SoundTestSupport.h"
 
 namespace {
 
@@ -194,6 +197,75 @@ TEST_F(OptionScene, MusicSwitchTakesEffectOnLeaving) {
     EXPECT_EQ(BgmManager.m_bEnabled, c.running);
     EXPECT_EQ(SceneDirector.m_nSceneBgm, c.bgmAfter);
   }
+}
+
+// Two sound entries over a silent mixer: one of two buffers at its own
+// volume -500, one of one buffer at -1300.
+class OptionVolume : public OptionScene {
+ protected:
+  void SetUp() override {
+    OptionScene::SetUp();
+    platform::AudioSetHeadless(22050);
+    ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
+    testsupport::WriteFileBytes(dir_.path() / "a.wav", soundtest::MakeWav(soundtest::WavSpec{}));
+    saved_.swap(SoundEntries);
+    SoundEntries.resize(2);
+    ASSERT_TRUE(DS_CreateSound(SoundEntries[0], "a.wav", 2, -500));
+    ASSERT_TRUE(DS_CreateSound(SoundEntries[1], "a.wav", 1, -1300));
+  }
+  void TearDown() override {
+    for (DSDATA& e : SoundEntries) DS_ReleaseSound(e);
+    SoundEntries.swap(saved_);
+    DS_End();
+    platform::AudioSetHeadless(0);
+    OptionScene::TearDown();
+  }
+  // The volume of every buffer, entry by entry.
+  static std::vector<int> Volumes() {
+    std::vector<int> v;
+    for (DSDATA& e : SoundEntries)
+      for (size_t i = 0; i < e.buffers.size(); ++i) v.push_back(DS_GetVolume(e, static_cast<int>(i)));
+    return v;
+  }
+  cVector<DSDATA> saved_;
+};
+
+// The option's step replaces every buffer's volume with its table value,
+// whatever the buffer held before (full volume 0 included).
+TEST_F(OptionVolume, TheStepReplacesEveryBuffersVolume) {
+  ASSERT_EQ(Volumes(), (std::vector<int>{-500, -500, -1300}));
+  struct Case {
+    int32_t step;
+    int volume;  // hundredths of a decibel, from the eleven-entry table
+  } const cases[] = {{0, -10000}, {3, -1300}, {7, -150}, {10, 0}, {7, -150}};
+  for (const Case& c : cases) {
+    cOption o;
+    o.m_SoundVolume = c.step;
+    ApplyOptionItem(kOptVolume, o);
+    EXPECT_EQ(Volumes(), (std::vector<int>{c.volume, c.volume, c.volume})) << "step " << c.step;
+  }
+  // Other items leave the volumes alone.
+  cOption o;
+  o.m_SoundVolume = 0;
+  ApplyOptionItem(kOptRankMode, o);
+  EXPECT_EQ(Volumes(), (std::vector<int>{-150, -150, -150}));
+}
+
+TEST_F(OptionVolume, EditingTakesEffectAtOnceAndCancelPutsTheOldVolumeBack) {
+  OptionData.m_SoundVolume = 5;
+  cOptionScene scene;
+  Open(scene);
+  Frame(scene, 0, cInput::DIR_DOWN);
+  Frame(scene, 0, cInput::DIR_DOWN);  // the volume
+  Frame(scene, 1);
+  Frame(scene, 0, cInput::DIR_DOWN);  // 5 -> 4
+  EXPECT_EQ(OptionData.m_SoundVolume, 4);
+  EXPECT_EQ(Volumes(), (std::vector<int>{-800, -800, -800}));
+  Frame(scene, 0, cInput::DIR_DOWN);  // 4 -> 3
+  EXPECT_EQ(Volumes(), (std::vector<int>{-1300, -1300, -1300}));
+  Frame(scene, 2);  // cancel: back to 5
+  EXPECT_EQ(OptionData.m_SoundVolume, 5);
+  EXPECT_EQ(Volumes(), (std::vector<int>{-500, -500, -500}));
 }
 
 }  // namespace
