@@ -2,7 +2,12 @@
 // The clear-time format and the choice of the ranking category shown.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
+#include "app/frame/AppTexts.h"
 #include "app/scenes/RankingDraw.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -30,6 +35,17 @@ TEST(RankCategory, StepsOverEnabledCategories) {
   EXPECT_EQ(StepCategory(0, one, 0), 3);
   const uint8_t none[5] = {0, 0, 0, 0, 0};
   EXPECT_EQ(StepCategory(2, none, 1), 2);
+}
+
+// The Japanese heading is code page 932, as the fonts read it: five
+// double-byte characters (10 bytes), four spaces, then the category label.
+TEST(RankHeading, JapaneseHeadingIsCodePage932) {
+  bool ok = false;
+  const std::string word = platform::Utf8ToCp932("ランキング", &ok);
+  ASSERT_TRUE(ok);
+  ASSERT_EQ(word.size(), 10u);
+  EXPECT_EQ(std::string(apptext::kRankingHeading), word + "    %s");
+  EXPECT_EQ(std::strlen(apptext::kRankingHeading), 16u);
 }
 
 TEST(RankCategory, CountValue) {
