@@ -22,13 +22,15 @@ const char* const kMapMenu[cSystem::kMapMenuItems] = {
     "\x83\x5E\x83\x43\x83\x67\x83\x8B\x82\xD6",  // タイトルへ
 };
 
+// One label per option item: 0 the palette variant (no label of its own),
+// 1 music, 2 sound volume, 3 ranking mode, 4 ranking name, 5 back.
 const char* const kOptionMenu[cSystem::kOptionMenuItems] = {
+    "",
     "BGM",
     "SE",
     "\x83\x89\x83\x93\x83\x4C\x83\x93\x83\x4F\x93\x6F\x98\x5E",      // ランキング登録
     "\x83\x89\x83\x93\x83\x4C\x83\x93\x83\x4F\x93\x6F\x98\x5E\x96\xBC",  // ランキング登録名
     "\x82\xE0\x82\xC7\x82\xE9",                                      // もどる
-    "",
 };
 
 const char* const kRankModeLabels[cSystem::kRankModes] = {

@@ -35,6 +35,10 @@ class ISceneValues {
   virtual bool StartedByEditor() const = 0;
   virtual bool StartFilePlay() const = 0;
   virtual void SetSceneMusic(int index) = 0;
+  // The director's switch: rankings are recorded for the current game.
+  virtual bool RankingsOn() const { return false; }
+  // True when no stage file follows for the given part number.
+  virtual bool IsFinalStage(int /*part*/) const { return true; }
   // The two display settings a stage start sets.
   virtual void SetFrameRate(int /*fps*/) {}
   virtual void RestorePalette() {}  // 8-bit screens: the working palette back to the base one

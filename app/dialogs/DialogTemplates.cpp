@@ -22,7 +22,7 @@ sDlgItemTemplate Item(int id, eDlgItemKind kind, const char* text, int x, int y,
 void RegisterAppDialogTemplates() {
   sDlgTemplate name;
   name.cx = 110;
-  name.cy = 60;
+  name.cy = 65;
   name.caption = false;
   name.items = {
       Item(1075, eDlgItemKind::Picture, "", 7, 7, 20, 21),

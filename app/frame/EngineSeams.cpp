@@ -36,6 +36,11 @@ class AppSceneValues : public ISceneValues {
   bool StartedByEditor() const override { return bStartedByEditor.load() != 0; }
   bool StartFilePlay() const override { return bStartFilePlay.load() != 0; }
   void SetSceneMusic(int index) override { SceneDirector.m_nSceneBgm = index; }
+  bool RankingsOn() const override { return SceneDirector.m_bRankings != 0; }
+  bool IsFinalStage(int part) const override {
+    auto* scene = dynamic_cast<cPlayScene*>(PlayScene);
+    return !scene || scene->IsFinalStage(part) != 0;
+  }
   void SetFrameRate(int fps) override { SceneDirector.m_nFrameRate = fps; }
   void RestorePalette() override {
     if (DDSettings.nBpp != 8) return;

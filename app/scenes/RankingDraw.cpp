@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/frame/App.h"
+#include "app/frame/AppTexts.h"
 #include "app/frame/IniSettings.h"
 #include "app/frame/SceneDirector.h"
 #include "base/Text.h"
@@ -115,7 +116,7 @@ void DrawRankingBox(const cRankTable& table, DDSURFACEDATA* surface, int x, int 
     IconLettersOff off;
     Font::Printf(&font, surface, x, y, "Ranking     %s", heading.c_str());
   } else {
-    Font::Printf(&font, surface, x, y, "ランキング    %s", heading.c_str());
+    Font::Printf(&font, surface, x, y, apptext::kRankingHeading, heading.c_str());
   }
   const cVector<cRankEntry>& rows = nm::rank::Rows(table);
   const int w = c == 2 ? 8 : (rows.empty() ? 1 : Digits(nm::rank::Value(rows[0])));

@@ -10,6 +10,8 @@
 #include "engine/Services.h"
 #include "engine/World.h"
 #include "engine/flow/MiscCommands.h"
+#include "engine/objects/ChipSheets.h"
+#include "media/graphics/DDDevice.h"
 
 namespace {
 // "%s 読み込み失敗！" (Shift-JIS).
@@ -18,6 +20,16 @@ constexpr const char* kLoadFailed = "%s \x93\xc7\x82\xdd\x8d\x9e\x82\xdd\x8e\xb8
 constexpr const char* kErrorCaption = "\x83\x47\x83\x89\x81\x5B";
 
 int Round(double v) { return static_cast<int>(std::lround(v)); }
+
+// Under DirectDraw a picture goes to system memory when it is drawn scaled
+// without video stretching, or when less than 20 % of video memory is free.
+int PictureInSystemMemory(int percent) {
+  if (DDSettings.bUseD3D) return 0;
+  if (percent != 100 && !bChipVideoStretch) return 1;
+  const int64_t total = DDGetVirtualDisplay().nVideoMemoryBytes;
+  const int64_t free = total - VideoMemoryInUse();
+  return free * 5 < total ? 1 : 0;
+}
 
 void RemovePictureAt(cPlayWorld& w, size_t pos) {
   if (pos < PictureSurfaces.size()) {
@@ -161,8 +173,7 @@ void DoShowPicture(cCharaBase* chara, cFlowCmd* cmd) {
   bmp.strFile = Database.m_Pictures[static_cast<size_t>(number)].m_File;
   bmp.bTransparent = 1;
   const int percent = p.At(7);
-  // A scaled picture under DirectDraw is drawn from system memory.
-  bmp.nDDMemory = !DDSettings.bUseD3D && percent != 100 ? 1 : 0;
+  bmp.nDDMemory = PictureInSystemMemory(percent);
   // The surface is made in its list node: the graphics library keeps its address.
   const size_t at = found ? pos : w.m_Pictures.size();
   auto node = PictureSurfaces.insert(std::next(PictureSurfaces.begin(),

@@ -22,8 +22,9 @@ constexpr int kMaxGetItemDepth = 32;
 int getItemDepth = 0;
 
 // Without a move-direction resolver the plain codes pass as they are.
-// A warp resolves its direction kind as a move does, without live keys.
-int WarpDirection(cCharaBase* who, int kind, int diagonal) { return ResolveDirection(who, kind, 0, 1, diagonal); }
+// A warp in the input direction reads the stick as it is now; left and right
+// held together (an unclear input) warp in the facing direction.
+int WarpDirection(cCharaBase* who, int kind, int diagonal) { return ResolveDirection(who, kind, 1, 0, diagonal); }
 
 void SetX(cCharaBase* c, double x) {
   c->m_dX = x;

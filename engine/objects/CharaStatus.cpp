@@ -131,7 +131,7 @@ void StartFlowCmdAnims(cCharaBase* chara) {
       InitAnimRun(entry.Anim);
       entry.bPriority = 1;
       entry.nCountdown = e.nLength;
-      entry.nHold = e.nTimeBase6 * 6;
+      entry.nHold = e.nTimeBase6;  // already the time base × 6
       entry.nRunSerial = run.nSerial;
       entry.bEnding = 0;
       // An animation ID outside the table plays nothing.
@@ -141,10 +141,10 @@ void StartFlowCmdAnims(cCharaBase* chara) {
       cAnimPlayer& anim = chara->m_Effects.back().Anim;
       anim.Play(0, 1);
       if (e.nSkip != 0) anim.m_nFrames += e.nSkip;
-      if (e.nTimeBase6 * 6 >= 2 && e.bLoops && !anim.m_Patterns.empty()) {
+      if (e.nTimeBase6 >= 2 && e.bLoops && !anim.m_Patterns.empty()) {
         for (AnimEntry& p : anim.m_Patterns[0]) {
           if (p.nFlag) {
-            p.nDuration += e.nTimeBase6 * 6 - 1;
+            p.nDuration += e.nTimeBase6 - 1;
             break;
           }
         }

@@ -285,11 +285,11 @@ int BoxOverlaps(const cGameObj& obj, double left, double top, double right, doub
 void cChara::DrawHeldItemIcon(DDSURFACEDATA* surface) {
   const cItemDef& item = m_HeldItem.m_Def;
   if (!m_HeldItem.m_bHeld || !m_bOnScreen || nm::chara::Transparent(m_Def) || nm::item::Hidden(item)) return;
-  ++m_nHeldIconBlink;
+  // Counts 1..95, then 0: the icon shows on 64..95, 32 of every 96 frames.
+  if (++m_nHeldIconBlink >= 96) m_nHeldIconBlink = 0;
   if (m_nHeldIconBlink >= 64) {
     DrawSmallChip(surface, m_nScrLeft + (m_nPicW >> 1) - (m_HeldItem.m_nPicW >> 2),
                   m_nScrTop - (m_HeldItem.m_nPicH >> 1), nm::item::ChipKind(item), nm::item::Chip(item),
                   nm::item::ChipSub(item));
   }
-  if (m_nHeldIconBlink >= 96) m_nHeldIconBlink = 0;
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "base/FrameTimer.h"
+#include "base/LoadTexts.h"
 #include "base/Log.h"
 #include "base/Text.h"
 #include "data/Replay.h"
@@ -154,7 +155,7 @@ void SetStage(cPlayWorld* world, int bLoadStage, int bRequestMusic) {
   int64_t rows = w.m_ScrollY.m_nCells < 0 ? 0 : w.m_ScrollY.m_nCells;
   int64_t cells = s >= 0 && s < 40 ? rows << s : -1;
   if (cells > kMaxStageCells || cells <= 0) {
-    ErrorReporter().ErrorBox("メモリ不足により、ステージの初期設定に失敗しました！", "エラー");
+    ErrorReporter().ErrorBox(kStageOutOfMemory, kErrorBoxCaption);
     WindowRequests().RequestClose();
     return;
   }

@@ -342,7 +342,10 @@ void EndStage() {
   w.m_bRankDone = 0;
   w.m_bNewRank = 0;
   w.m_RankPlaces.assign(kRankCategories, -1);
-  if (!SceneValues().StartFilePlay()) return;
+  // A start file ranks every clear; other play only ranks the clear of the
+  // last stage, and only while the game records rankings.
+  const ISceneValues& scene = SceneValues();
+  if (!scene.StartFilePlay() && !(scene.RankingsOn() && scene.IsFinalStage(w.m_nClearDest))) return;
   for (int i = 0; i < kRankCategories; ++i) w.m_RankValues[static_cast<size_t>(i)] = nm::save::RankTotal(SaveData, i);
   if (SceneValues().StartedByEditor()) return;
   int type = SceneValues().GameType();

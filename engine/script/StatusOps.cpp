@@ -54,14 +54,37 @@ int64_t ApplyOp(int64_t x, int64_t v, int op) {
   }
 }
 
+namespace {
+int64_t CutToWidth(int64_t v, int width) {
+  return width == 1 ? static_cast<int8_t>(v) : static_cast<int16_t>(v);
+}
+}  // namespace
+
+int64_t ApplyOpInWidth(int64_t x, int32_t operand, int op, int width, int32_t min, int32_t max) {
+  if (width != 1 && width != 2) return ApplyOp(x, operand, op);
+  const int64_t v = CutToWidth(operand, width);
+  switch (op) {
+    case 1: return CutToWidth(x + v, width);
+    case 2: return CutToWidth(x - v, width);
+    case 3: {
+      const int64_t p = CutToWidth(x * v, width);
+      const bool sameSign = (x < 0) == (v < 0);
+      if (sameSign && p < 0) return max;
+      if (!sameSign && p > 0) return min;
+      return p;
+    }
+    default: return ApplyOp(x, v, op);
+  }
+}
+
 void ApplyOpInt(int32_t& value, int32_t operand, int op, int32_t min, int32_t max) {
   value = static_cast<int32_t>(Clamp64(ApplyOp(value, operand, op), min, max));
 }
 void ApplyOpChar(int8_t& value, int32_t operand, int op, int32_t min, int32_t max) {
-  value = static_cast<int8_t>(Clamp64(ApplyOp(value, operand, op), min, max));
+  value = static_cast<int8_t>(Clamp64(ApplyOpInWidth(value, operand, op, 1, min, max), min, max));
 }
 void ApplyOpShort(int16_t& value, int32_t operand, int op, int32_t min, int32_t max) {
-  value = static_cast<int16_t>(Clamp64(ApplyOp(value, operand, op), min, max));
+  value = static_cast<int16_t>(Clamp64(ApplyOpInWidth(value, operand, op, 2, min, max), min, max));
 }
 
 namespace {
@@ -69,7 +92,8 @@ namespace {
 // Applies an operation to a status of any width and range; the range limits
 // never exceed what the width can hold.
 void ApplyToRef(const cStatusRef& ref, int32_t operand, int op) {
-  WriteStatus(ref, static_cast<int32_t>(Clamp64(ApplyOp(ReadStatus(ref), operand, op), ref.m_nMin, ref.m_nMax)));
+  const int64_t r = ApplyOpInWidth(ReadStatus(ref), operand, op, ref.m_nWidth, ref.m_nMin, ref.m_nMax);
+  WriteStatus(ref, static_cast<int32_t>(Clamp64(r, ref.m_nMin, ref.m_nMax)));
 }
 
 int32_t* VariableAt(cScriptWorld& w, int scope, int index) {

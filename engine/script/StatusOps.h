@@ -26,11 +26,15 @@ int32_t Clamp(int32_t& value, int32_t min, int32_t max);
 int8_t ClampChar(int8_t& value, int32_t min, int32_t max);
 
 // Operation codes: 0 =, 1 +, 2 -, 3 ×, 4 ÷ (no change by 0), 5 remainder
-// (sign of x; no change by 0), 6 percent; others keep the value. The
-// arithmetic is done in 64 bits and clamped into [min, max], so an
-// overflowing product saturates to the limit of its sign and narrow statuses
-// never wrap.
+// (sign of x; no change by 0), 6 percent; others keep the value. ApplyOp
+// works in 64 bits, so an overflowing 4-byte product saturates to the limit
+// of its sign after the clamp into [min, max].
 int64_t ApplyOp(int64_t value, int64_t operand, int op);
+// The same in a status's own width (1, 2 or 4 bytes) before the clamp: a
+// narrow status cuts the operand to its width, and its sum, difference and
+// product wrap there (50 + 100 in a byte is -106, which clamps to 0); a
+// product whose sign the wrap flipped gives the limit of the expected sign.
+int64_t ApplyOpInWidth(int64_t value, int32_t operand, int op, int width, int32_t min, int32_t max);
 void ApplyOpInt(int32_t& value, int32_t operand, int op, int32_t min, int32_t max);
 void ApplyOpChar(int8_t& value, int32_t operand, int op, int32_t min, int32_t max);
 void ApplyOpShort(int16_t& value, int32_t operand, int op, int32_t min, int32_t max);

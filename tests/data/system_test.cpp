@@ -111,8 +111,8 @@ TEST(SystemDefaults, CountsAndValuesOfANewProject) {
   EXPECT_EQ(s.m_SystemSounds.size(), 17u);
   EXPECT_EQ(s.m_IniKeys.size(), 10u);
   EXPECT_EQ(s.m_RankModeLabels.size(), 4u);
-  EXPECT_EQ(s.m_OptionMenu[5].m_Label, "");
-  EXPECT_EQ(s.m_OptionMenu[5].m_Enabled, 1);
+  EXPECT_EQ(s.m_OptionMenu[0].m_Label, "");  // the palette item has no label of its own
+  EXPECT_EQ(s.m_OptionMenu[0].m_Enabled, 1);
   EXPECT_EQ(s.m_Labels[22], "");
   EXPECT_EQ(s.m_DepthPalette, 2);
   EXPECT_EQ(s.m_DepthFullColour, 0);
@@ -210,10 +210,10 @@ Bytes FreshSystemFile() {
         "\x82\xB5\x82\xE3\x82\xA4\x82\xE8\x82\xE5\x82\xA4"});  // しゅうりょう
   menu({"\x83\x5A\x81\x5B\x83\x75", kAutoSave, "\x82\xE0\x82\xC7\x82\xE9",  // セーブ, オートセーブ, もどる
         "\x83\x5E\x83\x43\x83\x67\x83\x8B\x82\xD6"});                      // タイトルへ
-  menu({"BGM", "SE",
+  menu({"", "BGM", "SE",  // the palette item has no label
         "\x83\x89\x83\x93\x83\x4C\x83\x93\x83\x4F\x93\x6F\x98\x5E",          // ランキング登録
         "\x83\x89\x83\x93\x83\x4C\x83\x93\x83\x4F\x93\x6F\x98\x5E\x96\xBC",  // ランキング登録名
-        "\x82\xE0\x82\xC7\x82\xE9", ""});                                    // もどる
+        "\x82\xE0\x82\xC7\x82\xE9"});                                        // もどる
   b.Strings({
       "\x8E\xE8\x93\xAE\x93\x6F\x98\x5E\x81\x69\x93\x6F\x98\x5E\x96\xBC\x93\xFC\x97\xCD\x81\x6A",  // 手動登録（登録名入力）
       "\x8E\xE8\x93\xAE\x93\x6F\x98\x5E\x81\x69\x93\x6F\x98\x5E\x96\xBC\x8C\xC5\x92\xE8\x81\x6A",  // 手動登録（登録名固定）

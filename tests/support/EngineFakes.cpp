@@ -1,5 +1,7 @@
 #include "tests/support/EngineFakes.h"
 
+#include <algorithm>
+
 #include "engine/World.h"
 
 namespace testsupport {
@@ -32,6 +34,10 @@ void FakeEngineServices::RunModalWait() {
   }
   calls_.push_back(line);
   if (onModalWait) onModalWait();
+}
+
+bool FakeEngineServices::IsFinalStage(int part) const {
+  return std::find(partsWithAFile.begin(), partsWithAFile.end(), part) == partsWithAFile.end();
 }
 
 void FakeEngineServices::SetSceneMusic(int index) { calls_.push_back("scene music " + std::to_string(index)); }

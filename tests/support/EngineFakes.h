@@ -32,6 +32,9 @@ class FakeEngineServices : public IWindowRequests,
   int paletteRestores = 0;  // RestorePalette calls (kept out of calls())
   bool startedByEditor = false;
   bool startFilePlay = false;
+  bool rankingsOn = false;
+  // Part numbers for which a next stage file exists; every other is final.
+  std::vector<int> partsWithAFile;
   std::map<Key, bool> keysDown;
   // Called inside RunModalWait (after it is recorded), e.g. to count frames.
   std::function<void()> onModalWait;
@@ -45,6 +48,8 @@ class FakeEngineServices : public IWindowRequests,
   bool StartedByEditor() const override { return startedByEditor; }
   bool StartFilePlay() const override { return startFilePlay; }
   void SetSceneMusic(int index) override;
+  bool RankingsOn() const override { return rankingsOn; }
+  bool IsFinalStage(int part) const override;
   void SetFrameRate(int fps) override { frameRate = fps; }
   void RestorePalette() override { ++paletteRestores; }
   void ErrorBox(const std::string& text, const std::string& caption) override;

@@ -57,6 +57,9 @@ TEST_F(AppDialogs, TemplatesCarryTheirTexts) {
   EXPECT_EQ(text(name, 1007), "登録名(3文字まで)");
   EXPECT_EQ(text(name, 1000), "OK");
   EXPECT_FALSE(name->caption);
+  // The name-entry box is 110 × 65 dialog units.
+  EXPECT_EQ(name->cx, 110);
+  EXPECT_EQ(name->cy, 65);
 }
 
 TEST_F(AppDialogs, LaunchDefaultsThenDirectDrawAndDoNotAskAreSaved) {

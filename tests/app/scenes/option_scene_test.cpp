@@ -7,9 +7,11 @@
 #include "app/frame/ProgramObjects.h"
 #include "app/scenes/OptionScene.h"
 #include "data/Cmd.h"
+#include "data/System.h"
 #include "engine/Names.h"
 #include "media/sound/DSound.h"
 #include "platform/Audio.h"
+#include "platform/CodePage.h"
 #include "tests/app/scenes/menu_scene_fixture.h"
 #include "tests/media/sound/SoundTestSupport.h"
 
@@ -46,6 +48,30 @@ TEST(OptionValues, FieldsAndRanges) {
     int32_t max = -1;
     EXPECT_EQ(OptionField(o, c.item, max), c.field) << c.item;
     EXPECT_EQ(max, c.max) << c.item;
+  }
+}
+
+// A new project's option menu labels each entry with the setting its number
+// edits: 0 the palette (no label), 1 music, 2 volume, 3 ranking mode, 4
+// ranking name, 5 back; every entry is enabled.
+TEST(OptionValues, DefaultLabelsFollowTheItems) {
+  const cSystem s;
+  struct Case {
+    int item;
+    const char* label;  // UTF-8 for reading
+  } const cases[] = {
+      {kOptPalette, ""},
+      {kOptMusic, "BGM"},
+      {kOptVolume, "SE"},
+      {kOptRankMode, "ランキング登録"},
+      {kOptRankName, "ランキング登録名"},
+      {kOptBack, "もどる"},
+  };
+  ASSERT_EQ(s.m_OptionMenu.size(), 6u);
+  for (const Case& c : cases) {
+    const cCmd& entry = s.m_OptionMenu[static_cast<size_t>(c.item)];
+    EXPECT_EQ(platform::Cp932ToUtf8(entry.m_Label), c.label) << c.item;
+    EXPECT_EQ(entry.m_Enabled, 1) << c.item;
   }
 }
 

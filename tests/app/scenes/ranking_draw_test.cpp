@@ -3,10 +3,12 @@
 // rows of the ranking panel: where each row's place, name and value land.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "app/frame/AppTexts.h"
 #include "app/frame/IniSettings.h"
 #include "app/frame/SceneDirector.h"
 #include "app/scenes/RankingDraw.h"
@@ -15,6 +17,7 @@
 #include "engine/World.h"
 #include "media/graphics/DDCore.h"
 #include "media/graphics/Font.h"
+#include "platform/CodePage.h"
 #include "platform/FontFace.h"
 #include "tests/media/graphics/GraphicsTestSupport.h"
 
@@ -44,6 +47,17 @@ TEST(RankCategory, StepsOverEnabledCategories) {
   EXPECT_EQ(StepCategory(0, one, 0), 3);
   const uint8_t none[5] = {0, 0, 0, 0, 0};
   EXPECT_EQ(StepCategory(2, none, 1), 2);
+}
+
+// The Japanese heading is code page 932, as the fonts read it: five
+// double-byte characters (10 bytes), four spaces, then the category label.
+TEST(RankHeading, JapaneseHeadingIsCodePage932) {
+  bool ok = false;
+  const std::string word = platform::Utf8ToCp932("ランキング", &ok);
+  ASSERT_TRUE(ok);
+  ASSERT_EQ(word.size(), 10u);
+  EXPECT_EQ(std::string(apptext::kRankingHeading), word + "    %s");
+  EXPECT_EQ(std::strlen(apptext::kRankingHeading), 16u);
 }
 
 TEST(RankCategory, CountValue) {

@@ -12,9 +12,13 @@
 #include "data/Stage.h"
 #include "data/System.h"
 #include "engine/World.h"
+#include "engine/flow/FlowRun.h"
 #include "engine/objects/Chara.h"
+#include "engine/objects/ChipSheets.h"
 #include "engine/objects/Hits.h"
 #include "engine/objects/Hero.h"
+#include "media/graphics/DDDevice.h"
+#include "media/input/Input.h"
 #include "tests/engine/engine_fixture.h"
 #include "tests/media/graphics/GraphicsTestSupport.h"
 #include "tests/support/EngineFakes.h"
@@ -324,6 +328,44 @@ TEST_F(MiscCommandsTest, WarpToAPointAndIntoAWall) {
   EXPECT_EQ(c.m_dX, x);
 }
 
+// A warp in the input direction (kind 12) over 3 units (48 px) follows the
+// stick held now, not the direction held when the flow started; left and
+// right together count as no clear direction: the facing (left) is used.
+TEST_F(MiscCommandsTest, WarpInTheInputDirectionReadsTheLiveStick) {
+  struct Case {
+    const char* what;
+    uint16_t stick;
+    double dx;
+  } const cases[] = {
+      {"right", cInput::DIR_RIGHT, +48},
+      {"left", cInput::DIR_LEFT, -48},
+      {"left and right", cInput::DIR_LEFT | cInput::DIR_RIGHT, -48},
+      {"none", 0, -48},
+  };
+  cFlowRun flowRun;
+  flowRun.nStartDir = 0;  // nothing was held when the flow started
+  world.m_pCurFlowRun = &flowRun;
+  PlayerInput.assign(1, cInput{});
+  cFlowCmd warp = Cmd(20, {});
+  warp.m_pMove = boost::make_shared<cEdMove>();
+  warp.m_pMove->m_MoveBy = 0;
+  warp.m_pMove->m_Direction = 12;
+  warp.m_pMove->m_Distance = 3;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    TestChara c;
+    Place(c, 480, 480);
+    c.m_bFly = 1;
+    c.m_bFaceRight = 0;
+    PlayerInput[0].m_wDir = k.stick;
+    DoWarp(&c, &warp);
+    EXPECT_EQ(c.m_dX, 480 + k.dx);
+    EXPECT_EQ(c.m_dY, 480);
+  }
+  world.m_pCurFlowRun = nullptr;
+  PlayerInput.clear();
+}
+
 // ----------------------------------------------- targets and status switches
 
 TEST_F(MiscCommandsTest, SetTargetKeepsOrEmptiesWhenNothingIsFound) {
@@ -463,6 +505,60 @@ TEST_F(PictureTest, ReplaceAndEraseKeepTheDrawingOrder) {
   EXPECT_TRUE(world.m_Pictures.empty());
   EXPECT_TRUE(PictureSurfaces.empty());
   EXPECT_TRUE(PictureBitmaps.empty());
+  EXPECT_TRUE(services.calls().empty());
+}
+
+// Under DirectDraw a picture's surface goes to system memory when it is
+// scaled and video stretching is off, or when less than 20 % of the video
+// memory is free; otherwise to video memory. Under Direct3D never.
+TEST_F(MiscCommandsTest, PictureSurfacePlacement) {
+  gfxtest::Project project;
+  const cVector<cPicture> savedPictures = Database.m_Pictures;
+  const int savedStretch = bChipVideoStretch;
+  Database.m_Pictures.resize(2);
+  Database.m_Pictures[1].m_File = project.Bitmap("a.bmp", gfxtest::MakeBmp(8, 4, 24, gfxtest::Gradient(8, 4)));
+  struct Case {
+    const char* what;
+    int d3d, percent, stretch;
+    bool videoNearlyFull;
+    int systemMemory;
+  } const cases[] = {
+      {"scaled, no stretching", 0, 50, 0, false, 1},
+      {"scaled, stretching", 0, 50, 1, false, 0},
+      {"full size", 0, 100, 0, false, 0},
+      {"full size, video memory nearly full", 0, 100, 0, true, 1},
+      {"scaled, stretching, video memory nearly full", 0, 50, 1, true, 1},
+      {"Direct3D, scaled", 1, 50, 0, false, 0},
+      {"Direct3D, video memory nearly full", 1, 100, 0, true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    gfxtest::Library lib(c.d3d, 32, 1);
+    ASSERT_TRUE(lib.ok());
+    bChipVideoStretch = c.stretch;
+    // 1 MB in video memory, so that a fifth of what is in use is far more
+    // than the picture needs.
+    DDSURFACEDATA filler;
+    ASSERT_TRUE(DDCreateSurface(&filler, 512, 512, 0, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+    DDVIRTUALDISPLAY display;
+    // Free = total - in use: 19 % of the total when nearly full, far more otherwise.
+    const int64_t inUse = VideoMemoryInUse();
+    display.nVideoMemoryBytes = c.videoNearlyFull ? inUse * 100 / 81 : inUse * 10 + (int64_t(64) << 20);
+    DDSetVirtualDisplay(display);
+    cFlowCmd show = Cmd(32, {1, 0, 0, 0, 0, 0, 0, c.percent, 1, 0, 0, 0, 0, 0, 0});
+    DoShowPicture(nullptr, &show);
+    ASSERT_EQ(PictureBitmaps.size(), 1u);
+    ASSERT_EQ(PictureSurfaces.size(), 1u);
+    EXPECT_EQ(PictureBitmaps.front().nDDMemory, c.systemMemory);
+    EXPECT_EQ(PictureSurfaces.front().nDDMemory, c.systemMemory);
+    cFlowCmd clear = Cmd(32, {0, 0, 0, 0, 0, 0, 0, 100, 1, 0, 0, 0, 0, 0, 0});
+    DoShowPicture(nullptr, &clear);
+    EXPECT_TRUE(PictureSurfaces.empty());
+    DDReleaseSurface(&filler);
+    DDSetVirtualDisplay(DDVIRTUALDISPLAY{});
+  }
+  bChipVideoStretch = savedStretch;
+  Database.m_Pictures = savedPictures;
   EXPECT_TRUE(services.calls().empty());
 }
 

@@ -227,6 +227,67 @@ TEST_F(CharaCoreTest, LeadInAnimations) {
   EXPECT_EQ(j.bLoops, 0);  // a jump does not loop
 }
 
+// A started lead-in holds for the command's time base × 6 frames, and its
+// first flagged frame is lengthened by that hold less one. Animation 1 is
+// {pattern 7, 4 frames}, {pattern 8, 6 frames, flagged}, end.
+TEST_F(CharaCoreTest, LeadInHoldAndFlaggedFrameFollowTheTimeBase) {
+  struct Case {
+    int timeBase, hold, flaggedFrames;
+  } const cases[] = {
+      {1, 6, 11},   // 6 + (6 - 1)
+      {2, 12, 17},  // 6 + (12 - 1)
+  };
+  const cVector<Animation> savedTable = AnimeTable;
+  AnimeTable.assign(2, Animation{});
+  AnimeTable[1] = {{7, 4, 0}, {8, 6, 1}, {kAnimEnd, 0, 0}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.timeBase);
+    cChara c;
+    cFlowRun run;
+    run.bRunning = 1;
+    run.nSteps = 5;
+    run.nSerial = 40;
+    LeadInEntry e;
+    e.nStart = 5;
+    e.nAnimId = 1;
+    e.nLength = 10;
+    e.nTimeBase6 = static_cast<int16_t>(k.timeBase * 6);
+    e.bLoops = 1;
+    run.LeadIns.push_back(e);
+    c.m_FlowRuns.push_back(run);
+
+    StartFlowCmdAnims(&c);
+    ASSERT_EQ(c.m_Effects.size(), 1u);
+    const CharaEffectEntry& started = c.m_Effects.front();
+    EXPECT_EQ(started.nHold, k.hold);
+    EXPECT_EQ(started.nCountdown, 10);
+    EXPECT_EQ(started.bPriority, 1);
+    ASSERT_EQ(started.Anim.m_Patterns.size(), 1u);
+    ASSERT_EQ(started.Anim.m_Patterns[0].size(), 3u);
+    EXPECT_EQ(started.Anim.m_Patterns[0][0].nDuration, 4);  // not flagged: unchanged
+    EXPECT_EQ(started.Anim.m_Patterns[0][1].nDuration, k.flaggedFrames);
+    // The shared table is left as it was.
+    EXPECT_EQ(AnimeTable[1][1].nDuration, 6);
+
+    // Ending the run: an entry whose countdown fell to -hold is gone at once
+    // (hold + countdown - 1 = -1); one at -hold + 1 stays and is marked ending.
+    c.m_Effects.front().nCountdown = -k.hold;
+    CharaEffectEntry kept = c.m_Effects.front();
+    kept.nCountdown = -k.hold + 1;
+    c.m_Effects.push_back(kept);
+    CharaEffectEntry other = kept;
+    other.nRunSerial = 41;
+    c.m_Effects.push_back(other);
+    EndFlowEffects(&c, 40);
+    ASSERT_EQ(c.m_Effects.size(), 2u);
+    EXPECT_EQ(c.m_Effects.front().nCountdown, -k.hold + 1);
+    EXPECT_EQ(c.m_Effects.front().bEnding, 1);
+    EXPECT_EQ(c.m_Effects.back().nRunSerial, 41);
+    EXPECT_EQ(c.m_Effects.back().bEnding, 0);
+  }
+  AnimeTable = savedTable;
+}
+
 TEST_F(CharaCoreTest, BaseAnimationSet) {
   cAnimeSet set;
   set.m_Animes.resize(2);

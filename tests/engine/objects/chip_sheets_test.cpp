@@ -1,8 +1,12 @@
 // ctest-label: engine
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "data/Database.h"
 #include "engine/World.h"
+#include "engine/objects/Chara.h"
 #include "engine/objects/ChipSheets.h"
 #include "engine/objects/GameObj.h"
 #include "tests/engine/instances/InstanceTestSupport.h"
@@ -181,6 +185,39 @@ TEST(ChipSheetsDrawing, SmallShotAndCustomChips) {
   StageBmpSurfaces.clear();
   Database.m_BmpCharaExcs = saved;
   DDReleaseSurface(&SurfaceTable[63]);
+}
+
+// A character carrying an item shows the item's icon on 32 of every 96
+// drawn frames, from the 64th on, and the pattern repeats.
+TEST(ChipSheetsDrawing, HeldItemIconShowsOnThirtyTwoOfNinetySixFrames) {
+  gfxtest::Library lib(0, 32, 1);
+  insttest::Surface target(32, 32);
+  FillCells(&SurfaceTable[42], 128, 240, 16);
+  cChara c;
+  c.m_HeldItem.m_bHeld = 1;
+  c.m_HeldItem.m_Def.m_GfxKind = 2;  // item sheet
+  c.m_HeldItem.m_Def.m_GfxIndex = 16;
+  c.m_HeldItem.m_nPicW = 32;
+  c.m_HeldItem.m_nPicH = 32;
+  c.m_bOnScreen = 1;
+  c.m_nPicW = 32;
+  c.m_nScrLeft = 0;  // icon x = 0 + 16 - 8 = 8
+  c.m_nScrTop = 16;  // icon y = 16 - 16 = 0
+  std::vector<int> shown;
+  std::pair<int, int> firstCell{-1, -1};
+  for (int frame = 1; frame <= 192; ++frame) {
+    target.sd()->Pixels()->SetPixel(8, 0, 0x000001u);
+    c.DrawHeldItemIcon(target.sd());
+    if (target.Untouched(8, 0)) continue;
+    if (shown.empty()) firstCell = CellOf(target.sd(), 8, 0, 16);
+    shown.push_back(frame);
+  }
+  std::vector<int> expected;
+  for (int cycle = 0; cycle < 2; ++cycle)
+    for (int f = 64; f <= 95; ++f) expected.push_back(cycle * 96 + f);
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(firstCell, std::make_pair(2, 1));  // item chip 16's cell of the small item sheet
+  DDReleaseSurface(&SurfaceTable[42]);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "base/FrameTimer.h"
 #include "base/Text.h"
 #include "data/Cond.h"
+#include "data/Ranking.h"
 #include "data/SaveData.h"
 #include "data/Stage.h"
 #include "data/System.h"
@@ -18,6 +19,7 @@
 #include "engine/flow/Conditions.h"
 #include "engine/rules/Rules.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/support/EngineFakes.h"
 
 namespace {
 
@@ -276,6 +278,81 @@ TEST_F(ExtraLives, QuitDuringTheNoticeStopsCountingAndClosesTheWindow) {
   EXPECT_EQ(SaveData.m_Lives, 4);
   EXPECT_EQ(services.modal.runs, 1);
   EXPECT_EQ(services.window.closes, 1);
+}
+
+// Which stage ends consider a ranking: a start file always; a story or a
+// challenge only when the game records rankings and the clear leads to no
+// further stage file. Only the score category is enabled, in every game type's
+// menu and in the stage; the empty score table places any value first.
+class StageEndRanking : public testing::Test {
+ protected:
+  void SetUp() override {
+    savedSystem_ = SystemData;
+    savedSave_ = SaveData;
+    savedStage_ = Stage;
+    savedRanking_ = Ranking;
+    SystemData.m_ExtraLife = 0;
+    SystemData.m_Results.assign(4, cMenuSetting());
+    for (cMenuSetting& m : SystemData.m_Results) {
+      m.m_On = 1;
+      m.m_Categories.assign(5, 0);
+      m.m_Categories[0] = 1;
+    }
+    Stage.m_RankFlags.assign(5, 0);
+    Stage.m_RankFlags[0] = 1;
+    Ranking.m_Tables.assign(5, cRankTable());
+    SaveData.m_Result0 = 0;
+    SaveData.m_Score = 1234;
+  }
+  void TearDown() override {
+    SystemData = savedSystem_;
+    SaveData = savedSave_;
+    Stage = savedStage_;
+    Ranking = savedRanking_;
+  }
+  cSystem savedSystem_;
+  cSaveData savedSave_;
+  cStage savedStage_;
+  cRanking savedRanking_;
+};
+
+TEST_F(StageEndRanking, FinalStageOfAStoryOrChallengeRanksWhileRankingsAreOn) {
+  struct Case {
+    const char* what;
+    int gameType;
+    bool startFile, rankingsOn;
+    std::vector<int> partsWithAFile;
+    bool ranked;
+  } const cases[] = {
+      {"story, last stage", 0, false, true, {}, true},
+      {"challenge, last stage", 1, false, true, {}, true},
+      {"story, rankings off", 0, false, false, {}, false},
+      {"challenge, rankings off", 1, false, false, {}, false},
+      {"story, part 2 follows", 0, false, true, {2}, false},
+      {"story, only part 3 follows", 0, false, true, {3}, true},
+      {"start file", 2, true, false, {2}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    enginetest::World world(20, 15);
+    world.m_nClearDest = 2;
+    testsupport::FakeEngineServices fake;
+    fake.gameType = c.gameType;
+    fake.startFilePlay = c.startFile;
+    fake.rankingsOn = c.rankingsOn;
+    fake.partsWithAFile = c.partsWithAFile;
+    SaveData.m_Result0 = 0;
+    Ranking.m_Tables.assign(5, cRankTable());
+
+    EndStage();
+    EXPECT_EQ(world.m_bNewRank, c.ranked ? 1 : 0);
+    EXPECT_EQ(world.m_bRankDone, 0);
+    ASSERT_EQ(world.m_RankPlaces.size(), 5u);
+    EXPECT_EQ(world.m_RankPlaces[0], c.ranked ? 0 : -1);
+    for (size_t i = 1; i < 5; ++i) EXPECT_EQ(world.m_RankPlaces[i], -1) << i;
+    // Ranked: the score total, 0 + the stage score; otherwise left as it was.
+    EXPECT_EQ(world.m_RankValues[0], c.ranked ? 1234 : 0);
+  }
 }
 
 }  // namespace

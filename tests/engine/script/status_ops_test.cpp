@@ -78,16 +78,24 @@ TEST(StatusOps, ApplyOpAtEachWidth) {
       {4, 3, 50, 6, -999999, 999999, 2},
       {4, 10, 3, 7, -999999, 999999, 10},                  // unknown operation keeps the value
       {4, 2000000, 0, 1, -999999, 999999, 999999},         // the clamp applies to every operation
-      // 8 bits: the arithmetic does not wrap in the byte before the clamp.
-      {1, 50, 100, 1, 0, 99, 99},
-      {1, -20, 100, 2, -20, 20, -20},
-      {1, 5, 300, 0, 0, 40, 40},
-      {1, 7, 2, 3, 0, 7, 7},
+      // 8 bits: the operand is cut to a byte, and the sum, difference and
+      // product wrap in it before the clamp.
+      {1, 50, 100, 1, 0, 99, 0},        // 150 wraps to -106, clamps to 0
+      {1, -20, 120, 2, -20, 20, 20},    // -140 wraps to 116, clamps to 20
+      {1, 5, 300, 0, 0, 99, 44},        // 300 cut to a byte: 300 - 256
+      {1, 10, 258, 1, 0, 99, 12},       // 258 cut to 2
+      {1, 7, 2, 3, 0, 7, 7},            // 14 clamps
+      {1, 50, 6, 3, 0, 99, 44},         // 300 wraps to 44, no sign flip
+      {1, 50, 3, 3, 0, 99, 99},         // 150 wraps negative: same signs give the upper limit
+      {1, -50, 3, 3, -99, 99, -99},     // -150 wraps to 106: signs differ, the lower limit
       {1, -20, 3, 4, -20, 20, -6},
+      {1, 10, 258, 4, -99, 99, 5},      // ÷ 2
       // 16 bits.
-      {2, 150, 1000, 3, 0, 200, 200},
-      {2, 119, 30000, 1, 0, 119, 119},
-      {2, 100, 70000, 2, 0, 200, 0},
+      {2, 150, 1000, 3, 0, 200, 200},       // 150000 wraps to 18928, clamps
+      {2, 119, 32700, 1, 0, 119, 0},        // 32819 wraps to -32717, clamps to 0
+      {2, 100, 65546, 2, 0, 200, 90},       // 65546 cut to 10
+      {2, 0, 70000, 0, 0, 5000, 4464},      // 70000 - 65536
+      {2, 300, 200, 3, -1000, 1000, 1000},  // 60000 wraps to -5536: the upper limit
       {2, 100, 0, 5, 0, 200, 100},
   };
   for (const Row& r : rows) {
@@ -250,13 +258,15 @@ TEST(StatusOps, StatusOperations) {
     ApplyStatusOperation(s.w, &s.self, Params({{0, 1}, {1, 0}, {2, 5000}, {5, 0}, {7, 1}}));  // past the list
   }
   {
-    Scene s;  // defence ×3 clamps; the character ID does not wrap in its byte
+    Scene s;  // defence ×3 clamps; the character ID works in its byte
     s.self.def.m_Defence = 999999;
     ApplyStatusOperation(s.w, &s.self, Params({{4, 11}, {5, 3}, {7, 3}}));
     EXPECT_EQ(s.self.def.m_Defence, 999999);
     s.self.def.m_CharaId = 50;
     ApplyStatusOperation(s.w, &s.self, Params({{4, 5}, {5, 1}, {7, 100}}));
-    EXPECT_EQ(s.self.def.m_CharaId, 99);
+    EXPECT_EQ(s.self.def.m_CharaId, 0);  // 150 wraps to -106, clamps to 0
+    ApplyStatusOperation(s.w, &s.self, Params({{4, 5}, {5, 0}, {7, 300}}));
+    EXPECT_EQ(s.self.def.m_CharaId, 44);  // 300 cut to a byte
   }
   {
     Scene s;  // lives: nothing while unlimited
