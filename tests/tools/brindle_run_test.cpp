@@ -48,9 +48,10 @@ struct RunResult {
   std::vector<std::string> lines;
 };
 
-RunResult RunTool(const std::string& args) {
+// With `errors` the error output comes among the lines.
+RunResult RunTool(const std::string& args, bool errors = false) {
   RunResult r;
-  std::string cmd = std::string(BRINDLE_TOOLS_BIN) + "/brindle-run " + args + " 2>/dev/null";
+  std::string cmd = std::string(BRINDLE_TOOLS_BIN) + "/brindle-run " + args + (errors ? " 2>&1" : " 2>/dev/null");
   FILE* pipe = popen(cmd.c_str(), "r");
   if (!pipe) return r;
   std::string text;
@@ -527,6 +528,24 @@ TEST(BrindleRun, HeroShotKillsTheWalkerAndScores) {
   // Defeated, it leaves the list for good.
   EXPECT_TRUE(f.back().others.empty());
   EXPECT_GT(f.back().heroHp, 0);
+}
+
+// A play picture that is not there fails the run at once, and the error
+// output names it.
+TEST(BrindleRun, MissingPlayPictureFailsTheRun) {
+  testsupport::TempDir dir;
+  std::filesystem::path project = dir.path() / "nopictures";
+  std::filesystem::copy(sampletest::SampleDir(), project, std::filesystem::copy_options::recursive);
+  std::filesystem::remove(project / "bmp" / "Shot.bmp");
+  RunResult r = RunTool(Quote(project.string()) + " " + kStage1 + " --frames 50", true);
+  EXPECT_NE(r.status, 0);
+  // The picture's own line names it; the run's last word names the project.
+  auto has = [&](const std::string& text) {
+    return std::any_of(r.lines.begin(), r.lines.end(),
+                       [&](const std::string& l) { return l.find(text) != std::string::npos; });
+  };
+  EXPECT_TRUE(has("bmp\\Shot.bmp"));
+  EXPECT_TRUE(has("brindle-run: cannot load the play pictures of " + project.string()));
 }
 
 TEST(BrindleRun, RefusesBadArguments) {

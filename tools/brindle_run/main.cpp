@@ -15,7 +15,11 @@
 // two stages) and how many frames in a row it has been in it
 // ("state_frame", from 1). --until STATE:FRAME ends the run with the frame
 // that reaches that state's FRAMEth frame. The run also ends when the play
-// would leave for another scene (the title, the map).
+// would leave for another scene (the title, the map). "result" is what the
+// rules of a Play frame reported (a PlayFrameResult: 0 done, 3 the replay
+// restarted, 4 the stage ended, ...), -1 on frames without rules. "camera"
+// is the scroll position; "events" the events raised on characters in the
+// frame (trigger kind and character ID; the every-frame kind 0 left out).
 // --record keeps the run's input as a replay file (the project's replay
 // switch is turned on for the run); --replay plays such a file back instead
 // of live input, as the player's replay playback does, and the run ends with
@@ -357,8 +361,14 @@ int main(int argc, char** argv) {
       const int result = scene->m_nLastFrameResult;
       PrintFrame(static_cast<int>(f + 1), result, stateFrame, *scene, lastVars);
       if (window.closed) {
-        // Only a quit or pictures that did not load close the player here.
-        if (f == 0) status = Fail("cannot load the play pictures of", projectDir);
+        // No quit reaches a headless run: the play closes only on pictures
+        // that do not load or a stage that cannot be started again.
+        // The graphics layer has named the picture and why on the error output.
+        if (f == 0) {
+          status = Fail("cannot load the play pictures of", projectDir);
+        } else {
+          status = Fail("cannot start the stage again (see", log.string() + ")");
+        }
         break;
       }
       if (SceneDirector.m_nMode != kModePlay) break;  // on to the title or the map
