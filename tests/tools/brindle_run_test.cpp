@@ -199,12 +199,12 @@ TEST(BrindleRun, SampleStageRunsSixHundredFrames) {
   ASSERT_EQ(r.status, 0);
   ASSERT_EQ(r.lines.size(), 600u);
   // The keys of a frame line, in order.
-  const char* keys[] = {"\"result\":",  "\"state\":",     "\"state_frame\":", "\"hero\":{\"x\":", "\"y\":",
-                        "\"vx\":",      "\"vy\":",        "\"hp\":",          "\"sp\":",          "\"dead\":",
-                        "\"walls\":[",  "\"charas\":",    "\"shots\":",       "\"items\":",       "\"camera\":[",
-                        "\"time\":",    "\"play_time\":", "\"score\":",       "\"lives\":",       "\"part\":",
-                        "\"clear\":",   "\"clear_dest\":", "\"events\":[",    "\"vars\":{",       "\"random\":",
-                        "\"hash\":\""};
+  const char* keys[] = {
+      "\"result\":", "\"state\":", "\"state_frame\":", "\"hero\":{\"x\":", "\"y\":",         "\"vx\":",
+      "\"vy\":",     "\"hp\":",    "\"sp\":",          "\"dead\":",        "\"walls\":[",    "\"charas\":",
+      "\"shots\":",  "\"items\":", "\"camera\":[",     "\"time\":",        "\"play_time\":", "\"score\":",
+      "\"lives\":",  "\"part\":",  "\"clear\":",       "\"clear_dest\":",  "\"events\":[",   "\"vars\":{",
+      "\"random\":", "\"hash\":\""};
   for (size_t i = 0; i < r.lines.size(); ++i) {
     const std::string& line = r.lines[i];
     SCOPED_TRACE(line);
@@ -276,8 +276,8 @@ TEST(BrindleRun, ScriptedInputMovesTheHero) {
     SCOPED_TRACE(c.input);
     // Standing first, so that the jump starts from the ground.
     std::string in = WriteScript(dir, "in.txt", {{5, "."}, {20, c.input}});
-    RunResult r = RunTool(Quote(project) + " " + kStage1 + " --frames " + std::to_string(kLead + 25) + " --input " +
-                          Quote(in));
+    RunResult r =
+        RunTool(Quote(project) + " " + kStage1 + " --frames " + std::to_string(kLead + 25) + " --input " + Quote(in));
     ASSERT_EQ(r.status, 0);
     ASSERT_EQ(r.lines.size(), static_cast<size_t>(kLead + 25));
     std::vector<Frame> f = ParseAll(r);
@@ -332,8 +332,7 @@ TEST(BrindleRun, RecordedRunPlaysBackFrameForFrame) {
   RunResult back = RunTool(Quote(project) + " --replay " + Quote(replay) + " --frames " + std::to_string(frames + 1));
   ASSERT_EQ(back.status, 0);
   ASSERT_EQ(back.lines.size(), static_cast<size_t>(frames + 1));
-  for (size_t i = 0; i < static_cast<size_t>(frames); ++i)
-    ASSERT_EQ(back.lines[i], live.lines[i]) << "frame " << i + 1;
+  for (size_t i = 0; i < static_cast<size_t>(frames); ++i) ASSERT_EQ(back.lines[i], live.lines[i]) << "frame " << i + 1;
   const Frame restart = Parse(back.lines[static_cast<size_t>(frames)]);
   EXPECT_EQ(restart.result, 3);
   EXPECT_EQ(restart.state, 1);
@@ -348,8 +347,8 @@ TEST(BrindleRun, SampleWalkerTurnsAtTheBrick) {
   std::string project = sampletest::SampleDir().string();
   testsupport::TempDir dir;
   std::string in = WriteScript(dir, "in.txt", {{300, "R"}});
-  RunResult r = RunTool(Quote(project) + " " + kStage1 + " --frames " + std::to_string(kLead + 300) + " --input " +
-                        Quote(in));
+  RunResult r =
+      RunTool(Quote(project) + " " + kStage1 + " --frames " + std::to_string(kLead + 300) + " --input " + Quote(in));
   ASSERT_EQ(r.lines.size(), static_cast<size_t>(kLead + 300));
   std::vector<Frame> f = ParseAll(r);
   int turn = -1;

@@ -60,8 +60,8 @@
 #include "engine/World.h"
 #include "engine/WorldHash.h"
 #include "engine/flow/FlowRuntimeParts.h"
-#include "engine/objects/ChipSheets.h"
 #include "engine/flow/Triggers.h"
+#include "engine/objects/ChipSheets.h"
 #include "engine/rules/PlayStep.h"
 #include "engine/rules/Rules.h"
 #include "media/graphics/DDCore.h"
@@ -141,6 +141,10 @@ class RunSceneValues : public ISceneValues {
   bool StartFilePlay() const override { return bStartFilePlay.load() != 0; }
   void SetSceneMusic(int index) override { SceneDirector.m_nSceneBgm = index; }
   void SetFrameRate(int fps) override { SceneDirector.m_nFrameRate = fps; }
+  void RestorePalette() override {
+    std::memcpy(PalWork, PalTable, sizeof PalTable);
+    if (lpDDPalette) lpDDPalette->SetEntries(0, 256, PalWork);
+  }
 };
 
 // Faults in the game's data go to the error output instead of a box.
@@ -191,12 +195,11 @@ void PrintFrame(int frame, int result, int stateFrame, const cPlayScene& w, cVec
                 "],\"shots\":%zu,\"items\":%zu,\"camera\":[%.17g,%.17g],\"time\":%d,\"play_time\":%d,\"score\":%d,"
                 "\"lives\":%d,\"part\":%d,\"clear\":%d,\"clear_dest\":%d,\"events\":[",
                 w.m_Shots.size(), ItemList.size(), w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos, w.m_nTime, w.m_nPlayTime,
-                nm::save::StageScore(SaveData), nm::save::Lives(SaveData), nm::save::nPart(SaveData),
-                w.m_nClearResult, w.m_nClearDest);
+                nm::save::StageScore(SaveData), nm::save::Lives(SaveData), nm::save::nPart(SaveData), w.m_nClearResult,
+                w.m_nClearDest);
   line += buf;
   for (size_t i = 0; i < g_events.size(); ++i) {
-    std::snprintf(buf, sizeof buf, "%s{\"kind\":%d,\"chara\":%d}", i ? "," : "", g_events[i].kind,
-                  g_events[i].chara);
+    std::snprintf(buf, sizeof buf, "%s{\"kind\":%d,\"chara\":%d}", i ? "," : "", g_events[i].kind, g_events[i].chara);
     line += buf;
   }
   line += "],\"vars\":{";
@@ -224,8 +227,10 @@ bool StartGraphics() {
   const std::string& paletteFile = BitmapTable[kSurfPalette].strFile;
   if (!DDLoadPaletteFromFile(PalTable, paletteFile, 0)) return false;
   std::memcpy(PalWork, PalTable, sizeof PalTable);
-  if (!SystemData.m_FullColour) DDSetTransmit(paletteFile);
-  else DDSetTransmit(SystemData.m_ColourKey[0], SystemData.m_ColourKey[1], SystemData.m_ColourKey[2]);
+  if (!SystemData.m_FullColour)
+    DDSetTransmit(paletteFile);
+  else
+    DDSetTransmit(SystemData.m_ColourKey[0], SystemData.m_ColourKey[1], SystemData.m_ColourKey[2]);
   if (lpDDPalette) lpDDPalette->SetEntries(0, 256, PalWork);
   return true;
 }
@@ -287,8 +292,7 @@ int main(int argc, char** argv) {
   if (!SystemData.Load(PathTable[PATH_SYSTEM])) return Fail("cannot read the system data of", projectDir);
   FillStartupReadContext();
   if (!WorldMap.Load(PathTable[PATH_WORLD_MAP])) return Fail("cannot read the world map of", projectDir);
-  if (!CommonPalette.Load(PathTable[PATH_COMMON_PALETTE]))
-    return Fail("cannot read the common palette of", projectDir);
+  if (!CommonPalette.Load(PathTable[PATH_COMMON_PALETTE])) return Fail("cannot read the common palette of", projectDir);
   FillStartupReadContext();
 
   std::string recordFile, replayFile;
@@ -329,8 +333,7 @@ int main(int argc, char** argv) {
     SelectGameType(2);
     if (!StartFreeStage(stagePath, 0)) return Fail("cannot load the stage", stageArg);
   }
-  if (Stage.m_PlacedCharas.empty())
-    return Fail("the stage places no character:", replay ? replayPath : stageArg);
+  if (Stage.m_PlacedCharas.empty()) return Fail("the stage places no character:", replay ? replayPath : stageArg);
   if (!recordFile.empty()) nm::sys::ReplayRecording(SystemData) = 1;
   if (!StartGraphics()) return Fail("cannot start the off-screen screen for", projectDir);
 
