@@ -56,8 +56,13 @@ uint64_t WorldHash(const cPlayWorld& w) {
   for (int32_t v : w.m_StageVars) h.Add(v);
   for (const cBlockCell& b : BlockMap) h.Add(b.m_GfxIndex), h.Add(b.m_Hit), h.Add(b.bCondLatched);
   h.Add(w.m_ScrollX.m_dPos), h.Add(w.m_ScrollY.m_dPos), h.Add(w.m_nTime), h.Add(w.m_nPlayTime);
-  h.Add(w.m_nPlayFrames), h.Add(w.m_nSubStepTotal), h.Add(w.m_nClearResult);
+  h.Add(w.m_nPlayFrames), h.Add(w.m_nSubStepTotal), h.Add(w.m_nClearResult), h.Add(w.m_nClearDest);
+  h.Add(w.m_nFrameCount), h.Add(w.m_dwSeed);
+  // What history leaves behind even when its objects are gone: a volley
+  // fired and vanished still moved the next shot ID.
+  h.Add(w.m_nNextCharaId), h.Add(w.m_nNextItemId), h.Add(w.m_nNextShotId);
   h.Add(nm::save::StageScore(SaveData)), h.Add(nm::save::Lives(SaveData));
+  for (int32_t v : nm::save::CommonVars(SaveData)) h.Add(v);
   h.Add(RandomState());
   return h.Value();
 }

@@ -282,6 +282,7 @@ int cPlayScene::Play() {
   }
   if (RequestSaveReplay()) return 0;
   const PlayFrameResult frame = PlayFrame(this);
+  m_nLastFrameResult = frame;
   if (frame == kFrameDone) DrawFrame(1, 0, 1, 1);
   else if (frame == kFrameStageEnd) WriteLog("Stage : clear %s", nm::stage::Path(Stage).c_str());
   return 0;

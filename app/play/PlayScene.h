@@ -64,6 +64,9 @@ class cPlayScene : public cScene, public cPlayWorld {
   static unsigned RankingLoop(void* scene);
 
   cVector<cCmd> m_PauseItems = cVector<cCmd>(4);
+  // What the rules of the last Play-state frame reported (a PlayFrameResult;
+  // headless runs read it).
+  int32_t m_nLastFrameResult = 0;
 };
 
 // The program-wide screen positions of the pause and continue menus and the

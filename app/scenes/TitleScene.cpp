@@ -110,6 +110,11 @@ bool StartFreeStage(const std::string& path, int resolve) {
   return true;
 }
 
+void SelectGameType(int32_t type) {
+  SceneDirector.m_nGameType = type;
+  SceneDirector.m_bRankings = RankingsOn(type);
+}
+
 bool RequestOpenStage() { return SendWindowRequest(kWmOpenStage, 0, 0, &bDialogDone) != 0; }
 
 void InstallTitleScene() {
@@ -234,22 +239,19 @@ void cTitleScene::Confirm(int32_t item) {
   const sTitleRequests requests = Requests();
   switch (item) {
     case kTitleNewStory:
-      d.m_nGameType = 0;
-      d.m_bRankings = RankingsOn(0);
+      SelectGameType(0);
       NewStoryGame();
       d.m_nNextMode = kModeWorldMap;
       m_nState = kFadeOut;
       break;
     case kTitleContinue:
-      d.m_nGameType = 0;
-      d.m_bRankings = RankingsOn(0);
+      SelectGameType(0);
       MenuCursor.Push(0);
       m_nState = kSlotMenu;
       m_nSubState = 0;
       break;
     case kTitleChallenge:
-      d.m_nGameType = 1;
-      d.m_bRankings = RankingsOn(1);
+      SelectGameType(1);
       if (!SaveData.LoadChallenge()) {
         // No progress yet: fresh progress over the project's challenge stages.
         SaveData.Reset();
@@ -260,16 +262,14 @@ void cTitleScene::Confirm(int32_t item) {
       m_nState = kFadeOut;
       break;
     case kTitleFree:
-      d.m_nGameType = 2;
-      d.m_bRankings = RankingsOn(2);
+      SelectGameType(2);
       if (requests.OpenStage ? requests.OpenStage() : RequestOpenStage()) {
         d.m_nNextMode = kModePlay;
         m_nState = kFadeOut;
       }
       break;
     case kTitleReplay:
-      d.m_nGameType = 3;
-      d.m_bRankings = RankingsOn(3);
+      SelectGameType(3);
       if (requests.OpenReplay ? requests.OpenReplay() : RequestOpenReplay() != 0) {
         d.m_nNextMode = kModePlay;
         m_nState = kFadeOut;

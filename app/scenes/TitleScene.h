@@ -67,6 +67,9 @@ int32_t TitleMenuX(int32_t pictureWidth);
 
 // Fresh save data for a new story.
 void NewStoryGame();
+// The game type a title item starts (0 story, 1 challenge, 2 free play, 3
+// replay playback) and that type's rankings switch, in the director.
+void SelectGameType(int32_t type);
 // Free play of a stage file: fresh save data, the file loaded (resolve 1:
 // its highest-numbered copy), stage and part 1, the free-play lives. False
 // when the file does not load (the save data stays reset).

@@ -74,10 +74,17 @@ void ClearFlowTriggers(cCharaBase* chara) {
   for (uint8_t& f : chara->m_FlowIdStarted) f = 0;
 }
 
+namespace {
+EventObserver g_eventObserver = nullptr;
+}  // namespace
+
+void SetEventObserver(EventObserver observer) { g_eventObserver = observer; }
+
 void RaiseEvent(cCharaBase* chara, int key) { RaiseEventWith(chara, key, nullptr, 0); }
 
 void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
   if (!chara) return;
+  if (g_eventObserver) g_eventObserver(*chara, key);
   const CurrentPointers saved;
   if (PlayScene) PlayScene->m_pCurChara = chara;
   const bool noLatch = nm::sys::NoTriggerLatch(SystemData);
