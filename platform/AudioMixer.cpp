@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/Audio.h"
+#include "platform/AudioSynth.h"
 
 namespace platform {
 namespace {
@@ -187,6 +188,7 @@ void AudioStop() {
     m.deviceId = 0;
     m.device = false;
   }
+  WaitMidiSynthLoad();  // nothing keeps building after the last user is gone
   // Voices and sources belong to their owners, who release them.
   if (id) {
     SDL_CloseAudioDevice(id);  // waits for a running callback, so never under our lock

@@ -4,8 +4,13 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "platform/Audio.h"
 #include "platform/FileSystem.h"
@@ -150,12 +155,12 @@ std::unique_ptr<FluidSynth>& Current() {
 }
 
 void QuietFluidLog() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-  fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-  fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+  static std::once_flag once;  // the loading thread and the window thread both come here
+  std::call_once(once, [] {
+    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+  });
 }
 
 }  // namespace
@@ -186,21 +191,113 @@ std::vector<std::string> SoundFontCandidates() {
   return out;
 }
 
-MidiSynth* AcquireMidiSynth(std::string* error) {
-  int rate = AudioSampleRate();
-  {
-    auto lock = AudioLock();
-    if (Current() && Current()->SampleRate() == rate) return Current().get();
-  }
+namespace {
+
+// The background build: one at a time, its callers told when it ends. The
+// state is read by the mixer, hence atomic; the rest is under `mutex`.
+struct Loader {
+  std::mutex mutex;
+  std::condition_variable ended;
+  std::thread thread;
+  bool running = false;
+  std::vector<std::function<void(const std::string&)>> waiting;
+  std::atomic<int> state{static_cast<int>(SynthLoad::kIdle)};
+};
+
+Loader& L() {
+  static auto* loader = new Loader;  // lives to the end, as Current() does
+  return *loader;
+}
+
+// Builds at `rate` and installs the result unless one at that rate exists.
+bool BuildAndInstall(int rate, std::string* error) {
   QuietFluidLog();
   auto synth = std::make_unique<FluidSynth>();
-  if (!synth->Create(rate, error)) return nullptr;
+  if (!synth->Create(rate, error)) return false;
   std::unique_ptr<FluidSynth> old;
   auto lock = AudioLock();
-  if (Current() && Current()->SampleRate() == rate) return Current().get();  // built meanwhile
+  if (Current() && Current()->SampleRate() == rate) return true;  // built meanwhile
   old = std::move(Current());
   Current() = std::move(synth);
-  return Current().get();
+  return true;
+}
+
+bool ReadyAt(int rate) {
+  auto lock = AudioLock();
+  return Current() && Current()->SampleRate() == rate;
+}
+
+void LoadThread(int rate) {
+  std::string error;
+  const bool ok = BuildAndInstall(rate, &error);
+  Loader& l = L();
+  std::vector<std::function<void(const std::string&)>> waiting;
+  {
+    std::lock_guard<std::mutex> guard(l.mutex);
+    waiting.swap(l.waiting);
+    l.state.store(static_cast<int>(ok ? SynthLoad::kReady : SynthLoad::kFailed));
+    l.running = false;
+  }
+  l.ended.notify_all();
+  for (auto& done : waiting)
+    if (done) done(ok ? std::string() : error);
+}
+
+}  // namespace
+
+void StartMidiSynthLoad(std::function<void(const std::string& error)> done) {
+  const int rate = AudioSampleRate();
+  Loader& l = L();
+  std::unique_lock<std::mutex> guard(l.mutex);
+  if (l.running) {
+    l.waiting.push_back(std::move(done));
+    return;
+  }
+  if (ReadyAt(rate)) {
+    l.state.store(static_cast<int>(SynthLoad::kReady));
+    guard.unlock();
+    if (done) done(std::string());
+    return;
+  }
+  if (l.thread.joinable()) l.thread.join();  // ended: it cleared `running` last
+  l.running = true;
+  l.state.store(static_cast<int>(SynthLoad::kLoading));
+  l.waiting.push_back(std::move(done));
+  try {
+    l.thread = std::thread(LoadThread, rate);
+  } catch (const std::system_error&) {
+    // No thread to spare: build here, as a plain first use would.
+    l.running = false;
+    guard.unlock();
+    LoadThread(rate);
+  }
+}
+
+SynthLoad MidiSynthLoadState() { return static_cast<SynthLoad>(L().state.load()); }
+
+void WaitMidiSynthLoad() {
+  Loader& l = L();
+  std::thread ending;
+  {
+    std::unique_lock<std::mutex> guard(l.mutex);
+    // The build cannot be interrupted; it reads one file and ends.
+    l.ended.wait(guard, [&] { return !l.running; });
+    ending = std::move(l.thread);
+  }
+  if (ending.joinable()) ending.join();
+}
+
+MidiSynth* AcquireMidiSynth(std::string* error) {
+  WaitMidiSynthLoad();
+  const int rate = AudioSampleRate();
+  Loader& l = L();
+  std::lock_guard<std::mutex> guard(l.mutex);  // no background build starts meanwhile
+  if (!ReadyAt(rate) && !BuildAndInstall(rate, error)) {
+    l.state.store(static_cast<int>(SynthLoad::kFailed));
+    return nullptr;
+  }
+  l.state.store(static_cast<int>(SynthLoad::kReady));
+  return CurrentMidiSynth();
 }
 
 MidiSynth* CurrentMidiSynth() {

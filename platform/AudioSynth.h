@@ -4,6 +4,7 @@
 // the sequencer that feeds it lives above the platform layer.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,20 @@ std::vector<std::string> SoundFontCandidates();
 
 // The one synthesiser of the program at the mixer's current rate; the
 // SoundFont is loaded once. Built outside the mixer lock on first use (or
-// when the rate changed). Null, with a reason, when no SoundFont loads.
+// when the rate changed), after waiting for a background build. Null, with a
+// reason, when no SoundFont loads.
 MidiSynth* AcquireMidiSynth(std::string* error);
+
+// Loading a SoundFont takes a tenth of a second or more, so the synthesiser
+// can be built on a thread of its own while the caller goes on. `done` runs
+// on that thread when the build ends: an empty text when the synthesiser is
+// ready, else the reason. It runs at once when the synthesiser already exists.
+enum class SynthLoad { kIdle, kLoading, kReady, kFailed };
+void StartMidiSynthLoad(std::function<void(const std::string& error)> done);
+// Safe on any thread (the mixer asks whether to hold its MIDI streams).
+SynthLoad MidiSynthLoadState();
+// Waits for a background build to end (the audio's shutdown; tests).
+void WaitMidiSynthLoad();
 // The synthesiser built last, or null. For use under AudioLock.
 MidiSynth* CurrentMidiSynth();
 

@@ -1,7 +1,7 @@
 #include "app/dialogs/NameEntryDlg.h"
 
-#include "app/frame/App.h"
 #include "app/frame/IniSettings.h"
+#include "app/frame/SceneDirector.h"
 
 cNameEntryDlg* NameEntryDlg = nullptr;
 
@@ -16,7 +16,7 @@ cNameEntryDlg::cNameEntryDlg(int templateId, cWnd* owner, int modal, void* user,
   };
   Setup(0, 0, 100, 100, 640, 480, 0, 0, 0, 0, 0, 0);
   POINT at{240, 220};
-  if (bWindowed && owner) {
+  if (SceneDirector.m_Startup.m_bWindowed && owner) {
     POINT main{0, 0};
     owner->GetPos(main);
     at.x += main.x;

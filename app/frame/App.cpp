@@ -1,13 +1,13 @@
 #include "app/frame/App.h"
 
 #include <cstring>
-#include <mutex>
 #include <new>
 
 #include "app/dialogs/BootData.h"
 #include "app/dialogs/BootDlg.h"
 #include "app/dialogs/DialogTemplates.h"
 #include "app/frame/AppTexts.h"
+#include "app/frame/BgmDefaults.h"
 #include "app/frame/DataGlobals.h"
 #include "app/frame/EngineSeams.h"
 #include "app/frame/IniSettings.h"
@@ -33,11 +33,6 @@
 #include "platform/MessageBox.h"
 #include "platform/Window.h"
 
-std::atomic<int32_t> bWindowed{0};
-std::atomic<int32_t> bPresentByBlit{0};
-std::atomic<int32_t> bStartFilePlay{0};
-int32_t nScreenBpp = 0;
-
 using namespace platform;
 using namespace apptext;
 
@@ -45,15 +40,6 @@ const char* const kModeTextWindow = kModeTextWindowText;
 const char* const kModeTextGeneral = kModeTextGeneralText;
 
 namespace {
-
-std::mutex g_hookMutex;
-sStartupHooks g_startup;
-std::string g_standInTitle;
-
-sStartupHooks StartupHooks() {
-  std::lock_guard<std::mutex> lock(g_hookMutex);
-  return g_startup;
-}
 
 // The folders made at every start, in this order.
 const char* const kFolders[] = {
@@ -67,34 +53,10 @@ const char* const kFolders[] = {
 // The sound-effect volume by the options' effect volume 0..10.
 constexpr int kEffectVolume[11] = {-10000, -3000, -2000, -1300, -800, -500, -300, -150, -80, -30, 0};
 
-// The music manager's default file tables: title, world map, challenge, options, stage.
-cVector<std::string> OggNames, MidiNames;
-const char* const kBgmNames[5] = {"Title", "WorldMap", "Challenge", "Option", "Stage"};
-
-
 int GameLoopProc(void*) { return GameLoop(); }
 unsigned GameThread(void*) { return static_cast<unsigned>(GameLoopProc(nullptr)); }
 
 }  // namespace
-
-void SetStartupHooks(sStartupHooks hooks) {
-  std::lock_guard<std::mutex> lock(g_hookMutex);
-  g_startup = std::move(hooks);
-}
-
-sStartupHooks GetStartupHooks() { return StartupHooks(); }
-
-int InitBgmManager() {
-  OggNames.assign(5, std::string());
-  MidiNames.assign(5, std::string());
-  for (int i = 0; i < 5; ++i) {
-    OggNames[i] = std::string("bgm\\") + kBgmNames[i] + ".ogg";
-    MidiNames[i] = std::string("bgm\\") + kBgmNames[i] + ".mid";
-  }
-  return BgmManager.Init(1, &OggNames, &MidiNames, 5);
-}
-
-const std::string& StandInTitle() { return g_standInTitle; }
 
 // ---------------------------------------------------------------- decisions
 
@@ -156,7 +118,8 @@ bool InitApp(const char* commandLine, int showState) {
   dwDataVersion = 791;
   bStripCR = 1;
   bNewerFile = 0;
-  const sStartupHooks hooks = StartupHooks();
+  cStartupState& startup = SceneDirector.m_Startup;
+  const sStartupHooks hooks = startup.Hooks();
   // 3.
   if (hooks.BuildParamTable) hooks.BuildParamTable();
   // 4.
@@ -181,7 +144,7 @@ bool InitApp(const char* commandLine, int showState) {
     return false;
   }
   FillStartupReadContext();
-  g_standInTitle = SystemData.m_Title;
+  startup.m_StandInTitle = SystemData.m_Title;
   // 9.
   LoadSystemIniDefaults(IniSettings, SystemData.m_IniKeys);
   if (!LoadSystemIni("System.ini", IniSettings, SystemData.m_IniKeys)) {
@@ -225,10 +188,10 @@ bool InitApp(const char* commandLine, int showState) {
   in.depthDD = SystemData.m_DepthPalette;
   in.fullColour = SystemData.m_FullColour != 0;
   const sScreenMode mode = DecideScreenMode(in);
-  bWindowed.store(mode.windowed);
+  startup.m_bWindowed.store(mode.windowed);
   IniSettings.VSync = mode.vsync;
   IniSettings.Bpp = mode.bpp;
-  nScreenBpp = mode.bpp;
+  startup.m_nScreenBpp = mode.bpp;
   if (!mode.accepted) {
     MessageBoxSafe(mode.message == 1 ? kModeTextWindow : kModeTextGeneral, kErrorCaption, MB_OK | MB_ICONERROR);
     return false;
@@ -239,17 +202,17 @@ bool InitApp(const char* commandLine, int showState) {
   hMainWnd.store(MainWnd.m_hWnd);
   SetWindowText(MainWnd.m_hWnd, SystemData.m_Title);
   // 18.
-  if (nScreenBpp == 8) IniSettings.DD_VideoStretch = 0;
+  if (startup.m_nScreenBpp == 8) IniSettings.DD_VideoStretch = 0;
   // 19.
   const int vsync = IniSettings.VSync != 0;
-  bool up = DDInit(IniSettings.Direct3D, MainWnd.m_hWnd, 640, 480, nScreenBpp, vsync, bWindowed.load(), 1, 60, vsync,
-                   SurfaceTable, BitmapTable, kSurfaceCount, 0);
+  bool up = DDInit(IniSettings.Direct3D, MainWnd.m_hWnd, 640, 480, startup.m_nScreenBpp, vsync,
+                   startup.m_bWindowed.load(), 1, 60, vsync, SurfaceTable, BitmapTable, kSurfaceCount, 0);
   if (!up && IniSettings.Direct3D) {
     DDEnd();
     IniSettings.Direct3D = 0;
-    ShowWindow(MainWnd.m_hWnd, bWindowed.load() ? showState : SW_SHOWMAXIMIZED);
-    up = DDInit(0, MainWnd.m_hWnd, 640, 480, nScreenBpp, vsync, bWindowed.load(), 1, 60, vsync, SurfaceTable,
-                BitmapTable, kSurfaceCount, 0);
+    ShowWindow(MainWnd.m_hWnd, startup.m_bWindowed.load() ? showState : SW_SHOWMAXIMIZED);
+    up = DDInit(0, MainWnd.m_hWnd, 640, 480, startup.m_nScreenBpp, vsync, startup.m_bWindowed.load(), 1, 60, vsync,
+                SurfaceTable, BitmapTable, kSurfaceCount, 0);
   }
   if (!up) {
     WriteDebugLog("%s", kDDInitFailed);
@@ -263,7 +226,7 @@ bool InitApp(const char* commandLine, int showState) {
     LinkTwinSurfaces(SurfaceTable);
   }
   // 21.
-  if (bWindowed.load() && WindowData.Load(kWindowDataPath)) {
+  if (startup.m_bWindowed.load() && WindowData.Load(kWindowDataPath)) {
     RECT r{0, 0, 0, 0};
     GetWindowRect(MainWnd.m_hWnd, r);
     int w = r.right - r.left, h = r.bottom - r.top;
@@ -275,20 +238,20 @@ bool InitApp(const char* commandLine, int showState) {
     if (WindowData.m_bMaximised) showState = SW_SHOWMAXIMIZED;
   }
   // 22.
-  ShowWindow(MainWnd.m_hWnd, (lpDTCon || bWindowed.load()) ? showState : SW_SHOWMAXIMIZED);
+  ShowWindow(MainWnd.m_hWnd, (lpDTCon || startup.m_bWindowed.load()) ? showState : SW_SHOWMAXIMIZED);
   // 23.
   WriteDisplayReport(1);
   WriteDebugLog("%s", kDDInitOk);
   // 24.
   if (lpDTCon || (lpDDCon && lpDDPalette)) {
     const std::string& paletteFile = BitmapTable[kSurfPalette].strFile;
-    if (!DDLoadPaletteFromFile(PalTable, paletteFile, bWindowed.load())) {
+    if (!DDLoadPaletteFromFile(PalTable, paletteFile, startup.m_bWindowed.load())) {
       WriteDebugLog("%s", kPaletteFailed);
       return false;
     }
     std::memcpy(PalWork, PalTable, sizeof PalTable);
     const bool fullColour = SystemData.m_FullColour != 0;
-    if (!fullColour || nScreenBpp == 16) {
+    if (!fullColour || startup.m_nScreenBpp == 16) {
       if (!DDSetTransmit(paletteFile)) {
         WriteDebugLog("%s", kTransmitFailed);
         return false;
@@ -308,7 +271,8 @@ bool InitApp(const char* commandLine, int showState) {
   // 25.
   if (!lpDTCon) {
     const int refresh = DDSettings.nRefreshRate > 0 ? DDSettings.nRefreshRate : 60;
-    bPresentByBlit.store(bWindowed.load() || IniSettings.VSync == 0 || refresh < SceneDirector.m_nFrameRate);
+    startup.m_bPresentByBlit.store(startup.m_bWindowed.load() || IniSettings.VSync == 0 ||
+                                   refresh < SceneDirector.m_nFrameRate);
   }
   // 26.
   const int debugPicture[] = {kSurfDebug};
@@ -336,7 +300,7 @@ bool InitApp(const char* commandLine, int showState) {
   // 30.
   OptionData.Load(PathTable[PATH_OPTION]);
   // 31.
-  if (nScreenBpp == 8 && hooks.LoadHbtPalette && !hooks.LoadHbtPalette(OptionData.m_Palette)) return false;
+  if (startup.m_nScreenBpp == 8 && hooks.LoadHbtPalette && !hooks.LoadHbtPalette(OptionData.m_Palette)) return false;
   // 32.
   if (OptionData.m_Music) InitBgmManager();
   // 33.
@@ -384,7 +348,7 @@ bool InitApp(const char* commandLine, int showState) {
       WriteLog(kStartFileMissing, IniSettings.FreeStage.c_str());
       IniSettings.FreeStage.clear();
     } else {
-      bStartFilePlay.store(1);
+      startup.m_bStartFilePlay.store(1);
       if (!hooks.StartFreeStage || !hooks.StartFreeStage(IniSettings.FreeStage, 1)) return false;
       SaveData.m_AppValueC = 0;
       SceneDirector.m_nGameType = 2;

@@ -2,19 +2,10 @@
 // Program entry, start-up and exit: WinMain on the main thread, InitApp and
 // ExitApp, the game loop of thGame, and the decisions start-up takes (screen
 // mode, start file), kept as plain functions so they can be tested.
-#include <atomic>
+// What start-up decides lives in the director's cStartupState
+// (app/frame/StartupState.h).
 #include <cstdint>
-#include <functional>
 #include <string>
-
-// The program runs in a window (read on several threads).
-extern std::atomic<int32_t> bWindowed;
-// DirectDraw presents by a 640x480 blit instead of a flip.
-extern std::atomic<int32_t> bPresentByBlit;
-// The start file is being played.
-extern std::atomic<int32_t> bStartFilePlay;
-// The colour depth given to the graphics library (8, 16 or 32).
-extern int32_t nScreenBpp;
 
 // How the program was started (the command line, parsed by main).
 struct sLaunch {
@@ -60,25 +51,6 @@ std::string ResolveStartFile(const std::string& freeStage);
 // The command line's start file: quotes around it removed; empty when it is
 // empty or longer than 259 bytes.
 std::string StartFileFromCommandLine(const std::string& commandLine);
-
-// ---- Seams for the parts of start-up that other parts of the program own ----
-struct sStartupHooks {
-  std::function<void()> BuildParamTable;           // step 3
-  std::function<void()> BuildRuntimeTables;        // step 7
-  std::function<bool(int palette)> LoadHbtPalette;  // step 31 (8-bit screens)
-  // Step 37: free play of the start file; false fails start-up.
-  std::function<bool(const std::string& path, int fromStartFile)> StartFreeStage;
-};
-void SetStartupHooks(sStartupHooks hooks);
-// The hooks installed so far (to add one without dropping the others).
-sStartupHooks GetStartupHooks();
-
-// The music manager with one channel and the five default tunes
-// (bgm\Title.ogg and bgm\Title.mid first); 0 when it cannot start.
-int InitBgmManager();
-
-// The text the stand-in scene draws (the game title).
-const std::string& StandInTitle();
 
 // The single-instance guard: a lock file named after the mutex "ゲーム" in
 // the user's runtime folder. Returns false when this copy must end.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/frame/App.h"
 #include "app/frame/MainWnd.h"
 #include "app/frame/PaletteVariants.h"
 #include "app/frame/SceneDirector.h"
@@ -34,7 +33,7 @@ class AppSceneValues : public ISceneValues {
   int GameType() const override { return SceneDirector.m_nGameType; }
   int FrameRate() const override { return SceneDirector.m_nFrameRate; }
   bool StartedByEditor() const override { return bStartedByEditor.load() != 0; }
-  bool StartFilePlay() const override { return bStartFilePlay.load() != 0; }
+  bool StartFilePlay() const override { return SceneDirector.m_Startup.m_bStartFilePlay.load() != 0; }
   void SetSceneMusic(int index) override { SceneDirector.m_nSceneBgm = index; }
   bool RankingsOn() const override { return SceneDirector.m_bRankings != 0; }
   bool IsFinalStage(int part) const override {
@@ -92,7 +91,7 @@ void InstallEngineServices() {
   hooks.BuildParamTable = InstallEngineTables;
   hooks.BuildRuntimeTables = BuildEngineRuntimeTables;
   hooks.LoadHbtPalette = [](int palette) { return LoadHbtPalette(palette) != 0; };
-  SetStartupHooks(hooks);
+  SceneDirector.m_Startup.SetHooks(hooks);
   // After the tables: the title adds its free-play start to the same hooks.
   InstallTitleScene();
 }

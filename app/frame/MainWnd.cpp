@@ -4,7 +4,6 @@
 #include <new>
 
 #include "app/dialogs/NameEntryDlg.h"
-#include "app/frame/App.h"
 #include "app/frame/DataGlobals.h"
 #include "app/frame/IniSettings.h"
 #include "app/frame/ProgramObjects.h"
@@ -14,14 +13,6 @@
 #include "base/Log.h"
 #include "engine/World.h"
 #include "media/graphics/DDCore.h"
-
-std::atomic<int32_t> bAppActive{0};
-std::atomic<uint8_t> bGameRunning{0};
-std::atomic<int32_t> bStartedByEditor{0};
-std::atomic<platform::HWND> hMainWnd{nullptr};
-std::atomic<int32_t> bNameEntryDone{0};
-std::atomic<int32_t> bDialogDone{0};
-std::atomic<int32_t> bDialogResult{0};
 
 using namespace platform;
 
@@ -104,7 +95,8 @@ LRESULT cMainWnd::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT: return 0;  // the main thread shows the newest frame itself
     case WM_CLOSE: OnClose(); return 0;
     case WM_ACTIVATEAPP:
-      if (!bAppActive.load() && wParam && lpDTCon && !bWindowed) SendMessage(hMainWnd.load(), kWmRestoreDevice, 0, 0);
+      if (!bAppActive.load() && wParam && lpDTCon && !SceneDirector.m_Startup.m_bWindowed)
+        SendMessage(hMainWnd.load(), kWmRestoreDevice, 0, 0);
       bAppActive.store(static_cast<int32_t>(wParam));
       return 0;
     case WM_GETMINMAXINFO:

@@ -9,27 +9,11 @@
 #include <functional>
 #include <string>
 
+#include "app/frame/WindowFlags.h"
 #include "base/Containers.h"
 #include "base/Wnd.h"
 
 class cBgm;
-
-// Flags crossing threads.
-extern std::atomic<int32_t> bAppActive;
-extern std::atomic<uint8_t> bGameRunning;
-extern std::atomic<int32_t> bStartedByEditor;
-extern std::atomic<platform::HWND> hMainWnd;
-extern std::atomic<int32_t> bNameEntryDone;
-extern std::atomic<int32_t> bDialogDone;
-extern std::atomic<int32_t> bDialogResult;
-
-constexpr platform::UINT kWmNameEntry = platform::WM_USER + 1;
-constexpr platform::UINT kWmOpenStage = platform::WM_USER + 2;
-constexpr platform::UINT kWmOpenReplay = platform::WM_USER + 3;
-constexpr platform::UINT kWmSaveReplay = platform::WM_USER + 4;
-constexpr platform::UINT kWmPlaySound = platform::WM_USER + 5;
-constexpr platform::UINT kWmPlayMusic = platform::WM_USER + 6;
-constexpr platform::UINT kWmRestoreDevice = platform::WM_USER + 100;
 
 class cMainWnd : public cWnd {
  public:

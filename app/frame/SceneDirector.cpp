@@ -3,10 +3,9 @@
 #include <mutex>
 #include <new>
 
-#include "app/frame/App.h"
 #include "app/frame/IniSettings.h"
-#include "app/frame/MainWnd.h"
 #include "app/frame/ProgramObjects.h"
+#include "app/frame/WindowFlags.h"
 #include "base/FrameTimer.h"
 #include "base/Log.h"
 #include "base/Thread.h"
@@ -180,7 +179,7 @@ void cSceneDirector::WaitFrame() {
 
 void cSceneDirector::Present() {
   if (lpDTCon) {
-    if (!DDFlip(m_nFrameRate, 0, nullptr) && bWindowed)
+    if (!DDFlip(m_nFrameRate, 0, nullptr) && m_Startup.m_bWindowed)
       platform::SendMessage(hMainWnd.load(), kWmRestoreDevice, 0, 0);
     return;
   }
@@ -189,7 +188,7 @@ void cSceneDirector::Present() {
   cPixelSurface& primary = *PrimarySD.lpDD->lpSurface;
   cPixelSurface* back = BackBuffer.lpDD->lpSurface.get();
   // The clock paces the frames (WaitFrame); the main thread shows the newest.
-  if (bWindowed || bPresentByBlit || FastStage() || !primary.Attached()) {
+  if (m_Startup.m_bWindowed || m_Startup.m_bPresentByBlit || FastStage() || !primary.Attached()) {
     DDRECT r{0, 0, 640, 480};
     primary.Blt(&r, back, &r, DDBLT_WAIT, 0);
   } else {
@@ -233,7 +232,7 @@ int cStandInScene::Step() {
   DDSURFACEDATA* back = &BackBuffer;
   DDRedirectBackBuffer(&back);
   DDFillSurface(back, 16);
-  const std::string& title = StandInTitle();
+  const std::string& title = SceneDirector.m_Startup.m_StandInTitle;
   Font::Printf(&Fonts[2], back, 64, 200, "%s", title.c_str());
   return 0;
 }

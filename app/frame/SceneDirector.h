@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/frame/Scene.h"
+#include "app/frame/StartupState.h"
 #include "base/Containers.h"
 
 class cInput;
@@ -48,6 +49,8 @@ class cSceneDirector {
   int32_t m_nFrameRate = 0;
   int32_t m_nFadeSpeed = 0;
   int32_t m_nSceneBgm = 0;
+  // What start-up decided; the scenes read it through the director.
+  cStartupState m_Startup;
 
  private:
   cScene*& Slot(int32_t mode);

@@ -1,9 +1,8 @@
 #include "app/frame/StartupContext.h"
 
-#include "app/frame/App.h"
 #include "app/frame/DataGlobals.h"
-#include "app/frame/MainWnd.h"
 #include "app/frame/SceneDirector.h"
+#include "app/frame/WindowFlags.h"
 #include "data/ReadContext.h"
 
 void FillStartupReadContext() {
@@ -20,5 +19,5 @@ void FillStartupReadContext() {
   save.worldMap = &WorldMap;
   save.stage = nullptr;
   save.playMode = SceneDirector.m_nGameType;
-  save.startFilePlay = bStartFilePlay.load() != 0;
+  save.startFilePlay = SceneDirector.m_Startup.m_bStartFilePlay.load() != 0;
 }

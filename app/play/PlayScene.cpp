@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/frame/App.h"
 #include "app/frame/MainWnd.h"
 #include "app/frame/ProgramObjects.h"
 #include "app/frame/SceneDirector.h"
@@ -200,7 +199,7 @@ void cPlayScene::ResetTotals() {
     Replay.Clear();
     PrevReplay.Clear();
   }
-  if (bStartFilePlay.load()) nm::save::nPart(s) = 1;
+  if (SceneDirector.m_Startup.m_bStartFilePlay.load()) nm::save::nPart(s) = 1;
   if (SceneDirector.m_bRankings)
     Ranking.Load(SceneDirector.m_nGameType, nm::save::StageBaseName(s), nm::save::StartVarFlag(s),
                  nm::save::StartVarNumber(s), nm::save::StartVarValue(s));
@@ -208,7 +207,7 @@ void cPlayScene::ResetTotals() {
 
 int cPlayScene::LoseLife(cSaveData& save) {
   int32_t& lives = nm::save::Lives(save);
-  if (bStartFilePlay.load() || lives == 999999) return 1;
+  if (SceneDirector.m_Startup.m_bStartFilePlay.load() || lives == 999999) return 1;
   if (lives <= 0) return 0;
   --lives;
   return 1;
@@ -226,7 +225,8 @@ void cPlayScene::FadeIn() {
 void cPlayScene::FadeOut() {
   if (!DDFadeOut(PalWork, 0, 255, 0, 0, 0, SceneDirector.m_nFadeSpeed, PalTable, 0)) return;
   if (HasSurface(BackBuffer)) DDFillSurface(&BackBuffer, 16);
-  if ((SceneDirector.m_nTitleItem == 3 && nm::save::NextPartChain(SaveData) == 0) || bStartFilePlay.load()) {
+  if ((SceneDirector.m_nTitleItem == 3 && nm::save::NextPartChain(SaveData) == 0) ||
+      SceneDirector.m_Startup.m_bStartFilePlay.load()) {
     nm::save::NextPartChain(SaveData) = 0;
     auto& start = StartFreeStageHook();
     if (!start || !start(nm::stage::Path(Stage), 0)) PostClose();
@@ -249,10 +249,9 @@ int cPlayScene::StFadeOut() {
 
 int cPlayScene::Ready() {
   DrawFrame(0, 1, 0, 1);
-  const ReadyShow show =
-      DecideReady(bStartedByEditor.load() && bStartFilePlay.load(), Replaying(),
-                  nm::stage::ShowStageNumber(Stage) != 0, nm::stage::ShowSecondStart(Stage) != 0, m_nStateFrames,
-                  m_nStateFrames2);
+  const ReadyShow show = DecideReady(bStartedByEditor.load() && SceneDirector.m_Startup.m_bStartFilePlay.load(),
+                                     Replaying(), nm::stage::ShowStageNumber(Stage) != 0,
+                                     nm::stage::ShowSecondStart(Stage) != 0, m_nStateFrames, m_nStateFrames2);
   switch (show) {
     case kReadyReplayLabel: BltPicture(256, 224, 128, 32, 0, 32); return 0;
     case kReadyStageLabel:
@@ -325,7 +324,7 @@ int cPlayScene::Pause() {
     switch (item) {
       case 0:
         m_nState = kFadeOut;
-        if (bStartFilePlay.load()) {
+        if (SceneDirector.m_Startup.m_bStartFilePlay.load()) {
           PostClose();
         } else {
           SceneDirector.m_nNextMode = kModeTitle;

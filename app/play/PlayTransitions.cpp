@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/frame/App.h"
 #include "app/frame/MainWnd.h"
 #include "app/frame/ProgramObjects.h"
 #include "app/frame/SceneDirector.h"
@@ -136,7 +135,7 @@ int cPlayScene::LoadNextStage() {
     return kModeChallenge;
   }
   if (item == 3) {
-    if (nm::save::NextPartChain(s) && !bStartFilePlay.load()) {
+    if (nm::save::NextPartChain(s) && !SceneDirector.m_Startup.m_bStartFilePlay.load()) {
       if (nextPart()) return kModePlay;
       nm::save::nPart(s) = p;
       return kModeTitle;

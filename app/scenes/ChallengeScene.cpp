@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <new>
 
-#include "app/frame/App.h"
 #include "app/frame/PaletteVariants.h"
 #include "app/frame/ProgramObjects.h"
 #include "app/frame/SceneDirector.h"
@@ -148,7 +147,7 @@ void cChallengeScene::DrawScreen() {
 }
 
 void cChallengeScene::FadeIn() {
-  if (nScreenBpp == 8) DrawSurface();
+  if (SceneDirector.m_Startup.m_nScreenBpp == 8) DrawSurface();
   DrawScreen();
   if (MenuFadeIn()) m_nState = kMain;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "app/frame/App.h"
+#include "app/frame/BgmDefaults.h"
 #include "app/frame/MainWnd.h"
 #include "app/frame/PaletteVariants.h"
 #include "app/frame/ProgramObjects.h"
@@ -153,7 +153,7 @@ void cOptionScene::Apply() {
 }
 
 void cOptionScene::FadeIn() {
-  if (nScreenBpp == 8) DrawSurface();
+  if (SceneDirector.m_Startup.m_nScreenBpp == 8) DrawSurface();
   DrawScreen();
   if (MenuFadeIn()) m_nState = kMain;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/frame/App.h"
 #include "app/frame/AppTexts.h"
 #include "app/frame/IniSettings.h"
 #include "app/frame/SceneDirector.h"
@@ -149,7 +148,7 @@ void DrawResultsBox(DDSURFACEDATA* surface, int x, int y, const cVector<int32_t>
   int count = 0, l = 1;
   for (int k = 0; k < 5; ++k) {
     const bool stageOn = static_cast<size_t>(k) < stageFlags.size() && stageFlags[k] != 0;
-    shown[k] = stageOn && (bStartFilePlay.load() != 0 || menu[k] != 0);
+    shown[k] = stageOn && (SceneDirector.m_Startup.m_bStartFilePlay.load() != 0 || menu[k] != 0);
     if (!shown[k]) continue;
     ++count;
     l = std::max(l, CountChars(Label(5 + k).c_str()));

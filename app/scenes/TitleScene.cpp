@@ -4,7 +4,6 @@
 #include <mutex>
 #include <new>
 
-#include "app/frame/App.h"
 #include "app/frame/MainWnd.h"
 #include "app/frame/PaletteVariants.h"
 #include "app/frame/ProgramObjects.h"
@@ -104,7 +103,7 @@ bool StartFreeStage(const std::string& path, int resolve) {
   if (!LoadStageForPlay(name, resolve, &StageCopy)) return false;
   nm::save::StageIndex(SaveData) = 1;
   nm::save::nPart(SaveData) = 1;
-  SetLivesOf(2, bStartFilePlay.load() != 0);
+  SetLivesOf(2, SceneDirector.m_Startup.m_bStartFilePlay.load() != 0);
   MakeRelativePath(name);
   SaveData.SetStageName(name, 0, 0, 0);
   return true;
@@ -119,9 +118,9 @@ bool RequestOpenStage() { return SendWindowRequest(kWmOpenStage, 0, 0, &bDialogD
 
 void InstallTitleScene() {
   SetPlayStartFreeStage(StartFreeStage);
-  sStartupHooks startup = GetStartupHooks();
+  sStartupHooks startup = SceneDirector.m_Startup.Hooks();
   startup.StartFreeStage = StartFreeStage;
-  SetStartupHooks(startup);
+  SceneDirector.m_Startup.SetHooks(startup);
   sWindowRequestHooks window = GetWindowRequestHooks();
   window.StartFreeStage = StartFreeStage;
   SetWindowRequestHooks(window);
@@ -200,7 +199,7 @@ void cTitleScene::DrawScreen() {
 }
 
 void cTitleScene::FadeIn() {
-  if (nScreenBpp == 8) DrawMenuSurface();
+  if (SceneDirector.m_Startup.m_nScreenBpp == 8) DrawMenuSurface();
   DrawScreen();
   if (MenuFadeIn()) m_nState = kMainMenu;
 }

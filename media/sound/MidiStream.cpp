@@ -44,11 +44,11 @@ cMidiStream::~cMidiStream() {
 
 bool cMidiStream::Open() {
   if (!m_lpSink) {
-    std::string error;
-    if (!platform::AcquireMidiSynth(&error)) {
-      // The tune still runs its course, silently.
-      WriteLog("Midi %s Open %s", m_strName.c_str(), error.c_str());
-    }
+    // The SoundFont loads beside the caller; the tune is held until it is
+    // ready, and without one it still runs its course, silently.
+    platform::StartMidiSynthLoad([name = m_strName](const std::string& error) {
+      if (!error.empty()) WriteLog("Midi %s Open %s", name.c_str(), error.c_str());
+    });
     m_OwnSink = std::make_unique<cSynthSink>();
     m_lpSink = m_OwnSink.get();
   }
@@ -89,6 +89,8 @@ size_t cMidiStream::Position() const {
 }
 
 void cMidiStream::Mix(float* out, int frames) {
+  // Events sent before the synthesiser exists would be lost: hold the tune.
+  if (m_OwnSink && platform::MidiSynthLoadState() == platform::SynthLoad::kLoading) return;
   auto lock = platform::AudioLock();
   m_Seq.Render(out, frames, m_lpSink);
 }

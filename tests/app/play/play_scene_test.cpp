@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/frame/App.h"
+#include "app/frame/SceneDirector.h"
 #include "app/play/PlayScene.h"
 #include "data/SaveData.h"
 #include "engine/Names.h"
@@ -91,7 +91,7 @@ TEST(HeroDeath, Outcomes) {
 
 TEST(HeroDeath, LoseLife) {
   cSaveData s;
-  bStartFilePlay.store(0);
+  SceneDirector.m_Startup.m_bStartFilePlay.store(0);
   nm::save::Lives(s) = 2;
   EXPECT_EQ(cPlayScene::LoseLife(s), 1);
   EXPECT_EQ(nm::save::Lives(s), 1);
@@ -103,10 +103,10 @@ TEST(HeroDeath, LoseLife) {
   EXPECT_EQ(cPlayScene::LoseLife(s), 1);
   EXPECT_EQ(nm::save::Lives(s), 999999);
   nm::save::Lives(s) = 0;
-  bStartFilePlay.store(1);
+  SceneDirector.m_Startup.m_bStartFilePlay.store(1);
   EXPECT_EQ(cPlayScene::LoseLife(s), 1);
   EXPECT_EQ(nm::save::Lives(s), 0);
-  bStartFilePlay.store(0);
+  SceneDirector.m_Startup.m_bStartFilePlay.store(0);
 }
 
 }  // namespace

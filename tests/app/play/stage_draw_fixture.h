@@ -11,7 +11,6 @@
 #include <ostream>
 #include <string>
 
-#include "app/frame/App.h"
 #include "app/frame/Descriptors.h"
 #include "app/frame/ProgramObjects.h"
 #include "app/frame/SceneDirector.h"
@@ -90,8 +89,8 @@ class StageRun {
     PlayerInput.assign(1, cInput());
     PlayerInput[0].InitButtonMasks();
     PlayerInput[0].SetRepeat(18, 6);
-    bWindowed.store(p.windowed);
-    nScreenBpp = p.bpp;
+    SceneDirector.m_Startup.m_bWindowed.store(p.windowed);
+    SceneDirector.m_Startup.m_nScreenBpp = p.bpp;
     bChipVideoStretch = 0;
     if (!DDInit(p.d3d, window, 640, 480, p.bpp, 0, p.windowed, 1, 60, 0, SurfaceTable, BitmapTable, kSurfaceCount,
                 0))

@@ -4,11 +4,11 @@
 // and of free play.
 #include <gtest/gtest.h>
 
-#include "app/frame/App.h"
+#include "app/frame/SceneDirector.h"
 #include "app/scenes/TitleScene.h"
 #include "data/Cmd.h"
-#include "engine/Names.h"
 #include "data/Stage.h"
+#include "engine/Names.h"
 #include "tests/app/app_process.h"
 #include "tests/app/scenes/menu_scene_fixture.h"
 
@@ -342,7 +342,7 @@ class FreeStage : public TitleScene {
     platform::ForgetFolderListings();
   }
   void TearDown() override {
-    bStartFilePlay.store(0);
+    SceneDirector.m_Startup.m_bStartFilePlay.store(0);
     TitleScene::TearDown();
   }
 };
@@ -362,7 +362,7 @@ TEST_F(FreeStage, LoadsTheFileAndSetsTheStart) {
     SCOPED_TRACE(testing::Message() << c.path << " " << c.startFile << c.infinite);
     nm::sys::InitialLives(SystemData)[2] = 4;
     nm::sys::InfiniteLives(SystemData)[2] = c.infinite;
-    bStartFilePlay.store(c.startFile);
+    SceneDirector.m_Startup.m_bStartFilePlay.store(c.startFile);
     nm::save::CommonVars(SaveData)[3] = 8;
     ASSERT_TRUE(StartFreeStage(c.path, c.resolve));
     EXPECT_NE(nm::stage::Path(Stage).find("Sample-1.stg4_000"), std::string::npos);

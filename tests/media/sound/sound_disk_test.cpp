@@ -10,6 +10,7 @@
 #include "media/sound/BgmManager.h"
 #include "platform/Audio.h"
 #include "platform/AudioOgg.h"
+#include "platform/AudioSynth.h"
 #include "tests/media/sound/SoundTestSupport.h"
 
 namespace {
@@ -45,6 +46,7 @@ class DiskAudio : public ::testing::Test {
     rate_ = platform::AudioSampleRate();
     bgm_.SetBgm(0, path);
     EXPECT_EQ(bgm_.Play(0, 0, loop, 1), 1);
+    platform::WaitMidiSynthLoad();  // a MIDI tune is held until its SoundFont is ready
     // The device kept writing while the tune was loaded; count from here.
     std::error_code ec;
     auto want = std::filesystem::file_size(file_, ec) + static_cast<std::uintmax_t>(seconds * rate_) * 4;
