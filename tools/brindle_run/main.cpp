@@ -138,7 +138,7 @@ class RunSceneValues : public ISceneValues {
   int GameType() const override { return SceneDirector.m_nGameType; }
   int FrameRate() const override { return SceneDirector.m_nFrameRate; }
   bool StartedByEditor() const override { return bStartedByEditor.load() != 0; }
-  bool StartFilePlay() const override { return bStartFilePlay.load() != 0; }
+  bool StartFilePlay() const override { return SceneDirector.m_Startup.m_bStartFilePlay.load() != 0; }
   void SetSceneMusic(int index) override { SceneDirector.m_nSceneBgm = index; }
   void SetFrameRate(int fps) override { SceneDirector.m_nFrameRate = fps; }
   void RestorePalette() override {
@@ -219,8 +219,8 @@ void PrintFrame(int frame, int result, int stateFrame, const cPlayScene& w, cVec
 // The off-screen screen: the 8-bit DirectDraw personality without a window,
 // its palette loaded as start-up loads it.
 bool StartGraphics() {
-  bWindowed.store(0);
-  nScreenBpp = 8;
+  SceneDirector.m_Startup.m_bWindowed.store(0);
+  SceneDirector.m_Startup.m_nScreenBpp = 8;
   bChipVideoStretch = 0;
   if (!DDInit(0, nullptr, 640, 480, 8, 0, 0, 1, 60, 0, SurfaceTable, BitmapTable, kSurfaceCount, 0)) return false;
   if (lpDTCon) LinkTwinSurfaces(SurfaceTable);
@@ -313,7 +313,7 @@ int main(int argc, char** argv) {
   PlayerInput.assign(1, cInput());
   PlayerInput[0].SetRepeat(18, 6);
   PlayerInput[0].InitButtonMasks();
-  bStartFilePlay.store(0);
+  SceneDirector.m_Startup.m_bStartFilePlay.store(0);
   bStartedByEditor.store(0);
 
   if (replay) {
