@@ -532,6 +532,9 @@ class Generator {
     late.m_Cmds.clear();
     cFlowCmd wait = Command(0, 1, 0);
     wait.m_Time = kLateClearTime;
+    wait.m_TimeStep = 0;
+    wait.m_WithNext = 0;
+    wait.m_pCondList.reset();
     late.m_Cmds.push_back(wait);
     late.m_Cmds.push_back(Command(0, kCharaCmdStageClear, 0));
     st.m_PlacedCharas[0].m_Flows.push_back(late);
