@@ -9,7 +9,7 @@
 // are a seed of the stage generator (tests/support/StageGen) and the bytes
 // after them steer its first choices, so mutations make new valid commands
 // instead of broken files. The generated stage is written and read back
-// through the stage reader before it plays, for 120 frames.
+// through the stage reader before it plays.
 //
 // Whatever the stage, the set-up and the frames must end; afterwards the
 // world must hold exactly one hero and every faction-list entry must name
@@ -44,7 +44,6 @@
 namespace {
 
 constexpr int kFrames = 60;
-constexpr int kGeneratedFrames = 120;
 constexpr unsigned char kGenMarker[4] = {'G', 'E', 'N', '!'};
 constexpr int64_t kFuzzBlockCells = int64_t{1} << 20;
 
@@ -134,12 +133,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   dwDataVersion = kDataVersion;
   bStripCR = 1;
   std::vector<unsigned char> bytes(data, data + size);
-  int frames = kFrames;
   if (size >= 8 && std::equal(kGenMarker, kGenMarker + 4, data)) {
     const uint32_t seed = uint32_t{data[4]} | uint32_t{data[5]} << 8 | uint32_t{data[6]} << 16 | uint32_t{data[7]} << 24;
     stagegen::Source source(seed, data + 8, size - 8);
     bytes = stagegen::GenerateStage(source).SaveToBytes();
-    frames = kGeneratedFrames;
   }
   auto stage = std::make_unique<cStage>();
   if (!stage->LoadFromBytes(std::move(bytes), &DefaultReadContext())) return 0;
@@ -162,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   world->SetSceneState(2, 0);
   SetStage(world.get(), 0, 1);
   CheckWorld(*world);
-  for (int f = 0; f < frames && world->SceneState() == 2; ++f) {
+  for (int f = 0; f < kFrames && world->SceneState() == 2; ++f) {
     SetInput(PlayerInput[0], f);
     PlayFrame(world.get());
     CheckWorld(*world);

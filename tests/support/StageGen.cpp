@@ -67,8 +67,9 @@ bool TakesMove(uint8_t set, int kind) {
   return (kind >= 2 && kind <= 8) || kind == 20;
 }
 bool TakesShot(uint8_t set, int kind) { return set == 0 && kind >= 11 && kind <= 15; }
-constexpr int kCharaCmdStageClear = 17, kCharaCmdMessage = 19, kCharaCmdCode = 37;
-constexpr int kItemCmdChangeFlow = 1, kItemCmdStageClear = 2, kItemCmdMessage = 4, kItemCmdCode = 22;
+constexpr int kCharaCmdStageClear = 17, kCharaCmdMessage = 19, kCharaCmdCode = 37, kCharaCmdLoop = 39;
+constexpr int kItemCmdChangeFlow = 1, kItemCmdStageClear = 2, kItemCmdMessage = 4, kItemCmdCode = 22,
+              kItemCmdLoop = 24;
 // Units of 6 frames: the generated stage clears itself after about 300 frames.
 constexpr int16_t kLateClearTime = 50;
 
@@ -361,6 +362,10 @@ class Generator {
     c.m_CmdKind = As<int8_t>(kind);
     const int params = CmdParamCount(set, kind);
     for (int i = 0; i < params; ++i) c.m_Params.push_back(s_.Param(0, 12));
+    // Loops repeat a few commands a few times: every placed character
+    // expands its loops at set-up, and huge ones only test the cut-off.
+    if (set == 0 ? kind == kCharaCmdLoop : kind == kItemCmdLoop)
+      for (int i = 0; i < params; ++i) c.m_Params[static_cast<size_t>(i)] = s_.Range(-1, 5);
     // Database references name entries the generated database holds.
     const int refKind = set != 0 ? kind + 15 : kind;
     if (params > 0 && refKind >= 27 && refKind <= 36 && refKind != 33 && refKind != 34 && s_.Chance(85))
