@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -235,8 +236,8 @@ TEST_F(GeneratedStage, EveryStagePlaysAndPlaysBackFrameForFrame) {
     Stage = cStage();
     ASSERT_TRUE(Replay.LoadFile(file, Stage, StageCopy, SaveData));
     const std::vector<uint64_t> back = Play(seed, true);
-    const size_t same = static_cast<size_t>(std::mismatch(live.begin(), live.end(), back.begin(), back.end()).first - live.begin());
-    EXPECT_EQ(same, live.size()) << "the playback differs from the frame after that";
+    const auto differ = std::mismatch(live.begin(), live.end(), back.begin(), back.end()).first;
+    EXPECT_EQ(static_cast<size_t>(differ - live.begin()), live.size()) << "the playback differs after that frame";
     EXPECT_EQ(back.size(), live.size());
   }
   // Most stages play long enough to reach their late flows.
