@@ -67,9 +67,10 @@ bool TakesMove(uint8_t set, int kind) {
   return (kind >= 2 && kind <= 8) || kind == 20;
 }
 bool TakesShot(uint8_t set, int kind) { return set == 0 && kind >= 11 && kind <= 15; }
-constexpr int kCharaCmdStageClear = 17, kCharaCmdMessage = 19, kCharaCmdCode = 37, kCharaCmdLoop = 39;
-constexpr int kItemCmdChangeFlow = 1, kItemCmdStageClear = 2, kItemCmdMessage = 4, kItemCmdCode = 22,
-              kItemCmdLoop = 24;
+constexpr int kCharaCmdStageClear = 17, kCharaCmdMessage = 19, kCharaCmdStatus = 22, kCharaCmdCode = 37,
+              kCharaCmdLoop = 39;
+constexpr int kItemCmdChangeFlow = 1, kItemCmdStageClear = 2, kItemCmdMessage = 4, kItemCmdStatus = 7,
+              kItemCmdCode = 22, kItemCmdLoop = 24;
 // Units of 6 frames: the generated stage clears itself after about 300 frames.
 constexpr int16_t kLateClearTime = 50;
 
@@ -362,6 +363,16 @@ class Generator {
     c.m_CmdKind = As<int8_t>(kind);
     const int params = CmdParamCount(set, kind);
     for (int i = 0; i < params; ++i) c.m_Params.push_back(s_.Param(0, 12));
+    // Status operations act only for a few values of their first fields:
+    // what to change (a status or a variable, its scope and number), on whom
+    // (0..4 characters, 5 the system values), which status (0..14), the
+    // operation (0..6) and the operand's kind (0..3).
+    if (set == 0 ? kind == kCharaCmdStatus : kind == kItemCmdStatus) {
+      const int ranges[][2] = {{0, 1}, {0, 1}, {1, 20}, {0, 5}, {0, 14}, {0, 6}, {0, 3}};
+      for (int i = 0; i < 7; ++i) c.m_Params[static_cast<size_t>(i)] = s_.Param(ranges[i][0], ranges[i][1]);
+      c.m_Params[14] = s_.Chance(30);
+      c.m_Params[17] = s_.Chance(30);
+    }
     // Loops repeat a few commands a few times: every placed character
     // expands its loops at set-up, and huge ones only test the cut-off.
     if (set == 0 ? kind == kCharaCmdLoop : kind == kItemCmdLoop)
