@@ -2,11 +2,19 @@
 // stage is set up as a start of play and runs 60 frames headless with a
 // fixed input. The project's other data (database, system data, common
 // palette) come from the folder named by BRINDLE_FUZZ_PROJECT (the generated
-// sample project); start it on that project's stage files.
+// sample project); start it on that project's stage files and on the
+// generated-stage inputs stage_fuzz_seeds writes.
+//
+// An input that starts with "GEN!" is no stage file: the next four bytes
+// are a seed of the stage generator (tests/support/StageGen) and the bytes
+// after them steer its first choices, so mutations make new valid commands
+// instead of broken files. The generated stage is written and read back
+// through the stage reader before it plays.
 //
 // Whatever the stage, the set-up and the frames must end; afterwards the
 // world must hold exactly one hero and every faction-list entry must name
 // the hero or a character of the list. Traps otherwise.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,10 +39,12 @@
 #include "engine/rules/Rules.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "tests/support/StageGen.h"
 
 namespace {
 
 constexpr int kFrames = 60;
+constexpr unsigned char kGenMarker[4] = {'G', 'E', 'N', '!'};
 constexpr int64_t kFuzzBlockCells = int64_t{1} << 20;
 
 // The play runs as a stage file given at start-up, in free play.
@@ -96,6 +106,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   dwDataVersion = kDataVersion;
   bStripCR = 1;
   if (!Database.Load()) Refuse("the project's database cannot be read");
+  // The entries generated stages refer to.
+  stagegen::AddDatabaseEntries(Database);
   FillReadContext(Database, DefaultReadContext());
   if (!SystemData.Load("data\\System.dat")) Refuse("the project's system data cannot be read");
   FillReadContext(SystemData, DefaultReadContext());
@@ -120,8 +132,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   dwDataVersion = kDataVersion;
   bStripCR = 1;
+  std::vector<unsigned char> bytes(data, data + size);
+  if (size >= 8 && std::equal(kGenMarker, kGenMarker + 4, data)) {
+    const uint32_t seed = uint32_t{data[4]} | uint32_t{data[5]} << 8 | uint32_t{data[6]} << 16 | uint32_t{data[7]} << 24;
+    stagegen::Source source(seed, data + 8, size - 8);
+    bytes = stagegen::GenerateStage(source).SaveToBytes();
+  }
   auto stage = std::make_unique<cStage>();
-  if (!stage->LoadFromBytes(std::vector<unsigned char>(data, data + size), &DefaultReadContext())) return 0;
+  if (!stage->LoadFromBytes(std::move(bytes), &DefaultReadContext())) return 0;
   stage->RegisterFields(dwDataVersion);
   // The player refuses a stage without hero before it plays.
   if (!stage->HasHero()) return 0;

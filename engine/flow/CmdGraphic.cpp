@@ -1,6 +1,7 @@
 // The graphic, animation, effect, picture, screen-colour and background
 // commands.
 #include <cmath>
+#include <cstdint>
 #include <iterator>
 
 #include "base/Log.h"
@@ -52,30 +53,33 @@ void ClearPictures(cPlayWorld& w) {
 void CalcPlacePos(int* x, int* y, int w, int h, cCharaBase* chara, int placement, int blockX, int blockY, int ofsX,
                   int ofsY) {
   cPlayWorld& world = CurrentWorld();
-  const int sx = static_cast<int>(world.m_ScrollX.m_dPos), sy = static_cast<int>(world.m_ScrollY.m_dPos);
+  // Offsets and block numbers come from the command's parameters and may be
+  // anything: the sums are taken in 64 bits and wrap to 32 as stored.
+  const int64_t sx = static_cast<int>(world.m_ScrollX.m_dPos), sy = static_cast<int>(world.m_ScrollY.m_dPos);
+  auto store = [](int* out, int64_t v) { *out = static_cast<int32_t>(static_cast<uint32_t>(v)); };
   cCharaBase* centre = placement == 2 ? (Player.empty() ? nullptr : &Player[0]) : chara;
   switch (placement) {
     case 1:
     case 2:
       if (centre) {
-        *x = centre->m_nScrLeft + centre->m_nPicW / 2 + sx - w / 2 + ofsX;
-        *y = centre->m_nScrTop + centre->m_nPicH / 2 + sy - h / 2 + ofsY;
+        store(x, int64_t{centre->m_nScrLeft} + centre->m_nPicW / 2 + sx - w / 2 + ofsX);
+        store(y, int64_t{centre->m_nScrTop} + centre->m_nPicH / 2 + sy - h / 2 + ofsY);
         return;
       }
       break;
     case 3:
-      *x = sx + blockX * 32 + ofsX;
-      *y = sy + blockY * 32 + ofsY;
+      store(x, sx + int64_t{blockX} * 32 + ofsX);
+      store(y, sy + int64_t{blockY} * 32 + ofsY);
       return;
     case 4:
-      *x = (blockX + world.m_ScrollX.m_nMargin) * 32 + ofsX;
-      *y = (blockY + world.m_ScrollY.m_nMargin) * 32 + ofsY;
+      store(x, (int64_t{blockX} + world.m_ScrollX.m_nMargin) * 32 + ofsX);
+      store(y, (int64_t{blockY} + world.m_ScrollY.m_nMargin) * 32 + ofsY);
       return;
     default:
       break;
   }
-  *x = sx + 320 - w / 2 + ofsX;
-  *y = sy + 240 - h / 2 + ofsY;
+  store(x, sx + 320 - w / 2 + ofsX);
+  store(y, sy + 240 - h / 2 + ofsY);
 }
 
 void DoChangeGraphic(cCharaBase* chara, cFlowCmd* cmd) {

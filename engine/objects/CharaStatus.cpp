@@ -75,9 +75,15 @@ int cCharaBase::IsImmuneTo(int key) const {
   return 0;
 }
 
+// A negative power heals; the most negative one heals as far as it can
+// instead of overflowing.
+namespace {
+int HpChangeOf(int damage) { return damage == INT_MIN ? INT_MAX : -damage; }
+}  // namespace
+
 int TakeBodyAttack(cCharaBase* victim, cCharaBase* attacker) {
   int a = DamageAfterDefence(nm::chara::BodyPower(attacker->m_Def), nm::chara::Defence(victim->m_Def));
-  int r = victim->ChangeHp(-a, 0, 1);
+  int r = victim->ChangeHp(HpChangeOf(a), 0, 1);
   AddEffect(nm::chara::BodyHitEffect(attacker->m_Def), victim->m_HitBoxChara.rc, attacker->m_HitBoxChara.rc,
             attacker->Scale());
   victim->ApplyImpactFromChara(attacker);
@@ -86,7 +92,7 @@ int TakeBodyAttack(cCharaBase* victim, cCharaBase* attacker) {
 
 int TakeShotDamage(cCharaBase* victim, cShot* shot) {
   int a = DamageAfterDefence(nm::shot::nPower(shot->m_ShotDef), nm::chara::Defence(victim->m_Def));
-  int r = victim->ChangeHp(-a, 0, 1);
+  int r = victim->ChangeHp(HpChangeOf(a), 0, 1);
   AddEffect(nm::shot::HitEffect(shot->m_ShotDef), victim->m_HitBoxShot.rc, Box(shot),
             std::max<int>(shot->m_ShotDef.m_ShotSize, 1));
   victim->ApplyImpactFromShot(shot);

@@ -1,5 +1,6 @@
 #include "engine/shots/Firing.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/Text.h"
@@ -501,9 +502,13 @@ void FormSpread(cList<cShot>& list, cCharaBase* chara, cCmdRun* run, const cEdSh
   }
 }
 
+// The authoring tool offers 1..50 rows; a file's larger count would make
+// millions of objects per volley, so it is held at that.
+constexpr int kMaxThunderRows = 50;
+
 void FormThunder(cList<cShot>& list, cCharaBase* chara, cCmdRun* run, const cEdShot* def, ShotLaunch& l) {
   const int n = s::byShots(*def);
-  const int r = s::wForm(*def, 1);
+  const int r = std::min<int>(s::wForm(*def, 1), kMaxThunderRows);
   cCharaBase* p = FormationCentre(chara, def);
   if (!p || n <= 0 || r <= 0) return;
   PlaceThunder(l, def, chara, p);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <boost/make_shared.hpp>
 
 #include "data/CommonPalette.h"
@@ -274,6 +276,30 @@ TEST_F(MiscCommandsTest, VanishStopsOnACycleOfChildLinks) {
 }
 
 // ------------------------------------------------------------------------ warp
+
+// Picture and effect places: scroll 320 (the fixture's), margin 10. Offsets
+// from a file may be anything; sums past 32 bits wrap instead of overflowing.
+TEST_F(MiscCommandsTest, PlacePositionsByBlockAndWrapHugeOffsets) {
+  struct Case {
+    int placement, blockX, blockY, ofsX, ofsY, x, y;
+  };
+  const Case cases[] = {
+      {3, 2, 1, 5, -3, 320 + 64 + 5, 320 + 32 - 3},           // on screen: scroll + block
+      {4, 2, 1, 5, -3, (2 + 10) * 32 + 5, (1 + 10) * 32 - 3},  // in the map
+      // 320 + 2147483647 - 2^32 and 320 + 2147483647 * 32 - 1 - 2^32 * 16
+      {3, 0, 2147483647, 2147483647, -1, -2147483329, 320 - 32 - 1},
+      // (0 + 10) * 32 - 2147483648 stays in range
+      {4, 0, 0, INT32_MIN, 0, 320 - 2147483647 - 1, 320},
+      // the centre of the screen: 320 + 320 - 8 + 2147483647 - 2^32
+      {0, 0, 0, 2147483647, 0, -2147483017, 320 + 240 - 8},
+  };
+  for (const Case& c : cases) {
+    int x = 0, y = 0;
+    CalcPlacePos(&x, &y, 16, 16, nullptr, c.placement, c.blockX, c.blockY, c.ofsX, c.ofsY);
+    EXPECT_EQ(x, c.x) << c.placement << " " << c.ofsX;
+    EXPECT_EQ(y, c.y) << c.placement << " " << c.ofsX;
+  }
+}
 
 TEST_F(MiscCommandsTest, WarpToAPointAndIntoAWall) {
   TestChara c;

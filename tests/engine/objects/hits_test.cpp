@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -245,6 +246,13 @@ TEST_F(HitsTest, DefenceAndHealing) {
     EXPECT_EQ(TakeBodyAttack(&a, &e), 0);
     EXPECT_EQ(a.m_nHp, c.hpAfter) << c.power << " vs " << c.defence;
   }
+  // The most negative power from a file heals up to the maximum.
+  a.m_nHp = 50;
+  nm::chara::Defence(a.m_Def) = 0;
+  nm::chara::BodyPower(e.m_Def) = INT_MIN;
+  EXPECT_EQ(TakeBodyAttack(&a, &e), 0);
+  EXPECT_EQ(a.m_nHp, nm::chara::MaxHp(a.m_Def));
+  EXPECT_GT(a.m_nHp, 50);
 }
 
 TEST_F(HitsTest, ShotHitMaskIsIndexedBySubStepFromOne) {

@@ -231,6 +231,24 @@ TEST_F(FiringTest, LightningEntersFromTheScreenEdge) {
   firer.m_Targets[1] = nullptr;
 }
 
+TEST_F(FiringTest, LightningRowsFromAFileAreHeldAtFifty) {
+  cChara centre;
+  centre.m_nPicW = centre.m_nPicH = 32;
+  centre.m_nScrLeft = 300;
+  centre.m_nScrTop = 200;
+  firer.m_Targets[1] = &centre;
+  def.m_Formation = 3;
+  def.m_FormationTarget = 1;
+  def.m_ShotCount = 2;  // columns
+  def.m_FormationParam[0] = 1;
+  def.m_FormationParam[1] = 32767;  // rows
+  def.m_FormationParam[2] = 0;
+  def.m_ShotDirection = 3;
+  FireShot(shots, &firer, &run, &def);
+  EXPECT_EQ(shots.size(), 2u * 50u);
+  firer.m_Targets[1] = nullptr;
+}
+
 TEST_F(FiringTest, TargetLinksForTargetKindsAndSwordsWithoutFrames) {
   cChara target;
   firer.m_Targets[0] = &target;
