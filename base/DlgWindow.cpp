@@ -595,6 +595,9 @@ intptr_t RunDialogBox(const sDlgTemplate& tpl, HWND owner, WNDPROC proc, LPARAM 
   g_active = w;
   CopyShownFrame(w->m_Backdrop);
   EnableTextInput(true);
+  // The dialog is drawn in the main window, which start-up keeps hidden
+  // until late: it must be on screen and take the keys while the dialog runs.
+  const bool revealed = RevealMainWindowForModal();
 
   if (SendMessage(w->m_hWnd, WM_INITDIALOG, 0, param) != 0 && !w->m_lpFocus)
     w->SetFocus(w->NextTabStop(nullptr, false));
@@ -624,6 +627,7 @@ intptr_t RunDialogBox(const sDlgTemplate& tpl, HWND owner, WNDPROC proc, LPARAM 
   g_windows.erase(w->m_hWnd);
   g_active = nullptr;
   EnableTextInput(false);
+  if (revealed) ShowWindow(GetMainWindow(), SW_HIDE);
   // Keys still queued were typed into the dialog: none reaches the program.
   // The keys still down (the one that ended the dialog) keep their repeats
   // and releases from it.

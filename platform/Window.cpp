@@ -526,6 +526,16 @@ bool ShowWindow(HWND hwnd, int command) {
   return wasVisible;
 }
 
+bool RevealMainWindowForModal() {
+  if (!g_main.window) return false;
+  const bool hidden = (SDL_GetWindowFlags(g_main.window) & SDL_WINDOW_SHOWN) == 0;
+  if (hidden) SDL_ShowWindow(g_main.window);
+  SDL_RaiseWindow(g_main.window);
+  // Without a window manager nobody else hands out the focus; keys go to the dialog.
+  SDL_SetWindowInputFocus(g_main.window);
+  return hidden;
+}
+
 bool SetWindowPos(HWND hwnd, int x, int y, int w, int h) {
   if (!IsMain(hwnd)) return false;
   const RECT in = Insets();

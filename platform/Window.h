@@ -89,6 +89,10 @@ std::string GetWindowError();
 bool DestroyWindow(HWND hwnd);
 
 bool ShowWindow(HWND hwnd, int command);
+// For a modal dialog drawn in the main window: shows and raises the window
+// and gives it the keyboard focus. True when it was hidden before, so that
+// the caller hides it again when the dialog ends.
+bool RevealMainWindowForModal();
 bool SetWindowPos(HWND hwnd, int x, int y, int w, int h);
 bool GetWindowRect(HWND hwnd, RECT& rect);
 bool GetClientRect(HWND hwnd, RECT& rect);
