@@ -132,7 +132,7 @@ TEST(Log, BoxesNobodyCanSeeLeaveTheirTextInTheLog) {
   testsupport::LogCapture log;
   platform::SetMessageBoxHandler(nullptr);
   ErrorBox("%s", "no display here");
-  EXPECT_EQ(MessageBoxSafe("copy?", "q", platform::MB_YESNO), platform::IDYES);
+  EXPECT_EQ(MessageBoxSafe("copy?", "q", platform::MB_YESNO), platform::IDNO) << "nobody said yes";
   auto lines = log.Lines();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "[\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC] no display here");

@@ -216,8 +216,10 @@ TEST_F(WindowPump, OtherThreadsPostSendAndPresent) {
   EXPECT_TRUE(posted);
 }
 
+// A box nobody sees gets the answer that loses nothing.
 TEST_F(WindowPump, MessageBoxesWithoutADisplayGoToStandardError) {
-  EXPECT_EQ(ShowMessageBox("text", "caption", MB_YESNO), IDYES);
+  EXPECT_EQ(ShowMessageBox("text", "caption", MB_YESNO), IDNO);
+  EXPECT_EQ(ShowMessageBox("text", "caption", MB_OKCANCEL), IDCANCEL);
   std::atomic<int> fromWorker{0};
   std::thread worker([&] { fromWorker = ShowMessageBox("text", "caption", MB_OK | MB_ICONERROR); });
   worker.join();  // never waits for the main thread on a display that cannot show a box
