@@ -51,14 +51,15 @@ std::atomic<uint64_t> g_presented{0};
 std::string g_error;
 bool g_droppingKeys = false;  // main thread: DropQueuedKeys is draining SDL's queue
 
-volatile sig_atomic_t g_sigterm = 0;
-struct sigaction g_oldSigterm;
-bool g_sigtermInstalled = false;
+// SIGTERM and SIGINT (Ctrl+C) are close requests, not an abrupt end.
+volatile sig_atomic_t g_closeSignal = 0;
+struct sigaction g_oldSigterm, g_oldSigint;
+bool g_sigtermInstalled = false, g_sigintInstalled = false;
 
 std::mutex g_overrideMutex;
 std::optional<RECT> g_desktopOverride, g_workOverride;
 
-extern "C" void OnSigterm(int) { g_sigterm = 1; }
+extern "C" void OnCloseSignal(int) { g_closeSignal = 1; }
 
 // Posts and sends to the main thread, and new frames, wake its SDL wait.
 void Wake() {
@@ -305,9 +306,9 @@ void DrainEvents(const SDL_Event* first) {
   while (SDL_PollEvent(&e)) HandleEvent(e, moved, movedTo);
   // One WM_MOUSEMOVE per turn, as the motions of a turn coalesce.
   if (moved) Post(WM_MOUSEMOVE, MouseKeys(), MakeLParam(movedTo.x, movedTo.y));
-  if (g_sigterm) {
-    g_sigterm = 0;
-    Post(WM_CLOSE, 0, 0);
+  if (g_closeSignal) {
+    g_closeSignal = 0;
+    Post(WM_CLOSE, kCloseBySignal, 0);
   }
   PollJoysticks();
   PresentNewFrame();
@@ -400,7 +401,7 @@ void SetWorkAreaForTest(const RECT* rect) {
 
 bool InitWindowSystem() {
   if (g_sdlUp.load()) return true;
-  // SIGTERM is ours (WM_CLOSE), not SDL's SDL_QUIT.
+  // SIGTERM and SIGINT are ours (WM_CLOSE), not SDL's SDL_QUIT.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // Frames are finished in software; the window only copies and scales them.
   // A GL renderer would cost a third of a second and 80 MB of driver at start.
@@ -423,9 +424,10 @@ bool InitWindowSystem() {
 
   struct sigaction sa;
   std::memset(&sa, 0, sizeof sa);
-  sa.sa_handler = OnSigterm;
+  sa.sa_handler = OnCloseSignal;
   sigemptyset(&sa.sa_mask);
   g_sigtermInstalled = sigaction(SIGTERM, &sa, &g_oldSigterm) == 0;
+  g_sigintInstalled = sigaction(SIGINT, &sa, &g_oldSigint) == 0;
   return true;
 }
 
@@ -436,7 +438,8 @@ void ShutdownWindowSystem() {
   SetQueueWakeHook(g_mainThreadId.load(), {});
   MainFrameMailbox().SetWakeHook({});
   if (g_sigtermInstalled) sigaction(SIGTERM, &g_oldSigterm, nullptr);
-  g_sigtermInstalled = false;
+  if (g_sigintInstalled) sigaction(SIGINT, &g_oldSigint, nullptr);
+  g_sigtermInstalled = g_sigintInstalled = false;
   g_sdlUp = false;
   CloseAllJoysticks();
   ResetKeyboardState();
@@ -658,7 +661,7 @@ bool WaitWindowMessage(uint32_t timeoutMs) {
   for (;;) {
     const uint64_t elapsed = SDL_GetTicks64() - start;
     if (timeoutMs != UINT32_MAX && elapsed >= timeoutMs) return false;
-    // Short slices: a SIGTERM sets only a flag.
+    // Short slices: a close signal sets only a flag.
     const uint64_t left = timeoutMs == UINT32_MAX ? 50 : timeoutMs - elapsed;
     SDL_Event e;
     const bool got = SDL_WaitEventTimeout(&e, static_cast<int>(std::min<uint64_t>(left, 50))) != 0;

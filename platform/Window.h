@@ -75,8 +75,12 @@ void SetWorkAreaForTest(const RECT* rect);
 // ---- Main thread only ----
 
 // SDL video, events and joysticks; the wake hook of the main thread's queue;
-// the message-box handler; SIGTERM as WM_CLOSE. False when SDL cannot start.
+// the message-box handler; SIGTERM and SIGINT as WM_CLOSE with wParam
+// kCloseBySignal. False when SDL cannot start.
 bool InitWindowSystem();
+// The wParam of a WM_CLOSE that a signal asked for: it ends an open dialog
+// and then the program.
+constexpr WPARAM kCloseBySignal = 0x5349474E;
 void ShutdownWindowSystem();
 
 // The one top-level window: hidden until ShowWindow. x, y, w, h is the outer

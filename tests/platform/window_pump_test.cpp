@@ -191,9 +191,15 @@ TEST_F(WindowPump, KeysQueuedWhenADialogEndsNeverReachTheProgram) {
   EXPECT_EQ(keys[1].msg, WM_KEYUP);
 }
 
-TEST_F(WindowPump, SigtermBecomesClose) {
-  std::raise(SIGTERM);
-  EXPECT_NE(PumpUntil(WM_CLOSE), nullptr);
+// Ctrl+C asks for an orderly close like SIGTERM does, marked as a signal's.
+TEST_F(WindowPump, SigtermAndSigintBecomeClose) {
+  for (int sig : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(sig);
+    std::raise(sig);
+    const Seen* s = PumpUntil(WM_CLOSE);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->w, kCloseBySignal);
+  }
 }
 
 TEST_F(WindowPump, OtherThreadsPostSendAndPresent) {
