@@ -412,6 +412,17 @@ bool InitWindowSystem() {
     g_error = SDL_GetError();
     return false;
   }
+  // Without a display SDL falls back to drawing off screen, and the program
+  // would run unseen for ever. Tests ask for such a driver by name; that stays.
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  const bool named = (asked && *asked) || (hint && *hint);
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!named && driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    g_error = "no display can be reached (is DISPLAY or WAYLAND_DISPLAY set?)";
+    return false;
+  }
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) std::fprintf(stderr, "Joystick : %s\n", SDL_GetError());
   g_wakeEvent = SDL_RegisterEvents(1);
   if (g_wakeEvent.load() == static_cast<uint32_t>(-1)) g_wakeEvent = 0;
