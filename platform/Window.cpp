@@ -39,6 +39,7 @@ struct MainWindow {
   bool active = false;
   std::vector<uint32_t> frame;  // the frame on screen, shown again after an expose
   bool haveFrame = false;
+  std::optional<POINT> pendingCursor;  // a pointer move asked for while hidden
 };
 MainWindow g_main;  // main thread only
 
@@ -540,6 +541,28 @@ bool ShowWindow(HWND hwnd, int command) {
   return wasVisible;
 }
 
+namespace {
+void WarpCursor(POINT p) {
+  int wx = 0, wy = 0, cw = 0, ch = 0;
+  SDL_GetWindowPosition(g_main.window, &wx, &wy);
+  SDL_GetWindowSize(g_main.window, &cw, &ch);
+  const PresentRect r = ComputePresentRect(cw, ch);
+  if (r.w <= 0 || r.h <= 0) return;
+  SDL_WarpMouseInWindow(g_main.window, r.x + (p.x - wx) * r.w / kFrameWidth, r.y + (p.y - wy) * r.h / kFrameHeight);
+}
+}  // namespace
+
+bool SetCursorPos(int x, int y) {
+  if (!g_main.window) return false;
+  if (SDL_GetWindowFlags(g_main.window) & SDL_WINDOW_SHOWN) {
+    g_main.pendingCursor.reset();
+    WarpCursor({x, y});
+  } else {
+    g_main.pendingCursor = POINT{x, y};
+  }
+  return true;
+}
+
 bool RevealMainWindowForModal() {
   if (!g_main.window) return false;
   const bool hidden = (SDL_GetWindowFlags(g_main.window) & SDL_WINDOW_SHOWN) == 0;
@@ -547,6 +570,10 @@ bool RevealMainWindowForModal() {
   SDL_RaiseWindow(g_main.window);
   // Without a window manager nobody else hands out the focus; keys go to the dialog.
   SDL_SetWindowInputFocus(g_main.window);
+  if (g_main.pendingCursor) {
+    WarpCursor(*g_main.pendingCursor);
+    g_main.pendingCursor.reset();
+  }
   return hidden;
 }
 

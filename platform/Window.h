@@ -103,6 +103,11 @@ bool GetClientRect(HWND hwnd, RECT& rect);
 bool ClientToScreen(HWND hwnd, POINT& point);
 bool ScreenToClient(HWND hwnd, POINT& point);
 bool GetCursorPos(POINT& point);
+// Moves the mouse pointer to a screen position, read as a point of the
+// 640x480 picture placed at the main window's client corner and shown scaled
+// like the picture. Asked while the window is hidden, the move happens when
+// it is shown for a modal dialog. False without a main window.
+bool SetCursorPos(int x, int y);
 int32_t GetWindowLong(HWND hwnd, int index);
 // Changing WS_THICKFRAME makes the window resizable or fixed.
 int32_t SetWindowLong(HWND hwnd, int index, int32_t value);

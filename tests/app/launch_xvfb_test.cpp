@@ -1,7 +1,7 @@
 // ctest-label: app
-// The player's edges on a virtual X server: the launch dialog that start-up
-// shows before the main window's first show, and the signals that ask the
-// program to close. The tests run themselves again under xvfb-run.
+// The launch dialog on a virtual X server: start-up shows it before the main
+// window's own first show, so the window must come up for it, with the
+// pointer over Start. The test runs itself again under xvfb-run.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -43,6 +43,15 @@ testsupport::XWindowId VisibleWindowOf(pid_t pid, int seconds) {
   return id;
 }
 
+// Where the pointer is on the screen; false when it cannot be read.
+bool PointerAt(int* x, int* y) {
+  FILE* p = popen("xdotool getmouselocation 2>/dev/null", "r");
+  if (!p) return false;
+  const bool ok = std::fscanf(p, "x:%d y:%d", x, y) == 2;
+  pclose(p);
+  return ok;
+}
+
 TEST(LaunchOnX, LaunchDialogIsShownAndReturnStartsTheGame) {
   if (testsupport::RerunUnderVirtualX({.width = 1024, .height = 768, .blackRoot = true})) return;
   ASSERT_FALSE(SampleProject().empty()) << "make-sample-project failed";
@@ -57,6 +66,18 @@ TEST(LaunchOnX, LaunchDialogIsShownAndReturnStartsTheGame) {
   const testsupport::XWindowId w = VisibleWindowOf(p.Pid(), 30);
   ASSERT_NE(w, 0u) << "no visible window while the launch dialog runs\n" << ReadText(log) << p.Stderr();
   EXPECT_EQ(ReadText(log).find("Start-up : done"), std::string::npos) << "start-up did not wait for the dialog";
+  // The pointer starts over Start: the dialog sits at the window's outer
+  // corner + (320 - 187, 240 - 136) and the pointer 181.9, 198.9 further,
+  // (314, 302) from the outer corner; the client area begins 3 right of it
+  // and 19 + 3 below it, so (311, 280) in the client.
+  testsupport::VirtualDisplay x;
+  int cx = 0, cy = 0, px = -1, py = -1;
+  ASSERT_TRUE(x.Ok() && x.WindowOrigin(w, &cx, &cy));
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (PointerAt(&px, &py) && !(px - cx == 311 && py - cy == 280) && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(px - cx, 311);
+  EXPECT_EQ(py - cy, 280);
   // Return presses the default button, Start.
   ASSERT_TRUE(testsupport::SendKeys(w, "Return"));
   ASSERT_TRUE(WaitForText(p, log, "Start-up : done", 60)) << ReadText(log) << p.Stderr();
