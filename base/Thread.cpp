@@ -155,7 +155,7 @@ void cThread::Exit() {
   }
   WriteDebugLog("Exit D");
   // A thread ending its own object cannot wait for itself.
-  const bool self = h->thread.get_id() == std::this_thread::get_id();
+  const bool self = platform::GetCurrentThreadId() == h->id;
   if (!answered && !self) {
     // The thread is busy (a long load): it sees the stop request at its next
     // safe point. Whoever called Exit frees what it may still touch, so wait.
