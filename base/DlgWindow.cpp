@@ -572,9 +572,16 @@ void cDlgWindow::RouteMessage(const MSG& m) {
       return;
     }
     case WM_CLOSE:
-      // The window's close button closes the dialog; the program stays.
-      if (m.hwnd == m_hOwner || m.hwnd == GetMainWindow()) SendMessage(m_hWnd, WM_CLOSE, 0, 0);
-      else DispatchMessage(&m);
+      // The window's close button closes the dialog; the program stays. A
+      // signal's close request ends the dialog and then the program.
+      if (m.hwnd == m_hOwner || m.hwnd == GetMainWindow()) {
+        if (m.wParam == kCloseBySignal) m_hCloseAfter = m.hwnd;
+        SendMessage(m_hWnd, WM_CLOSE, 0, 0);
+        // A procedure that keeps its dialog open on WM_CLOSE still gives way.
+        if (m_hCloseAfter && !m_bEnded) End(0);
+      } else {
+        DispatchMessage(&m);
+      }
       return;
     default:
       return;  // other mouse and key messages belong to the dialog now
@@ -595,6 +602,9 @@ intptr_t RunDialogBox(const sDlgTemplate& tpl, HWND owner, WNDPROC proc, LPARAM 
   g_active = w;
   CopyShownFrame(w->m_Backdrop);
   EnableTextInput(true);
+  // The dialog is drawn in the main window, which start-up keeps hidden
+  // until late: it must be on screen and take the keys while the dialog runs.
+  const bool revealed = RevealMainWindowForModal();
 
   if (SendMessage(w->m_hWnd, WM_INITDIALOG, 0, param) != 0 && !w->m_lpFocus)
     w->SetFocus(w->NextTabStop(nullptr, false));
@@ -624,11 +634,13 @@ intptr_t RunDialogBox(const sDlgTemplate& tpl, HWND owner, WNDPROC proc, LPARAM 
   g_windows.erase(w->m_hWnd);
   g_active = nullptr;
   EnableTextInput(false);
+  if (revealed) ShowWindow(GetMainWindow(), SW_HIDE);
   // Keys still queued were typed into the dialog: none reaches the program.
   // The keys still down (the one that ended the dialog) keep their repeats
   // and releases from it.
   DropQueuedKeys();
   if (!w->m_Backdrop.empty()) MainFrameMailbox().Post(w->m_Backdrop.data(), kFrameWidth * 4);
+  if (w->m_hCloseAfter) PostMessage(w->m_hCloseAfter, WM_CLOSE, kCloseBySignal, 0);
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
   return w->m_nResult;
 }

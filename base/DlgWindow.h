@@ -184,6 +184,7 @@ class cDlgWindow {
   std::string m_strComposition;  // code page 932
   int m_nCompCursor = 0;
   bool m_bEnded = false;
+  platform::HWND m_hCloseAfter = nullptr;  // a signal's close request for this window waits
   intptr_t m_nResult = 0;
   bool m_bDirty = true;
   std::vector<uint32_t> m_Backdrop;  // the frame under the dialog

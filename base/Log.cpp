@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "base/Text.h"
+#include "base/Thread.h"
 #include "platform/CloseRequest.h"
 #include "platform/CodePage.h"
 #include "platform/MessageBox.h"
@@ -128,6 +129,12 @@ void SetFullScreenMessageBox(std::function<int(const std::string&, const std::st
 }
 
 int MessageBoxSafe(const std::string& text, const std::string& caption, unsigned type) {
+  // A thread being stopped for a close has nobody to answer it: the text
+  // goes to the log and the box answers as if it had been declined.
+  if (ThreadStopRequested()) {
+    WriteLog("[%s] %s", caption.c_str(), text.c_str());
+    return platform::AnswerThatLosesNothing(type);
+  }
   std::function<int(const std::string&, const std::string&, unsigned)> box;
   {
     std::lock_guard<std::mutex> lock(g_boxMutex);

@@ -13,10 +13,18 @@ void ThreadSleep(uint32_t ms) {
   platform::ParkIfSuspended();
 }
 
+namespace {
+// The stop flag of the cThread the calling thread runs for, if any.
+thread_local std::atomic<bool>* t_stop = nullptr;
+}  // namespace
+
+bool ThreadStopRequested() { return t_stop && t_stop->load(std::memory_order_acquire); }
+
 struct cThread::Handle {
   std::thread thread;
   uint32_t id = 0;
   std::shared_ptr<std::atomic<bool>> ended = std::make_shared<std::atomic<bool>>(false);
+  std::shared_ptr<std::atomic<bool>> stop = std::make_shared<std::atomic<bool>>(false);
 };
 
 cThread::~cThread() { Exit(); }
@@ -67,9 +75,11 @@ int cThread::Start(ThreadProc proc, void* arg) {
   auto h = std::make_shared<Handle>();
   h->id = platform::ReserveThreadId();
   try {
-    h->thread = std::thread([proc, arg, id = h->id, ended = h->ended] {
+    h->thread = std::thread([proc, arg, id = h->id, ended = h->ended, stop = h->stop] {
       platform::AdoptThreadId(id);
+      t_stop = stop.get();
       proc(arg);
+      t_stop = nullptr;
       // Posts fail from here on, and a send still waiting for this thread is released.
       platform::ShutdownMessageQueue();
       ended->store(true, std::memory_order_release);
@@ -124,6 +134,7 @@ void cThread::Exit() {
     h = m_hThread;
   }
   if (!h) return;
+  h->stop->store(true, std::memory_order_release);
   // One level only: a thread suspended several times keeps the rest.
   Resume();
   WriteDebugLog("Exit A");
@@ -143,16 +154,22 @@ void cThread::Exit() {
     }
   }
   WriteDebugLog("Exit D");
-  if (auto taken = Take(h)) {
-    if (answered || taken->ended->load(std::memory_order_acquire)) {
-      Reap(*taken);
-    } else {
-      // Killing a thread mid-work is not possible here; it is left to stop
-      // at its next queue call or sleep and never run again.
-      platform::SuspendThreadById(taken->id);
-      taken->thread.detach();
-      WriteLog("cThread::Exit : thread %u did not end after %d polls; detached", taken->id, polls);
+  // A thread ending its own object cannot wait for itself.
+  const bool self = platform::GetCurrentThreadId() == h->id;
+  if (!answered && !self) {
+    // The thread is busy (a long load): it sees the stop request at its next
+    // safe point. Whoever called Exit frees what it may still touch, so wait.
+    WriteLog("cThread::Exit : thread %u did not end after %d polls; waiting", h->id, polls);
+    platform::ClearThreadSuspension(h->id);
+    const uint64_t start = platform::GetTickCount64();
+    while (!h->ended->load(std::memory_order_acquire)) {
+      if (!Holds(h)) break;  // another caller of Wait or Exit finished it
+      platform::SleepMs(1);
+      platform::PostThreadMessage(h->id, platform::WM_QUIT, 0, 0);
     }
+    WriteLog("cThread::Exit : thread %u ended after %llu ms more", h->id,
+             static_cast<unsigned long long>(platform::GetTickCount64() - start));
   }
+  if (auto taken = Take(h)) Reap(*taken);
   WriteDebugLog("Exit E");
 }

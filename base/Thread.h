@@ -14,6 +14,11 @@
 // before and after the sleep.
 void ThreadSleep(uint32_t ms);
 
+// True on a cThread worker whose object's Exit has been called.
+// Long loads check it at safe points and give up, so a close need not wait
+// for them to finish. Always false on other threads.
+bool ThreadStopRequested();
+
 class cThread {
  public:
   // The thread procedure; its result is not used.
@@ -34,9 +39,10 @@ class cThread {
   // One suspension level more or less; 1 also when no thread runs.
   int Suspend();
   int Resume();
-  // Resume once, post WM_QUIT, re-post it every 1 ms poll; a thread still
-  // running after kExitPolls polls is detached with a log line and suspended,
-  // so it stops at its next queue call or sleep instead of running on.
+  // Resume once, post WM_QUIT, re-post it every 1 ms poll. A thread still
+  // running after kExitPolls polls is waited for (with a log line, its
+  // suspension lifted so that it can reach its end): the caller goes on to
+  // free what the thread uses, so it is never left running.
   void Exit();
 
   // Id of the last thread started (0 before the first start); its queue

@@ -40,7 +40,15 @@ int AnswerUnshownBox(const std::string& text, const std::string& caption, unsign
     sink = g_sink;
   }
   if (sink) sink("[" + caption + "] " + text);
-  return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+  return AnswerThatLosesNothing(type);
+}
+
+int AnswerThatLosesNothing(unsigned type) {
+  switch (type & 0xF) {
+    case MB_YESNO: return IDNO;
+    case MB_OKCANCEL: return IDCANCEL;
+    default: return IDOK;
+  }
 }
 
 }  // namespace platform

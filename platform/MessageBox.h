@@ -10,15 +10,18 @@ enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 // Texts are code-page-932. The window layer installs a handler that shows a
 // real box on the main thread; without one the text goes to standard error
-// and the box answers with its default button.
+// and the box gets the answer that loses nothing.
 using MessageBoxHandler = std::function<int(const std::string& text, const std::string& caption, unsigned type)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
 int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type);
 
 // Where no box can be shown (no display, no handler): the text goes to
-// standard error and to the sink the log installs, and the box answers with
-// its default button (OK, or Yes for a Yes/No box).
+// standard error and to the sink the log installs, and the box gets the
+// answer that loses nothing.
 int AnswerUnshownBox(const std::string& text, const std::string& caption, unsigned type);
+// The answer of a box nobody could see: No to a Yes/No question, Cancel to
+// OK/Cancel, OK to a notice. Nothing is ended or overwritten on a guess.
+int AnswerThatLosesNothing(unsigned type);
 void SetUnshownBoxSink(std::function<void(const std::string& line)> sink);
 
 }  // namespace platform

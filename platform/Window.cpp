@@ -39,6 +39,7 @@ struct MainWindow {
   bool active = false;
   std::vector<uint32_t> frame;  // the frame on screen, shown again after an expose
   bool haveFrame = false;
+  std::optional<POINT> pendingCursor;  // a pointer move asked for while hidden
 };
 MainWindow g_main;  // main thread only
 
@@ -51,14 +52,15 @@ std::atomic<uint64_t> g_presented{0};
 std::string g_error;
 bool g_droppingKeys = false;  // main thread: DropQueuedKeys is draining SDL's queue
 
-volatile sig_atomic_t g_sigterm = 0;
-struct sigaction g_oldSigterm;
-bool g_sigtermInstalled = false;
+// SIGTERM and SIGINT (Ctrl+C) are close requests, not an abrupt end.
+volatile sig_atomic_t g_closeSignal = 0;
+struct sigaction g_oldSigterm, g_oldSigint;
+bool g_sigtermInstalled = false, g_sigintInstalled = false;
 
 std::mutex g_overrideMutex;
 std::optional<RECT> g_desktopOverride, g_workOverride;
 
-extern "C" void OnSigterm(int) { g_sigterm = 1; }
+extern "C" void OnCloseSignal(int) { g_closeSignal = 1; }
 
 // Posts and sends to the main thread, and new frames, wake its SDL wait.
 void Wake() {
@@ -305,9 +307,9 @@ void DrainEvents(const SDL_Event* first) {
   while (SDL_PollEvent(&e)) HandleEvent(e, moved, movedTo);
   // One WM_MOUSEMOVE per turn, as the motions of a turn coalesce.
   if (moved) Post(WM_MOUSEMOVE, MouseKeys(), MakeLParam(movedTo.x, movedTo.y));
-  if (g_sigterm) {
-    g_sigterm = 0;
-    Post(WM_CLOSE, 0, 0);
+  if (g_closeSignal) {
+    g_closeSignal = 0;
+    Post(WM_CLOSE, kCloseBySignal, 0);
   }
   PollJoysticks();
   PresentNewFrame();
@@ -400,7 +402,7 @@ void SetWorkAreaForTest(const RECT* rect) {
 
 bool InitWindowSystem() {
   if (g_sdlUp.load()) return true;
-  // SIGTERM is ours (WM_CLOSE), not SDL's SDL_QUIT.
+  // SIGTERM and SIGINT are ours (WM_CLOSE), not SDL's SDL_QUIT.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // Frames are finished in software; the window only copies and scales them.
   // A GL renderer would cost a third of a second and 80 MB of driver at start.
@@ -409,6 +411,17 @@ bool InitWindowSystem() {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     g_error = SDL_GetError();
+    return false;
+  }
+  // Without a display SDL falls back to drawing off screen, and the program
+  // would run unseen for ever. Tests ask for such a driver by name; that stays.
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  const bool named = (asked && *asked) || (hint && *hint);
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!named && driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    g_error = "no display can be reached (is DISPLAY or WAYLAND_DISPLAY set?)";
     return false;
   }
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) std::fprintf(stderr, "Joystick : %s\n", SDL_GetError());
@@ -423,9 +436,10 @@ bool InitWindowSystem() {
 
   struct sigaction sa;
   std::memset(&sa, 0, sizeof sa);
-  sa.sa_handler = OnSigterm;
+  sa.sa_handler = OnCloseSignal;
   sigemptyset(&sa.sa_mask);
   g_sigtermInstalled = sigaction(SIGTERM, &sa, &g_oldSigterm) == 0;
+  g_sigintInstalled = sigaction(SIGINT, &sa, &g_oldSigint) == 0;
   return true;
 }
 
@@ -436,7 +450,8 @@ void ShutdownWindowSystem() {
   SetQueueWakeHook(g_mainThreadId.load(), {});
   MainFrameMailbox().SetWakeHook({});
   if (g_sigtermInstalled) sigaction(SIGTERM, &g_oldSigterm, nullptr);
-  g_sigtermInstalled = false;
+  if (g_sigintInstalled) sigaction(SIGINT, &g_oldSigint, nullptr);
+  g_sigtermInstalled = g_sigintInstalled = false;
   g_sdlUp = false;
   CloseAllJoysticks();
   ResetKeyboardState();
@@ -524,6 +539,42 @@ bool ShowWindow(HWND hwnd, int command) {
       break;
   }
   return wasVisible;
+}
+
+namespace {
+void WarpCursor(POINT p) {
+  int wx = 0, wy = 0, cw = 0, ch = 0;
+  SDL_GetWindowPosition(g_main.window, &wx, &wy);
+  SDL_GetWindowSize(g_main.window, &cw, &ch);
+  const PresentRect r = ComputePresentRect(cw, ch);
+  if (r.w <= 0 || r.h <= 0) return;
+  SDL_WarpMouseInWindow(g_main.window, r.x + (p.x - wx) * r.w / kFrameWidth, r.y + (p.y - wy) * r.h / kFrameHeight);
+}
+}  // namespace
+
+bool SetCursorPos(int x, int y) {
+  if (!g_main.window) return false;
+  if (SDL_GetWindowFlags(g_main.window) & SDL_WINDOW_SHOWN) {
+    g_main.pendingCursor.reset();
+    WarpCursor({x, y});
+  } else {
+    g_main.pendingCursor = POINT{x, y};
+  }
+  return true;
+}
+
+bool RevealMainWindowForModal() {
+  if (!g_main.window) return false;
+  const bool hidden = (SDL_GetWindowFlags(g_main.window) & SDL_WINDOW_SHOWN) == 0;
+  if (hidden) SDL_ShowWindow(g_main.window);
+  SDL_RaiseWindow(g_main.window);
+  // Without a window manager nobody else hands out the focus; keys go to the dialog.
+  SDL_SetWindowInputFocus(g_main.window);
+  if (g_main.pendingCursor) {
+    WarpCursor(*g_main.pendingCursor);
+    g_main.pendingCursor.reset();
+  }
+  return hidden;
 }
 
 bool SetWindowPos(HWND hwnd, int x, int y, int w, int h) {
@@ -648,7 +699,7 @@ bool WaitWindowMessage(uint32_t timeoutMs) {
   for (;;) {
     const uint64_t elapsed = SDL_GetTicks64() - start;
     if (timeoutMs != UINT32_MAX && elapsed >= timeoutMs) return false;
-    // Short slices: a SIGTERM sets only a flag.
+    // Short slices: a close signal sets only a flag.
     const uint64_t left = timeoutMs == UINT32_MAX ? 50 : timeoutMs - elapsed;
     SDL_Event e;
     const bool got = SDL_WaitEventTimeout(&e, static_cast<int>(std::min<uint64_t>(left, 50))) != 0;

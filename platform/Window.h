@@ -75,8 +75,12 @@ void SetWorkAreaForTest(const RECT* rect);
 // ---- Main thread only ----
 
 // SDL video, events and joysticks; the wake hook of the main thread's queue;
-// the message-box handler; SIGTERM as WM_CLOSE. False when SDL cannot start.
+// the message-box handler; SIGTERM and SIGINT as WM_CLOSE with wParam
+// kCloseBySignal. False when SDL cannot start.
 bool InitWindowSystem();
+// The wParam of a WM_CLOSE that a signal asked for: it ends an open dialog
+// and then the program.
+constexpr WPARAM kCloseBySignal = 0x5349474E;
 void ShutdownWindowSystem();
 
 // The one top-level window: hidden until ShowWindow. x, y, w, h is the outer
@@ -89,12 +93,21 @@ std::string GetWindowError();
 bool DestroyWindow(HWND hwnd);
 
 bool ShowWindow(HWND hwnd, int command);
+// For a modal dialog drawn in the main window: shows and raises the window
+// and gives it the keyboard focus. True when it was hidden before, so that
+// the caller hides it again when the dialog ends.
+bool RevealMainWindowForModal();
 bool SetWindowPos(HWND hwnd, int x, int y, int w, int h);
 bool GetWindowRect(HWND hwnd, RECT& rect);
 bool GetClientRect(HWND hwnd, RECT& rect);
 bool ClientToScreen(HWND hwnd, POINT& point);
 bool ScreenToClient(HWND hwnd, POINT& point);
 bool GetCursorPos(POINT& point);
+// Moves the mouse pointer to a screen position, read as a point of the
+// 640x480 picture placed at the main window's client corner and shown scaled
+// like the picture. Asked while the window is hidden, the move happens when
+// it is shown for a modal dialog. False without a main window.
+bool SetCursorPos(int x, int y);
 int32_t GetWindowLong(HWND hwnd, int index);
 // Changing WS_THICKFRAME makes the window resizable or fixed.
 int32_t SetWindowLong(HWND hwnd, int index, int32_t value);

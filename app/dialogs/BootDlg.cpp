@@ -32,6 +32,8 @@ cBootDlg::cBootDlg(int templateId, cWnd* owner, int modal, void* user, cBootData
   m_nPosY = main.y + 240 - 136;
   m_nInitX = m_nPosX;
   m_nInitY = m_nPosY;
+  // The pointer starts over the Start button.
+  SetCursorPos(static_cast<int>(m_nPosX + 181.9), static_cast<int>(m_nPosY + 198.9));
   auto* d3d = new cRadioBind();
   auto* dd = new cRadioBind();
   d3d->m_nID = 1002;

@@ -24,6 +24,7 @@ cNameEntryDlg::cNameEntryDlg(int templateId, cWnd* owner, int modal, void* user,
   }
   m_nPosX = m_nInitX = at.x;
   m_nPosY = m_nInitY = at.y;
+  SetCursorPos(at.x + 80, at.y + 65);  // onto the dialog
   if (name) {
     EDITPARAM p;
     p.id = 1003;

@@ -419,7 +419,13 @@ int WinMain(const sLaunch& launch) {
   bStartedByEditor.store(launch.showState == 5 ? 1 : 0);
   // 6. The window system (stands in for the class registration); first, so
   // that the question of step 5 can be shown.
-  if (!InitWindowSystem()) return 0;
+  if (!InitWindowSystem()) {
+    // Nothing can be shown: say why on the terminal and in the log.
+    const std::string why = GetWindowError();
+    WriteLog("Window : %s", why.c_str());
+    std::fprintf(stderr, "brindle: cannot open a window: %s\n", why.c_str());
+    return 1;
+  }
   // 5.
   if (!AcquireInstanceGuard()) {
     ShutdownWindowSystem();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/Log.h"
+#include "base/Thread.h"
 #include "media/graphics/DDDevice.h"
 #include "platform/FileSystem.h"
 
@@ -222,7 +223,11 @@ bool DecodeRows(const uint8_t* bits, size_t avail, bool topDown, const BitFields
   size_t stride = ((static_cast<size_t>(w) * img.nBitCount + 31) / 32) * 4;
   size_t lastRow = (static_cast<size_t>(w) * img.nBitCount + 7) / 8;
   if (stride * (hh - 1) + lastRow > avail) return Fail(error, "pixel data ends early");
-  for (int y = 0; y < hh; ++y) DecodeRow(bits + stride * (topDown ? y : hh - 1 - y), y, fields, img);
+  for (int y = 0; y < hh; ++y) {
+    // A large picture takes a while: a thread being stopped gives up here.
+    if ((y & 63) == 0 && ThreadStopRequested()) return Fail(error, "loading stopped");
+    DecodeRow(bits + stride * (topDown ? y : hh - 1 - y), y, fields, img);
+  }
   return true;
 }
 
@@ -251,12 +256,16 @@ bool DecodeBmp(const uint8_t* d, size_t size, cBitmapImage& out, std::string* er
                               : DecodeRows(bits, avail, hd.topDown, fields, img, error);
   if (!decoded) return false;
   if (hd.bitCount <= 8)
-    for (size_t i = 0; i < pixels; ++i) img.Pixels[i] = img.Palette[img.Indices[i]];
+    for (size_t i = 0; i < pixels; ++i) {
+      if ((i & 0xFFFF) == 0 && ThreadStopRequested()) return Fail(error, "loading stopped");
+      img.Pixels[i] = img.Palette[img.Indices[i]];
+    }
   out = std::move(img);
   return true;
 }
 
 bool LoadBmpFile(const std::string& path, cBitmapImage& out) {
+  if (ThreadStopRequested()) return false;
   std::vector<unsigned char> bytes;
   if (!platform::ReadWholeFile(path, bytes)) return false;
   std::string why;

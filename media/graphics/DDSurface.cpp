@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "base/Log.h"
+#include "base/Thread.h"
 #include "media/graphics/Bmp.h"
 #include "media/graphics/DDInternal.h"
 
@@ -19,13 +20,17 @@ DDPOOL PoolOfMemory(int nDDMemory) { return nDDMemory == 0 ? DDPOOL_DEFAULT : DD
 int MirrorIndex(int v, int c) { return c > 0 ? c * (v / c + 1) - v % c - 1 : v; }
 
 // Fills a texture level from a bitmap; pixels of the key colour become transparent black.
-void FillTexture(cPixelSurface& level, const cBitmapImage& bmp, uint32_t keyArgb) {
+// False when the thread is being stopped part way (the load then fails).
+bool FillTexture(cPixelSurface& level, const cBitmapImage& bmp, uint32_t keyArgb) {
   int w = std::min(level.Width(), bmp.nWidth), h = std::min(level.Height(), bmp.nHeight);
-  for (int y = 0; y < h; ++y)
+  for (int y = 0; y < h; ++y) {
+    if ((y & 63) == 0 && ThreadStopRequested()) return false;
     for (int x = 0; x < w; ++x) {
       uint32_t argb = 0xFF000000u | bmp.At(x, y);
       level.SetPixel(x, y, argb == keyArgb ? 0u : ArgbToFormat(level.Format(), argb));
     }
+  }
+  return true;
 }
 
 // A fresh Direct3D record (not a restore): names, memory kind, no textures
@@ -287,7 +292,10 @@ int CreateFromFileD3D(DDSURFACEDATA* lpSD, const std::string& file, int bTranspa
     }
     if (!dt->lpTexture || !dt->lpTexture->level0) return D3DERR_INVALIDCALL;
     cPixelSurface& level = *dt->lpTexture->level0;
-    if (created) FillTexture(level, bmp, key);
+    if (created && !FillTexture(level, bmp, key)) {
+      WriteLog("LoadImage Err %s (loading stopped)", file.c_str());
+      return 8;
+    }
     dt->lpSurface = dt->lpTexture->level0;
     dt->Desc = {level.Format(), dt->lpTexture->usage, level.Pool(), level.Width(), level.Height()};
     lpSD->nWidth = bmp.nWidth;

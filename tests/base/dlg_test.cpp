@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "base/DlgRender.h"
@@ -178,6 +179,29 @@ TEST(DlgModal, AQuitEndsTheDialogAndIsPassedOn) {
   bool quit = false;
   while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) quit |= m.message == WM_QUIT && m.wParam == 3;
   EXPECT_TRUE(quit) << "the pump that ran the dialog still has to see the quit";
+}
+
+// Ctrl+C or SIGTERM while a dialog is open: the dialog ends as cancelled
+// and the close request reaches the window after it, so the program closes.
+TEST(DlgModal, ASignalsCloseRequestEndsTheDialogAndIsPassedOn) {
+  for (const bool boot : {false, true}) {
+    SCOPED_TRACE(boot ? "launch dialog" : "name entry");
+    DialogHarness h;
+    std::string name = "ab";
+    BootData data;
+    std::unique_ptr<cDlg> dlg;
+    if (boot) dlg = std::make_unique<cBootDlg>(&h.owner, &data);
+    else dlg = std::make_unique<cNameDlg>(&h.owner, &name);
+    SetDialogOpenedHook([&](HWND) { PostMessage(h.owner.m_hWnd, WM_CLOSE, kCloseBySignal, 0); });
+    const intptr_t r = dlg->DoModal(0);
+    SetDialogOpenedHook({});
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(name, "ab");
+    EXPECT_EQ(h.OwnerSaw(WM_CLOSE, kCloseBySignal), 0) << "not before the dialog has ended";
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+    EXPECT_EQ(h.OwnerSaw(WM_CLOSE, kCloseBySignal), 1);
+  }
 }
 
 TEST(DlgModal, ItemStringsAreReadWithinTheirMaximum) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/statvfs.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "base/Log.h"
+#include "base/Thread.h"
 #include "platform/CloseRequest.h"
 #include "platform/MessageBox.h"
 #include "tests/support/TestSupport.h"
@@ -132,10 +135,40 @@ TEST(Log, BoxesNobodyCanSeeLeaveTheirTextInTheLog) {
   testsupport::LogCapture log;
   platform::SetMessageBoxHandler(nullptr);
   ErrorBox("%s", "no display here");
-  EXPECT_EQ(MessageBoxSafe("copy?", "q", platform::MB_YESNO), platform::IDYES);
+  EXPECT_EQ(MessageBoxSafe("copy?", "q", platform::MB_YESNO), platform::IDNO) << "nobody said yes";
   auto lines = log.Lines();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "[\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC] no display here");
   EXPECT_EQ(lines[1], "[q] copy?");
+}
+
+// A thread being stopped for a close asks nobody: its boxes go to the log
+// and are declined, so no question holds the close up or is answered Yes.
+std::atomic<int> g_stoppingAnswer{0};
+std::atomic<bool> g_stoppingRunning{false};
+unsigned AskWhileStopping(void*) {
+  g_stoppingRunning = true;
+  while (!ThreadStopRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  g_stoppingAnswer = MessageBoxSafe("overwrite?", "q", platform::MB_YESNO);
+  return 0;
+}
+
+TEST(Log, BoxesOfAThreadBeingStoppedAreLoggedAndDeclined) {
+  testsupport::LogCapture log;
+  std::atomic<int> shown{0};
+  platform::SetMessageBoxHandler([&](const std::string&, const std::string&, unsigned) {
+    ++shown;
+    return platform::IDYES;
+  });
+  g_stoppingAnswer = 0;
+  g_stoppingRunning = false;
+  cThread t;
+  ASSERT_EQ(t.Start(&AskWhileStopping, nullptr), 1);
+  while (!g_stoppingRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  t.Exit();
+  platform::SetMessageBoxHandler(nullptr);
+  EXPECT_EQ(shown.load(), 0);
+  EXPECT_EQ(g_stoppingAnswer.load(), platform::IDNO);
+  EXPECT_NE(log.Text().find("[q] overwrite?"), std::string::npos) << log.Text();
 }
 }  // namespace

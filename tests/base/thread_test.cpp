@@ -18,8 +18,9 @@ namespace {
 using namespace platform;
 using namespace std::chrono_literals;
 
-bool HasDetachLine(const testsupport::LogCapture& log) {
-  return log.Text().find("detached") != std::string::npos;
+// Exit logs a thread that outlived its polls.
+bool HasGaveUpLine(const testsupport::LogCapture& log) {
+  return log.Text().find("did not end") != std::string::npos;
 }
 
 template <class Pred>
@@ -61,7 +62,7 @@ TEST(Thread, ExitEndsAThreadThatHonoursQuit) {
   t.Exit();
   EXPECT_EQ(g_quitLoopEnded.load(), 1);
   EXPECT_FALSE(t.HasThread());
-  EXPECT_FALSE(HasDetachLine(log));
+  EXPECT_FALSE(HasGaveUpLine(log));
   t.Exit();  // a second time does nothing
 }
 
@@ -70,30 +71,65 @@ std::atomic<bool> g_release{false};
 std::atomic<bool> g_stubbornEnded{false};
 unsigned Stubborn(void*) {
   testsupport::WaitFor([] { return g_release.load(); });
-  ThreadSleep(1);  // the first park point after Exit gave up
+  ThreadSleep(1);
   g_stubbornEnded = true;
   return 0;
 }
 
-TEST(Thread, ExitGivesUpOnAThreadThatIgnoresQuit) {
+// The caller of Exit frees what the thread works on next: a thread that is
+// still busy after the polls is waited for, never left running.
+TEST(Thread, ExitWaitsForAThreadThatOutlivesItsPolls) {
   testsupport::LogCapture log;
   g_release = false;
   g_stubbornEnded = false;
   cThread t;
   ASSERT_EQ(t.Start(&Stubborn, nullptr), 1);
-  uint32_t id = t.GetThreadId();
-  auto start = std::chrono::steady_clock::now();
+  const auto start = std::chrono::steady_clock::now();
+  std::thread releaser([] {
+    std::this_thread::sleep_for(400ms);
+    g_release = true;
+  });
   t.Exit();
-  EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms) << "200 polls of at least 1 ms";
+  const auto took = std::chrono::steady_clock::now() - start;
+  releaser.join();
+  EXPECT_TRUE(g_stubbornEnded.load()) << "Exit returned while the thread still ran";
+  EXPECT_GE(took, 400ms);
   EXPECT_FALSE(t.HasThread());
-  EXPECT_NE(log.Text().find("did not end after 200 polls; detached"), std::string::npos) << log.Text();
+  EXPECT_NE(log.Text().find("did not end after 200 polls; waiting"), std::string::npos) << log.Text();
+  EXPECT_NE(log.Text().find("ended after"), std::string::npos) << log.Text();
+}
 
-  // The detached thread does not run on: it stops at its next sleep.
-  g_release = true;
-  WaitUntil([id] { return IsThreadParked(id); });
-  EXPECT_FALSE(g_stubbornEnded.load());
-  ResumeThreadById(id);
-  WaitUntil([] { return g_stubbornEnded.load(); });
+// A long load polls the stop request at its safe points: false while the
+// thread runs normally and on threads that are no cThread worker, true once
+// Exit has asked, so Exit ends it within its polls.
+std::atomic<int> g_stopSeenBefore{-1};
+std::atomic<bool> g_busyEnded{false};
+std::atomic<bool> g_busyRunning{false};
+unsigned BusyLoad(void*) {
+  g_stopSeenBefore = ThreadStopRequested() ? 1 : 0;
+  g_busyRunning = true;
+  while (!ThreadStopRequested()) {
+  }
+  g_busyEnded = true;
+  return 0;
+}
+
+TEST(Thread, StopRequestEndsALoadThatNeverReadsItsQueue) {
+  testsupport::LogCapture log;
+  EXPECT_FALSE(ThreadStopRequested()) << "not a worker";
+  g_stopSeenBefore = -1;
+  g_busyEnded = false;
+  g_busyRunning = false;
+  cThread t;
+  ASSERT_EQ(t.Start(&BusyLoad, nullptr), 1);
+  WaitUntil([] { return g_busyRunning.load(); });
+  std::this_thread::sleep_for(20ms);
+  EXPECT_FALSE(g_busyEnded.load());
+  t.Exit();
+  EXPECT_EQ(g_stopSeenBefore.load(), 0);
+  EXPECT_TRUE(g_busyEnded.load());
+  EXPECT_FALSE(HasGaveUpLine(log)) << log.Text();
+  EXPECT_FALSE(ThreadStopRequested());
 }
 
 TEST(Thread, WaitReturnsWhenTheThreadEndsAndTheObjectCanStartAgain) {
@@ -158,7 +194,7 @@ TEST(Thread, ExitReleasesAWorkerWaitingInASend) {
   t.Exit();  // this thread does not pump meanwhile
   EXPECT_EQ(g_sendResult.load(), 0);
   EXPECT_EQ(g_quitLoopEnded.load(), 1);
-  EXPECT_FALSE(HasDetachLine(log));
+  EXPECT_FALSE(HasGaveUpLine(log));
   MSG m;
   while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
   EXPECT_EQ(served.load(), 0) << "the withdrawn request never runs";
@@ -209,27 +245,37 @@ TEST(Thread, SuspendParksALoopingWorkerAtItsNextParkPointAndResumeReleasesIt) {
   }
 }
 
-// Exit resumes once only: a thread suspended twice stays parked, is given
-// up on and detached.
-TEST(Thread, ExitKeepsFurtherSuspensionLevels) {
+// Exit resumes once only: a thread suspended twice stays parked through the
+// polls; then its suspension is lifted and Exit waits for its end.
+std::atomic<int> g_parkTurns{0};
+std::atomic<bool> g_parkerEnded{false};
+unsigned StoppableSleeper(void*) {
+  while (!ThreadStopRequested()) {
+    ThreadSleep(1);
+    ++g_parkTurns;
+  }
+  g_parkerEnded = true;
+  return 0;
+}
+
+TEST(Thread, ExitKeepsFurtherSuspensionLevelsThroughItsPolls) {
   testsupport::LogCapture log;
-  g_point = &kParkPoints[0];
-  g_turns = 0;
-  g_stop = false;
+  g_parkTurns = 0;
+  g_parkerEnded = false;
   cThread t;
-  ASSERT_EQ(t.Start(&Looper, nullptr), 1);
+  ASSERT_EQ(t.Start(&StoppableSleeper, nullptr), 1);
   uint32_t id = t.GetThreadId();
+  WaitUntil([] { return g_parkTurns.load() > 2; });
   t.Suspend();
   t.Suspend();
   WaitUntil([id] { return IsThreadParked(id); });
+  auto start = std::chrono::steady_clock::now();
   t.Exit();
-  EXPECT_TRUE(HasDetachLine(log));
-  EXPECT_TRUE(IsThreadParked(id));
-  // Let the detached thread finish before the test ends.
-  g_stop = true;
-  ClearThreadSuspension(id);
-  WaitUntil([id] { return !IsThreadParked(id); });
-  std::this_thread::sleep_for(5ms);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms) << "parked through 200 polls of at least 1 ms";
+  EXPECT_TRUE(HasGaveUpLine(log)) << log.Text();
+  EXPECT_TRUE(g_parkerEnded.load());
+  EXPECT_FALSE(IsThreadParked(id));
+  EXPECT_FALSE(t.HasThread());
 }
 
 // A program-wide thread object still running at exit is ended by its

@@ -191,9 +191,15 @@ TEST_F(WindowPump, KeysQueuedWhenADialogEndsNeverReachTheProgram) {
   EXPECT_EQ(keys[1].msg, WM_KEYUP);
 }
 
-TEST_F(WindowPump, SigtermBecomesClose) {
-  std::raise(SIGTERM);
-  EXPECT_NE(PumpUntil(WM_CLOSE), nullptr);
+// Ctrl+C asks for an orderly close like SIGTERM does, marked as a signal's.
+TEST_F(WindowPump, SigtermAndSigintBecomeClose) {
+  for (int sig : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(sig);
+    std::raise(sig);
+    const Seen* s = PumpUntil(WM_CLOSE);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->w, kCloseBySignal);
+  }
 }
 
 TEST_F(WindowPump, OtherThreadsPostSendAndPresent) {
@@ -216,8 +222,10 @@ TEST_F(WindowPump, OtherThreadsPostSendAndPresent) {
   EXPECT_TRUE(posted);
 }
 
+// A box nobody sees gets the answer that loses nothing.
 TEST_F(WindowPump, MessageBoxesWithoutADisplayGoToStandardError) {
-  EXPECT_EQ(ShowMessageBox("text", "caption", MB_YESNO), IDYES);
+  EXPECT_EQ(ShowMessageBox("text", "caption", MB_YESNO), IDNO);
+  EXPECT_EQ(ShowMessageBox("text", "caption", MB_OKCANCEL), IDCANCEL);
   std::atomic<int> fromWorker{0};
   std::thread worker([&] { fromWorker = ShowMessageBox("text", "caption", MB_OK | MB_ICONERROR); });
   worker.join();  // never waits for the main thread on a display that cannot show a box
