@@ -114,6 +114,7 @@ void BuildStage(int charasPerFloor) {
 // character.
 void AddShots(cPlayWorld& w, int count, int side) {
   cEdShot def;
+  nm::shot::byOwnerFaction(def) = 0;
   nm::shot::byFaction(def) = static_cast<uint8_t>(side);
   cCharaBase* owner = CharaList.empty() ? static_cast<cCharaBase*>(&Player[0]) : &CharaList.back();
   for (int i = 0; i < count; ++i) {

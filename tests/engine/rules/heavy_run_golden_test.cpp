@@ -117,13 +117,14 @@ void AddShots(cPlayWorld& w) {
   cCharaBase* owner = &Player[0];
   for (int i = 0; i < 420; ++i) {
     cEdShot def;
+    nm::shot::byOwnerFaction(def) = 0;
     nm::shot::byFaction(def) = static_cast<uint8_t>(i % 3);
     nm::shot::nPower(def) = i % 7 == 3 ? 0 : 1;
     nm::shot::PassCharas(def) = i % 5 == 0 ? 1 : 0;
     ShotLaunch launch;
     launch.dVX = ((i & 1) ? 1 : -1) * (0.25 + 0.5 * (i % 4));
     launch.nX = (10 + 4 + (i * 7) % (kW - 8)) * 32 + (i % 32);
-    launch.nY = (10 + 7 * (1 + i % 3) - 1 - (i / 3) % 2) * 32 + 8 * (i % 4);
+    launch.nY = (10 + 7 + 8 * ((i / 3) % 3) - 1 - (i / 9) % 2) * 32 + 8 * (i % 4);
     cShot shot;
     shot.Setup(w.m_nNextShotId++, owner, 11, &def, launch);
     AddShot(w.m_Shots, shot);
@@ -222,9 +223,9 @@ TEST_P(HeavyRunGolden, EveryFrameOfTheRunHashesAsRecorded) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, HeavyRunGolden,
-                         testing::Values(GoldenCase{10, 0, 0x1e5f1d8295e14f11ull, 0x7d5469d50ff2f671ull},
-                                         GoldenCase{10, 1, 0xcd8ec6f280a29b0full, 0xfbe7a294e34397e9ull},
-                                         GoldenCase{3, 0, 0xb59dd96883e63925ull, 0xc338726c365abf5dull},
-                                         GoldenCase{1, 1, 0x519991302dc5fc65ull, 0x7fa3e21be0797c19ull}));
+                         testing::Values(GoldenCase{10, 0, 0x510c3819d9bc1c40ull, 0x774b6da3f88616cfull},
+                                         GoldenCase{10, 1, 0xbe9c9ad6737963f8ull, 0xdbcc4ef6f1e9abd2ull},
+                                         GoldenCase{3, 0, 0x3b5416852450d308ull, 0x6918a13c572a77a3ull},
+                                         GoldenCase{1, 1, 0x3259659561691cd5ull, 0x8cddd01085c5e5cbull}));
 
 }  // namespace
