@@ -7,10 +7,17 @@
 //
 // The world is rebuilt (outside the timing) every kFramesPerWorld frames so
 // that the shots, which drift slowly, stay where they were put.
+//
+// BM_FrameSeries varies the characters per floor, the shots and their side
+// (the characters' own side, or the hero's side, whose shots are tested
+// against every character) so that growth can be read off one run;
+// bench/frame_instructions.sh counts each case's instructions per frame
+// under callgrind.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "base/Text.h"
 #include "data/EdMove.h"
@@ -69,7 +76,7 @@ cCharaDef Chara(int role, int col, int row) {
   return d;
 }
 
-void BuildStage() {
+void BuildStage(int charasPerFloor) {
   Stage = cStage();
   Stage.m_Width = kW;
   Stage.m_Height = kH;
@@ -91,7 +98,7 @@ void BuildStage() {
       b.m_Hit = 1;
       Stage.m_PlacedBlocks.push_back(b);
     }
-    for (int i = 0; i < kCharasPerFloor; ++i) {
+    for (int i = 0; i < charasPerFloor; ++i) {
       cCharaDef d = Chara(1, 1 + i, floorRow - 1);
       d.m_Faction = 1;
       d.m_ActiveRange = 3;  // active everywhere, on screen or not
@@ -102,13 +109,15 @@ void BuildStage() {
   }
 }
 
-// Shots of the characters' side, drifting left or right in the free rows
-// between the floors, away from the hero.
-void AddShots(cPlayWorld& w) {
+// Shots of faction `side` (1: the characters' own), drifting left or right
+// in the free rows between the floors, away from the hero and touching no
+// character.
+void AddShots(cPlayWorld& w, int count, int side) {
   cEdShot def;
-  nm::shot::byFaction(def) = 1;
-  cCharaBase* owner = &CharaList.back();
-  for (int i = 0; i < kShots; ++i) {
+  nm::shot::byOwnerFaction(def) = 0;
+  nm::shot::byFaction(def) = static_cast<uint8_t>(side);
+  cCharaBase* owner = CharaList.empty() ? static_cast<cCharaBase*>(&Player[0]) : &CharaList.back();
+  for (int i = 0; i < count; ++i) {
     ShotLaunch launch;
     launch.dVX = (i & 1) ? 0.5 : -0.5;
     launch.nX = (10 + 10 + (i % 230)) * 32 + 8;
@@ -119,9 +128,9 @@ void AddShots(cPlayWorld& w) {
   }
 }
 
-void NewWorld(cPlayWorld& w) {
+void NewWorld(cPlayWorld& w, int shots, int side) {
   SetStage(&w, 0, 0);
-  AddShots(w);
+  AddShots(w, shots, side);
 }
 
 long PeakRssKb() {
@@ -130,21 +139,25 @@ long PeakRssKb() {
   return u.ru_maxrss;
 }
 
-void BM_HeavyFrame(benchmark::State& state) {
+// Arguments: characters per floor, shots, side of the shots.
+void RunFrames(benchmark::State& state) {
+  const int charasPerFloor = static_cast<int>(state.range(0));
+  const int shotCount = static_cast<int>(state.range(1));
+  const int side = static_cast<int>(state.range(2));
   SystemData.m_Replay = 0;
-  BuildStage();
+  BuildStage(charasPerFloor);
   PlayerInput.assign(1, cInput());
   cPlayWorld world;
   PlayScene = &world;
   world.SetSceneState(2, 0);
-  NewWorld(world);
+  NewWorld(world, shotCount, side);
   int frame = 0;
   double charas = 0, shots = 0;
   int64_t frames = 0;
   for (auto _ : state) {
     if (frame == kFramesPerWorld) {
       state.PauseTiming();
-      NewWorld(world);
+      NewWorld(world, shotCount, side);
       frame = 0;
       state.ResumeTiming();
     }
@@ -168,6 +181,30 @@ void BM_HeavyFrame(benchmark::State& state) {
   ItemList.clear();
   BlockMap.clear();
 }
-BENCHMARK(BM_HeavyFrame)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+// BRINDLE_FRAME_ITERATIONS=N runs every case for exactly N frames (for
+// counting instructions) instead of for a minimum time.
+benchmark::internal::Benchmark* Duration(benchmark::internal::Benchmark* b, double minTime) {
+  const char* n = std::getenv("BRINDLE_FRAME_ITERATIONS");
+  if (n && std::atoi(n) > 0) return b->Iterations(std::atoi(n));
+  return b->MinTime(minTime);
+}
+
+void BM_HeavyFrame(benchmark::State& state) { RunFrames(state); }
+BENCHMARK(BM_HeavyFrame)->Apply([](benchmark::internal::Benchmark* b) {
+  Duration(b->Args({kCharasPerFloor, kShots, 1})->Unit(benchmark::kMillisecond), 3.0);
+});
+
+void BM_FrameSeries(benchmark::State& state) { RunFrames(state); }
+BENCHMARK(BM_FrameSeries)
+    ->ArgNames({"charas_per_floor", "shots", "side"})
+    ->Args({0, 0, 1})
+    ->Args({125, 0, 1})
+    ->Args({250, 0, 1})
+    ->Args({250, 2000, 1})
+    ->Args({250, 4000, 1})
+    ->Args({250, 2000, 0})
+    ->Args({250, 4000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->Apply([](benchmark::internal::Benchmark* b) { Duration(b, 1.0); });
 
 }  // namespace
