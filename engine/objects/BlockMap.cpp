@@ -186,6 +186,11 @@ Edge FindEdge(cGameObj* obj, int x1, int y1, int x2, int y2) {
 
 int FindEdgeChip(cGameObj* obj, int x1, int y1, int x2, int y2) { return FindEdge(obj, x1, y1, x2, y2).index; }
 
+int BlockClassAtCell(int col, int row, int nSide) {
+  const MapView map;
+  return map.Class(map.Index(col, row), nSide);
+}
+
 int FindFootChip(cGameObj* obj) {
   int m = SampleScale(obj);
   int k = (m & 1) ? m + 2 : m + 1;
@@ -214,7 +219,7 @@ int FindCornerChip(int col1, int row1, int col2, int row2, int nSide) {
 int cGameObj::CornerOnBlock() const {
   const int cells[4][2] = {{m_nCol, m_nRow}, {m_nCol, m_nBottomRow}, {m_nRightCol, m_nRow}, {m_nRightCol, m_nBottomRow}};
   for (const auto& c : cells)
-    if (BlockClassAt(BlockIndex(c[0], c[1]), m_nBlockSide) != 0) return 1;
+    if (BlockClassAtCell(c[0], c[1], m_nBlockSide) != 0) return 1;
   return 0;
 }
 
