@@ -42,7 +42,7 @@ struct CharaHitIndexTest : ::testing::Test {
     std::vector<uint32_t> out;
     EXPECT_TRUE(index.Query(q, out));
     std::vector<size_t> positions;
-    for (uint32_t e : out) positions.push_back(static_cast<size_t>(index.At(e).chara - charas.data()));
+    for (uint32_t e : out) positions.push_back(static_cast<size_t>(static_cast<cChara*>(index.At(e).chara) - charas.data()));
     return positions;
   }
 };
@@ -60,7 +60,7 @@ TEST_F(CharaHitIndexTest, OverlappingCharactersComeBackOnceInListOrderAndFarOnes
   };
   const Case cases[] = {
       {Box(510, 410, 16, 16), {1, 2, 5}},  // x 510..525 meets #1 (100..799), #2 (500..531), #5 (520..559)
-      {Box(531, 431, 1, 1), {1, 2, 5}},    // the corner pixel of #2 still touches
+      {Box(531, 431, 1, 1), {2, 5}},       // #2's corner pixel touches; #1 ends at y 427
       {Box(880, 400, 24, 8), {0}},         // 880..903 reaches #0 at 900
       {Box(60, 390, 41, 20), {1, 3}},      // 60..100 meets #3 (96..127) and #1's left edge at 100
       {Box(4020, 410, 8, 8), {4}},
