@@ -272,8 +272,8 @@ void CmdMoveGroundTurn(cCharaBase* chara, cCmdRun* run) {
       const cPlayWorld& w = CurrentWorld();
       int row = static_cast<int>(std::floor(chara->m_dBottom + 1.1)) / 32;
       if (row > w.m_ScrollY.m_nCells - 1) row = w.m_ScrollY.m_nCells - 1;
-      const int left = BlockClassAt(BlockIndex(static_cast<int>(chara->m_dX) / 32, row), chara->m_nBlockSide);
-      const int right = BlockClassAt(BlockIndex(static_cast<int>(chara->m_dRight) / 32, row), chara->m_nBlockSide);
+      const int left = BlockClassAtCell(static_cast<int>(chara->m_dX) / 32, row, chara->m_nBlockSide);
+      const int right = BlockClassAtCell(static_cast<int>(chara->m_dRight) / 32, row, chara->m_nBlockSide);
       if (left > 0 && right <= 0) req = 1;
       else if (left <= 0 && right > 0) req = 2;
     } else {

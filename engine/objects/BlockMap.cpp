@@ -110,33 +110,85 @@ int SampleScale(const cGameObj* obj) {
 }
 
 namespace {
-// Asks for the cells of the next samples ahead of their reading: the map is
-// larger than the cache and the samples' reads do not depend on each other.
-void PrefetchCell(int index) {
-  if (index >= 0) __builtin_prefetch(&BlockMap[static_cast<size_t>(index)].m_Conds);
-}
-constexpr int kPrefetchSamples = 8;
-}  // namespace
 
-int FindEdgeChip(cGameObj* obj, int x1, int y1, int x2, int y2) {
-  int n = SampleScale(obj) + 1;
-  Best best;
+// The map as one edge's samples read it: pitch, height and base are read
+// once, and nothing of them changes while the samples are taken.
+struct MapView {
+  cBlockCell* base = BlockMap.data();
+  long size = static_cast<long>(BlockMap.size());
+  int shift;
+  int rows;
+  MapView() {
+    const cPlayWorld& w = CurrentWorld();
+    shift = w.m_ScrollX.m_nShift;
+    rows = w.m_ScrollY.m_nCells;
+  }
+  // As BlockIndex.
+  int Index(int col, int row) const {
+    if (col < 0 || row < 0 || col >= (1 << shift) || row >= rows) return -1;
+    const long index = static_cast<long>(col) + (static_cast<long>(row) << shift);
+    return index < size ? static_cast<int>(index) : -1;
+  }
+  int Class(int index, int side) const { return index < 0 ? 0 : base[index].HitType(side); }
+};
+
+// The cell an edge's samples chose and its class. A cell with conditions is
+// asked again when its class is read, as every reader of a cell does.
+struct Edge {
+  int index = -1;
+  int cls = 0;
+  int Class(int side) const {
+    if (index >= 0 && !BlockMap[static_cast<size_t>(index)].m_Conds.empty())
+      return BlockMap[static_cast<size_t>(index)].HitType(side);
+    return cls;
+  }
+};
+
+// The samples along a vertical edge (x1 == x2) or a horizontal one
+// (y1 == y2): the largest class wins; along a horizontal edge a tie goes to
+// the sample strictly nearer the middle, otherwise to the earlier one.
+Edge FindEdge(cGameObj* obj, int x1, int y1, int x2, int y2) {
+  const int n = SampleScale(obj) + 1;
+  const MapView map;
+  const int side = obj->m_nBlockSide;
+  int bestIndex = -1, bestCls = -1, bestDist = 0;
   if (x1 == x2) {
-    int col = x1 >> 5;
-    auto at = [&](int k) { return BlockIndex(col, (y1 + k * (obj->m_nBaseH - 1)) >> 5); };
-    for (int k = 0; k < n && k < kPrefetchSamples; ++k) PrefetchCell(at(k));
-    for (int k = 0; k < n; ++k) best.Offer(at(k), obj->m_nBlockSide, false, 0, 0);
-  } else if (y1 == y2) {
-    int row = y1 >> 5;
-    int mid = (x1 + x2) >> 1;
-    auto xAt = [&](int k) { return x1 + k * (obj->m_nBaseW - 1); };
-    for (int k = 0; k < n && k < kPrefetchSamples; ++k) PrefetchCell(BlockIndex(xAt(k) >> 5, row));
+    const int col = x1 >> 5;
+    const int step = obj->m_nBaseH - 1;
     for (int k = 0; k < n; ++k) {
-      int x = xAt(k);
-      best.Offer(BlockIndex(x >> 5, row), obj->m_nBlockSide, true, x, mid);
+      const int idx = map.Index(col, (y1 + k * step) >> 5);
+      const int c = map.Class(idx, side);
+      if (bestCls < 0 || c > bestCls) {
+        bestIndex = idx;
+        bestCls = c;
+      }
+    }
+  } else if (y1 == y2) {
+    const int row = y1 >> 5;
+    const int mid = (x1 + x2) >> 1;
+    const int step = obj->m_nBaseW - 1;
+    for (int k = 0; k < n; ++k) {
+      const int x = x1 + k * step;
+      const int idx = map.Index(x >> 5, row);
+      const int c = map.Class(idx, side);
+      const int d = std::abs(x - mid);
+      if (bestCls < 0 || c > bestCls || (c == bestCls && d < bestDist)) {
+        bestIndex = idx;
+        bestCls = c;
+        bestDist = d;
+      }
     }
   }
-  return best.index;
+  return Edge{bestIndex, bestIndex < 0 ? 0 : bestCls};
+}
+
+}  // namespace
+
+int FindEdgeChip(cGameObj* obj, int x1, int y1, int x2, int y2) { return FindEdge(obj, x1, y1, x2, y2).index; }
+
+int BlockClassAtCell(int col, int row, int nSide) {
+  const MapView map;
+  return map.Class(map.Index(col, row), nSide);
 }
 
 int FindFootChip(cGameObj* obj) {
@@ -167,7 +219,7 @@ int FindCornerChip(int col1, int row1, int col2, int row2, int nSide) {
 int cGameObj::CornerOnBlock() const {
   const int cells[4][2] = {{m_nCol, m_nRow}, {m_nCol, m_nBottomRow}, {m_nRightCol, m_nRow}, {m_nRightCol, m_nBottomRow}};
   for (const auto& c : cells)
-    if (BlockClassAt(BlockIndex(c[0], c[1]), m_nBlockSide) != 0) return 1;
+    if (BlockClassAtCell(c[0], c[1], m_nBlockSide) != 0) return 1;
   return 0;
 }
 
@@ -177,7 +229,7 @@ namespace {
 int HitSide(cGameObj* obj, bool left) {
   if (PassesBlocks(obj)) return 0;
   int x = left ? TruncToInt(obj->m_dX) : TruncToInt(obj->m_dRight);
-  int c = BlockClassAt(FindEdgeChip(obj, x, TruncToInt(obj->m_dY), x, TruncToInt(obj->m_dBottom)), obj->m_nBlockSide);
+  int c = FindEdge(obj, x, TruncToInt(obj->m_dY), x, TruncToInt(obj->m_dBottom)).Class(obj->m_nBlockSide);
   if (c == 1 || (c == 2 && IsStageChara(obj))) {
     if (DiesOnBlocks(obj)) return 2;
     cCharaBase* chara = AsChara(obj);
@@ -253,7 +305,7 @@ int RecheckMapX(cGameObj* obj) {
 int HitMapTop(cGameObj* obj) {
   if (PassesBlocks(obj)) return 0;
   int y = TruncToInt(obj->m_dY);
-  int c = BlockClassAt(FindEdgeChip(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y), obj->m_nBlockSide);
+  int c = FindEdge(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y).Class(obj->m_nBlockSide);
   if (c == 1 || (c == 2 && IsStageChara(obj))) {
     if (DiesOnBlocks(obj)) return 2;
     CeilingObj(obj);
@@ -265,10 +317,11 @@ int HitMapTop(cGameObj* obj) {
 int HitMapBottom(cGameObj* obj) {
   if (PassesBlocks(obj)) return 0;
   int y = TruncToInt(obj->m_dBottom);
-  int i = FindEdgeChip(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y);
+  const Edge edge = FindEdge(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y);
+  const int i = edge.index;
   cCharaBase* chara = AsChara(obj);
   if (chara) chara->m_lpFootBlock = BlockCellAt(i);
-  int c = BlockClassAt(i, obj->m_nBlockSide);
+  int c = edge.Class(obj->m_nBlockSide);
   if (c == 0) {
     if (chara) {
       chara->m_lpFootBlock = nullptr;
@@ -313,8 +366,9 @@ int HitMapY(cGameObj* obj) {
 int RecheckMapY(cGameObj* obj) {
   if (PassesBlocks(obj)) return 0;
   int y = TruncToInt(obj->m_dBottom);
-  int i = FindEdgeChip(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y);
-  int c = BlockClassAt(i, obj->m_nBlockSide);
+  const Edge edge = FindEdge(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y);
+  const int i = edge.index;
+  int c = edge.Class(obj->m_nBlockSide);
   if (c == 1 || c == 2) {
     if (c == 1 && DiesOnBlocks(obj)) return 2;
     if (c == 1 && RisingWalker(obj)) return 0;
@@ -326,7 +380,7 @@ int RecheckMapY(cGameObj* obj) {
     LandObj(obj);
   }
   int top = TruncToInt(obj->m_dY);
-  int t = BlockClassAt(FindEdgeChip(obj, TruncToInt(obj->m_dX), top, TruncToInt(obj->m_dRight), top), obj->m_nBlockSide);
+  int t = FindEdge(obj, TruncToInt(obj->m_dX), top, TruncToInt(obj->m_dRight), top).Class(obj->m_nBlockSide);
   if (t == 1 || (t == 2 && IsStageChara(obj))) {
     if (DiesOnBlocks(obj)) return 2;
     CeilingObj(obj);

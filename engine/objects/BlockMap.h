@@ -35,6 +35,8 @@ int BlockIndex(int col, int row);
 int BlockClassAt(int index, int nSide);
 // The cell at `index`, or null outside the map.
 cBlockCell* BlockCellAt(int index);
+// BlockClassAt(BlockIndex(col, row), nSide) in one call.
+int BlockClassAtCell(int col, int row, int nSide);
 
 // Sampling: each returns the index of the most solid cell sampled (-1 when
 // nothing was sampled or every sample lay outside the map).

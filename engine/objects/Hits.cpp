@@ -3,6 +3,8 @@
 #include "engine/objects/Hits.h"
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 #include "data/ItemDef.h"
 #include "data/Stage.h"
@@ -12,6 +14,7 @@
 #include "engine/World.h"
 #include "engine/flow/Triggers.h"
 #include "engine/objects/CharaBase.h"
+#include "engine/objects/CharaHitIndex.h"
 #include "engine/rules/Rules.h"
 #include "engine/shots/Shot.h"
 
@@ -47,9 +50,71 @@ bool InHitList(const cShot* shot, const cCharaBase* c) {
   return std::find(shot->m_HitList.begin(), shot->m_HitList.end(), c) != shot->m_HitList.end();
 }
 
-// Shots of faction list s against the characters of list c. Returns a
-// non-zero result that ends the whole hit test.
+// One shot against one character. Returns kUntouched when the pair changed
+// nothing (no events, no damage), otherwise 0 to go on or the non-zero
+// result that ends the whole hit test.
+constexpr int kUntouched = -1;
+
+int ShotAgainstChara(cShot* q, cCharaBase* r, bool attacks, bool& vanish) {
+  if (OnScreenOnly() && !r->IsOnScreen()) return kUntouched;
+  if (!r->m_bActive || r->m_bDead || nm::chara::Invincible(r->m_Def) == 2) return kUntouched;
+  if (!r->m_HitBoxShot.rc.Overlaps(q->m_HitRect) || InHitList(q, r)) return kUntouched;
+  const cEdShot& d = q->m_ShotDef;
+  bool damage;
+  if (attacks) {
+    if (r->IsInvincible()) return kUntouched;
+    damage = true;
+  } else {
+    damage = !nm::sys::HarmlessShots(SystemData);
+  }
+  RaiseEventWith(r, 7, q->m_lpOwner, 0);
+  if (q->m_lpOwner && q->m_bHitEvent) RaiseEventWith(q->m_lpOwner, 20, r, static_cast<uint8_t>(q->m_byHitEventArg));
+  if (!damage) return 0;
+  const int dead = TakeShotDamage(r, q);
+  RaiseShotHitEvents(r, q);
+  if (dead) {
+    if (r->m_nObjKind == 1) PlaySE(kSeCharaDefeated);
+    int k = KillChara(r);
+    if (k == 1 || k == 2) return k;
+  } else {
+    PlaySE(kSeHit);
+    if (attacks) StartInvincible(r);
+  }
+  if (q->m_bShot) {
+    const bool passes = IsBlockChara(r) ? nm::shot::PassBlockCharas(d) == 1 : nm::shot::PassCharas(d) == 1;
+    if (passes)
+      q->m_HitList.push_back(r);
+    else
+      vanish = true;
+  } else {
+    q->m_HitList.push_back(r);
+  }
+  if (nm::shot::ItemPalette(d) != 0) {
+    const cItemDef* def = GetPaletteItemDef(nm::shot::ItemPalette(d), nm::shot::ItemIndex(d));
+    if (def && !Player.empty()) {
+      cItem item;
+      item.InitFromDef(0, def, 0);
+      item.m_bActive = 1;
+      int res = ApplyItem(&item, &Player[0]);
+      if (res != 0) return res;
+    }
+  }
+  return 0;
+}
+
+// Shots of faction list s against the characters of list c, each shot
+// against the characters in list order. Returns a non-zero result that ends
+// the whole hit test.
+//
+// A shot meets only the characters the index finds near it. Pairs that are
+// left out would change nothing, as long as nothing has changed since the
+// index was built; a touching pair may run events, flows and items that move
+// or add characters, so the rest of that shot walks the list from there, as
+// the plain walk does, and the next shot gets a new index.
 int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
+  CharaHitIndex index;
+  bool built = false;
+  std::vector<uint32_t> near;
   for (auto qi = shots.begin(); qi != shots.end();) {
     cShot* q = *qi;
     ++qi;  // q may leave the list below
@@ -58,49 +123,31 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
     const cEdShot& d = q->m_ShotDef;
     const bool attacks = nm::shot::nPower(d) != 0 || nm::shot::byImpact(d) != 0 || nm::shot::ItemPalette(d) != 0;
     bool vanish = false;
-    for (cCharaBase* r : charas) {
-      if (OnScreenOnly() && !r->IsOnScreen()) continue;
-      if (!r->m_bActive || r->m_bDead || nm::chara::Invincible(r->m_Def) == 2) continue;
-      if (!r->m_HitBoxShot.rc.Overlaps(q->m_HitRect) || InHitList(q, r)) continue;
-      bool damage;
-      if (attacks) {
-        if (r->IsInvincible()) continue;
-        damage = true;
-      } else {
-        damage = !nm::sys::HarmlessShots(SystemData);
+    if (!built) {
+      index.Build(charas, OnScreenOnly());
+      built = true;
+    }
+    bool walk = true;
+    auto from = charas.begin();
+    if (index.Query(q->m_HitRect, near)) {
+      walk = false;
+      for (uint32_t e : near) {
+        const CharaHitIndex::Entry& entry = index.At(e);
+        const int res = ShotAgainstChara(q, entry.chara, attacks, vanish);
+        if (res == kUntouched) continue;
+        built = false;
+        if (res != 0) return res;
+        from = std::next(entry.it);
+        walk = true;
+        break;
       }
-      RaiseEventWith(r, 7, q->m_lpOwner, 0);
-      if (q->m_lpOwner && q->m_bHitEvent)
-        RaiseEventWith(q->m_lpOwner, 20, r, static_cast<uint8_t>(q->m_byHitEventArg));
-      if (!damage) continue;
-      const int dead = TakeShotDamage(r, q);
-      RaiseShotHitEvents(r, q);
-      if (dead) {
-        if (r->m_nObjKind == 1) PlaySE(kSeCharaDefeated);
-        int k = KillChara(r);
-        if (k == 1 || k == 2) return k;
-      } else {
-        PlaySE(kSeHit);
-        if (attacks) StartInvincible(r);
-      }
-      if (q->m_bShot) {
-        const bool passes = IsBlockChara(r) ? nm::shot::PassBlockCharas(d) == 1 : nm::shot::PassCharas(d) == 1;
-        if (passes)
-          q->m_HitList.push_back(r);
-        else
-          vanish = true;
-      } else {
-        q->m_HitList.push_back(r);
-      }
-      if (nm::shot::ItemPalette(d) != 0) {
-        const cItemDef* def = GetPaletteItemDef(nm::shot::ItemPalette(d), nm::shot::ItemIndex(d));
-        if (def && !Player.empty()) {
-          cItem item;
-          item.InitFromDef(0, def, 0);
-          item.m_bActive = 1;
-          int res = ApplyItem(&item, &Player[0]);
-          if (res != 0) return res;
-        }
+    }
+    if (walk) {
+      for (auto it = from; it != charas.end(); ++it) {
+        const int res = ShotAgainstChara(q, *it, attacks, vanish);
+        if (res == kUntouched) continue;
+        built = false;
+        if (res != 0) return res;
       }
     }
     if (vanish && !q->m_bNoHit) DestroyShot(q);

@@ -296,7 +296,7 @@ int cShot::Step() {
 
 int cShot::HitsMap() {
   if (nm::shot::byPassBlocks(m_ShotDef) == 1) return 0;
-  auto solid = [&](int col, int row) { return BlockClassAt(BlockIndex(col, row), m_nBlockSide) != 0; };
+  auto solid = [&](int col, int row) { return BlockClassAtCell(col, row, m_nBlockSide) != 0; };
   if (m_nW > 32) {
     const int x0 = TruncToInt(m_dX), y0 = TruncToInt(m_dY);
     // Rows and columns every 32 pixels, the last sample on the far edge.
