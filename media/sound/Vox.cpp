@@ -10,7 +10,13 @@ namespace {
 
 class cOggVox final : public cVoxPlayer {
  public:
-  bool Load(const char* path) override { return path && player_.Load(path); }
+  bool Load(const char* path) override {
+    if (!path) return false;
+    std::string reason;
+    if (player_.Load(path, &reason)) return true;
+    WriteLog("Ogg %s : %s", path, reason.c_str());
+    return false;
+  }
   void Play() override { player_.Play(); }
   void Stop() override { player_.Stop(); }
   void Reset() override { player_.Unload(); }
