@@ -1,7 +1,9 @@
 #include "base/Log.h"
 
 #include <cstdarg>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 
@@ -18,6 +20,16 @@ std::mutex g_boxMutex;
 std::function<int(const std::string&, const std::string&, unsigned)> g_fullScreenBox;
 
 constexpr size_t kBoxBuffer = 1024;
+// Set once a write to the current log failed and was reported on stderr.
+bool g_writeFailReported = false;
+
+// A log that cannot be written is said once on stderr, so a full disk does
+// not leave an empty log without a word. Called with g_logMutex held.
+void ReportWriteFailure(int error) {
+  if (g_writeFailReported) return;
+  g_writeFailReported = true;
+  std::fprintf(stderr, "Cannot write the log %s: %s\n", g_logPath.c_str(), std::strerror(error));
+}
 
 std::string VFormat(const char* format, va_list args, size_t bufferSize) {
   std::string buf(bufferSize, '\0');
@@ -32,13 +44,19 @@ int AppendLine(const std::string& text) {
   std::lock_guard<std::mutex> lock(g_logMutex);
   if (g_logPath.empty()) return 0;
   FILE* f = std::fopen(g_logPath.c_str(), "r+b");
-  if (!f) return 0;
+  if (!f) {
+    ReportWriteFailure(errno);
+    return 0;
+  }
   std::fseek(f, 0, SEEK_END);
   std::string line = platform::Cp932ToUtf8(text);
   line += '\n';
-  std::fwrite(line.data(), 1, line.size(), f);
-  std::fclose(f);
-  return 1;
+  bool ok = std::fwrite(line.data(), 1, line.size(), f) == line.size();
+  ok = std::fflush(f) == 0 && ok;
+  const int error = errno;
+  ok = std::fclose(f) == 0 && ok;
+  if (!ok) ReportWriteFailure(errno != 0 ? errno : error);
+  return ok ? 1 : 0;
 }
 }  // namespace
 
@@ -51,6 +69,7 @@ int InitLog(const std::string& nativePath) {
   (void)sinkInstalled;
   std::lock_guard<std::mutex> lock(g_logMutex);
   g_logPath.clear();
+  g_writeFailReported = false;
   FILE* f = std::fopen(nativePath.c_str(), "wb");
   if (!f) return 0;
   std::fclose(f);

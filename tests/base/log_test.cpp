@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/statvfs.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -35,6 +37,19 @@ TEST(Log, DeletedLogIsNotRecreated) {
   std::filesystem::remove(path);
   EXPECT_EQ(WriteLog("lost"), 0);
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A full disk (here /dev/full, which refuses every write) fails the line
+// and says so on stderr once, not once per line.
+TEST(Log, UnwritableLogIsSaidOnStderrOnce) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  ASSERT_EQ(InitLog("/dev/full"), 1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(WriteLog("first"), 0);
+  EXPECT_EQ(WriteLog("second"), 0);
+  const std::string err = testing::internal::GetCapturedStderr();
+  InitLog("");
+  EXPECT_EQ(err, "Cannot write the log /dev/full: " + std::string(std::strerror(ENOSPC)) + "\n");
 }
 
 TEST(Log, FailedInitDropsLines) {
