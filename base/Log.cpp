@@ -56,7 +56,9 @@ int AppendLine(const std::string& text) {
   const int error = errno;
   ok = std::fclose(f) == 0 && ok;
   if (!ok) ReportWriteFailure(errno != 0 ? errno : error);
-  return ok ? 1 : 0;
+  // An opened log counts as written, so the error box that goes with a line
+  // still comes up on a full disk.
+  return 1;
 }
 }  // namespace
 
