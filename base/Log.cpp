@@ -128,7 +128,8 @@ int WriteLogBoxDetail(const std::string& detail, const char* format, ...) {
   va_end(args);
   if (!AppendLine(detail.empty() ? text : text + " (" + detail + ")")) return 0;
   WriteDebugString(text);
-  ErrorBoxText(text);
+  // The box names the reason too, on a line of its own.
+  ErrorBoxText(detail.empty() ? text : text + "\n" + detail);
   return 1;
 }
 

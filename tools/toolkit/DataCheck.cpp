@@ -102,13 +102,17 @@ class Checker {
     std::string shown = capture_.Take();
     if (!ok) {
       if (shown.empty()) shown = platform::Cp932ToUtf8(fallback);
-      // The shown text may carry the reason in brackets (a main-log line): keep it apart.
       const cReadFailure& failure = LastReadFailure();
       std::string reason = failure.Failed() ? platform::Cp932ToUtf8(failure.Text()) : std::string();
+      // The shown text carries the reason in brackets (a main-log line) or on
+      // a line of its own (a box): keep it apart.
       if (!reason.empty()) {
-        const std::string tail = " (" + reason + ")";
-        if (shown.size() >= tail.size() && shown.compare(shown.size() - tail.size(), tail.size(), tail) == 0)
-          shown.resize(shown.size() - tail.size());
+        for (const std::string& tail : {" (" + reason + ")", "\n" + reason}) {
+          if (shown.size() >= tail.size() && shown.compare(shown.size() - tail.size(), tail.size(), tail) == 0) {
+            shown.resize(shown.size() - tail.size());
+            break;
+          }
+        }
       }
       failures_.push_back({platform::Cp932ToUtf8(file), shown, reason, platform::Cp932ToUtf8(referrer)});
     }
