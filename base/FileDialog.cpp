@@ -107,7 +107,9 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 std::vector<std::string> MatchingFiles(const std::string& folder, const std::string& patterns) {
   std::vector<std::string> out;
   for (const std::string& name : ListFolder(folder.empty() ? std::string(".") : folder))
-    if (MatchFilePattern(patterns, name) && IsRegularFile(JoinPath(folder, name))) out.push_back(name);
+    // A save's temporary file matches "*.rpl4_*" but is no file to choose.
+    if (MatchFilePattern(patterns, name) && !platform::IsSaveTempName(name) && IsRegularFile(JoinPath(folder, name)))
+      out.push_back(name);
   return out;
 }
 

@@ -1,7 +1,9 @@
 #include "base/Log.h"
 
 #include <cstdarg>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 
@@ -19,6 +21,16 @@ std::mutex g_boxMutex;
 std::function<int(const std::string&, const std::string&, unsigned)> g_fullScreenBox;
 
 constexpr size_t kBoxBuffer = 1024;
+// Set once a write to the current log failed and was reported on stderr.
+bool g_writeFailReported = false;
+
+// A log that cannot be written is said once on stderr, so a full disk does
+// not leave an empty log without a word. Called with g_logMutex held.
+void ReportWriteFailure(int error) {
+  if (g_writeFailReported) return;
+  g_writeFailReported = true;
+  std::fprintf(stderr, "Cannot write the log %s: %s\n", g_logPath.c_str(), std::strerror(error));
+}
 
 std::string VFormat(const char* format, va_list args, size_t bufferSize) {
   std::string buf(bufferSize, '\0');
@@ -33,12 +45,20 @@ int AppendLine(const std::string& text) {
   std::lock_guard<std::mutex> lock(g_logMutex);
   if (g_logPath.empty()) return 0;
   FILE* f = std::fopen(g_logPath.c_str(), "r+b");
-  if (!f) return 0;
+  if (!f) {
+    ReportWriteFailure(errno);
+    return 0;
+  }
   std::fseek(f, 0, SEEK_END);
   std::string line = platform::Cp932ToUtf8(text);
   line += '\n';
-  std::fwrite(line.data(), 1, line.size(), f);
-  std::fclose(f);
+  bool ok = std::fwrite(line.data(), 1, line.size(), f) == line.size();
+  ok = std::fflush(f) == 0 && ok;
+  const int error = errno;
+  ok = std::fclose(f) == 0 && ok;
+  if (!ok) ReportWriteFailure(errno != 0 ? errno : error);
+  // An opened log counts as written, so the error box that goes with a line
+  // still comes up on a full disk.
   return 1;
 }
 }  // namespace
@@ -52,6 +72,7 @@ int InitLog(const std::string& nativePath) {
   (void)sinkInstalled;
   std::lock_guard<std::mutex> lock(g_logMutex);
   g_logPath.clear();
+  g_writeFailReported = false;
   FILE* f = std::fopen(nativePath.c_str(), "wb");
   if (!f) return 0;
   std::fclose(f);
@@ -108,7 +129,8 @@ int WriteLogBoxDetail(const std::string& detail, const char* format, ...) {
   va_end(args);
   if (!AppendLine(detail.empty() ? text : text + " (" + detail + ")")) return 0;
   WriteDebugString(text);
-  ErrorBoxText(text);
+  // The box names the reason too, on a line of its own.
+  ErrorBoxText(detail.empty() ? text : text + "\n" + detail);
   return 1;
 }
 

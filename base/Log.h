@@ -16,7 +16,7 @@ int WriteLogText(const std::string& text);
 int WriteLogDebug(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int WriteLogBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // WriteLogBox whose main-log line also carries `detail` (in brackets, when
-// not empty); the box shows the text alone.
+// not empty); the box shows it on a line of its own below the text.
 int WriteLogBoxDetail(const std::string& detail, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // The debug log is always off in this program; these keep their call sites.

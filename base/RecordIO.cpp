@@ -20,7 +20,10 @@ bool cRecordReader::FailAt(size_t offset, const std::string& reason) {
   std::string what;
   if (labelKind_) {
     what = labelKind_;
-    if (labelIndex_ >= 0) what += " " + std::to_string(labelIndex_);
+    if (labelIndex_ >= 0) {
+      what += ' ';
+      what += std::to_string(labelIndex_);
+    }
     if (labelName_) what += std::string(" (") + labelName_ + ")";
     what += ": ";
   }

@@ -426,7 +426,15 @@ bool OpenRecordFile(const std::string& path, cRecordReader& reader) {
   return OpenRecordBytes(std::move(bytes), reader);
 }
 
-void BeginRecordFile(cRecordWriter& w) { w.WriteU32(dwDataVersion); }
+void BeginRecordFile(cRecordWriter& w) {
+  // The version word, copied in by hand: GCC's overflow check misreads an
+  // insert into the still-empty image.
+  std::vector<unsigned char>& bytes = w.Bytes();
+  const uint32_t version = dwDataVersion;
+  const size_t at = bytes.size();
+  bytes.resize(at + sizeof version);
+  std::memcpy(bytes.data() + at, &version, sizeof version);
+}
 
 bool cSerialRecord::OpenRead(const std::string& path, cRecordReader& r, cReadContext* context) {
   bool ok = OpenRecordFile(path, r);

@@ -144,15 +144,49 @@ struct OggPlayer::Impl : AudioSource {
 OggPlayer::OggPlayer() : impl_(std::make_unique<Impl>()) {}
 OggPlayer::~OggPlayer() = default;
 
-bool OggPlayer::Load(const std::string& path) {
-  Unload();
+namespace {
+// Reads and opens the whole file; null with `reason` set when it is no
+// playable Ogg Vorbis stream.
+std::unique_ptr<Decoder> OpenDecoder(const std::string& path, std::string& reason) {
   auto dec = std::make_unique<Decoder>();
-  if (!ReadWholeFile(path, dec->bytes) || dec->bytes.empty()) return false;
+  if (!ReadWholeFile(path, dec->bytes)) {
+    reason = "cannot be read";
+    return nullptr;
+  }
+  if (dec->bytes.empty()) {
+    reason = "empty file";
+    return nullptr;
+  }
   ov_callbacks cb{&Decoder::Read, &Decoder::Seek, nullptr, &Decoder::Tell};
-  if (ov_open_callbacks(dec.get(), &dec->vf, nullptr, 0, cb) != 0) return false;
+  const int err = ov_open_callbacks(dec.get(), &dec->vf, nullptr, 0, cb);
+  if (err != 0) {
+    reason = err == OV_ENOTVORBIS ? "not Ogg Vorbis data"
+             : err == OV_EVERSION ? "Vorbis version not supported"
+             : err == OV_EBADHEADER ? "bad Vorbis header"
+                                    : "not an Ogg stream";
+    return nullptr;
+  }
   dec->open = true;
   vorbis_info* info = ov_info(&dec->vf, -1);
-  if (!info || info->channels < 1 || info->rate <= 0) return false;
+  if (!info || info->channels < 1 || info->rate <= 0) {
+    reason = "no channels or no sample rate";
+    return nullptr;
+  }
+  return dec;
+}
+}  // namespace
+
+bool OggPlayer::Check(const std::string& path, std::string& reason) { return OpenDecoder(path, reason) != nullptr; }
+
+bool OggPlayer::Load(const std::string& path, std::string* reason) {
+  Unload();
+  std::string why;
+  auto dec = OpenDecoder(path, why);
+  if (!dec) {
+    if (reason) *reason = why;
+    return false;
+  }
+  vorbis_info* info = ov_info(&dec->vf, -1);
   auto lock = AudioLock();
   impl_->dec = std::move(dec);
   impl_->playing = false;

@@ -17,8 +17,12 @@ class OggPlayer {
   OggPlayer& operator=(const OggPlayer&) = delete;
 
   // Internal (code-page-932) path. Stops and drops what was loaded first.
-  // False, with nothing loaded, when the file is missing or not Ogg Vorbis.
-  bool Load(const std::string& path);
+  // False, with nothing loaded, when the file is missing or not Ogg Vorbis;
+  // then `reason` (when given) says why.
+  bool Load(const std::string& path, std::string* reason = nullptr);
+  // Whether Load would take the file, without touching any player; `reason`
+  // says why not.
+  static bool Check(const std::string& path, std::string& reason);
   void Unload();
   // Repeats after the first pass: 0 plays once, kEndless for ever.
   void SetLoop(int count);

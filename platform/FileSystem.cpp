@@ -334,12 +334,13 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
 }
 
 namespace {
-// The process id of a save's temporary file "NAME.tmpPID_N" of the file
-// named `name`, or 0 when `entry` is not one.
-pid_t TempFileOwner(const std::string& entry, const std::string& name) {
-  const std::string prefix = name + ".tmp";
-  if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) return 0;
-  const std::string rest = entry.substr(prefix.size());
+// The process id of a save's temporary file "NAME.tmpPID_N", or 0 when
+// `entry` is not one. With `name` given, only those of the file `name`.
+pid_t TempFileOwner(const std::string& entry, const std::string* name) {
+  const size_t dot = entry.rfind(".tmp");
+  if (dot == std::string::npos || dot == 0) return 0;
+  if (name && (dot != name->size() || entry.compare(0, dot, *name) != 0)) return 0;
+  const std::string rest = entry.substr(dot + 4);
   const size_t bar = rest.find('_');
   if (bar == 0 || bar == std::string::npos || bar + 1 == rest.size() || bar > 9) return 0;
   if (rest.find_first_not_of("0123456789") != bar || rest.find_first_not_of("0123456789", bar + 1) != std::string::npos)
@@ -347,24 +348,42 @@ pid_t TempFileOwner(const std::string& entry, const std::string& name) {
   return static_cast<pid_t>(std::stol(rest.substr(0, bar)));
 }
 
+bool OwnerIsGone(pid_t pid) { return pid > 0 && pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH; }
+
+// Removes the stale temporary files in native `folder`, of the file `name`
+// only when given.
+int RemoveStaleIn(const std::string& folder, const std::string* name) {
+  DIR* d = opendir(folder.c_str());
+  if (!d) return 0;
+  std::vector<std::string> stale;
+  while (dirent* e = readdir(d)) {
+    if (OwnerIsGone(TempFileOwner(e->d_name, name))) stale.push_back(e->d_name);
+  }
+  closedir(d);
+  int removed = 0;
+  for (const std::string& s : stale) removed += unlink((folder + "/" + s).c_str()) == 0 ? 1 : 0;
+  return removed;
+}
+
 // Removes the temporary files of earlier saves of `native` whose process is
 // gone (a save killed before its rename). Those of live processes, this one
 // included, may be saves in flight and stay.
 void RemoveStaleTempFiles(const std::string& native) {
-  const std::string folder = ParentOf(native);
   const size_t slash = native.rfind('/');
   const std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
-  DIR* d = opendir(folder.c_str());
-  if (!d) return;
-  std::vector<std::string> stale;
-  while (dirent* e = readdir(d)) {
-    const pid_t pid = TempFileOwner(e->d_name, name);
-    if (pid > 0 && pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH) stale.push_back(e->d_name);
-  }
-  closedir(d);
-  for (const std::string& s : stale) unlink((folder + "/" + s).c_str());
+  RemoveStaleIn(ParentOf(native), &name);
 }
 }  // namespace
+
+bool IsSaveTempName(const std::string& name) { return TempFileOwner(name, nullptr) > 0; }
+
+int RemoveStaleSaveTemps(const std::string& folder) {
+  std::string native;
+  if (!ToNativePath(folder, native)) return 0;
+  const int removed = RemoveStaleIn(native, nullptr);
+  if (removed > 0) ForgetFolder(native);
+  return removed;
+}
 
 bool WriteWholeFileAtomic(const std::string& path, const void* data, size_t size) {
   std::string native;

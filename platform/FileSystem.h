@@ -38,6 +38,12 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes);
 // also removes the temporary files "NAME.tmpPID_N" that saves of the same
 // file left behind when their process died.
 bool WriteWholeFileAtomic(const std::string& path, const void* data, size_t size);
+// Whether a native name is the temporary file "NAME.tmpPID_N" of a save.
+bool IsSaveTempName(const std::string& name);
+// Removes from a folder (internal path) the temporary files of saves whose
+// process is gone; those of live processes (a second copy saving) stay.
+// The number removed.
+int RemoveStaleSaveTemps(const std::string& folder);
 
 bool PathExists(const std::string& path);
 bool IsRegularFile(const std::string& path);

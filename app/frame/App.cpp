@@ -129,6 +129,8 @@ bool InitApp(const char* commandLine, int showState) {
   }
   // 5.
   for (const char* folder : kFolders) CreateFolder(folder);
+  // Saves killed before their rename leave temporary files behind.
+  for (const char* folder : kFolders) platform::RemoveStaleSaveTemps(folder);
   // 6.
   if (!Database.Load()) {
     WriteLogBox("%s", kDbFailed);
@@ -139,8 +141,10 @@ bool InitApp(const char* commandLine, int showState) {
   if (hooks.BuildRuntimeTables) hooks.BuildRuntimeTables();
   // 8.
   const std::string systemPath = PathTable[PATH_SYSTEM];
+  ClearLastReadFailure();
   if (!SystemData.Load(systemPath)) {
-    WriteLogBox(kLoadFailed, systemPath.c_str());
+    const cReadFailure& failure = LastReadFailure();
+    WriteLogBoxDetail(failure.Failed() ? failure.Text() : std::string(), kLoadFailed, systemPath.c_str());
     return false;
   }
   FillStartupReadContext();

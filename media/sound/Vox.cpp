@@ -8,9 +8,17 @@
 
 namespace {
 
+void LogOggFailure(const char* path, const std::string& reason) { WriteLog("Ogg %s : %s", path, reason.c_str()); }
+
 class cOggVox final : public cVoxPlayer {
  public:
-  bool Load(const char* path) override { return path && player_.Load(path); }
+  bool Load(const char* path) override {
+    if (!path) return false;
+    std::string reason;
+    if (player_.Load(path, &reason)) return true;
+    LogOggFailure(path, reason);
+    return false;
+  }
   void Play() override { player_.Play(); }
   void Stop() override { player_.Stop(); }
   void Reset() override { player_.Unload(); }
@@ -24,6 +32,13 @@ class cOggVox final : public cVoxPlayer {
 std::atomic<CREATEVOX> g_factory{&CreateVox};
 
 }  // namespace
+
+bool CheckOggTune(const std::string& path) {
+  std::string reason;
+  if (platform::OggPlayer::Check(path, reason)) return true;
+  LogOggFailure(path.c_str(), reason);
+  return false;
+}
 
 cVoxPlayer* CreateVox() { return new (std::nothrow) cOggVox; }
 void SetVoxFactory(CREATEVOX factory) { g_factory = factory; }

@@ -26,6 +26,10 @@ class cVoxPlayer {
   virtual ~cVoxPlayer() = default;
 };
 
+// Whether our Ogg player takes the file; when not, logs the file and the
+// reason, as a failed tune load does.
+bool CheckOggTune(const std::string& path);
+
 using CREATEVOX = cVoxPlayer* (*)();
 // Our Ogg Vorbis player; null when it cannot be made.
 cVoxPlayer* CreateVox();

@@ -47,6 +47,8 @@ class Chooser : public ::testing::Test {
 };
 
 TEST_F(Chooser, OpenListsTheMatchingFilesOfTheFolderOnly) {
+  // A save's temporary file matches the pattern but is never listed.
+  Touch("data/stg4/c.rpl4_791.tmp4242_0");
   DialogHarness h;
   std::vector<std::string> shown;
   std::string path;
@@ -61,7 +63,8 @@ TEST_F(Chooser, OpenListsTheMatchingFilesOfTheFolderOnly) {
   std::vector<std::string> expected = {"A.STG4_791", "b.stg4_791", "c.rpl4_791", kJapaneseSjis + ".stg4_791"};
   std::sort(shown.begin(), shown.end());
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(shown, expected) << "case-insensitive patterns, files only, Japanese names in code page 932";
+  EXPECT_EQ(shown, expected)
+      << "case-insensitive patterns, files only, no save temporaries, Japanese names in code page 932";
 }
 
 TEST_F(Chooser, OpenAnswersWithTheRelativeCp932PathOfTheChoice) {

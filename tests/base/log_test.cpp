@@ -3,7 +3,9 @@
 #include <sys/statvfs.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -38,6 +40,20 @@ TEST(Log, DeletedLogIsNotRecreated) {
   std::filesystem::remove(path);
   EXPECT_EQ(WriteLog("lost"), 0);
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A full disk (here /dev/full, which refuses every write) loses the line
+// and says so on stderr once, not once per line; the log counts as open so
+// boxes that go with lines still come up.
+TEST(Log, UnwritableLogIsSaidOnStderrOnce) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  ASSERT_EQ(InitLog("/dev/full"), 1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(WriteLog("first"), 1);
+  EXPECT_EQ(WriteLog("second"), 1);
+  const std::string err = testing::internal::GetCapturedStderr();
+  InitLog("");
+  EXPECT_EQ(err, "Cannot write the log /dev/full: " + std::string(std::strerror(ENOSPC)) + "\n");
 }
 
 TEST(Log, FailedInitDropsLines) {

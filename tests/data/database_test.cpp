@@ -133,7 +133,7 @@ TEST(Database, MissingSwordTypeStopsTheLoad) {
   cDatabase db;
   EXPECT_FALSE(db.Load());
   ASSERT_EQ(project.boxes.size(), 1u);
-  EXPECT_EQ(project.boxes[0], "data\\database\\SwordType.dat" + kFailedTail);
+  EXPECT_EQ(project.boxes[0], "data\\database\\SwordType.dat" + kFailedTail + "\nfile missing or unreadable");
   EXPECT_NE(project.log.Text().find(platform::Cp932ToUtf8("data\\database\\SwordType.dat" + kFailedTail)),
             std::string::npos);
   // The lists before it were read ...
@@ -159,7 +159,10 @@ TEST(Database, NewerSoundFileIsRefusedWithTheTwoLineMessage) {
   cDatabase db;
   EXPECT_FALSE(db.Load());
   ASSERT_EQ(project.boxes.size(), 1u);
-  EXPECT_EQ(project.boxes[0], "data\\database\\Sound.dat" + kFailedTail + "\n" + kNewerLine);
+  // The two lines, then the reader's reason naming the newer version.
+  const std::string head = "data\\database\\Sound.dat" + kFailedTail + "\n" + kNewerLine + "\n";
+  EXPECT_EQ(project.boxes[0].rfind(head, 0), 0u) << project.boxes[0];
+  EXPECT_NE(project.boxes[0].find("792", head.size()), std::string::npos) << project.boxes[0];
   EXPECT_EQ(bNewerFile, 1);
   EXPECT_EQ(db.m_Pictures.size(), 3u);
   EXPECT_EQ(db.m_Sounds.size(), 2u);
@@ -172,7 +175,7 @@ TEST(Database, MissingFileAfterARefusedNewerOneGetsTheOneLineMessage) {
   cDatabase db;
   EXPECT_FALSE(db.Load());
   ASSERT_EQ(project.boxes.size(), 1u);
-  EXPECT_EQ(project.boxes[0], "data\\database\\AnimeSet.dat" + kFailedTail);
+  EXPECT_EQ(project.boxes[0], "data\\database\\AnimeSet.dat" + kFailedTail + "\nfile missing or unreadable");
 }
 
 TEST(Database, BrokenFilesAreRefusedAndLeaveTheListAlone) {
@@ -212,7 +215,10 @@ TEST(Database, BrokenFileStopsTheLoadWithTheOneLineMessage) {
   cDatabase db;
   EXPECT_FALSE(db.Load());
   ASSERT_EQ(project.boxes.size(), 1u);
-  EXPECT_EQ(project.boxes[0], "data\\database\\Anime.dat" + kFailedTail);
+  // The one-line message, then the reader's reason below it.
+  const std::string head = "data\\database\\Anime.dat" + kFailedTail + "\n";
+  EXPECT_EQ(project.boxes[0].rfind(head, 0), 0u) << project.boxes[0];
+  EXPECT_GT(project.boxes[0].size(), head.size());
   EXPECT_EQ(db.m_AnimeList.size(), 2u);
 }
 

@@ -298,7 +298,8 @@ TEST(DataLoadError, OneLineOrNewerFileLines) {
   EXPECT_EQ(log.Lines().size(), 3u);  // the two-line text and the one-line text
 }
 
-// The main-log line names why the read failed; the box keeps its own text.
+// The main-log line and the box name why the read failed and where: the
+// 6-byte file holds the version word and 2 of the 4 bytes of the field count.
 TEST(DataLoadError, LogLineCarriesTheReadFailure) {
   std::vector<std::string> boxes;
   platform::SetMessageBoxHandler([&](const std::string& text, const std::string&, unsigned) {
@@ -313,7 +314,7 @@ TEST(DataLoadError, LogLineCarriesTheReadFailure) {
   ShowDataLoadError("data\\z.dat");
   platform::SetMessageBoxHandler(nullptr);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], "data\\z.dat" + kReadFailedTail);
+  EXPECT_EQ(boxes[0], "data\\z.dat" + kReadFailedTail + "\nfield count: needs 4 bytes, 2 left, at byte 4");
   ASSERT_EQ(log.Lines().size(), 1u);
   EXPECT_EQ(log.Lines()[0],
             platform::Cp932ToUtf8("data\\z.dat" + kReadFailedTail) + " (field count: needs 4 bytes, 2 left, at byte 4)");

@@ -208,6 +208,37 @@ TEST_F(ProjectDir, SaveRemovesStaleTemporaryFilesOfItsFile) {
                                           "Save.dat.tmpx_0"}));
 }
 
+// The start-up sweep of a folder removes the temporary files of every save
+// whose process is gone, whatever file they were for; those of live
+// processes (this one, a second copy) and names that only look alike stay.
+TEST_F(ProjectDir, StartupSweepRemovesOnlyStaleSaveTemporaries) {
+  pid_t dead = fork();
+  ASSERT_GE(dead, 0);
+  if (dead == 0) _exit(0);
+  ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+  const std::string d = std::to_string(dead), live = std::to_string(getppid()), self = std::to_string(getpid());
+  const struct {
+    std::string name;
+    bool isTemp;
+    bool stays;
+  } cases[] = {
+      {"World1_00.rpl4_791.tmp" + d + "_0", true, false},
+      {"Save.dat.tmp" + d + "_12", true, false},
+      {"Save.dat.tmp" + live + "_1", true, true},
+      {"Save.dat.tmp" + self + "_3", true, true},
+      {"Save.dat.tmpx_0", false, true},
+      {"Save.dat.tmp" + d, false, true},
+      {"Save.dat.tmp" + d + "_", false, true},
+      {"Save.dat", false, true},
+  };
+  for (const auto& c : cases) Touch("s/" + c.name);
+  EXPECT_EQ(platform::RemoveStaleSaveTemps("s"), 2);
+  for (const auto& c : cases) {
+    EXPECT_EQ(fs::exists(Native("s") / c.name), c.stays) << c.name;
+    EXPECT_EQ(platform::IsSaveTempName(c.name), c.isTemp) << c.name;
+  }
+}
+
 TEST_F(ProjectDir, ConcurrentLookupsAndWrites) {
   Touch("Save/Base.dat");
   std::vector<std::thread> threads;

@@ -24,8 +24,8 @@ using sampletest::SampleDir;
 using testsupport::ReadFileBytes;
 using testsupport::WriteFileBytes;
 
-enum class Damage { Missing, Truncated, Newer };
-const char* const kDamageNames[] = {"Missing", "Truncated", "Newer"};
+enum class Damage { Missing, Truncated, Newer, Garbage };
+const char* const kDamageNames[] = {"Missing", "Truncated", "Newer", "Garbage"};
 
 void Apply(const fs::path& file, Damage damage) {
   auto bytes = ReadFileBytes(file);
@@ -43,6 +43,9 @@ void Apply(const fs::path& file, Damage damage) {
       WriteFileBytes(file, bytes);
       break;
     }
+    case Damage::Garbage:
+      WriteFileBytes(file, {'g', 'a', 'r', 'b', 'a', 'g', 'e', '!'});
+      break;
   }
 }
 
@@ -98,13 +101,34 @@ INSTANTIATE_TEST_SUITE_P(Files, DamagedCopy,
                                          Case{"data\\System.dat", Damage::Truncated, "%s の読み込みに失敗…"},
                                          Case{"data\\WorldMap.dat", Damage::Missing, "%s のロードに失敗！"},
                                          Case{"data\\WorldMap.dat", Damage::Truncated, "%s のロードに失敗！"},
-                                         Case{"wave\\Cursor.wav", Damage::Missing, "%s の読み込みに失敗しました！"}),
+                                         Case{"wave\\Cursor.wav", Damage::Missing, "%s の読み込みに失敗しました！"},
+                                         // Refused by the player's own loaders: a blend table
+                                         // short of 65536 bytes, a tune that is no MIDI file.
+                                         Case{"bmp\\hbt\\hbt00.dat", Damage::Truncated, "%s の読み込みに失敗！"},
+                                         Case{"bgm\\Title.mid", Damage::Garbage, "Midi %s Init 標準MIDIでない(4)"},
+                                         Case{"bgm\\Stage.mid", Damage::Missing, "Midi %s Create ファイルが開けません"}),
                          [](const testing::TestParamInfo<Case>& info) {
                            std::string name = info.param.file;
                            for (char& ch : name)
                              if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
                            return name + "_" + kDamageNames[static_cast<int>(info.param.damage)];
                          });
+
+// A tune in bgm\ that no data names is checked as well; an Ogg file is
+// refused with the reason the Ogg player logs.
+TEST(DataCheck, UnplayableOggTuneIsNamedWithItsReason) {
+  testsupport::TempDir tmp;
+  fs::path copy = tmp.path() / "project";
+  fs::copy(SampleDir(), copy, fs::copy_options::recursive);
+  WriteFileBytes(copy / "bgm" / "Extra.ogg", {});
+
+  testsupport::LogCapture log;
+  std::vector<tools::cCheckFailure> failures;
+  ASSERT_TRUE(tools::CheckProject(copy.string(), failures));
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].file, "bgm\\Extra.ogg");
+  EXPECT_EQ(failures[0].message, "Ogg bgm\\Extra.ogg : empty file");
+}
 
 TEST(DataCheck, SampleHasNoFailure) {
   testsupport::LogCapture log;
@@ -136,7 +160,8 @@ TEST(DataCheck, NotAFolderIsRefused) {
   EXPECT_FALSE(tools::CheckProject((SampleDir() / "no such folder").string(), failures));
 }
 
-// The database message is the one the player's own loader shows.
+// The database message is the one the player's own loader shows; the box's
+// last line, the reason with its byte offset, is the check's reason.
 TEST(DataCheck, DatabaseMessageIsTheLoadersBox) {
   testsupport::TempDir tmp;
   fs::path copy = tmp.path() / "project";
@@ -159,7 +184,8 @@ TEST(DataCheck, DatabaseMessageIsTheLoadersBox) {
     EXPECT_FALSE(db.Load());
   }
   platform::SetMessageBoxHandler(nullptr);
-  EXPECT_EQ(failures[0].message, platform::Cp932ToUtf8(box));
+  EXPECT_EQ(failures[0].message + "\n" + failures[0].reason, platform::Cp932ToUtf8(box));
+  EXPECT_NE(failures[0].reason.find("792"), std::string::npos) << failures[0].reason;
 }
 
 // The programs themselves, as a user runs them.

@@ -128,4 +128,15 @@ TEST_F(SampleContent, SystemDataSpeaksEnglishAndNamesExistingFiles) {
   }
 }
 
+// The stage-end results box stands at x 336 of the 640-pixel screen and is
+// (W + L + 3) x 16 pixels wide, W at least 8 when the clear time is shown
+// and L the longest shown label: with score values of up to 8 digits the
+// box fits only when every result label (5 .. 9) has at most 8 characters.
+TEST_F(SampleContent, ResultsBoxLabelsFitTheScreen) {
+  cSystem system;
+  ASSERT_TRUE(system.Load("data\\System.dat"));
+  ASSERT_GE(system.m_Labels.size(), 10u);
+  for (size_t i = 5; i <= 9; ++i) EXPECT_LE(system.m_Labels[i].size(), 8u) << i << ": " << system.m_Labels[i];
+}
+
 }  // namespace

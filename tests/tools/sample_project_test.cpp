@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/frame/Descriptors.h"
 #include "app/frame/PaletteVariants.h"
 #include "base/SerialRecord.h"
 #include "media/graphics/Bmp.h"
@@ -68,6 +69,21 @@ TEST(SampleProject, DefaultFolderIsAPristineCopyOfData) {
     }
   }
   EXPECT_GE(compared, 10u);
+}
+
+// Every bitmap file of the player's surface table is shipped, so a stage
+// start finds them all (the background placeholders and empty surfaces
+// name no file of the project).
+TEST(SampleProject, ShipsEveryBitmapOfTheSurfaceTable) {
+  DDBITMAPDATA table[kSurfaceCount];
+  FillBitmapTable(table);
+  int named = 0;
+  for (const DDBITMAPDATA& entry : table) {
+    if (entry.strFile.rfind("bmp\\", 0) != 0) continue;
+    ++named;
+    EXPECT_TRUE(std::filesystem::is_regular_file(Native(SampleDir(), entry.strFile))) << entry.strFile;
+  }
+  EXPECT_GT(named, 0);
 }
 
 // Bitmaps: 8-bit, uncompressed, a full colour table equal to the palette

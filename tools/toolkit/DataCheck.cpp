@@ -15,11 +15,17 @@
 #include "data/WorldMap.h"
 #include "media/graphics/Bmp.h"
 #include "media/input/Input.h"
+#include "media/graphics/Effect.h"
+#include "media/graphics/EffectMath.h"
 #include "media/sound/DSound.h"
+#include "media/sound/MidiFile.h"
+#include "media/sound/Vox.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "app/frame/AppTexts.h"
 #include "app/frame/IniSettings.h"
+#include "app/frame/PaletteVariants.h"
 #include "tools/toolkit/AppRecords.h"
 #include "tools/toolkit/DataKinds.h"
 #include "tools/toolkit/ProjectScope.h"
@@ -102,13 +108,17 @@ class Checker {
     std::string shown = capture_.Take();
     if (!ok) {
       if (shown.empty()) shown = platform::Cp932ToUtf8(fallback);
-      // The shown text may carry the reason in brackets (a main-log line): keep it apart.
       const cReadFailure& failure = LastReadFailure();
       std::string reason = failure.Failed() ? platform::Cp932ToUtf8(failure.Text()) : std::string();
+      // The shown text carries the reason in brackets (a main-log line) or on
+      // a line of its own (a box): keep it apart.
       if (!reason.empty()) {
-        const std::string tail = " (" + reason + ")";
-        if (shown.size() >= tail.size() && shown.compare(shown.size() - tail.size(), tail.size(), tail) == 0)
-          shown.resize(shown.size() - tail.size());
+        for (const std::string& tail : {" (" + reason + ")", "\n" + reason}) {
+          if (shown.size() >= tail.size() && shown.compare(shown.size() - tail.size(), tail.size(), tail) == 0) {
+            shown.resize(shown.size() - tail.size());
+            break;
+          }
+        }
       }
       failures_.push_back({platform::Cp932ToUtf8(file), shown, reason, platform::Cp932ToUtf8(referrer)});
     }
@@ -148,6 +158,21 @@ const char* const kRequiredBitmaps[] = {
     "bmp\\Window.bmp",       "bmp\\StatusWindow.bmp", "bmp\\Title.bmp",        "bmp\\Accessory.bmp",
     "bmp\\Symbol.bmp",       "bmp\\Word.bmp",         "bmp\\WorldMapChip.bmp", "bmp\\WorldEvent.bmp",
 };
+
+// Whether `name` ends in "." and `ext` (either case).
+bool HasExtension(const std::string& name, const char* ext) {
+  const size_t dot = name.rfind('.');
+  return dot != std::string::npos && platform::NamesMatch(name.substr(dot + 1), ext);
+}
+
+// Loads a tune as the music manager does; its loader logs why it failed.
+bool TuneLoads(const std::string& file) {
+  if (HasExtension(file, "mid")) {
+    cMidiFile midi(file);
+    return midi.m_lpImage != nullptr;
+  }
+  return CheckOggTune(file);
+}
 
 }  // namespace
 
@@ -238,6 +263,33 @@ bool CheckProject(const std::string& dir, std::vector<cCheckFailure>& failures) 
           return ok;
         },
         {}, referrer);
+  }
+
+  // Music: the database's tunes, then every other tune in bgm\.
+  std::vector<std::pair<std::string, std::string>> tunes;
+  for (size_t i = 1; i < db.m_Bgms.size(); ++i)
+    if (!db.m_Bgms[i].m_File.empty()) tunes.emplace_back(db.m_Bgms[i].m_File, DbFilePath(DbList::Bgm));
+  for (const std::string& name : platform::ListFolder("bgm")) {
+    const std::string file = "bgm\\" + name;
+    if (!HasExtension(name, "mid") && !HasExtension(name, "ogg")) continue;
+    bool named = false;
+    for (const auto& tune : tunes) named = named || platform::NamesMatch(tune.first, file);
+    if (!named && platform::IsRegularFile(file)) tunes.emplace_back(file, std::string());
+  }
+  for (const auto& [file, referrer] : tunes)
+    if (HasExtension(file, "mid") || HasExtension(file, "ogg"))
+      check.Step(file, [&file] { return TuneLoads(file); }, {}, referrer);
+
+  // The 8-bit blend tables present; a screen of 256 colours stops on one it refuses.
+  for (int n = 0; n <= 23; ++n) {
+    const std::string file = HbtFileName(n);
+    if (!platform::IsRegularFile(file)) continue;
+    check.Step(file, [&file] {
+      static uint8_t table[kBlendTableSize];
+      if (DDLoadBlendTable(table, file)) return true;
+      ErrorBox("%s", (file + apptext::kTableLoadFailed).c_str());
+      return false;
+    });
   }
 
   // The world map, then the common palette, read against the database.

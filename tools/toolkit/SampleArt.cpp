@@ -431,6 +431,10 @@ std::vector<std::pair<std::string, std::vector<unsigned char>>> SampleBitmaps() 
   add("bmp\\Debug.bmp", DebugBitmap());
   add("bmp\\Block.bmp", BlockBitmap());
   add("bmp\\Character1.bmp", CharacterBitmap());
+  // The player's surface table loads Character2 .. 8 too; the sample's
+  // characters all live in the first, so these are left clear.
+  for (int n = 2; n <= 8; ++n)
+    files.emplace_back("bmp\\Character" + std::to_string(n) + ".bmp", cIndexedImage(640, 480).EncodeBmp(palette));
   add("bmp\\Shot.bmp", ShotBitmap());
   add("bmp\\Item.bmp", ItemBitmap());
   add("bmp\\Item_Mini.bmp", ItemMiniBitmap());

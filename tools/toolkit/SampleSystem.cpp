@@ -18,8 +18,8 @@ const char* const kLabels[cSystem::kLabels] = {
     "High score",                          // 3 challenge list
     "Total score",                         // 4 map menu and challenge list
     "Score",                               // 5 result category 0
-    "Time left",                           // 6 result category 1
-    "Clear time",                          // 7 result category 2
+    "Timer",                               // 6 result category 1
+    "Run time",                            // 7 result category 2
     "HP left",                             // 8 result category 3
     "SP left",                             // 9 result category 4
     "Play this stage",                     // 10 world map question

@@ -22,6 +22,8 @@ struct FailCase {
 };
 
 void NoSystem(const fs::path& p) { fs::remove(p / "data" / "System.dat"); }
+// The version word 791 and two bytes of the four-byte field count.
+void CutSystem(const fs::path& p) { WriteText(p / "data" / "System.dat", std::string("\x17\x03\0\0\x01\0", 6)); }
 void BrokenDatabase(const fs::path& p) { WriteText(p / "data" / "database" / "Sound.dat", "xx"); }
 void IniWithoutExit(const fs::path& p) {
   WriteText(p / "System.ini", "Direct3D=1\nWindowMode=1\n");
@@ -65,6 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, StartupFailure,
     ::testing::Values(
         FailCase{"SystemData", NoSystem, "data\\System.dat の読み込みに失敗…", false},
+        // The reader stops at the field count, byte 4, and the message says so.
+        FailCase{"SystemDataCut", CutSystem, "needs 4 bytes, 2 left, at byte 4", false},
         FailCase{"Database", BrokenDatabase, "データベースの読み込みに失敗…", false},
         FailCase{"IniWithoutExit", IniWithoutExit, "System.ini の読み込みに失敗しました！", true},
         FailCase{"DepthGeneral", Bpp24, "画面モードが不正です！\nSystem.iniと画面の設定を見直して下さい！", false},
