@@ -150,7 +150,26 @@ void SetFullScreenMessageBox(std::function<int(const std::string&, const std::st
   g_fullScreenBox = std::move(box);
 }
 
+namespace {
+std::mutex g_lastBoxMutex;
+std::string g_lastBoxText;
+}  // namespace
+
+std::string LastBoxText() {
+  std::lock_guard<std::mutex> lock(g_lastBoxMutex);
+  return g_lastBoxText;
+}
+
+void ClearLastBoxText() {
+  std::lock_guard<std::mutex> lock(g_lastBoxMutex);
+  g_lastBoxText.clear();
+}
+
 int MessageBoxSafe(const std::string& text, const std::string& caption, unsigned type) {
+  {
+    std::lock_guard<std::mutex> lock(g_lastBoxMutex);
+    g_lastBoxText = text;
+  }
   // A thread being stopped for a close has nobody to answer it: the text
   // goes to the log and the box answers as if it had been declined.
   if (ThreadStopRequested()) {

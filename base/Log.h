@@ -29,6 +29,10 @@ void FatalLog(const std::string& text);
 
 // Boxes. In full screen the graphics library installs its own box.
 int MessageBoxSafe(const std::string& text, const std::string& caption, unsigned type);
+// The text of the last box asked for through MessageBoxSafe (code page 932;
+// empty when none was since the last clear): what a failed start-up reports.
+std::string LastBoxText();
+void ClearLastBoxText();
 void SetFullScreenMessageBox(std::function<int(const std::string&, const std::string&, unsigned)> box);
 void ErrorBoxText(const std::string& text);
 void ErrorBox(const char* format, ...) __attribute__((format(printf, 1, 2)));

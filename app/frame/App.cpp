@@ -1,5 +1,6 @@
 #include "app/frame/App.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -28,6 +29,7 @@
 #include "media/graphics/Palette.h"
 #include "platform/Clock.h"
 #include "platform/CloseRequest.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/FrameMailbox.h"
 #include "platform/MessageBox.h"
@@ -403,6 +405,17 @@ int GameLoop() {
   }
 }
 
+namespace {
+// A failed start-up says why on the terminal too: the box may never be seen.
+void ReportFailedStartup() {
+  std::string why = Cp932ToUtf8(LastBoxText());
+  for (char& c : why)
+    if (c == '\n' || c == '\r') c = ' ';
+  WriteLog("%s", "Start-up : failed");
+  std::fprintf(stderr, "brindle: start-up failed: %s (see Report_Game.txt)\n", why.c_str());
+}
+}  // namespace
+
 int WinMain(const sLaunch& launch) {
   // Player 1's input record, copied from a freshly initialised one.
   if (PlayerInput.empty()) PlayerInput.assign(1, cInput());
@@ -455,9 +468,10 @@ int WinMain(const sLaunch& launch) {
                                outerH > 0 ? outerH : 505);
   if (!hwnd) {
     ErrorBoxText(kNoWindow);
+    ReportFailedStartup();
     ShutdownWindowSystem();
     ReleaseInstanceGuard();
-    return 0;
+    return 1;
   }
   MainWnd.m_hWnd = hwnd;
   hMainWnd.store(hwnd);
@@ -468,14 +482,19 @@ int WinMain(const sLaunch& launch) {
   if (bStartedByEditor.load()) NotifyEditorStarted();
   // 10.
   const std::string& cmd = launch.stageFile;
+  ClearLastBoxText();
   if (!InitApp(cmd.empty() ? nullptr : cmd.c_str(), launch.showState)) {
+    // A start-up that ended on an error box failed; one the user ended
+    // (the launch dialog's quit) did not.
+    const bool failed = !LastBoxText().empty();
+    if (failed) ReportFailedStartup();
     ExitApp();
     if (bStartedByEditor.load()) NotifyEditor(0);
     SetCloseRequestHandler({});
     RemoveEngineServices();
     ShutdownWindowSystem();
     ReleaseInstanceGuard();
-    return 0;
+    return failed ? 1 : 0;
   }
   WriteLog("%s", "Start-up : done");
   // 11.

@@ -1,6 +1,7 @@
 // ctest-label: app
 // Start-up on broken copies of the sample project: each failing step shows
-// or logs its own message, and a failed start-up still ends with exit code 0.
+// or logs its own message; a start-up that fails ends with exit code 1 and
+// says why on standard error too.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -56,8 +57,12 @@ TEST_P(StartupFailure, ShowsItsMessage) {
   c.breakIt(project);
   const RunResult r = RunHeadless(project);
   EXPECT_FALSE(r.signalled);
-  EXPECT_EQ(r.exitCode, 0) << r.stderrText;
+  EXPECT_EQ(r.exitCode, c.startsUp ? 0 : 1) << r.stderrText;
   EXPECT_EQ(r.startedUp, c.startsUp) << r.log;
+  if (!c.startsUp) {
+    EXPECT_NE(r.stderrText.find("brindle: start-up failed: "), std::string::npos) << r.stderrText;
+    EXPECT_NE(r.log.find("Start-up : failed"), std::string::npos) << r.log;
+  }
   const std::string seen = r.log + r.stderrText;
   EXPECT_NE(seen.find(c.text), std::string::npos) << "log:\n" << r.log << "\nstderr:\n" << r.stderrText;
   EXPECT_EQ(r.log.rfind("App : ver 791", 0), 0u) << r.log;
