@@ -51,4 +51,13 @@ bool FakeEngineServices::IsDown(Key key) {
   return it != keysDown.end() && it->second;
 }
 
+void ReleaseRunningWorld() {
+  PlayScene = nullptr;
+  Player.clear();
+  CharaList.clear();
+  ItemList.clear();
+  BlockMap.clear();
+  PlayerInput.clear();
+}
+
 }  // namespace testsupport

@@ -59,4 +59,8 @@ class FakeEngineServices : public IWindowRequests,
   std::vector<std::string> calls_;
 };
 
+// Lets go of the running world a test built: the play scene pointer, the
+// hero, the characters, the items, the block map and the input records.
+void ReleaseRunningWorld();
+
 }  // namespace testsupport

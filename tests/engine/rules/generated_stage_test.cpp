@@ -85,12 +85,7 @@ class GeneratedStage : public testing::Test {
     BuildEngineRuntimeTables();
   }
   void TearDown() override {
-    PlayScene = nullptr;
-    Player.clear();
-    CharaList.clear();
-    ItemList.clear();
-    BlockMap.clear();
-    PlayerInput.clear();
+    testsupport::ReleaseRunningWorld();
     platform::SetClockSource(nullptr);
     Stage = savedStage_;
     StageCopy = savedCopy_;

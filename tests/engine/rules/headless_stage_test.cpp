@@ -44,12 +44,7 @@ class HeadlessStage : public testing::Test {
     world_.SetSceneState(2, 0);
   }
   void TearDown() override {
-    PlayScene = nullptr;
-    Player.clear();
-    CharaList.clear();
-    ItemList.clear();
-    BlockMap.clear();
-    PlayerInput.clear();
+    testsupport::ReleaseRunningWorld();
     Stage = savedStage_;
     SystemData = savedSystem_;
     SaveData = savedSave_;

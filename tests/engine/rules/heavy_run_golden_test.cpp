@@ -21,6 +21,7 @@
 #include "engine/rules/PlayStep.h"
 #include "engine/rules/Rules.h"
 #include "engine/shots/Shot.h"
+#include "tests/support/EngineFakes.h"
 
 namespace {
 
@@ -190,12 +191,7 @@ RunHashes RunScene(int hitLevel, int onScreenOnly) {
   out.objects = objects.h;
   out.world = chain.h;
   out.shotsLeft = static_cast<int>(world.m_Shots.size());
-  PlayScene = nullptr;
-  Player.clear();
-  CharaList.clear();
-  ItemList.clear();
-  BlockMap.clear();
-  PlayerInput.clear();
+  testsupport::ReleaseRunningWorld();
   Stage = savedStage;
   SystemData = savedSystem;
   SaveData = savedSave;

@@ -44,12 +44,7 @@ class StageSurfaces : public testing::Test {
     DDReleaseSurface(&SightDarkSD);
     DDReleaseSurface(&SightCircleSD);
     if (bDDInitDone) DDEnd();
-    PlayScene = nullptr;
-    Player.clear();
-    CharaList.clear();
-    ItemList.clear();
-    BlockMap.clear();
-    PlayerInput.clear();
+    testsupport::ReleaseRunningWorld();
     Stage = savedStage_;
     SystemData = savedSystem_;
   }
