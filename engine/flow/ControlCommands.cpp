@@ -200,7 +200,9 @@ void DoMessage(cCharaBase* chara, cFlowCmd* cmd, int chain) {
   } else if (erase) {
     return;
   }
-  const int time = P(cmd, 17) ? 1 : P(cmd, 7) * 6;
+  // Seconds to frames in 32-bit arithmetic: a time from a file too large
+  // for it wraps instead of overflowing.
+  const int time = P(cmd, 17) ? 1 : static_cast<int32_t>(static_cast<uint32_t>(P(cmd, 7)) * 6u);
   const int pos = P(cmd, 0);
   int follow = 0;
   if (pos >= 1 && pos <= 3) follow = chara ? chara->m_nID : 0;

@@ -14,6 +14,7 @@
 #include "data/WorldMap.h"
 #include "engine/Names.h"
 #include "engine/World.h"
+#include "engine/rules/Rules.h"
 #include "engine/flow/CommandSupport.h"
 #include "engine/flow/Commands.h"
 #include "engine/flow/FlowUpdate.h"
@@ -607,6 +608,29 @@ TEST_F(Commands, ChainedMessagesOpenOnlyTheFirstWithDelayAndSound) {
   EXPECT_TRUE(world.m_Messages.empty());
   world.m_bQuit = 0;
   world.m_pCurFlowRun = nullptr;
+}
+
+// A timed message's seconds become frames (x 6 per tenth-second unit), in
+// 32-bit arithmetic: 2^31 - 1 units wrap to 6 * (2^31 - 1) mod 2^32 = -6.
+TEST_F(Commands, MessageTimeIsSixFramesAUnitAndWrapsIn32Bits) {
+  const struct {
+    int units;
+    int frames;
+  } cases[] = {{5, 30}, {0, 0}, {0x7FFFFFFF, -6}, {-1, -6}};
+  for (const auto& t : cases) {
+    SCOPED_TRACE(t.units);
+    cFlowCmd show = MakeCmd(19);
+    show.m_Text = "AB";
+    show.m_Params[6] = 2;
+    show.m_Params[7] = t.units;
+    cCmdRun run;
+    run.lpCmd = &show;
+    ExecCmd(&chara, &run);
+    ASSERT_EQ(world.m_Messages.size(), 1u);
+    EXPECT_EQ(world.m_Messages.front().m_nTime, t.frames);
+    world.m_Messages.clear();
+    ClearMessageSurfaces();
+  }
 }
 
 TEST_F(Commands, MessageIdsReplaceAndErase) {
