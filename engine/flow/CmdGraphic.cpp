@@ -119,7 +119,10 @@ void DoRunEffect(cCharaBase* chara, cFlowCmd* cmd) {
   }
   if (number < 0 || number >= static_cast<int>(Database.m_Effects.size())) return;
   const cEffect& def = Database.m_Effects[static_cast<size_t>(number)];
-  const int width = Round(p.At(6) * def.m_EffectW * 0.01), height = Round(p.At(6) * def.m_EffectH * 0.01);
+  // The size percentage times the picture's size is taken in doubles: a
+  // percentage from a file too large for an int product still gives a size.
+  const double scale = static_cast<double>(p.At(6));
+  const int width = Round(scale * def.m_EffectW * 0.01), height = Round(scale * def.m_EffectH * 0.01);
   int x = 0, y = 0;
   CalcPlacePos(&x, &y, width, height, chara, p.At(1), p.At(2), p.At(3), p.At(4), p.At(5));
   cEffectInst inst;

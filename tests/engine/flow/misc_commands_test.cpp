@@ -453,6 +453,31 @@ TEST_F(MiscCommandsTest, EffectNumberZeroClearsEveryEffect) {
   EXPECT_TRUE(world.m_Effects.empty());
 }
 
+// An effect's size is its picture's size times the percentage: 150 % of
+// 48x32 is 72x48; 2^31 - 1 % of it is 1030792150.56 -> 1030792151 by
+// 687194767.04 -> 687194767, with no int overflow on the way.
+TEST_F(MiscCommandsTest, EffectSizeIsThePercentageOfThePictureWithoutOverflow) {
+  const auto savedEffects = Database.m_Effects;
+  Database.m_Effects.resize(2);
+  Database.m_Effects[1].m_EffectW = 48;
+  Database.m_Effects[1].m_EffectH = 32;
+  const struct {
+    int percent;
+    int w, h;
+  } cases[] = {{150, 72, 48}, {100, 48, 32}, {0x7FFFFFFF, 1030792151, 687194767}};
+  for (const auto& t : cases) {
+    SCOPED_TRACE(t.percent);
+    world.m_Effects.clear();
+    cFlowCmd run = Cmd(29, {1, 0, 0, 0, 0, 0, t.percent, 0});
+    DoRunEffect(nullptr, &run);
+    ASSERT_EQ(world.m_Effects.size(), 1u);
+    EXPECT_EQ(world.m_Effects.front().m_nW, t.w);
+    EXPECT_EQ(world.m_Effects.front().m_nH, t.h);
+  }
+  world.m_Effects.clear();
+  Database.m_Effects = savedEffects;
+}
+
 // --------------------------------------------------------------- backgrounds
 
 TEST_F(MiscCommandsTest, BackgroundActions) {
