@@ -31,18 +31,6 @@ fs::path AskingProject(const fs::path& root) {
   return project;
 }
 
-// The visible X windows of a process, waiting up to `seconds` for one.
-testsupport::XWindowId VisibleWindowOf(pid_t pid, int seconds) {
-  const std::string cmd = "timeout " + std::to_string(seconds) + " xdotool search --sync --onlyvisible --pid " +
-                          std::to_string(pid) + " 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return 0;
-  unsigned long id = 0;
-  if (std::fscanf(p, "%lu", &id) != 1) id = 0;
-  pclose(p);
-  return id;
-}
-
 // Where the pointer is on the screen; false when it cannot be read.
 bool PointerAt(int* x, int* y) {
   FILE* p = popen("xdotool getmouselocation 2>/dev/null", "r");
@@ -63,7 +51,7 @@ TEST(LaunchOnX, LaunchDialogIsShownAndReturnStartsTheGame) {
 
   Process p({project.string()}, XEnv(runtime), tmp.path() / "err.txt");
   // Start-up waits in the dialog: the window it is drawn in is on screen.
-  const testsupport::XWindowId w = VisibleWindowOf(p.Pid(), 30);
+  const testsupport::XWindowId w = testsupport::FindWindowOfProcess(p.Pid(), 30, true);
   ASSERT_NE(w, 0u) << "no visible window while the launch dialog runs\n" << ReadText(log) << p.Stderr();
   EXPECT_EQ(ReadText(log).find("Start-up : done"), std::string::npos) << "start-up did not wait for the dialog";
   // The pointer starts over Start: the dialog sits at the window's outer

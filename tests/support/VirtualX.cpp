@@ -192,8 +192,9 @@ XWindowId FindSdlWindow() {
   return info.info.x11.window;
 }
 
-XWindowId FindWindowOfProcess(pid_t pid, int seconds) {
-  const std::string cmd = "timeout " + std::to_string(seconds) + " xdotool search --sync --pid " +
+XWindowId FindWindowOfProcess(pid_t pid, int seconds, bool onlyVisible) {
+  const std::string cmd = "timeout " + std::to_string(seconds) + " xdotool search --sync " +
+                          (onlyVisible ? "--onlyvisible " : "") + "--pid " +
                           std::to_string(pid) + " 2>/dev/null";
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return 0;

@@ -78,7 +78,8 @@ class VirtualDisplay {
 // The X window of this program's first SDL window, or 0.
 XWindowId FindSdlWindow();
 // The first X window of process `pid`, waiting up to `seconds` for it to appear; 0 if none.
-XWindowId FindWindowOfProcess(pid_t pid, int seconds = 20);
+// With `onlyVisible`, only a mapped (visible) window counts.
+XWindowId FindWindowOfProcess(pid_t pid, int seconds = 20, bool onlyVisible = false);
 
 // xdotool with these arguments; true when it succeeded.
 bool Xdotool(const std::string& args);
