@@ -32,7 +32,11 @@ const std::string& SampleProject() {
     const fs::path tool = fs::path(self).parent_path().parent_path() / "tools" / "make-sample-project";
     const fs::path out = fs::temp_directory_path() / ("brindle-bench-sample-" + std::to_string(getpid()));
     fs::remove_all(out);
-    const std::string cmd = "'" + tool.string() + "' '" + out.string() + "' > /dev/null";
+    std::string cmd = "'";
+    cmd += tool.string();
+    cmd += "' '";
+    cmd += out.string();
+    cmd += "' > /dev/null";
     if (std::system(cmd.c_str()) != 0) return {};
     std::atexit([] {
       std::error_code ec;

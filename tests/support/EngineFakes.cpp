@@ -30,7 +30,10 @@ void FakeEngineServices::RunModalWait() {
   std::string line = "modal";
   if (PlayScene) {
     const ModalWait& w = PlayScene->m_ModalWait;
-    line += " " + std::to_string(w.nKind) + " " + std::to_string(w.bWaitKey) + " " + std::to_string(w.nFrames);
+    for (int32_t v : {w.nKind, w.bWaitKey, w.nFrames}) {
+      line += ' ';
+      line += std::to_string(v);
+    }
   }
   calls_.push_back(line);
   if (onModalWait) onModalWait();

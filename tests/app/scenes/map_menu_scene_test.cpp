@@ -74,7 +74,7 @@ class MapMenuScene : public ::testing::Test {
     Frame(0, 1);
   }
   std::filesystem::path SlotFile(int slot) const {
-    char name[16];
+    char name[32];
     std::snprintf(name, sizeof name, "Story%02d.dat", slot + 1);
     return dir_.path() / "user_data" / "story" / name;
   }
