@@ -65,6 +65,15 @@ TEST(BoxOnX, SecondCopyAsksInItsOwnWindowWhenTheSystemBoxFails) {
     // The box alone: smaller than the 640x480 picture of a main window.
     EXPECT_LT(width, 640);
     EXPECT_LT(height, 480);
+    // The box's grey face fills the window: a point of the margin left of the
+    // buttons, inside the 3-pixel frame, once the picture is up.
+    bool face = false;
+    for (int attempt = 0; attempt < 100 && !face; ++attempt) {
+      const testsupport::ScreenPixels shot = x.ReadWindow(w, width, height);
+      face = !shot.empty() && shot.At(5, height - 6) == 0xD4D0C8 && shot.At(width - 6, 5) == 0xD4D0C8;
+      if (!face) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+    EXPECT_TRUE(face) << "the box is not drawn in its window";
     switch (step.how) {
       case BoxAnswer::Key: ASSERT_TRUE(testsupport::SendKeys(w, step.keys)); break;
       case BoxAnswer::ClickNo: {
