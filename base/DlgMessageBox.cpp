@@ -108,14 +108,11 @@ LRESULT BoxProc(const BoxRun& run, HWND h, UINT m, WPARAM w, LPARAM) {
     case WM_KEYDOWN:
       if ((run.type & 0xF) == MB_YESNO && (w == 'Y' || w == 'N')) EndDialog(h, w == 'Y' ? IDYES : IDNO);
       return 0;
-    case WM_CLOSE:
-      EndDialog(h, AnswerThatLosesNothing(run.type));
-      return 0;
+    case WM_CLOSE: EndDialog(h, AnswerThatLosesNothing(run.type)); return 0;
     case WM_DESTROY:
       if (g_boxHook.m_hWnd == h) g_boxHook.m_hWnd = nullptr;
       return 0;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -186,9 +183,8 @@ int RunDialogMessageBox(const std::string& text, const std::string& caption, uns
     }
   }
   const BoxRun run{type, ownWindow};
-  const intptr_t result =
-      RunDialogBox(tpl, GetMainWindow(), [&run](HWND h, UINT m, WPARAM w, LPARAM l) { return BoxProc(run, h, m, w, l); },
-                   0);
+  const intptr_t result = RunDialogBox(
+      tpl, GetMainWindow(), [&run](HWND h, UINT m, WPARAM w, LPARAM l) { return BoxProc(run, h, m, w, l); }, 0);
   if (own) DestroyWindow(own);
   return result > 0 ? static_cast<int>(result) : 0;
 }

@@ -17,12 +17,12 @@ constexpr int kBoxTextId = 100;
 
 // Layout in pixels. Every size and place is a multiple of 3, so the dialog
 // units of the template give these pixels exactly.
-constexpr int kBoxMargin = 12;       // around the text and below the buttons
-constexpr int kBoxTextGap = 12;      // between the text and the buttons
+constexpr int kBoxMargin = 12;   // around the text and below the buttons
+constexpr int kBoxTextGap = 12;  // between the text and the buttons
 constexpr int kBoxButtonW = 75, kBoxButtonH = 21, kBoxButtonGap = 6;
 constexpr int kBoxMaxTextWidth = 420;
 constexpr int kBoxLineStep = kDlgTextHeight + 1;  // as a static item draws its lines
-constexpr int kBoxMaxLines = 30;     // the box with its caption stays on the 640x480 frame
+constexpr int kBoxMaxLines = 30;                  // the box with its caption stays on the 640x480 frame
 
 // The text's lines: broken at its line breaks, then wrapped at `maxWidth`
 // pixels of the dialog font, after the last space that fits or else between

@@ -212,7 +212,8 @@ class BoxRunFixture : public BoxFixture {
     std::atomic<bool> done{false};
     std::thread watchdog([&] {
       const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      while (!done && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      while (!done && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
       if (!done) {
         timedOut = true;
         PostMessage(box.load(), WM_CLOSE, 0, 0);
