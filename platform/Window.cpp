@@ -533,7 +533,9 @@ HWND CreateBoxWindow(WNDPROC proc, const std::string& titleCp932, int clientW, i
     return nullptr;
   }
   const int cw = std::clamp(clientW, 1, kFrameWidth), ch = std::clamp(clientH, 1, kFrameHeight);
-  if (!CreateSdlWindow(titleCp932, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, cw, ch, SDL_WINDOW_HIDDEN))
+  // Above other windows, such as a running copy's full screen, so that the question is seen.
+  if (!CreateSdlWindow(titleCp932, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, cw, ch,
+                       SDL_WINDOW_HIDDEN | SDL_WINDOW_ALWAYS_ON_TOP))
     return nullptr;
   g_main.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   g_main.proc = std::move(proc);
