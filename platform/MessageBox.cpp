@@ -9,6 +9,7 @@ namespace platform {
 namespace {
 std::mutex g_mutex;
 MessageBoxHandler g_handler;
+MessageBoxHandler g_ownHandler;
 std::function<void(const std::string&)> g_sink;
 }  // namespace
 
@@ -25,6 +26,20 @@ int ShowMessageBox(const std::string& text, const std::string& caption, unsigned
   }
   if (h) return h(text, caption, type);
   return AnswerUnshownBox(text, caption, type);
+}
+
+void SetOwnBoxHandler(MessageBoxHandler handler) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_ownHandler = std::move(handler);
+}
+
+int ShowOwnBox(const std::string& text, const std::string& caption, unsigned type) {
+  MessageBoxHandler h;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    h = g_ownHandler;
+  }
+  return h ? h(text, caption, type) : 0;
 }
 
 void SetUnshownBoxSink(std::function<void(const std::string& line)> sink) {

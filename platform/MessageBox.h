@@ -24,4 +24,11 @@ int AnswerUnshownBox(const std::string& text, const std::string& caption, unsign
 int AnswerThatLosesNothing(unsigned type);
 void SetUnshownBoxSink(std::function<void(const std::string& line)> sink);
 
+// The program's own box, drawn with its dialog kit, for a display where the
+// system box cannot be shown. A layer above installs it; the window layer
+// calls it on the main thread. It returns 0 when it could not show the box.
+void SetOwnBoxHandler(MessageBoxHandler handler);
+// The own box's answer, or 0 without a handler or when it could not be shown.
+int ShowOwnBox(const std::string& text, const std::string& caption, unsigned type);
+
 }  // namespace platform

@@ -40,6 +40,7 @@ struct MainWindow {
   std::vector<uint32_t> frame;  // the frame on screen, shown again after an expose
   bool haveFrame = false;
   std::optional<POINT> pendingCursor;  // a pointer move asked for while hidden
+  int boxW = 0, boxH = 0;              // a box's own window: the frame's corner it shows 1:1
 };
 MainWindow g_main;  // main thread only
 
@@ -82,6 +83,20 @@ int StderrBox(const std::string& text, const std::string& caption, unsigned type
   return AnswerUnshownBox(text, caption, type);
 }
 
+// Test seam: BRINDLE_NO_SYSTEM_BOX=1 makes every system box fail as if the
+// desktop could not show it, so that the program's own box is drawn instead.
+bool SystemBoxRefused() {
+  const char* v = SDL_getenv("BRINDLE_NO_SYSTEM_BOX");
+  return v && std::strcmp(v, "1") == 0;
+}
+
+// Where the system box cannot be shown on a display: the program's own box,
+// and only when that cannot be shown either, standard error and the log.
+int OwnOrStderrBox(const std::string& text, const std::string& caption, unsigned type) {
+  const int answer = ShowOwnBox(text, caption, type);
+  return answer > 0 ? answer : StderrBox(text, caption, type);
+}
+
 bool BoxesCanShow() {
   const char* driver = SDL_GetCurrentVideoDriver();
   return g_sdlUp.load() && driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
@@ -115,7 +130,8 @@ int ShowSdlBox(const std::string& text, const std::string& caption, unsigned typ
   data.numbuttons = count;
   data.buttons = buttons;
   int pressed = -1;
-  if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed <= 0) return StderrBox(text, caption, type);
+  if (SystemBoxRefused() || SDL_ShowMessageBox(&data, &pressed) != 0) return OwnOrStderrBox(text, caption, type);
+  if (pressed <= 0) return StderrBox(text, caption, type);
   return pressed;
 }
 
@@ -166,7 +182,10 @@ void ShowFrame() {
   if (!g_main.renderer) return;
   SDL_SetRenderDrawColor(g_main.renderer, 0, 0, 0, 255);
   SDL_RenderClear(g_main.renderer);
-  if (g_main.haveFrame && g_main.texture) {
+  if (g_main.haveFrame && g_main.texture && g_main.boxW > 0) {
+    const SDL_Rect corner{0, 0, g_main.boxW, g_main.boxH};
+    SDL_RenderCopy(g_main.renderer, g_main.texture, &corner, &corner);
+  } else if (g_main.haveFrame && g_main.texture) {
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(g_main.renderer, &w, &h);
     PresentRect r = ComputePresentRect(w, h);
@@ -458,6 +477,33 @@ void ShutdownWindowSystem() {
   SDL_QuitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
+namespace {
+// The SDL window, renderer and frame texture of the main window (or of a
+// box's own window); false with g_error set.
+bool CreateSdlWindow(const std::string& titleCp932, int x, int y, int cw, int ch, Uint32 flags) {
+  SDL_Window* win = SDL_CreateWindow(Cp932ToUtf8(titleCp932).c_str(), x, y, cw, ch, flags);
+  if (!win) {
+    g_error = SDL_GetError();
+    return false;
+  }
+  SDL_Renderer* ren = SDL_CreateRenderer(win, -1, 0);
+  if (!ren) ren = SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE);
+  SDL_Texture* tex = ren ? SDL_CreateTexture(ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, kFrameWidth,
+                                             kFrameHeight)
+                         : nullptr;
+  if (!tex) {
+    g_error = SDL_GetError();
+    if (ren) SDL_DestroyRenderer(ren);
+    SDL_DestroyWindow(win);
+    return false;
+  }
+  g_main.window = win;
+  g_main.renderer = ren;
+  g_main.texture = tex;
+  return true;
+}
+}  // namespace
+
 HWND CreateMainWindow(WNDPROC proc, const std::string& titleCp932, uint32_t style, int x, int y, int w, int h) {
   if (!g_sdlUp.load() || g_main.hwnd) {
     g_error = g_main.hwnd ? "the main window exists already" : "the window system is not started";
@@ -469,25 +515,7 @@ HWND CreateMainWindow(WNDPROC proc, const std::string& titleCp932, uint32_t styl
   if (style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
   if (!(style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
   const int cw = std::max(1, w - in.left - in.right), ch = std::max(1, h - in.top - in.bottom);
-  SDL_Window* win = SDL_CreateWindow(Cp932ToUtf8(titleCp932).c_str(), x + in.left, y + in.top, cw, ch, flags);
-  if (!win) {
-    g_error = SDL_GetError();
-    return nullptr;
-  }
-  SDL_Renderer* ren = SDL_CreateRenderer(win, -1, 0);
-  if (!ren) ren = SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE);
-  SDL_Texture* tex = ren ? SDL_CreateTexture(ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, kFrameWidth,
-                                             kFrameHeight)
-                         : nullptr;
-  if (!tex) {
-    g_error = SDL_GetError();
-    if (ren) SDL_DestroyRenderer(ren);
-    SDL_DestroyWindow(win);
-    return nullptr;
-  }
-  g_main.window = win;
-  g_main.renderer = ren;
-  g_main.texture = tex;
+  if (!CreateSdlWindow(titleCp932, x + in.left, y + in.top, cw, ch, flags)) return nullptr;
   g_main.style = style;
   g_main.proc = std::move(proc);
   g_main.active = false;
@@ -495,6 +523,28 @@ HWND CreateMainWindow(WNDPROC proc, const std::string& titleCp932, uint32_t styl
   g_main.hwnd = CreateMessageWindow(MainProc);
   g_mainHwnd = g_main.hwnd;
   ApplyTrackLimits();
+  MainProc(g_main.hwnd, WM_CREATE, 0, 0);
+  return g_main.hwnd;
+}
+
+HWND CreateBoxWindow(WNDPROC proc, const std::string& titleCp932, int clientW, int clientH) {
+  if (!g_sdlUp.load() || g_main.hwnd) {
+    g_error = g_main.hwnd ? "the main window exists already" : "the window system is not started";
+    return nullptr;
+  }
+  const int cw = std::clamp(clientW, 1, kFrameWidth), ch = std::clamp(clientH, 1, kFrameHeight);
+  // Above other windows, such as a running copy's full screen, so that the question is seen.
+  if (!CreateSdlWindow(titleCp932, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, cw, ch,
+                       SDL_WINDOW_HIDDEN | SDL_WINDOW_ALWAYS_ON_TOP))
+    return nullptr;
+  g_main.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  g_main.proc = std::move(proc);
+  g_main.active = false;
+  g_main.haveFrame = false;
+  g_main.boxW = cw;
+  g_main.boxH = ch;
+  g_main.hwnd = CreateMessageWindow(MainProc);
+  g_mainHwnd = g_main.hwnd;
   MainProc(g_main.hwnd, WM_CREATE, 0, 0);
   return g_main.hwnd;
 }
@@ -508,6 +558,8 @@ bool DestroyWindow(HWND hwnd) {
   MainProc(hwnd, WM_DESTROY, 0, 0);
   g_mainHwnd = nullptr;
   DestroyMessageWindow(hwnd);
+  // A box's last picture is not the next window's first.
+  if (g_main.boxW > 0) MainFrameMailbox().Take(g_main.frame);
   SDL_DestroyTexture(g_main.texture);
   SDL_DestroyRenderer(g_main.renderer);
   SDL_DestroyWindow(g_main.window);
@@ -597,6 +649,10 @@ bool GetWindowRect(HWND hwnd, RECT& rect) {
 
 bool GetClientRect(HWND hwnd, RECT& rect) {
   if (!IsMain(hwnd)) return false;
+  if (g_main.boxW > 0) {
+    rect = {0, 0, kFrameWidth, kFrameHeight};
+    return true;
+  }
   int w, h;
   SDL_GetWindowSize(g_main.window, &w, &h);
   rect = {0, 0, w, h};

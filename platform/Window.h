@@ -87,6 +87,12 @@ void ShutdownWindowSystem();
 // rectangle. The procedure receives WM_CREATE before this returns.
 // Null on failure (the SDL error is in GetWindowError).
 HWND CreateMainWindow(WNDPROC proc, const std::string& titleCp932, uint32_t style, int x, int y, int w, int h);
+// A small window of its own for a box asked for while there is no main
+// window: it stands in as the main window (GetMainWindow, input, frames,
+// RevealMainWindowForModal) until DestroyWindow. It shows the frame's top-left
+// clientW x clientH pixels unscaled and reports the whole frame as its client
+// area, so that its client pixels are frame pixels.
+HWND CreateBoxWindow(WNDPROC proc, const std::string& titleCp932, int clientW, int clientH);
 HWND GetMainWindow();
 std::string GetWindowError();
 // WM_DESTROY to the procedure, then the window is gone.

@@ -18,6 +18,7 @@
 #include "app/frame/StartupContext.h"
 #include "app/frame/WindowData.h"
 #include "base/Dlg.h"
+#include "base/DlgMessageBox.h"
 #include "base/FrameTimer.h"
 #include "base/Log.h"
 #include "base/Paths.h"
@@ -443,6 +444,8 @@ int WinMain(const sLaunch& launch) {
     std::fprintf(stderr, "brindle: cannot open a window: %s\n", why.c_str());
     return 1;
   }
+  // Where the desktop cannot show a system box, ours is drawn instead.
+  InstallDialogMessageBox();
   // 5.
   if (!AcquireInstanceGuard()) {
     ShutdownWindowSystem();
