@@ -63,6 +63,16 @@ class CurrentPointers {
   cCmdRun* cmdRun_ = nullptr;
 };
 
+// Whether a run of trigger `key` is idle, or (early latch) not latched yet.
+bool HasStartableRun(const cCharaBase& chara, int key, bool earlyLatch) {
+  for (const cFlowRun& run : chara.m_FlowRuns) {
+    if (!run.lpFlow || nm::flow::Trigger(*run.lpFlow) != key) continue;
+    if (earlyLatch && !run.bTriggered) return true;
+    if (!(run.bRunning || run.bPaused || run.bHalted || run.bStartedThisFrame)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void ClearFlowTriggers(cCharaBase* chara) {
@@ -82,14 +92,14 @@ void SetEventObserver(EventObserver observer) { g_eventObserver = observer; }
 
 void RaiseEvent(cCharaBase* chara, int key) { RaiseEventWith(chara, key, nullptr, 0); }
 
-void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
-  if (!chara) return;
-  if (g_eventObserver) g_eventObserver(*chara, key);
+namespace {
+
+// The walk of RaiseEventWith over the runs of `key`, starting those whose
+// conditions hold.
+[[gnu::noinline]] void StartTriggeredRuns(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg, bool earlyLatch,
+                                          bool lateLatch) {
   const CurrentPointers saved;
   if (PlayScene) PlayScene->m_pCurChara = chara;
-  const bool noLatch = nm::sys::NoTriggerLatch(SystemData);
-  const bool earlyLatch = !noLatch && nm::sys::EarlyTriggerLatch(SystemData);
-  const bool lateLatch = !noLatch && !earlyLatch;
   // Every partner the engine passes is a character; anything else counts as none.
   cCharaBase* partnerChara = dynamic_cast<cCharaBase*>(partner);
 
@@ -130,6 +140,21 @@ void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) 
     const int j = FindFlowRun(chara, i, serial);
     i = j >= 0 ? j : i - 1;
   }
+}
+
+}  // namespace
+
+void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
+  if (!chara) return;
+  if (g_eventObserver) g_eventObserver(*chara, key);
+  const bool noLatch = nm::sys::NoTriggerLatch(SystemData);
+  const bool earlyLatch = !noLatch && nm::sys::EarlyTriggerLatch(SystemData);
+  const bool lateLatch = !noLatch && !earlyLatch;
+  // Most raises (key 0 every sub-step) find every flow of the key running.
+  // The walk changes a run only when it is idle or, with the early latch,
+  // not yet latched; without such a run it changes nothing (the current
+  // character it sets is put back), so it is skipped.
+  if (HasStartableRun(*chara, key, earlyLatch)) StartTriggeredRuns(chara, key, partner, arg, earlyLatch, lateLatch);
 }
 
 int CheckFlowKeyConditions(cCharaBase* chara, cFlowRun* run) {
