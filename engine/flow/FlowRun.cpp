@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "base/Log.h"
+#include "data/CommandTables.h"
+#include "data/FlowCmd.h"
 #include "data/Flow.h"
 #include "engine/World.h"
 #include "engine/flow/Commands.h"
@@ -39,12 +41,6 @@ const cFlowRun* OwnerBase(const cCharaBase* chara, const cFlowRun* run) {
   const cFlowRun* base = chara->m_FlowRuns.data();
   const std::less<const cFlowRun*> before;
   return !before(run, base) && before(run, base + chara->m_FlowRuns.size()) ? base : nullptr;
-}
-
-// Whether `run` still is the run it was when `base` and `serial` were
-// taken: the vector did not move and the same run sits at that place.
-bool RunStillHere(const cCharaBase* chara, const cFlowRun* run, const cFlowRun* base, int32_t serial) {
-  return base && OwnerBase(chara, run) == base && run->nSerial == serial;
 }
 
 }  // namespace
@@ -112,12 +108,20 @@ namespace {
 // it was erased.
 class RunPlace {
  public:
-  RunPlace(cFlowRun* run, cCharaBase* chara)
-      : run_(run), chara_(chara), base_(OwnerBase(chara, run)), serial_(run->nSerial) {}
+  // `base` is OwnerBase(chara, run) and `serial` the run's serial, both
+  // taken before any command of this walk ran.
+  RunPlace(cFlowRun* run, cCharaBase* chara, const cFlowRun* base, int32_t serial)
+      : run_(run), chara_(chara), base_(base), serial_(serial) {}
+  RunPlace(cFlowRun* run, cCharaBase* chara) : RunPlace(run, chara, OwnerBase(chara, run), run->nSerial) {}
   cFlowRun* Get() const { return run_; }
   // False when the run no longer exists.
   bool Refind() {
-    if (!base_ || RunStillHere(chara_, run_, base_, serial_)) return true;
+    if (!base_) return true;
+    // run_ never lies below base_ (it was inside the vector that starts
+    // there), so while the vector has not moved, run_ is still one of its
+    // runs when it lies below the end.
+    const cVector<cFlowRun>& runs = chara_->m_FlowRuns;
+    if (runs.data() == base_ && run_ < base_ + runs.size() && run_->nSerial == serial_) return true;
     const int i = FindFlowRun(chara_, -1, serial_);
     if (i < 0) return false;
     cFlowRun* const old = run_;
@@ -173,31 +177,53 @@ void cFlowRun::Start(cCharaBase* chara) {
   place.Get()->Stop(chara);
 }
 
-int cFlowRun::Step(cCharaBase* chara) {
-  if (PlayScene) PlayScene->m_pCurFlowRun = this;
-  bBreak = 0;
-  RunPlace place(this, chara);
-  const int last = static_cast<int>(CmdRuns.size()) - 1;
-  int i = 0;
-  if (nCur >= 0) {
-    while (i <= place.Get()->nCur) {
-      cFlowRun& self = *place.Get();
-      if (i > last || self.CmdRuns[static_cast<size_t>(i)].bDone) {
-        ++i;
-        continue;
+namespace {
+
+// Whether executing the command changes nothing: none, or a character
+// command of a kind without executor and without parameters (nothing, wait).
+bool ExecutesNothing(const cFlowCmd* cmd) {
+  if (!cmd) return true;
+  const int kind = static_cast<int8_t>(cmd->m_CmdKind);
+  return cmd->m_CmdSet == 0 && kind >= 0 && kind < kCommandKinds && !CommandTable[kind] &&
+         CharaCmdTable[kind].params == 0;
+}
+
+// The end of a step that did not finish the flow on the way.
+int EndStep(cFlowRun& run, int last) {
+  if (last >= 0 && run.CmdRuns[static_cast<size_t>(last)].bDone) return 1;
+  ++run.nSteps;
+  return 0;
+}
+
+// The walk of a step over the commands 0..nCur that are not finished. With
+// `executed` set, the executor of command i already ran in this step (the
+// walk goes on right after it); `start`, `base` and `serial` are the run,
+// OwnerBase(chara, run) and its serial from before that.
+[[gnu::noinline]] int WalkCommands(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, int32_t serial, int last,
+                                   int i, bool executed) {
+  RunPlace place(start, chara, base, serial);
+  if (executed || start->nCur >= 0) {
+    while (executed || i <= place.Get()->nCur) {
+      if (!executed) {
+        cFlowRun& self = *place.Get();
+        if (i > last || self.CmdRuns[static_cast<size_t>(i)].bDone) {
+          ++i;
+          continue;
+        }
+        cCmdRun* c = &self.CmdRuns[static_cast<size_t>(i)];
+        const cFlowCmd* cmd = c->lpCmd;
+        if (c->nLeft == 0) {
+          c->Reset();
+          if (!IsChainMessage(cmd) && !NoWait(cmd)) self.bMessageChain = 0;
+        }
+        RunExecutor(chara, c);
       }
-      cCmdRun* c = &self.CmdRuns[static_cast<size_t>(i)];
-      const cFlowCmd* cmd = c->lpCmd;
-      if (c->nLeft == 0) {
-        c->Reset();
-        if (!IsChainMessage(cmd) && !NoWait(cmd)) self.bMessageChain = 0;
-      }
+      executed = false;
       // Executed in two halves: the command may have moved or erased this run.
-      RunExecutor(chara, c);
       if (!place.Refind()) return 0;
       cFlowRun& now = *place.Get();
-      c = &now.CmdRuns[static_cast<size_t>(i)];
-      cmd = c->lpCmd;  // the flows may have been rebound
+      cCmdRun* c = &now.CmdRuns[static_cast<size_t>(i)];
+      const cFlowCmd* cmd = c->lpCmd;  // the flows may have been rebound
       const int finished = CountDown(*c);
       if (NoWait(cmd)) {
         if (finished) {
@@ -221,11 +247,67 @@ int cFlowRun::Step(cCharaBase* chara) {
       break;
     }
   }
-  cFlowRun& now = *place.Get();
-  if (last >= 0 && now.CmdRuns[static_cast<size_t>(last)].bDone) return 1;
-  ++now.nSteps;
-  return 0;
+  return EndStep(*place.Get(), last);
 }
+
+// The run's current command when it is the only one the walk visits: every
+// command before it finished, it is not finished, it needs no reset (its
+// countdown is not 0) and it does not run with the next one. Else null.
+cCmdRun* SoleCommand(cFlowRun& run, int last) {
+  const int cur = run.nCur;
+  if (cur < 0 || cur > last) return nullptr;
+  cCmdRun* const c = &run.CmdRuns[static_cast<size_t>(cur)];
+  if (c->bDone || c->nLeft == 0 || NoWait(c->lpCmd)) return nullptr;
+  for (int j = 0; j < cur; ++j)
+    if (!run.CmdRuns[static_cast<size_t>(j)].bDone) return nullptr;
+  return c;
+}
+
+// The body of cFlowRun::Step; `base` is OwnerBase(chara, start). Inlined
+// into the flow update, which steps every running run every sub-step.
+//
+// Most steps run one command: the walk would skip the finished ones before
+// it, execute it and count it down. When the executor left the run, its
+// commands, this command and nCur as they were (or there is no executor to
+// change anything), the walk's outcome is the one worked out here;
+// otherwise the walk goes on from where the executor returned.
+[[gnu::always_inline]] inline int StepRun(cFlowRun* start, cCharaBase* chara, const cFlowRun* base) {
+  if (PlayScene) PlayScene->m_pCurFlowRun = start;
+  start->bBreak = 0;
+  const int last = static_cast<int>(start->CmdRuns.size()) - 1;
+  cCmdRun* const c = SoleCommand(*start, last);
+  if (!c) return WalkCommands(start, chara, base, start->nSerial, last, 0, false);
+  const int cur = start->nCur;
+  const cFlowCmd* const cmd = c->lpCmd;
+  if (PlayScene) PlayScene->m_pCurCmdRun = c;
+  if (!ExecutesNothing(cmd)) {
+    const int32_t serial = start->nSerial;
+    const cCmdRun* const cmds = start->CmdRuns.data();
+    ExecCmd(chara, c);
+    // The run first (only then may it be read), as RunPlace::Refind finds it.
+    bool same = true;
+    if (base) {
+      const cVector<cFlowRun>& runs = chara->m_FlowRuns;
+      same = runs.data() == base && start < base + runs.size() && start->nSerial == serial;
+    }
+    same = same && start->CmdRuns.data() == cmds && static_cast<int>(start->CmdRuns.size()) == last + 1 &&
+           c->lpCmd == cmd && start->nCur == cur;
+    if (!same) return WalkCommands(start, chara, base, serial, last, cur, true);
+  }
+  if (!CountDown(*c)) {
+    if (start->bBreak) return 0;
+    return EndStep(*start, last);
+  }
+  c->bDone = 1;
+  if (IsChainMessage(cmd)) start->bMessageChain = 1;
+  if (cur == last) return 1;
+  ++start->nCur;
+  return EndStep(*start, last);
+}
+
+}  // namespace
+
+int cFlowRun::Step(cCharaBase* chara) { return StepRun(this, chara, OwnerBase(chara, this)); }
 
 void cFlowRun::Stop(cCharaBase* chara) {
   if (!bRunning) return;
@@ -297,7 +379,13 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
   chara->m_bFrictionY = 1;
   if (chara->m_nCrushGrace > 0) --chara->m_nCrushGrace;
 
-  StartFlowCmdAnims(chara);
+  // Only runs with lead-in entries can start an animation.
+  for (const cFlowRun& run : chara->m_FlowRuns) {
+    if (!run.LeadIns.empty()) {
+      StartFlowCmdAnims(chara);
+      break;
+    }
+  }
 
   for (int i = 0; static_cast<size_t>(i) < chara->m_FlowRuns.size(); ++i) {
     cFlowRun& run = chara->m_FlowRuns[static_cast<size_t>(i)];
@@ -310,7 +398,7 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
     const int trigger = run.lpFlow ? nm::flow::Trigger(*run.lpFlow) : -1;
     if (bDying && trigger != kTriggerDeath) continue;
     const int32_t serial = run.nSerial;
-    const int finished = run.Step(chara);
+    const int finished = StepRun(&run, chara, chara->m_FlowRuns.data());
     const int j = FindFlowRun(chara, i, serial);
     if (j >= 0) {
       i = j;
