@@ -270,8 +270,10 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
 // it, execute it and count it down. When the executor left the run, its
 // commands, this command and nCur as they were (or there is no executor to
 // change anything), the walk's outcome is the one worked out here;
-// otherwise the walk goes on from where the executor returned.
-[[gnu::always_inline]] inline int StepRun(cFlowRun* start, cCharaBase* chara, const cFlowRun* base) {
+// otherwise the walk goes on from where the executor returned. `inPlace` is
+// set when the run is known to be where it was (no command could move it).
+[[gnu::always_inline]] inline int StepRun(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, bool& inPlace) {
+  inPlace = false;
   if (PlayScene) PlayScene->m_pCurFlowRun = start;
   start->bBreak = 0;
   const int last = static_cast<int>(start->CmdRuns.size()) - 1;
@@ -294,6 +296,7 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
            c->lpCmd == cmd && start->nCur == cur;
     if (!same) return WalkCommands(start, chara, base, serial, last, cur, true);
   }
+  inPlace = true;
   if (!CountDown(*c)) {
     if (start->bBreak) return 0;
     return EndStep(*start, last);
@@ -307,7 +310,10 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
 
 }  // namespace
 
-int cFlowRun::Step(cCharaBase* chara) { return StepRun(this, chara, OwnerBase(chara, this)); }
+int cFlowRun::Step(cCharaBase* chara) {
+  bool inPlace;
+  return StepRun(this, chara, OwnerBase(chara, this), inPlace);
+}
 
 void cFlowRun::Stop(cCharaBase* chara) {
   if (!bRunning) return;
@@ -398,8 +404,9 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
     const int trigger = run.lpFlow ? nm::flow::Trigger(*run.lpFlow) : -1;
     if (bDying && trigger != kTriggerDeath) continue;
     const int32_t serial = run.nSerial;
-    const int finished = StepRun(&run, chara, chara->m_FlowRuns.data());
-    const int j = FindFlowRun(chara, i, serial);
+    bool inPlace;
+    const int finished = StepRun(&run, chara, chara->m_FlowRuns.data(), inPlace);
+    const int j = inPlace ? i : FindFlowRun(chara, i, serial);
     if (j >= 0) {
       i = j;
       if (finished) chara->m_FlowRuns[static_cast<size_t>(j)].Stop(chara);
