@@ -1,5 +1,6 @@
 // Flow triggers: raising an event key on a character starts its idle flows
 // of that trigger kind whose start and key conditions hold.
+#include <typeinfo>
 #include <vector>
 
 #include "data/Flow.h"
@@ -29,7 +30,10 @@ const cInput& KeyConditionInput() {
 // The input whose first pressed direction a started run remembers: the
 // hero's own for a hero, player 1's for a stage character.
 const cInput& StartDirInput(const cCharaBase* chara) {
-  if (const auto* hero = dynamic_cast<const cHero*>(chara); hero && hero->m_lpInput) return *hero->m_lpInput;
+  // cHero is final: comparing the dynamic type is the cast, without its search.
+  if (chara && typeid(*chara) == typeid(cHero)) {
+    if (const cInput* input = static_cast<const cHero*>(chara)->m_lpInput) return *input;
+  }
   return KeyConditionInput();
 }
 
