@@ -94,8 +94,6 @@ EventObserver g_eventObserver = nullptr;
 
 void SetEventObserver(EventObserver observer) { g_eventObserver = observer; }
 
-void RaiseEvent(cCharaBase* chara, int key) { RaiseEventWith(chara, key, nullptr, 0); }
-
 namespace {
 
 // The walk of RaiseEventWith over the runs of `key`, starting those whose
@@ -146,9 +144,9 @@ namespace {
   }
 }
 
-}  // namespace
-
-void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
+// RaiseEventWith's body, inlined into RaiseEvent too: the play step raises
+// key 0 on every character every sub-step.
+[[gnu::always_inline]] inline void Raise(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
   if (!chara) return;
   if (g_eventObserver) g_eventObserver(*chara, key);
   const bool noLatch = nm::sys::NoTriggerLatch(SystemData);
@@ -160,6 +158,12 @@ void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) 
   // character it sets is put back), so it is skipped.
   if (HasStartableRun(*chara, key, earlyLatch)) StartTriggeredRuns(chara, key, partner, arg, earlyLatch, lateLatch);
 }
+
+}  // namespace
+
+void RaiseEvent(cCharaBase* chara, int key) { Raise(chara, key, nullptr, 0); }
+
+void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) { Raise(chara, key, partner, arg); }
 
 int CheckFlowKeyConditions(cCharaBase* chara, cFlowRun* run) {
   if (!run || run->KeyConds.empty()) return 1;
