@@ -13,34 +13,12 @@
 CmdExecutor CommandTable[kCommandKinds] = {};
 ItemCmdExecutor ItemCommandTable[kItemCommandKinds] = {};
 
-namespace {
-// Kept out of line: the dispatch stays a short leaf that jumps to the executor.
-[[gnu::noinline]] void PadParams(cFlowCmd* cmd, int count) { cmd->m_Params.resize(static_cast<size_t>(count), 0); }
-}  // namespace
+// Kept out of line: the dispatch stays short.
+void PadCmdParams(cFlowCmd* cmd, int count) { cmd->m_Params.resize(static_cast<size_t>(count), 0); }
 
 void ExecCmd(cCharaBase* chara, cCmdRun* run) {
   if (!chara || !run || !run->lpCmd) return;
-  cFlowCmd* cmd = run->lpCmd;
-  int kind = static_cast<int8_t>(cmd->m_CmdKind);
-  // A kind outside its table (broken data) does nothing. The rows are read
-  // straight from the tables: this runs for every command every sub-step.
-  if (kind < 0) return;
-  int count;
-  if (cmd->m_CmdSet == 0) {
-    if (kind >= kCharaCmdKinds) return;
-    count = CharaCmdTable[kind].params;
-  } else {
-    if (kind >= kItemCmdKinds) return;
-    count = ItemCmdTable[kind].params;
-    // Item kind k >= 2 runs character kind k + 15.
-    if (kind < 2) return;
-    kind += 15;
-  }
-  if (kind >= kCommandKinds) return;
-  // A command that was never validated gets the parameter count of its kind
-  // (the missing ones 0), so that no executor reads past its parameters.
-  if (static_cast<int>(cmd->m_Params.size()) < count) PadParams(cmd, count);
-  if (CmdExecutor exec = CommandTable[kind]) exec(chara, run);
+  if (CmdExecutor exec = ExecutorFor(run->lpCmd)) exec(chara, run);
 }
 
 void InstallCommandExecutors() {

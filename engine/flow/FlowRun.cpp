@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "base/Log.h"
-#include "data/CommandTables.h"
-#include "data/FlowCmd.h"
 #include "data/Flow.h"
 #include "engine/World.h"
 #include "engine/flow/Commands.h"
@@ -179,15 +177,6 @@ void cFlowRun::Start(cCharaBase* chara) {
 
 namespace {
 
-// Whether executing the command changes nothing: none, or a character
-// command of a kind without executor and without parameters (nothing, wait).
-bool ExecutesNothing(const cFlowCmd* cmd) {
-  if (!cmd) return true;
-  const int kind = static_cast<int8_t>(cmd->m_CmdKind);
-  return cmd->m_CmdSet == 0 && kind >= 0 && kind < kCommandKinds && !CommandTable[kind] &&
-         CharaCmdTable[kind].params == 0;
-}
-
 // The end of a step that did not finish the flow on the way.
 int EndStep(cFlowRun& run, int last) {
   if (last >= 0 && run.CmdRuns[static_cast<size_t>(last)].bDone) return 1;
@@ -280,12 +269,13 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
   cCmdRun* const c = SoleCommand(*start, last);
   if (!c) return WalkCommands(start, chara, base, start->nSerial, last, 0, false);
   const int cur = start->nCur;
-  const cFlowCmd* const cmd = c->lpCmd;
+  cFlowCmd* const cmd = c->lpCmd;
   if (PlayScene) PlayScene->m_pCurCmdRun = c;
-  if (!ExecutesNothing(cmd)) {
+  // As ExecCmd; without an executor nothing ran that could change the run.
+  if (CmdExecutor exec = chara && cmd ? ExecutorFor(cmd) : nullptr) {
     const int32_t serial = start->nSerial;
     const cCmdRun* const cmds = start->CmdRuns.data();
-    ExecCmd(chara, c);
+    exec(chara, c);
     // The run first (only then may it be read), as RunPlace::Refind finds it.
     bool same = true;
     if (base) {
