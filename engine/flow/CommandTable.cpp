@@ -13,23 +13,12 @@
 CmdExecutor CommandTable[kCommandKinds] = {};
 ItemCmdExecutor ItemCommandTable[kItemCommandKinds] = {};
 
+// Kept out of line: the dispatch stays short.
+void PadCmdParams(cFlowCmd* cmd, int count) { cmd->m_Params.resize(static_cast<size_t>(count), 0); }
+
 void ExecCmd(cCharaBase* chara, cCmdRun* run) {
   if (!chara || !run || !run->lpCmd) return;
-  cFlowCmd* cmd = run->lpCmd;
-  int kind = static_cast<int8_t>(cmd->m_CmdKind);
-  // A kind outside its table (broken data) does nothing.
-  if (kind < 0 || !FindCmdRow(cmd->m_CmdSet, kind)) return;
-  const int count = CmdParamCount(cmd->m_CmdSet, kind);
-  // Item kind k >= 2 runs character kind k + 15.
-  if (cmd->m_CmdSet != 0) {
-    if (kind < 2) return;
-    kind += 15;
-  }
-  if (kind >= kCommandKinds) return;
-  // A command that was never validated gets the parameter count of its kind
-  // (the missing ones 0), so that no executor reads past its parameters.
-  if (static_cast<int>(cmd->m_Params.size()) < count) cmd->m_Params.resize(static_cast<size_t>(count), 0);
-  if (CmdExecutor exec = CommandTable[kind]) exec(chara, run);
+  if (CmdExecutor exec = ExecutorFor(run->lpCmd)) exec(chara, run);
 }
 
 void InstallCommandExecutors() {

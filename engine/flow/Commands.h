@@ -2,6 +2,8 @@
 // The command table: one executor per command kind. The executors are
 // installed by InstallCommandExecutors (defined with the executors); a kind
 // without an executor, or outside the table, does nothing.
+#include "data/CommandTables.h"
+#include "data/FlowCmd.h"
 #include "engine/flow/FlowRun.h"
 
 class cCharaBase;
@@ -21,6 +23,32 @@ extern ItemCmdExecutor ItemCommandTable[kItemCommandKinds];
 
 // Calls the executor of the command's kind (signed 8-bit).
 void ExecCmd(cCharaBase* chara, cCmdRun* run);
+
+// Gives a command that was never validated the parameter count of its kind.
+void PadCmdParams(cFlowCmd* cmd, int count);
+
+// The executor ExecCmd calls for the command, after padding its parameters
+// as ExecCmd does; null when it calls none.
+inline CmdExecutor ExecutorFor(cFlowCmd* cmd) {
+  int kind = static_cast<int8_t>(cmd->m_CmdKind);
+  // A kind outside its table (broken data) does nothing.
+  if (kind < 0) return nullptr;
+  int count;
+  if (cmd->m_CmdSet == 0) {
+    if (kind >= kCharaCmdKinds) return nullptr;
+    count = CharaCmdTable[kind].params;
+  } else {
+    if (kind >= kItemCmdKinds) return nullptr;
+    count = ItemCmdTable[kind].params;
+    // Item kind k >= 2 runs character kind k + 15.
+    if (kind < 2) return nullptr;
+    kind += 15;
+  }
+  if (kind >= kCommandKinds) return nullptr;
+  // Missing parameters are 0, so that no executor reads past its parameters.
+  if (static_cast<int>(cmd->m_Params.size()) < count) PadCmdParams(cmd, count);
+  return CommandTable[kind];
+}
 // Fills CommandTable and ItemCommandTable.
 void InstallCommandExecutors();
 

@@ -41,12 +41,6 @@ const cFlowRun* OwnerBase(const cCharaBase* chara, const cFlowRun* run) {
   return !before(run, base) && before(run, base + chara->m_FlowRuns.size()) ? base : nullptr;
 }
 
-// Whether `run` still is the run it was when `base` and `serial` were
-// taken: the vector did not move and the same run sits at that place.
-bool RunStillHere(const cCharaBase* chara, const cFlowRun* run, const cFlowRun* base, int32_t serial) {
-  return base && OwnerBase(chara, run) == base && run->nSerial == serial;
-}
-
 }  // namespace
 
 void SetFlowIdFlag(cVector<uint8_t>& flags, int id) {
@@ -112,12 +106,20 @@ namespace {
 // it was erased.
 class RunPlace {
  public:
-  RunPlace(cFlowRun* run, cCharaBase* chara)
-      : run_(run), chara_(chara), base_(OwnerBase(chara, run)), serial_(run->nSerial) {}
+  // `base` is OwnerBase(chara, run) and `serial` the run's serial, both
+  // taken before any command of this walk ran.
+  RunPlace(cFlowRun* run, cCharaBase* chara, const cFlowRun* base, int32_t serial)
+      : run_(run), chara_(chara), base_(base), serial_(serial) {}
+  RunPlace(cFlowRun* run, cCharaBase* chara) : RunPlace(run, chara, OwnerBase(chara, run), run->nSerial) {}
   cFlowRun* Get() const { return run_; }
   // False when the run no longer exists.
   bool Refind() {
-    if (!base_ || RunStillHere(chara_, run_, base_, serial_)) return true;
+    if (!base_) return true;
+    // run_ never lies below base_ (it was inside the vector that starts
+    // there), so while the vector has not moved, run_ is still one of its
+    // runs when it lies below the end.
+    const cVector<cFlowRun>& runs = chara_->m_FlowRuns;
+    if (runs.data() == base_ && run_ < base_ + runs.size() && run_->nSerial == serial_) return true;
     const int i = FindFlowRun(chara_, -1, serial_);
     if (i < 0) return false;
     cFlowRun* const old = run_;
@@ -173,31 +175,44 @@ void cFlowRun::Start(cCharaBase* chara) {
   place.Get()->Stop(chara);
 }
 
-int cFlowRun::Step(cCharaBase* chara) {
-  if (PlayScene) PlayScene->m_pCurFlowRun = this;
-  bBreak = 0;
-  RunPlace place(this, chara);
-  const int last = static_cast<int>(CmdRuns.size()) - 1;
-  int i = 0;
-  if (nCur >= 0) {
-    while (i <= place.Get()->nCur) {
-      cFlowRun& self = *place.Get();
-      if (i > last || self.CmdRuns[static_cast<size_t>(i)].bDone) {
-        ++i;
-        continue;
+namespace {
+
+// The end of a step that did not finish the flow on the way.
+int EndStep(cFlowRun& run, int last) {
+  if (last >= 0 && run.CmdRuns[static_cast<size_t>(last)].bDone) return 1;
+  ++run.nSteps;
+  return 0;
+}
+
+// The walk of a step over the commands 0..nCur that are not finished. With
+// `executed` set, the executor of command i already ran in this step (the
+// walk goes on right after it); `start`, `base` and `serial` are the run,
+// OwnerBase(chara, run) and its serial from before that.
+[[gnu::noinline]] int WalkCommands(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, int32_t serial, int last,
+                                   int i, bool executed) {
+  RunPlace place(start, chara, base, serial);
+  if (executed || start->nCur >= 0) {
+    while (executed || i <= place.Get()->nCur) {
+      if (!executed) {
+        cFlowRun& self = *place.Get();
+        if (i > last || self.CmdRuns[static_cast<size_t>(i)].bDone) {
+          ++i;
+          continue;
+        }
+        cCmdRun* c = &self.CmdRuns[static_cast<size_t>(i)];
+        const cFlowCmd* cmd = c->lpCmd;
+        if (c->nLeft == 0) {
+          c->Reset();
+          if (!IsChainMessage(cmd) && !NoWait(cmd)) self.bMessageChain = 0;
+        }
+        RunExecutor(chara, c);
       }
-      cCmdRun* c = &self.CmdRuns[static_cast<size_t>(i)];
-      const cFlowCmd* cmd = c->lpCmd;
-      if (c->nLeft == 0) {
-        c->Reset();
-        if (!IsChainMessage(cmd) && !NoWait(cmd)) self.bMessageChain = 0;
-      }
+      executed = false;
       // Executed in two halves: the command may have moved or erased this run.
-      RunExecutor(chara, c);
       if (!place.Refind()) return 0;
       cFlowRun& now = *place.Get();
-      c = &now.CmdRuns[static_cast<size_t>(i)];
-      cmd = c->lpCmd;  // the flows may have been rebound
+      cCmdRun* c = &now.CmdRuns[static_cast<size_t>(i)];
+      const cFlowCmd* cmd = c->lpCmd;  // the flows may have been rebound
       const int finished = CountDown(*c);
       if (NoWait(cmd)) {
         if (finished) {
@@ -221,10 +236,73 @@ int cFlowRun::Step(cCharaBase* chara) {
       break;
     }
   }
-  cFlowRun& now = *place.Get();
-  if (last >= 0 && now.CmdRuns[static_cast<size_t>(last)].bDone) return 1;
-  ++now.nSteps;
-  return 0;
+  return EndStep(*place.Get(), last);
+}
+
+// The run's current command when it is the only one the walk visits: every
+// command before it finished, it is not finished, it needs no reset (its
+// countdown is not 0) and it does not run with the next one. Else null.
+cCmdRun* SoleCommand(cFlowRun& run, int last) {
+  const int cur = run.nCur;
+  if (cur < 0 || cur > last) return nullptr;
+  cCmdRun* const c = &run.CmdRuns[static_cast<size_t>(cur)];
+  if (c->bDone || c->nLeft == 0 || NoWait(c->lpCmd)) return nullptr;
+  for (int j = 0; j < cur; ++j)
+    if (!run.CmdRuns[static_cast<size_t>(j)].bDone) return nullptr;
+  return c;
+}
+
+// The body of cFlowRun::Step; `base` is OwnerBase(chara, start). Inlined
+// into the flow update, which steps every running run every sub-step.
+//
+// Most steps run one command: the walk would skip the finished ones before
+// it, execute it and count it down. When the executor left the run, its
+// commands, this command and nCur as they were (or there is no executor to
+// change anything), the walk's outcome is the one worked out here;
+// otherwise the walk goes on from where the executor returned. `inPlace` is
+// set when the run is known to be where it was (no command could move it).
+[[gnu::always_inline]] inline int StepRun(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, bool& inPlace) {
+  inPlace = false;
+  if (PlayScene) PlayScene->m_pCurFlowRun = start;
+  start->bBreak = 0;
+  const int last = static_cast<int>(start->CmdRuns.size()) - 1;
+  cCmdRun* const c = SoleCommand(*start, last);
+  if (!c) return WalkCommands(start, chara, base, start->nSerial, last, 0, false);
+  const int cur = start->nCur;
+  cFlowCmd* const cmd = c->lpCmd;
+  if (PlayScene) PlayScene->m_pCurCmdRun = c;
+  // As ExecCmd; without an executor nothing ran that could change the run.
+  if (CmdExecutor exec = chara && cmd ? ExecutorFor(cmd) : nullptr) {
+    const int32_t serial = start->nSerial;
+    const cCmdRun* const cmds = start->CmdRuns.data();
+    exec(chara, c);
+    // The run first (only then may it be read), as RunPlace::Refind finds it.
+    bool same = true;
+    if (base) {
+      const cVector<cFlowRun>& runs = chara->m_FlowRuns;
+      same = runs.data() == base && start < base + runs.size() && start->nSerial == serial;
+    }
+    same = same && start->CmdRuns.data() == cmds && static_cast<int>(start->CmdRuns.size()) == last + 1 &&
+           c->lpCmd == cmd && start->nCur == cur;
+    if (!same) return WalkCommands(start, chara, base, serial, last, cur, true);
+  }
+  inPlace = true;
+  if (!CountDown(*c)) {
+    if (start->bBreak) return 0;
+    return EndStep(*start, last);
+  }
+  c->bDone = 1;
+  if (IsChainMessage(cmd)) start->bMessageChain = 1;
+  if (cur == last) return 1;
+  ++start->nCur;
+  return EndStep(*start, last);
+}
+
+}  // namespace
+
+int cFlowRun::Step(cCharaBase* chara) {
+  bool inPlace;
+  return StepRun(this, chara, OwnerBase(chara, this), inPlace);
 }
 
 void cFlowRun::Stop(cCharaBase* chara) {
@@ -297,7 +375,13 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
   chara->m_bFrictionY = 1;
   if (chara->m_nCrushGrace > 0) --chara->m_nCrushGrace;
 
-  StartFlowCmdAnims(chara);
+  // Only runs with lead-in entries can start an animation.
+  for (const cFlowRun& run : chara->m_FlowRuns) {
+    if (!run.LeadIns.empty()) {
+      StartFlowCmdAnims(chara);
+      break;
+    }
+  }
 
   for (int i = 0; static_cast<size_t>(i) < chara->m_FlowRuns.size(); ++i) {
     cFlowRun& run = chara->m_FlowRuns[static_cast<size_t>(i)];
@@ -310,8 +394,9 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
     const int trigger = run.lpFlow ? nm::flow::Trigger(*run.lpFlow) : -1;
     if (bDying && trigger != kTriggerDeath) continue;
     const int32_t serial = run.nSerial;
-    const int finished = run.Step(chara);
-    const int j = FindFlowRun(chara, i, serial);
+    bool inPlace;
+    const int finished = StepRun(&run, chara, chara->m_FlowRuns.data(), inPlace);
+    const int j = inPlace ? i : FindFlowRun(chara, i, serial);
     if (j >= 0) {
       i = j;
       if (finished) chara->m_FlowRuns[static_cast<size_t>(j)].Stop(chara);

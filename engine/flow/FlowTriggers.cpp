@@ -1,5 +1,6 @@
 // Flow triggers: raising an event key on a character starts its idle flows
 // of that trigger kind whose start and key conditions hold.
+#include <typeinfo>
 #include <vector>
 
 #include "data/Flow.h"
@@ -29,7 +30,10 @@ const cInput& KeyConditionInput() {
 // The input whose first pressed direction a started run remembers: the
 // hero's own for a hero, player 1's for a stage character.
 const cInput& StartDirInput(const cCharaBase* chara) {
-  if (const auto* hero = dynamic_cast<const cHero*>(chara); hero && hero->m_lpInput) return *hero->m_lpInput;
+  // cHero is final: comparing the dynamic type is the cast, without its search.
+  if (chara && typeid(*chara) == typeid(cHero)) {
+    if (const cInput* input = static_cast<const cHero*>(chara)->m_lpInput) return *input;
+  }
   return KeyConditionInput();
 }
 
@@ -63,6 +67,16 @@ class CurrentPointers {
   cCmdRun* cmdRun_ = nullptr;
 };
 
+// Whether a run of trigger `key` is idle, or (early latch) not latched yet.
+bool HasStartableRun(const cCharaBase& chara, int key, bool earlyLatch) {
+  for (const cFlowRun& run : chara.m_FlowRuns) {
+    if (!run.lpFlow || nm::flow::Trigger(*run.lpFlow) != key) continue;
+    if (earlyLatch && !run.bTriggered) return true;
+    if (!(run.bRunning || run.bPaused || run.bHalted || run.bStartedThisFrame)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void ClearFlowTriggers(cCharaBase* chara) {
@@ -80,16 +94,14 @@ EventObserver g_eventObserver = nullptr;
 
 void SetEventObserver(EventObserver observer) { g_eventObserver = observer; }
 
-void RaiseEvent(cCharaBase* chara, int key) { RaiseEventWith(chara, key, nullptr, 0); }
+namespace {
 
-void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
-  if (!chara) return;
-  if (g_eventObserver) g_eventObserver(*chara, key);
+// The walk of RaiseEventWith over the runs of `key`, starting those whose
+// conditions hold.
+[[gnu::noinline]] void StartTriggeredRuns(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg, bool earlyLatch,
+                                          bool lateLatch) {
   const CurrentPointers saved;
   if (PlayScene) PlayScene->m_pCurChara = chara;
-  const bool noLatch = nm::sys::NoTriggerLatch(SystemData);
-  const bool earlyLatch = !noLatch && nm::sys::EarlyTriggerLatch(SystemData);
-  const bool lateLatch = !noLatch && !earlyLatch;
   // Every partner the engine passes is a character; anything else counts as none.
   cCharaBase* partnerChara = dynamic_cast<cCharaBase*>(partner);
 
@@ -131,6 +143,27 @@ void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) 
     i = j >= 0 ? j : i - 1;
   }
 }
+
+// RaiseEventWith's body, inlined into RaiseEvent too: the play step raises
+// key 0 on every character every sub-step.
+[[gnu::always_inline]] inline void Raise(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
+  if (!chara) return;
+  if (g_eventObserver) g_eventObserver(*chara, key);
+  const bool noLatch = nm::sys::NoTriggerLatch(SystemData);
+  const bool earlyLatch = !noLatch && nm::sys::EarlyTriggerLatch(SystemData);
+  const bool lateLatch = !noLatch && !earlyLatch;
+  // Most raises (key 0 every sub-step) find every flow of the key running.
+  // The walk changes a run only when it is idle or, with the early latch,
+  // not yet latched; without such a run it changes nothing (the current
+  // character it sets is put back), so it is skipped.
+  if (HasStartableRun(*chara, key, earlyLatch)) StartTriggeredRuns(chara, key, partner, arg, earlyLatch, lateLatch);
+}
+
+}  // namespace
+
+void RaiseEvent(cCharaBase* chara, int key) { Raise(chara, key, nullptr, 0); }
+
+void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) { Raise(chara, key, partner, arg); }
 
 int CheckFlowKeyConditions(cCharaBase* chara, cFlowRun* run) {
   if (!run || run->KeyConds.empty()) return 1;

@@ -20,7 +20,7 @@ struct HitBoxPart {
   int32_t nBlink = 0;  // 0..31
 };
 
-class cHero : public cCharaBase {
+class cHero final : public cCharaBase {
  public:
   cInput* m_lpInput = nullptr;
   int32_t m_nJumpHold = 0;

@@ -560,6 +560,88 @@ TEST_F(FlowRuntime, RunsErasedOrMovedWhileWalkedAreSkippedSafely) {
   EXPECT_EQ(StepsOf(9), (std::vector<int>{5}));
 }
 
+// An executor that moves its run's frontier on: the walk goes on in the same
+// step with the commands up to the new frontier. Step 1 starts command 1
+// (5 sub-steps); in step 2 it sets nCur to 2, so commands 2 and 3 start then
+// too. Countdowns after step 2: 5-2 = 3, 3-1 = 2, 3-1 = 2.
+TEST_F(FlowRuntime, ExecutorMovingTheFrontierRunsTheCommandsUpToIt) {
+  AddFlow(22, {{kJump, 5, false, 1}, {kWait, 3, false, 2}, {kWait, 3, false, 3}});
+  Build();
+  Run(0).Start(&chara);
+  gHook = [&](cCharaBase*, cCmdRun*) {
+    if (gStep == 2) world.m_pCurFlowRun->nCur = 2;
+  };
+  Frame(false);
+  Frame(false);
+  EXPECT_EQ(LabelsAt(1), std::vector<int>{1});
+  EXPECT_EQ(LabelsAt(2), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(Run(0).nCur, 2);
+  EXPECT_EQ(Run(0).CmdRuns[0].nLeft, 3);
+  EXPECT_EQ(Run(0).CmdRuns[1].nLeft, 2);
+  EXPECT_EQ(Run(0).CmdRuns[2].nLeft, 2);
+  EXPECT_EQ(Run(0).nSteps, 2);
+}
+
+// An executor that ends its command early (countdown set to 1, as the jump
+// does on landing) finishes it in that step; the next command starts in the
+// step after.
+TEST_F(FlowRuntime, ExecutorEndingItsCommandEarlyHandsOnInTheNextStep) {
+  AddFlow(22, {{kJump, 10, false, 1}, {kMove, 0, false, 2}});
+  Build();
+  Run(0).Start(&chara);
+  gHook = [&](cCharaBase*, cCmdRun* run) {
+    if (gStep == 3) run->nLeft = 1;
+  };
+  for (int i = 0; i < 5; ++i) Frame(false);
+  EXPECT_EQ(StepsOf(1), Range(1, 3));
+  EXPECT_EQ(StepsOf(2), std::vector<int>{4});
+  EXPECT_EQ(Run(0).bRunning, 0);
+  EXPECT_EQ(Run(0).nSteps, 3);
+}
+
+// A wait without executor (as installed for play) still counts down: 3
+// sub-steps (steps 1..3), then the move runs in step 4 and ends the flow.
+TEST_F(FlowRuntime, WaitWithoutExecutorCountsDown) {
+  CommandTable[kWait] = nullptr;
+  AddFlow(22, {{kWait, 3, false, 1}, {kMove, 0, false, 2}});
+  Build();
+  Run(0).Start(&chara);
+  Frame(false);
+  Frame(false);
+  EXPECT_EQ(Run(0).CmdRuns[0].nLeft, 1);
+  EXPECT_EQ(Run(0).nSteps, 2);
+  Frame(false);
+  EXPECT_EQ(Run(0).CmdRuns[0].bDone, 1);
+  EXPECT_EQ(Run(0).CmdRuns[0].nLeft, 0);
+  EXPECT_EQ(Run(0).nCur, 1);
+  EXPECT_EQ(Run(0).nSteps, 3);
+  EXPECT_TRUE(gTrace.empty());
+  Frame(false);
+  EXPECT_EQ(StepsOf(2), std::vector<int>{4});
+  EXPECT_EQ(Run(0).bRunning, 0);
+  EXPECT_EQ(chara.m_dX, 1);
+}
+
+// Raising a key whose flow is running: the early latch still marks the run,
+// so once stopped it cannot start again in the same frame; the late latch
+// does not, so it can.
+TEST_F(FlowRuntime, RaiseOnARunningFlowLatchesOnlyEarly) {
+  AddFlow(2, {{kWait, 5, false, 1}});
+  Build();
+  for (int early : {1, 0}) {
+    SystemData.m_Switch744 = early;
+    ClearFlowTriggers(&chara);
+    Run(0).Start(&chara);
+    Run(0).bStartedThisFrame = 0;
+    RaiseEvent(&chara, 2);
+    EXPECT_EQ(Run(0).bTriggered, early);
+    Run(0).Stop(&chara);
+    RaiseEvent(&chara, 2);
+    EXPECT_EQ(Run(0).bRunning, 1 - early) << early;
+    Run(0).Stop(&chara);
+  }
+}
+
 // Flow control deleting the executing run flags it; the update erases it at
 // its end, after the runs behind it were stepped.
 TEST_F(FlowRuntime, RunFlaggedForDeletionIsErasedAtTheEndOfTheUpdate) {
