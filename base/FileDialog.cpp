@@ -49,7 +49,7 @@ const Labels& Texts() {
   return g_english ? en : ja;
 }
 
-int CharLen(const std::string& s, size_t i) {
+int Cp932CharLen(const std::string& s, size_t i) {
   return IsCp932LeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
 }
 
@@ -66,12 +66,12 @@ bool Match(const std::string& p, size_t pi, const std::string& n, size_t ni) {
     if (p[pi] == '*') {
       while (pi < p.size() && p[pi] == '*') ++pi;
       if (pi == p.size()) return true;
-      for (size_t k = ni; k <= n.size(); k += (k < n.size() ? static_cast<size_t>(CharLen(n, k)) : 1))
+      for (size_t k = ni; k <= n.size(); k += (k < n.size() ? static_cast<size_t>(Cp932CharLen(n, k)) : 1))
         if (Match(p, pi, n, k)) return true;
       return false;
     }
     if (ni >= n.size()) return false;
-    const int pl = CharLen(p, pi), nl = CharLen(n, ni);
+    const int pl = Cp932CharLen(p, pi), nl = Cp932CharLen(n, ni);
     if (!(p[pi] == '?' && pl == 1) && !SameChar(p, pi, pl, n, ni, nl)) return false;
     pi += static_cast<size_t>(pl);
     ni += static_cast<size_t>(nl);
@@ -92,7 +92,7 @@ std::string FolderWithoutSlash(std::string dir) {
     size_t i = 0, last = 0;
     while (i < dir.size()) {
       last = i;
-      i += static_cast<size_t>(CharLen(dir, i));
+      i += static_cast<size_t>(Cp932CharLen(dir, i));
     }
     if (last != dir.size() - 1) break;
     dir.pop_back();
@@ -115,8 +115,8 @@ std::vector<std::string> MatchingFiles(const std::string& folder, const std::str
 
 bool ValidFileName(const std::string& name) {
   if (name.empty() || name == "." || name == "..") return false;
-  for (size_t i = 0; i < name.size(); i += static_cast<size_t>(CharLen(name, i))) {
-    if (CharLen(name, i) == 2) continue;
+  for (size_t i = 0; i < name.size(); i += static_cast<size_t>(Cp932CharLen(name, i))) {
+    if (Cp932CharLen(name, i) == 2) continue;
     const unsigned char c = static_cast<unsigned char>(name[i]);
     if (c < 0x20 || std::strchr("\\/:*?\"<>|", c)) return false;
   }

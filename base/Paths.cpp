@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr size_t kMaxPath = platform::kMaxPath;
+using platform::kMaxPath;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 

@@ -25,8 +25,8 @@ set(BRINDLE_TEST_OPT_FLAGS "-Og" CACHE STRING "Extra compile flags of the test s
 # brindle_tests(DIR): every folder below DIR with *_test.cpp files becomes one
 # GoogleTest program named after the folder (tests/engine/shots ->
 # test_engine_shots). Each source names its CTest labels in a line
-# "// ctest-label: NAME..."; a discovered test gets the labels of the source
-# that defines its suite. Every test gets the TIMEOUT BRINDLE_TEST_TIMEOUT.
+# "// ctest-label: NAME..."; each suite is one CTest test with the labels of
+# the source that defines it. Every test gets the TIMEOUT BRINDLE_TEST_TIMEOUT.
 function(brindle_tests dir)
   file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
   set(folders "")
@@ -78,24 +78,22 @@ function(brindle_tests dir)
       add_dependencies(${target} brindle make-sample-project)
       target_compile_definitions(${target} PRIVATE BRINDLE_BIN_DIR="${CMAKE_BINARY_DIR}")
     endif()
-    # CMake 3.25's gtest_discover_tests keeps only the first entry of a list
-    # property such as ENVIRONMENT, so the environment is also given through
-    # the launcher, which it passes on whole.
-    set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
-      "env;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;BRINDLE_TEST_MEDIA=${BRINDLE_TEST_MEDIA};BRINDLE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
-    gtest_discover_tests(${target}
-      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-      TEST_LIST ${target}_TESTS
-      PROPERTIES TIMEOUT ${BRINDLE_TEST_TIMEOUT}
-      DISCOVERY_TIMEOUT 60)
-    # Labels are set by a script of our own that CTest runs after the
-    # discovered tests are known: discovery would flatten a list of labels.
-    # A test takes the labels of its suite ("Prefix/Suite.Name/0",
-    # "Suite/0.Name" and "Suite.Name" all name Suite); a test whose suite is
-    # not found takes every label of its folder.
+    # One CTest test per GoogleTest suite: a test program starts once per
+    # suite instead of once per test (sanitizer start-up is most of a small
+    # test's time). After each link the program lists its suites
+    # (cmake/ListSuites.cmake); CTest reads the list through the include file
+    # below (cmake/SuiteTests.cmake), so the labels and settings written here
+    # at configure time always apply.
     set(all_labels ${labels_${prefix}})
     list(REMOVE_DUPLICATES all_labels)
-    set(script "set(_all \"${all_labels}\")\n")
+    set(suites_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_suites.txt)
+    set(settings "set(_target ${target})\n")
+    string(APPEND settings "set(_exe [==[$<TARGET_FILE:${target}>]==])\n")
+    string(APPEND settings "set(_suites [==[${suites_file}]==])\n")
+    string(APPEND settings "set(_timeout ${BRINDLE_TEST_TIMEOUT})\n")
+    string(APPEND settings "set(_workdir [==[${CMAKE_CURRENT_BINARY_DIR}]==])\n")
+    string(APPEND settings "set(_env [==[SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;BRINDLE_TEST_MEDIA=${BRINDLE_TEST_MEDIA};BRINDLE_SOURCE_DIR=${CMAKE_SOURCE_DIR}]==])\n")
+    string(APPEND settings "set(_all [==[${all_labels}]==])\n")
     set(known ${suites_${prefix}})
     if(known)
       list(REMOVE_DUPLICATES known)
@@ -103,25 +101,17 @@ function(brindle_tests dir)
     foreach(suite ${known})
       set(l ${suite_labels_${prefix}_${suite}})
       list(REMOVE_DUPLICATES l)
-      string(APPEND script "set(_lbl_${suite} \"${l}\")\n")
+      string(APPEND settings "set(_lbl_${target}_${suite} [==[${l}]==])\n")
     endforeach()
-    string(APPEND script "foreach(_t IN LISTS ${target}_TESTS)
-  string(REGEX REPLACE \"\\\\..*\" \"\" _head \"\${_t}\")
-  string(REPLACE \"/\" \";\" _parts \"\${_head}\")
-  set(_l \"\")
-  foreach(_p IN LISTS _parts)
-    if(DEFINED _lbl_\${_p})
-      list(APPEND _l \${_lbl_\${_p}})
-    endif()
-  endforeach()
-  if(NOT _l)
-    set(_l \${_all})
-  endif()
-  set_tests_properties(\"\${_t}\" PROPERTIES LABELS \"\${_l}\")
-endforeach()
-")
-    set(label_script ${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake)
-    file(WRITE ${label_script} "${script}")
-    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_script})
+    set(settings_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_settings.cmake)
+    file(GENERATE OUTPUT ${settings_file} CONTENT "${settings}")
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -D EXE=$<TARGET_FILE:${target}> -D SETTINGS=${settings_file}
+        -D OUT=${suites_file} -P ${CMAKE_SOURCE_DIR}/cmake/ListSuites.cmake
+      VERBATIM)
+    set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_include.cmake)
+    file(WRITE ${include_file}
+      "include([==[${settings_file}]==])\ninclude([==[${CMAKE_SOURCE_DIR}/cmake/SuiteTests.cmake]==])\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
   endforeach()
 endfunction()

@@ -45,7 +45,7 @@ const char* const kRankModeLabels[cSystem::kRankModes] = {
 };
 
 // やっぱりやめる
-constexpr const char* kCancel = "\x82\xE2\x82\xC1\x82\xCF\x82\xE8\x82\xE2\x82\xDF\x82\xE9";
+constexpr const char* kCancelLabel = "\x82\xE2\x82\xC1\x82\xCF\x82\xE8\x82\xE2\x82\xDF\x82\xE9";
 
 const char* const kLabelTexts[cSystem::kLabels] = {
     "\x83\x8F\x81\x5B\x83\x8B\x83\x68",                          // 0 ワールド
@@ -59,14 +59,14 @@ const char* const kLabelTexts[cSystem::kLabels] = {
     kHpLeft,                                                     // 8 残りHP
     kSpLeft,                                                     // 9 残りSP
     "\x83\x58\x83\x65\x81\x5B\x83\x57\x82\xC9\x92\xA7\x82\xDE",  // 10 ステージに挑む
-    kCancel,                                                     // 11 やっぱりやめる
+    kCancelLabel,                                                // 11 やっぱりやめる
     "\x83\x5A\x81\x5B\x83\x75\x82\xB7\x82\xE9",                  // 12 セーブする
-    kCancel,                                                     // 13 やっぱりやめる
+    kCancelLabel,                                                // 13 やっぱりやめる
     kAutoSaveOn,                                                 // 14 オートセーブＯＮ
     kAutoSaveOff,                                                // 15 オートセーブＯＦＦ
     kNoSaveSlot,                                                 // 16 保存先が不明です！...
     "\x83\x5E\x83\x43\x83\x67\x83\x8B\x82\xD6\x96\xDF\x82\xE9",  // 17 タイトルへ戻る
-    kCancel,                                                     // 18 やっぱりやめる
+    kCancelLabel,                                                // 18 やっぱりやめる
     "\x82\xB5\x82\xE3\x82\xA4\x82\xE8\x82\xE5\x82\xA4",          // 19 しゅうりょう
     "\x82\xC2\x82\xC3\x82\xAF\x82\xE9",                          // 20 つづける
     kRetry,                                                      // 21 リトライ

@@ -5,22 +5,22 @@
 
 namespace platform {
 namespace {
-std::mutex g_mutex;
-std::function<void()> g_handler;
+std::mutex g_closeMutex;
+std::function<void()> g_closeHandler;
 std::atomic<long> g_count{0};
 }  // namespace
 
 void SetCloseRequestHandler(std::function<void()> handler) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_handler = std::move(handler);
+  std::lock_guard<std::mutex> lock(g_closeMutex);
+  g_closeHandler = std::move(handler);
 }
 
 void RequestMainWindowClose() {
   g_count.fetch_add(1, std::memory_order_relaxed);
   std::function<void()> h;
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    h = g_handler;
+    std::lock_guard<std::mutex> lock(g_closeMutex);
+    h = g_closeHandler;
   }
   if (h) h();
 }

@@ -116,7 +116,7 @@ void Release(PendingSend& ps, LRESULT result) {
   if (ps.sender) ps.sender->cv.notify_all();
 }
 
-void Wake(uint32_t threadId) {
+void WakeThread(uint32_t threadId) {
   std::function<void()> hook;
   {
     std::lock_guard<std::mutex> lk(S().m);
@@ -232,7 +232,7 @@ bool PostMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     q->posted.push_back(MSG{hwnd, msg, w, l, now});
     Notify(*q);
   }
-  Wake(owner);
+  WakeThread(owner);
   return true;
 }
 
@@ -245,7 +245,7 @@ bool PostThreadMessage(uint32_t threadId, UINT msg, WPARAM w, LPARAM l) {
     q->posted.push_back(MSG{nullptr, msg, w, l, now});
     Notify(*q);
   }
-  Wake(threadId);
+  WakeThread(threadId);
   return true;
 }
 
@@ -312,7 +312,7 @@ void PostQuitMessage(int exitCode) {
     q->quitCode = exitCode;
     Notify(*q);
   }
-  Wake(self);
+  WakeThread(self);
 }
 
 LRESULT DispatchMessage(const MSG* msg) {
@@ -355,7 +355,7 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   target->sends.push_back(ps);
   Notify(*target);
   lk.unlock();
-  Wake(owner);
+  WakeThread(owner);
   lk.lock();
 
   for (;;) {

@@ -16,7 +16,7 @@
 sFrameFigures FrameFigures;
 
 namespace {
-std::mutex g_hookMutex;
+std::mutex g_directorHookMutex;
 SceneFactory g_factory;
 std::function<void(cScene*)> g_playHook;
 std::function<bool()> g_fastStage;
@@ -24,7 +24,7 @@ std::function<bool()> g_fastStage;
 cScene* MakeScene(int32_t mode) {
   SceneFactory f;
   {
-    std::lock_guard<std::mutex> lock(g_hookMutex);
+    std::lock_guard<std::mutex> lock(g_directorHookMutex);
     f = g_factory;
   }
   if (f) return f(mode);
@@ -34,7 +34,7 @@ cScene* MakeScene(int32_t mode) {
 bool FastStage() {
   std::function<bool()> q;
   {
-    std::lock_guard<std::mutex> lock(g_hookMutex);
+    std::lock_guard<std::mutex> lock(g_directorHookMutex);
     q = g_fastStage;
   }
   return q && q();
@@ -60,17 +60,17 @@ bool RestoreAll(C& surfaces) {
 }  // namespace
 
 void SetSceneFactory(SceneFactory factory) {
-  std::lock_guard<std::mutex> lock(g_hookMutex);
+  std::lock_guard<std::mutex> lock(g_directorHookMutex);
   g_factory = std::move(factory);
 }
 
 void SetPlaySceneHook(std::function<void(cScene*)> hook) {
-  std::lock_guard<std::mutex> lock(g_hookMutex);
+  std::lock_guard<std::mutex> lock(g_directorHookMutex);
   g_playHook = std::move(hook);
 }
 
 void SetFastStageQuery(std::function<bool()> query) {
-  std::lock_guard<std::mutex> lock(g_hookMutex);
+  std::lock_guard<std::mutex> lock(g_directorHookMutex);
   g_fastStage = std::move(query);
 }
 
@@ -158,7 +158,7 @@ void cSceneDirector::EnsureScene(int32_t mode) {
   if (mode == kModePlay) {
     std::function<void(cScene*)> hook;
     {
-      std::lock_guard<std::mutex> lock(g_hookMutex);
+      std::lock_guard<std::mutex> lock(g_directorHookMutex);
       hook = g_playHook;
     }
     if (hook) hook(slot);

@@ -42,7 +42,7 @@ int StepLength(cScrEffectPlayer& fx, int bFreeze) {
 }
 
 // A split or wave count from the data; 0 or less counts as one band.
-int Count(int n) { return n < 1 ? 1 : n; }
+int AtLeastOne(int n) { return n < 1 ? 1 : n; }
 
 int None(cScrEffectPlayer&, const cScrEffectEnv& env, int) {
   if (env.bD3D && lpDTCon && lpDTCon->bVirBackBuffer) DrawKernels.SetVirBackBuffer(0);
@@ -100,7 +100,7 @@ int ShakeV(cScrEffectPlayer& fx, const cScrEffectEnv& env, int bFreeze) { return
 
 int Split(cScrEffectPlayer& fx, const cScrEffectEnv& env, int bFreeze, bool vertical) {
   CopyAndClear(env, env.pWork);
-  const int n = Count(Param(fx, 3));
+  const int n = AtLeastOne(Param(fx, 3));
   const int extent = vertical ? kW : kH;
   const int band = (extent + n - 1) / n;
   WithAlphaOff([&] {
@@ -115,7 +115,7 @@ int SplitV(cScrEffectPlayer& fx, const cScrEffectEnv& env, int bFreeze) { return
 int Wave(cScrEffectPlayer& fx, const cScrEffectEnv& env, int bFreeze, bool vertical) {
   CopyAndClear(env, env.pWork);
   WithAlphaOff([&] {
-    DrawKernels.Wave(env.pBack, 0, 0, kW, kH, Count(Param(fx, 3)), static_cast<double>(Progress(fx)), fx.m_nValue1,
+    DrawKernels.Wave(env.pBack, 0, 0, kW, kH, AtLeastOne(Param(fx, 3)), static_cast<double>(Progress(fx)), fx.m_nValue1,
                      Param(fx, 4), env.pWork, 0, 0, 0, vertical ? 1 : 0);
   });
   if (bFreeze) return 0;

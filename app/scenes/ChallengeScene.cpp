@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "app/frame/AppTexts.h"
 #include "app/frame/PaletteVariants.h"
 #include "app/frame/ProgramObjects.h"
 #include "app/frame/SceneDirector.h"
@@ -27,23 +28,22 @@
 
 namespace {
 
-constexpr int kPictures[] = {kPicAccessory, kPicWindow};
+constexpr int kChallengePictures[] = {kPicAccessory, kPicWindow};
 constexpr sMenuPos kRankingPos{292, 108};
 constexpr int kListY = 160;
 constexpr int kGameType = 1;
 
 // "ステージファイル %s が読み込めません！" and "エラー".
-constexpr const char* kStageUnreadable =
+constexpr const char* kChallengeStageUnreadable =
     "\x83\x58\x83\x65\x81\x5B\x83\x57\x83\x74\x83\x40\x83\x43\x83\x8B %s \x82\xAA\x93\xC7\x82\xDD\x8D\x9E\x82\xDF\x82\xDC"
     "\x82\xB9\x82\xF1\x81\x49";
-constexpr const char* kErrorCaption = "\x83\x47\x83\x89\x81\x5B";
 
-const cInput& Input1() {
+const cInput& ChallengeInput1() {
   static const cInput none;
   return PlayerInput.empty() ? none : PlayerInput[0];
 }
 
-std::string Label(int i) {
+std::string ChallengeLabel(int i) {
   const cVector<std::string>& labels = nm::sys::Labels(SystemData);
   return i >= 0 && static_cast<size_t>(i) < labels.size() ? labels[static_cast<size_t>(i)] : std::string();
 }
@@ -53,7 +53,7 @@ bool RankingMenuOn() {
   return static_cast<size_t>(kGameType) < menus.size() && menus[kGameType].m_On != 0;
 }
 
-int32_t PerGameType(const cVector<int32_t>& list, int type) {
+int32_t ChallengePerGameType(const cVector<int32_t>& list, int type) {
   return type >= 0 && static_cast<size_t>(type) < list.size() ? list[static_cast<size_t>(type)] : 0;
 }
 
@@ -73,7 +73,7 @@ int32_t ChallengeRows(int32_t count, int32_t top) { return std::clamp(count - to
 
 cScene* NewChallengeScene() { return new (std::nothrow) cChallengeScene(); }
 
-cChallengeScene::~cChallengeScene() { ReleaseMenuPictures(kPictures, 2, true); }
+cChallengeScene::~cChallengeScene() { ReleaseMenuPictures(kChallengePictures, 2, true); }
 
 int cChallengeScene::Step() {
   MenuInput(15);
@@ -96,7 +96,7 @@ void cChallengeScene::Preview(int32_t n) {
 
 void cChallengeScene::Enter() {
   RequestSceneMusic(kMusicChallenge);
-  LoadMenuPictures(kPictures, 2);
+  LoadMenuPictures(kChallengePictures, 2);
   MenuCursor.Reset();
   MenuCursor.Current().nRow = SceneDirector.m_nChallengeCursor;
   m_nTop = SceneDirector.m_nChallengeTop;
@@ -117,14 +117,14 @@ void cChallengeScene::DrawSurface() {
   Font::Printf(&big, work, 320 - 16 * CountChars(heading.c_str()), 32, "%s", heading.c_str());
   const int32_t total = nm::save::MapTotalScore(SaveData);
   if (nm::sys::ChallengeTotal(SystemData) && total > 0) {
-    const std::string caption = Label(4);
+    const std::string caption = ChallengeLabel(4);
     const int c = CountChars(caption.c_str());
     Font::Printf(&small, work, 320 - 8 * (c + CountDigits(total)), 88, "%s%d", caption.c_str(), total);
   }
   const bool showBest = nm::sys::ChallengeBest(SystemData) != 0;
   if (!nm::save::RankingDisplay(SaveData) && showBest)
-    Font::Printf(&big, work, 32, 128, "         %s", Label(3).c_str());
-  const std::string prefix = Label(0);
+    Font::Printf(&big, work, 32, 128, "         %s", ChallengeLabel(3).c_str());
+  const std::string prefix = ChallengeLabel(0);
   const int g = CountChars(prefix.c_str());
   const cVector<cChallengeRecord>& records = nm::save::ChallengeRecords(SaveData);
   for (int32_t i = 0; i < m_nRows; ++i) {
@@ -165,7 +165,7 @@ int cChallengeScene::StFadeOut() {
 }
 
 int cChallengeScene::Main() {
-  const cInput& in = Input1();
+  const cInput& in = ChallengeInput1();
   Counts();
   MenuCursor.MoveList(in, 1, m_nTop, kListY, 32, 32, m_nRows, m_nCount, 1);
   DS_PlayCursor(in.m_wDir, 3, 0);
@@ -216,7 +216,7 @@ void cChallengeScene::Start(int32_t row) {
   const std::string name = ChallengeStageName(row + 1);
   if (!LoadStageForPlay(name, 1, &StageCopy)) {
     PlaySE(3);
-    ErrorReporter().ErrorBox(FormatString(kStageUnreadable, name.c_str()), kErrorCaption);
+    ErrorReporter().ErrorBox(FormatString(kChallengeStageUnreadable, name.c_str()), apptext::kErrorCaption);
     return;
   }
   PlaySE(1);
@@ -224,11 +224,11 @@ void cChallengeScene::Start(int32_t row) {
   s.SetStageName(nm::stage::Path(Stage), 0, 0, 0);
   nm::save::nPart(s) = 1;
   nm::save::StageIndex(s) = row + 1;
-  if (PerGameType(nm::sys::InfiniteLives(SystemData), kGameType)) {
+  if (ChallengePerGameType(nm::sys::InfiniteLives(SystemData), kGameType)) {
     nm::save::LivesAtStageStart(s) = kInfiniteLives;
     nm::save::Lives(s) = kInfiniteLives;
   } else {
-    const int32_t n = PerGameType(nm::sys::InitialLives(SystemData), kGameType);
+    const int32_t n = ChallengePerGameType(nm::sys::InitialLives(SystemData), kGameType);
     nm::save::LivesAtStageStart(s) = n;
     nm::save::Lives(s) = n - 1;
   }

@@ -28,19 +28,19 @@ ScreenPos MapMenuPos{264, 192}, TotalScorePos{0, 260}, MapSlotPos{152, 160}, Sav
 
 namespace {
 
-constexpr int kWindow = 45, kSymbol = 50, kAccessory = 49;
-constexpr int kPictures[] = {kWindow, kSymbol, kAccessory};
+constexpr int kMapMenuWindow = 45, kMapMenuSymbol = 50, kMapMenuAccessory = 49;
+constexpr int kMapMenuPictures[] = {kMapMenuWindow, kMapMenuSymbol, kMapMenuAccessory};
 
-bool HasSurface(const DDSURFACEDATA& sd) { return HasPicture(sd); }
-bool CanDraw() { return HasPicture(BackBuffer); }
+bool MapMenuHasSurface(const DDSURFACEDATA& sd) { return HasPicture(sd); }
+bool MapMenuCanDraw() { return HasPicture(BackBuffer); }
 
 // Player 1's input record as the handlers read it (an empty one without).
-cInput& Input1() {
+cInput& MapMenuInput1() {
   static cInput none;
   return PlayerInput.empty() ? none : PlayerInput[0];
 }
 
-const std::string& Label(int k) {
+const std::string& MapMenuLabel(int k) {
   static const std::string empty;
   const cVector<std::string>& labels = nm::sys::Labels(SystemData);
   return k >= 0 && static_cast<size_t>(k) < labels.size() ? labels[static_cast<size_t>(k)] : empty;
@@ -50,15 +50,15 @@ const std::string& Label(int k) {
 bool IsStorySlot(int slot) { return slot >= 0 && static_cast<size_t>(slot) < StorySlots.size(); }
 
 void Clear16() {
-  if (CanDraw()) DDFillRect(&BackBuffer, 0, 0, 640, 480, 16);
+  if (MapMenuCanDraw()) DDFillRect(&BackBuffer, 0, 0, 640, 480, 16);
 }
 
 void Cursor() {
-  if (CanDraw()) DrawSmallCursor(MenuCursor.Current().nX, MenuCursor.Current().nY);
+  if (MapMenuCanDraw()) DrawSmallCursor(MenuCursor.Current().nX, MenuCursor.Current().nY);
 }
 
 void LabelBox(const ScreenPos& pos, int first, int count, int cursorColumn) {
-  if (CanDraw()) DrawLabelBox(pos.x, pos.y, first, count, cursorColumn);
+  if (MapMenuCanDraw()) DrawLabelBox(pos.x, pos.y, first, count, cursorColumn);
 }
 
 // Button 2 in a box: back to the map menu's own list, the cursor as it was.
@@ -82,7 +82,7 @@ cVector<int32_t> cMapMenuScene::EnabledItems(const cVector<cCmd>& menu) {
 cMapMenuScene::cMapMenuScene() = default;
 
 // The map menu keeps no work surface.
-cMapMenuScene::~cMapMenuScene() { ReleaseMenuPictures(kPictures, 3, false); }
+cMapMenuScene::~cMapMenuScene() { ReleaseMenuPictures(kMapMenuPictures, 3, false); }
 
 int cMapMenuScene::Step() {
   MenuInput(3);
@@ -94,7 +94,7 @@ int cMapMenuScene::Step() {
 
 void cMapMenuScene::Enter() {
   RequestSceneMusic(kMusicWorldMap);
-  LoadMenuPictures(kPictures, 3);
+  LoadMenuPictures(kMapMenuPictures, 3);
   const cVector<int32_t> items = EnabledItems(nm::sys::MapMenu(SystemData));
   m_nItemCount = static_cast<int32_t>(items.size());
   for (int32_t i = 0; i < m_nItemCount; ++i) m_Items[i] = items[static_cast<size_t>(i)];
@@ -102,7 +102,7 @@ void cMapMenuScene::Enter() {
 }
 
 void cMapMenuScene::DrawScreen() {
-  if (!CanDraw()) return;
+  if (!MapMenuCanDraw()) return;
   DDFillRect(&BackBuffer, 0, 0, 640, 480, 16);
   const cVector<cCmd>& menu = nm::sys::MapMenu(SystemData);
   auto label = [&](int item) -> const std::string& {
@@ -112,14 +112,14 @@ void cMapMenuScene::DrawScreen() {
   };
   int l = 0;
   for (int32_t i = 0; i < m_nItemCount; ++i) l = std::max(l, CountChars(label(m_Items[i]).c_str()));
-  if (HasSurface(SurfaceTable[kWindow]))
-    DDDrawBox(&BackBuffer, MapMenuPos.x, MapMenuPos.y, (l + 1) * 16, m_nItemCount * 16, &SurfaceTable[kWindow], 1,
+  if (MapMenuHasSurface(SurfaceTable[kMapMenuWindow]))
+    DDDrawBox(&BackBuffer, MapMenuPos.x, MapMenuPos.y, (l + 1) * 16, m_nItemCount * 16, &SurfaceTable[kMapMenuWindow], 1,
               240);
   for (int32_t i = 0; i < m_nItemCount; ++i)
     Fonts[1].DrawText(&BackBuffer, MapMenuPos.x + 16, MapMenuPos.y + 16 * i, label(m_Items[i]).c_str());
   const int32_t total = nm::save::MapTotalScore(SaveData);
   if (nm::sys::MapMenuTotal(SystemData) && total > 0) {
-    const std::string& caption = Label(4);
+    const std::string& caption = MapMenuLabel(4);
     const int w = 16 * (CountChars(caption.c_str()) + std::min(CountDigits(total), 10));
     TotalScorePos.x = 320 - w / 2;
     Fonts[1].DrawBox(&BackBuffer, TotalScorePos.x, TotalScorePos.y, w, 16);
@@ -130,7 +130,7 @@ void cMapMenuScene::DrawScreen() {
 
 void cMapMenuScene::FadeIn() {
   DrawScreen();
-  if (CanDraw()) DrawSmallCursor(MapMenuPos.x, MapMenuPos.y);
+  if (MapMenuCanDraw()) DrawSmallCursor(MapMenuPos.x, MapMenuPos.y);
   if (MenuFadeIn()) m_nState = kMenu;
 }
 
@@ -150,7 +150,7 @@ int cMapMenuScene::StFadeOut() {
 }
 
 int cMapMenuScene::Menu() {
-  cInput& in = Input1();
+  cInput& in = MapMenuInput1();
   MenuCursor.MoveGrid(in, MapMenuPos.x, MapMenuPos.y, 0, 16, 1, m_nItemCount);
   DS_PlayCursor(in.m_wDir, 2, 0);
   const uint16_t b = in.m_wButton;
@@ -179,7 +179,7 @@ int cMapMenuScene::BackToMap() {
 }
 
 int cMapMenuScene::SaveSlots() {
-  cInput& in = Input1();
+  cInput& in = MapMenuInput1();
   const int count = static_cast<int>(StorySlots.size());
   if (m_nSubState == 0) {
     MenuCursor.Current() = MenuLevel();
@@ -206,7 +206,7 @@ int cMapMenuScene::SaveSlots() {
       return BackToList(*this);
     }
     Clear16();
-    if (CanDraw()) DrawSlotList(&BackBuffer, MapSlotPos.x, MapSlotPos.y, StorySlots, m_nSlotTop, m_nSlotRows);
+    if (MapMenuCanDraw()) DrawSlotList(&BackBuffer, MapSlotPos.x, MapSlotPos.y, StorySlots, m_nSlotTop, m_nSlotRows);
     Cursor();
     return 0;
   }
@@ -236,7 +236,7 @@ int cMapMenuScene::SaveSlots() {
     return 0;
   }
   Clear16();
-  if (CanDraw()) {
+  if (MapMenuCanDraw()) {
     DrawSlotList(&BackBuffer, MapSlotPos.x, MapSlotPos.y, StorySlots, m_nSlotTop, m_nSlotRows);
     DrawLabelBox(SaveBoxPos.x, SaveBoxPos.y, 12, 2, 1);
     if (const MenuLevel* list = MenuCursor.Previous()) DrawParkedCursor(list->nX, list->nY);
@@ -246,7 +246,7 @@ int cMapMenuScene::SaveSlots() {
 }
 
 int cMapMenuScene::AutoSave() {
-  cInput& in = Input1();
+  cInput& in = MapMenuInput1();
   const int slot = nm::save::LastStorySlot(SaveData);
   if (m_nSubState == 0) {
     MenuCursor.Current() = MenuLevel();
@@ -292,7 +292,7 @@ int cMapMenuScene::AutoSave() {
 }
 
 int cMapMenuScene::BackToTitle() {
-  cInput& in = Input1();
+  cInput& in = MapMenuInput1();
   if (m_nSubState == 0) {
     MenuCursor.Current() = MenuLevel();
     MenuCursor.Current().nRow = 1;

@@ -26,10 +26,10 @@
 
 namespace {
 
-constexpr int kPictures[] = {kPicAccessory, kPicWindow};
-constexpr int kListX = 48, kListY = 96;
+constexpr int kOptionPictures[] = {kPicAccessory, kPicWindow};
+constexpr int kOptionListX = 48, kOptionListY = 96;
 
-const cInput& Input1() {
+const cInput& OptionInput1() {
   static const cInput none;
   return PlayerInput.empty() ? none : PlayerInput[0];
 }
@@ -104,7 +104,7 @@ void ApplyMusicSwitch() {
 
 cScene* NewOptionScene() { return new (std::nothrow) cOptionScene(); }
 
-cOptionScene::~cOptionScene() { ReleaseMenuPictures(kPictures, 2, true); }
+cOptionScene::~cOptionScene() { ReleaseMenuPictures(kOptionPictures, 2, true); }
 
 int cOptionScene::Step() {
   MenuInput(3);
@@ -115,7 +115,7 @@ int cOptionScene::Step() {
 
 void cOptionScene::Enter() {
   RequestSceneMusic(kMusicOption);
-  LoadMenuPictures(kPictures, 2);
+  LoadMenuPictures(kOptionPictures, 2);
   MenuCursor.Reset();
   const cVector<cCmd>& menu = nm::sys::OptionMenu(SystemData);
   m_nItemCount = 0;
@@ -136,7 +136,7 @@ void cOptionScene::DrawSurface() {
   Font::Printf(&big, work, 320 - 16 * CountChars(heading.c_str()), 32, "%s", heading.c_str());
   const cVector<cCmd>& menu = nm::sys::OptionMenu(SystemData);
   for (int32_t i = 0; i < m_nItemCount; ++i) {
-    const int y = kListY + 16 * i;
+    const int y = kOptionListY + 16 * i;
     small.DrawText(work, 64, y, CmdLabel(menu, m_Items[i]).c_str());
     small.DrawText(work, 208, y, OptionValueText(OptionData, SystemData, m_Items[i]).c_str());
   }
@@ -185,8 +185,8 @@ int cOptionScene::Main() {
 }
 
 int cOptionScene::ChooseItem() {
-  const cInput& in = Input1();
-  MenuCursor.MoveGrid(in, kListX, kListY, 0, 16, 1, m_nItemCount);
+  const cInput& in = OptionInput1();
+  MenuCursor.MoveGrid(in, kOptionListX, kOptionListY, 0, 16, 1, m_nItemCount);
   DS_PlayCursor(in.m_wDir, 2, 0);
   if (in.m_wButton & 1) {
     PlaySE(1);
@@ -225,7 +225,7 @@ int cOptionScene::ChooseItem() {
 }
 
 int cOptionScene::EditValue() {
-  const cInput& in = Input1();
+  const cInput& in = OptionInput1();
   if (!m_pValue) {
     m_nSubState = 1;
     return 0;

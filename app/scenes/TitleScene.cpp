@@ -34,7 +34,7 @@ sMenuPos TitleMenuPos{192, 240}, TitleSlotPos{160, 160};
 
 namespace {
 
-constexpr int kPictures[] = {kPicTitle, kPicGameMode, kPicAccessory, kPicWindow};
+constexpr int kTitlePictures[] = {kPicTitle, kPicGameMode, kPicAccessory, kPicWindow};
 
 std::mutex g_requestMutex;
 sTitleRequests g_requests;
@@ -65,7 +65,7 @@ void SetLivesOf(int type, bool infinite) {
   nm::save::Lives(SaveData) = n - 1;
 }
 
-const cInput& Input1() {
+const cInput& TitleInput1() {
   static const cInput none;
   return PlayerInput.empty() ? none : PlayerInput[0];
 }
@@ -150,7 +150,7 @@ int32_t TitleMenuX(int32_t pictureWidth) { return 288 - pictureWidth / 2; }
 
 cScene* NewTitleScene() { return new (std::nothrow) cTitleScene(); }
 
-cTitleScene::~cTitleScene() { ReleaseMenuPictures(kPictures, 4, true); }
+cTitleScene::~cTitleScene() { ReleaseMenuPictures(kTitlePictures, 4, true); }
 
 int cTitleScene::Step() {
   MenuInput(3);
@@ -161,7 +161,7 @@ int cTitleScene::Step() {
 
 void cTitleScene::Enter() {
   RequestSceneMusic(kMusicTitle);
-  LoadMenuPictures(kPictures, 4);
+  LoadMenuPictures(kTitlePictures, 4);
   MenuCursor.Reset();
   m_nItemCount = BuildTitleItems(nm::sys::TitleMenu(SystemData), m_Items);
   MenuCursor.Current().nRow = TitleCursorRow(SceneDirector.m_nTitleItem, m_Items, m_nItemCount);
@@ -217,7 +217,7 @@ int cTitleScene::StFadeOut() {
 }
 
 int cTitleScene::MainMenu() {
-  const cInput& in = Input1();
+  const cInput& in = TitleInput1();
   MenuCursor.MoveGrid(in, TitleMenuPos.x, TitleMenuPos.y, 0, 32, 1, m_nItemCount);
   DS_PlayCursor(in.m_wDir, 2, 0);
   if (!(in.m_wButton & 1)) {
@@ -284,7 +284,7 @@ void cTitleScene::Confirm(int32_t item) {
 }
 
 int cTitleScene::SlotMenu() {
-  const cInput& in = Input1();
+  const cInput& in = TitleInput1();
   if (m_nSubState == 0) {
     MenuCursor.Current() = MenuLevel();
     m_nSlotTop = 0;

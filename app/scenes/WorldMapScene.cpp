@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "app/frame/AppTexts.h"
 #include "app/frame/ProgramObjects.h"
 #include "app/frame/SceneDirector.h"
 #include "app/play/PlayTransitions.h"
@@ -35,20 +36,19 @@ sStageNodeRef CurrentStageNode;
 namespace {
 
 constexpr int kWorldBack = 54, kWorldChips = 52, kWorldEvents = 53, kAccessory = 49, kWindow = 45, kMapSurface = 67;
-constexpr int kPictures[] = {kWorldBack, kWorldChips, kWorldEvents, kAccessory, kWindow, kMapSurface};
+constexpr int kWorldMapPictures[] = {kWorldBack, kWorldChips, kWorldEvents, kAccessory, kWindow, kMapSurface};
 constexpr int kHeroX = 288, kHeroY = 224;
 // "ステージファイル %s が読み込めません！"
 constexpr const char kStageUnreadable[] =
     "\x83X\x83" "e\x81[\x83W\x83t\x83@\x83" "C\x83\x8b %s \x82\xaa\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x81I";
-constexpr const char kErrorCaption[] = "\x83G\x83\x89\x81[";
 // "∞"
 constexpr const char kInfinity[] = "\x81\x87";
 
-bool HasSurface(const DDSURFACEDATA& sd) { return HasPicture(sd); }
-bool CanDraw() { return HasPicture(BackBuffer); }
+bool WorldMapHasSurface(const DDSURFACEDATA& sd) { return HasPicture(sd); }
+bool WorldMapCanDraw() { return HasPicture(BackBuffer); }
 
 // Player 1's input record as the handlers read it (an empty one without).
-cInput& Input1() {
+cInput& WorldMapInput1() {
   static cInput none;
   return PlayerInput.empty() ? none : PlayerInput[0];
 }
@@ -87,11 +87,11 @@ bool StoryRankingMenuOn() {
 
 int32_t StoryGameValue(const cVector<int32_t>& list) { return list.empty() ? 0 : list[0]; }
 
-void PostClose() { WindowRequests().RequestClose(); }
+void WorldMapPostClose() { WindowRequests().RequestClose(); }
 
 std::string StageUnreadableText(const std::string& file) { return FormatString(kStageUnreadable, file.c_str()); }
 
-const std::string& Label(int k) {
+const std::string& WorldMapLabel(int k) {
   static const std::string empty;
   const cVector<std::string>& labels = nm::sys::Labels(SystemData);
   return k >= 0 && static_cast<size_t>(k) < labels.size() ? labels[static_cast<size_t>(k)] : empty;
@@ -148,7 +148,7 @@ bool cWorldMapScene::IsBlocked(int col, int row, const cWorldNode* node) {
 
 cWorldMapScene::cWorldMapScene() = default;
 
-cWorldMapScene::~cWorldMapScene() { ReleaseMenuPictures(kPictures, 6, true); }
+cWorldMapScene::~cWorldMapScene() { ReleaseMenuPictures(kWorldMapPictures, 6, true); }
 
 int cWorldMapScene::Step() {
   MenuInput(15);
@@ -183,7 +183,7 @@ void cWorldMapScene::RedrawMapSurface() {
 void cWorldMapScene::Enter() {
   RequestSceneMusic(kMusicWorldMap);
   BitmapTable[kWorldBack].strFile = nm::wmap::BackPictureFile(WorldMap);
-  LoadMenuPictures(kPictures, 6);
+  LoadMenuPictures(kWorldMapPictures, 6);
   MenuCursor.Reset();
   SaveData.RecalcTotal();
   int col = nm::save::nMapX(SaveData), row = nm::save::nMapY(SaveData);
@@ -228,8 +228,8 @@ void cWorldMapScene::FadeIn() {
   const std::string file = nm::node::StageFile(*m_pNode);
   if (!LoadStageForPlay(file, 1, &StageCopy)) {
     // The program closes; the scene waits in Main instead of retrying.
-    ErrorReporter().ErrorBox(StageUnreadableText(file), kErrorCaption);
-    PostClose();
+    ErrorReporter().ErrorBox(StageUnreadableText(file), apptext::kErrorCaption);
+    WorldMapPostClose();
     return;
   }
   StartNodeStage();
@@ -330,7 +330,7 @@ void cWorldMapScene::RankingButtons(uint16_t buttons) {
 }
 
 int cWorldMapScene::Main() {
-  cInput& in = Input1();
+  cInput& in = WorldMapInput1();
   MoveOnMap(in);
   DS_PlayCursor(in.m_wDir, 3, 0);
   FindHereNode();
@@ -368,12 +368,12 @@ int cWorldMapScene::Main() {
 }
 
 int cWorldMapScene::ConfirmBox() {
-  cInput& in = Input1();
+  cInput& in = WorldMapInput1();
   if (m_nSubState == 0) {
     PlaySE(1);
     const std::string file = m_pNode ? nm::node::StageFile(*m_pNode) : std::string();
     bNodeStageLoaded = LoadStageForPlay(file, 1, &StageCopy) ? 1 : 0;
-    if (!bNodeStageLoaded) ErrorReporter().ErrorBox(StageUnreadableText(file), kErrorCaption);
+    if (!bNodeStageLoaded) ErrorReporter().ErrorBox(StageUnreadableText(file), apptext::kErrorCaption);
     MenuCursor.Current().nRow = 1;
     m_nSubState = 1;
   }
@@ -401,7 +401,7 @@ int cWorldMapScene::ConfirmBox() {
   }
   RankingButtons(b);
   DrawScreen(1);
-  if (CanDraw()) {
+  if (WorldMapCanDraw()) {
     DrawLabelBox(WorldConfirmPos.x, WorldConfirmPos.y, 10, 2, 1);
     DrawSmallCursor(MenuCursor.Current().nX, MenuCursor.Current().nY);
   }
@@ -454,13 +454,13 @@ void cWorldMapScene::StartNodeStage() {
 void cWorldMapScene::BuildRankingPanel() {
   ReleaseMenuPictures(nullptr, 0, true);
   // Without a graphics device (headless) there is no panel to make.
-  if (!CanDraw()) return;
+  if (!WorldMapCanDraw()) return;
   if (MakeWorkSurface(272, 352, 1)) DrawRankingPanel();
 }
 
 void cWorldMapScene::DrawRankingPanel() {
   DDSURFACEDATA* work = WorkSurface();
-  if (!work || !HasSurface(*work)) return;
+  if (!work || !WorldMapHasSurface(*work)) return;
   DDSURFACEDATA& panel = *work;
   DDFillSurface(&panel, 0);
   DrawRanking(Ranking, &panel, 0, 0, nm::save::RankingCategory(SaveData), -1);
@@ -468,14 +468,14 @@ void cWorldMapScene::DrawRankingPanel() {
 }
 
 void cWorldMapScene::DrawMapSurface(DDSURFACEDATA* surface) {
-  if (!surface || !HasSurface(*surface)) return;
+  if (!surface || !WorldMapHasSurface(*surface)) return;
   DDFillSurface(surface, static_cast<uint32_t>(nm::wmap::BackColour(WorldMap)));
-  if (nm::wmap::BackPicture(WorldMap) && HasSurface(SurfaceTable[kWorldBack])) {
+  if (nm::wmap::BackPicture(WorldMap) && WorldMapHasSurface(SurfaceTable[kWorldBack])) {
     const int dx = m_nViewX < 0 ? -32 * m_nViewX : 0, dy = m_nViewY < 0 ? -32 * m_nViewY : 0;
     DDBlt(surface, dx, dy, 640, 480, &SurfaceTable[kWorldBack], std::max(0, 32 * m_nViewX),
           std::max(0, 32 * m_nViewY), 0);
   }
-  if (HasSurface(SurfaceTable[kWorldChips])) {
+  if (WorldMapHasSurface(SurfaceTable[kWorldChips])) {
     DDBeginSpriteBatch(0);
     for (int i = 0; i < 15; ++i)
       for (int j = 0; j < 20; ++j) {
@@ -488,7 +488,7 @@ void cWorldMapScene::DrawMapSurface(DDSURFACEDATA* surface) {
       }
     DDEndSpriteBatch();
   }
-  if (HasSurface(SurfaceTable[kWorldEvents])) {
+  if (WorldMapHasSurface(SurfaceTable[kWorldEvents])) {
     DDBeginSpriteBatch(0);
     for (cWorldPoint& pt : nm::wmap::Points(WorldMap)) {
       const int x = nm::wmap::PointX(pt), y = nm::wmap::PointY(pt);
@@ -512,10 +512,10 @@ void cWorldMapScene::DrawHero() {
 }
 
 void cWorldMapScene::DrawScreen(int withInfo) {
-  if (!CanDraw()) return;
+  if (!WorldMapCanDraw()) return;
   DDSURFACEDATA& map = SurfaceTable[kMapSurface];
   if (map.bLost) DrawMapSurface(&map);
-  if (HasSurface(map)) DDBlt(&BackBuffer, 0, 0, 640, 480, &map, 0, 0, 0);
+  if (WorldMapHasSurface(map)) DDBlt(&BackBuffer, 0, 0, 640, 480, &map, 0, 0, 0);
   DrawHero();
   if (nm::sys::ShowLives(SystemData)) {
     const int32_t lives = nm::save::Lives(SaveData);
@@ -535,7 +535,7 @@ void cWorldMapScene::DrawScreen(int withInfo) {
   const int c = CountChars(caption.c_str());
   if (c > 0) Font::PrintfBox(&Fonts[1], &BackBuffer, 304 - 8 * c, y, 16 * c, 16, "%s", caption.c_str());
   if (best) {
-    const std::string& label = Label(2);
+    const std::string& label = WorldMapLabel(2);
     const int w = 16 * (CountChars(label.c_str()) + CountDigits(m_nNodeBest));
     Font::PrintfBox(&Fonts[1], &BackBuffer, 304 - w / 2, y + 20, w, 16, "%s%d", label.c_str(), m_nNodeBest);
   }

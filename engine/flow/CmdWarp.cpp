@@ -14,7 +14,7 @@
 #include "engine/objects/Motion.h"
 
 namespace {
-constexpr double kK = 0.7071067811865476;
+constexpr double kInvSqrt2 = 0.7071067811865476;
 // Vanishing a tree of summoned characters stops this deep.
 constexpr int kMaxTreeDepth = 1000;
 // A get-item command that (through its item) reaches itself stops this deep.
@@ -45,7 +45,7 @@ void RefreshScreenPos(cCharaBase* c) {
 
 // Shot removal: the back links of its owner and target go, its faction list
 // forgets it, and the scene's list destroys it.
-void DestroyShot(cShot* shot) {
+void DestroyShotAndLinks(cShot* shot) {
   cPlayWorld& w = CurrentWorld();
   for (cCharaBase* c : {shot->m_lpOwner, shot->m_lpTarget}) {
     if (!c) continue;
@@ -90,10 +90,10 @@ void DoWarp(cCharaBase* chara, cFlowCmd* cmd) {
       case 3: dx = g; break;
       case 6: dy = -g; break;
       case 7: dy = g; break;
-      case 8: dx = -g * kK; dy = -g * kK; break;
-      case 9: dx = -g * kK; dy = g * kK; break;
-      case 10: dx = g * kK; dy = -g * kK; break;
-      case 11: dx = g * kK; dy = g * kK; break;
+      case 8: dx = -g * kInvSqrt2; dy = -g * kInvSqrt2; break;
+      case 9: dx = -g * kInvSqrt2; dy = g * kInvSqrt2; break;
+      case 10: dx = g * kInvSqrt2; dy = -g * kInvSqrt2; break;
+      case 11: dx = g * kInvSqrt2; dy = g * kInvSqrt2; break;
       default: break;
     }
     if (dx != 0) SetX(chara, chara->m_dX + dx);
@@ -278,7 +278,7 @@ void VanishShotsOf(cCharaBase* chara) {
       continue;
     }
     const size_t before = chara->m_ShotLinks.size();
-    DestroyShot(link.lpShot);
+    DestroyShotAndLinks(link.lpShot);
     // The links changed: scan again from the start.
     if (chara->m_ShotLinks.size() != before) i = 0;
     else ++i;
@@ -322,7 +322,7 @@ void DoVanish(cCharaBase* chara, cFlowCmd* cmd) {
           s->m_bNoHit = 1;
           ++w.m_nNoHitMarks;
         } else {
-          DestroyShot(s);
+          DestroyShotAndLinks(s);
         }
       }
       break;

@@ -21,7 +21,7 @@ namespace {
 // "ステージファイル " + name + " が不正です。\nステージファイルとして認識できません。"
 const char kBadStagePre[] = "\x83\x58\x83\x65\x81\x5B\x83\x57\x83\x74\x83\x40\x83\x43\x83\x8B\x20";
 const char kBadStageSuf[] = "\x20\x82\xAA\x95\x73\x90\xB3\x82\xC5\x82\xB7\x81\x42\x0A\x83\x58\x83\x65\x81\x5B\x83\x57\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC6\x82\xB5\x82\xC4\x94\x46\x8E\xAF\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-const char kErrorCaption[] = "\x83\x47\x83\x89\x81\x5B";
+const char kBadStageCaption[] = "\x83\x47\x83\x89\x81\x5B";
 
 int P(const cFlowCmd* cmd, int i) { return CmdParam(cmd, i); }
 
@@ -122,7 +122,7 @@ int DoStageClear(cCharaBase*, cFlowCmd* cmd) {
         cmd->m_Text += ".";
         w.m_NextStageName = cmd->m_Text;
       } else {
-        ErrorReporter().ErrorBox(std::string(kBadStagePre) + kBadStageSuf, kErrorCaption);
+        ErrorReporter().ErrorBox(std::string(kBadStagePre) + kBadStageSuf, kBadStageCaption);
         w.m_NextStageName.clear();
       }
       break;

@@ -10,6 +10,7 @@
 #include "data/System.h"
 #include "engine/Names.h"
 #include "engine/Services.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/flow/CommandSupport.h"
 #include "engine/flow/Commands.h"
@@ -20,7 +21,6 @@
 namespace {
 
 constexpr double kK = 0.7071067811865476;  // 1/sqrt(2)
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kGameTypeReplay = 3;
 
 bool FixedFacingOn(const cCharaBase* c) { return c->m_Def.m_FixedFacing != 0; }

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kCell = 32;
+constexpr int kItemCell = 32;
 constexpr int kOverlaySheet = 43;
 
 int Margin() { return PlayScene ? PlayScene->m_ScrollX.m_nMargin : 10; }
@@ -28,7 +28,7 @@ int cItem::InitFromDef(int id, const cItemDef* def, int held) {
   m_Def = *def;
   nm::item::Size(m_Def) = static_cast<int8_t>(ItemScale(nm::item::Size(*def)));
   const int w = nm::stage::ItemHitW(Stage), h = nm::stage::ItemHitH(Stage);
-  Setup(id, 0, 0, 0, nm::item::Chip(*def), kItemAnimSource, 0, 16 - (w >> 1), 16 - (h >> 1), w, h, kCell, kCell, 0, 1, 0,
+  Setup(id, 0, 0, 0, nm::item::Chip(*def), kItemAnimSource, 0, 16 - (w >> 1), 16 - (h >> 1), w, h, kItemCell, kItemCell, 0, 1, 0,
         def);
   m_bHeld = held;
   if (held)
@@ -40,8 +40,8 @@ int cItem::InitFromDef(int id, const cItemDef* def, int held) {
 }
 
 void cItem::PlaceAtBlock(int column, int row) {
-  m_dX = (column + Margin()) * kCell + m_nBasePicOfsX + 0.5;
-  m_dY = (row + MarginY()) * kCell + m_nBasePicOfsY;
+  m_dX = (column + Margin()) * kItemCell + m_nBasePicOfsX + 0.5;
+  m_dY = (row + MarginY()) * kItemCell + m_nBasePicOfsY;
   KeepFoot(ItemScale(nm::item::Size(m_Def)), 1);
   ClampStageX(2);
   ClampStageY(2);
@@ -66,12 +66,12 @@ void cItem::Draw(DDSURFACEDATA* lpTarget, int bFrozen) {
   if (nm::item::Overlay(m_Def) == 1) {
     // The overlay sheet holds 15 chips per column.
     const int c = nm::item::OverlayChip(m_Def);
-    const int sx = (c / 15) * kCell, sy = (c % 15) * kCell;
+    const int sx = (c / 15) * kItemCell, sy = (c % 15) * kItemCell;
     if (scale > 1) {
       if (ChipStretchSheets[0])
-        DDBltStretch(lpTarget, m_nScrLeft, m_nScrTop, m_nPicW, m_nPicH, ChipStretchSheets[0], sx, sy, kCell, kCell, 1);
+        DDBltStretch(lpTarget, m_nScrLeft, m_nScrTop, m_nPicW, m_nPicH, ChipStretchSheets[0], sx, sy, kItemCell, kItemCell, 1);
     } else {
-      DDBlt(lpTarget, m_nScrLeft, m_nScrTop, kCell, kCell, &SurfaceTable[kOverlaySheet], sx, sy, 1);
+      DDBlt(lpTarget, m_nScrLeft, m_nScrTop, kItemCell, kItemCell, &SurfaceTable[kOverlaySheet], sx, sy, 1);
     }
   }
 }

@@ -22,8 +22,8 @@ constexpr int kMessageFont = 1;
 constexpr int kIconSize = 16;
 constexpr int kAccessorySheet = 49;
 
-int CameraX() { return PlayScene ? TruncToInt(PlayScene->m_ScrollX.m_dPos) : 0; }
-int CameraY() { return PlayScene ? TruncToInt(PlayScene->m_ScrollY.m_dPos) : 0; }
+int CameraPixelX() { return PlayScene ? TruncToInt(PlayScene->m_ScrollX.m_dPos) : 0; }
+int CameraPixelY() { return PlayScene ? TruncToInt(PlayScene->m_ScrollY.m_dPos) : 0; }
 
 // Slot of a surface in Off_Msg, or -1.
 int SlotOf(const DDSURFACEDATA* lpSD) {
@@ -183,7 +183,7 @@ int cMessageWnd::Update(DDSURFACEDATA* lpTarget, int bFrozen) {
     Refresh(*this);
   // 3. Position.
   const int w = m_nWidth, h = m_nHeight, dx = m_nOffsetX, dy = m_nOffsetY;
-  const int sx = CameraX(), sy = CameraY();
+  const int sx = CameraPixelX(), sy = CameraPixelY();
   int x = 0, y = 0;
   switch (m_nPlace) {
     case 1: case 2: case 3: case 4: case 5: case 6: {

@@ -7,6 +7,7 @@
 #include "base/Log.h"
 #include "data/Stage.h"
 #include "engine/Names.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/flow/Triggers.h"
 #include "engine/objects/BlockCharaCache.h"
@@ -18,12 +19,12 @@
 
 namespace {
 
-bool IsBlockChara(const cCharaBase* c) { return nm::chara::BlockChara(c->m_Def) != 0; }
+bool HasBlockCharaFlag(const cCharaBase* c) { return nm::chara::BlockChara(c->m_Def) != 0; }
 
 cRectD Box(const cGameObj* o) { return cRectD{o->m_dX, o->m_dY, o->m_dRight, o->m_dBottom}; }
 
 bool IsLiveBlockChara(const cChara& c, const cGameObj* except) {
-  return &c != except && c.m_bActive && !c.m_bDead && IsBlockChara(&c);
+  return &c != except && c.m_bActive && !c.m_bDead && HasBlockCharaFlag(&c);
 }
 
 // The penetration of b into r along one axis (0 when apart).
@@ -120,10 +121,7 @@ int OverlapsBlockCharaExcept(cGameObj* obj, int nExceptId) {
   return 0;
 }
 
-
 namespace {
-
-double SubStepsF() { return Stage.m_SubStepsF > 0 ? Stage.m_SubStepsF : 1.0; }
 
 // The best position found on one side, with the block character that gave
 // it (its ID and its velocity on the axis). A later block character replaces

@@ -8,6 +8,7 @@
 #include "data/Database.h"
 #include "data/Stage.h"
 #include "engine/Names.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/objects/BlockCharaCache.h"
 #include "engine/objects/CharaBase.h"
@@ -21,7 +22,6 @@ constexpr int kTargetSlots = 4;
 constexpr int kVars = 9;
 
 // n, at least 1 (a stage whose hit level was never set has 0).
-int SubSteps() { return std::max(1, nm::stage::SubSteps(Stage)); }
 
 template <class V, class L>
 void AddLinkOnce(V& links, const L& link) {

@@ -10,6 +10,7 @@
 #include "data/Stage.h"
 #include "data/System.h"
 #include "engine/Names.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/flow/FlowRun.h"
 #include "engine/flow/Triggers.h"
@@ -18,9 +19,6 @@
 #include "engine/objects/CharaMath.h"
 
 namespace {
-
-int SubSteps() { return std::max(1, nm::stage::SubSteps(Stage)); }
-double SubStepsF() { return nm::stage::SubStepsF(Stage) >= 1 ? nm::stage::SubStepsF(Stage) : 1.0; }
 
 // value + step × clone index, both signed 16-bit.
 int CloneScaled(int16_t base, int16_t step, int16_t clone) { return step * clone + base; }
@@ -62,7 +60,7 @@ double cCharaBase::JumpSpeed(double h) const {
 double cCharaBase::JumpSpeedHbl(int8_t k) const { return JumpSpeed(HblToPixels(k)); }
 
 int cCharaBase::FramesFromSpeed(double v) {
-  return FramesToApex(v, nm::stage::GravityStep(Stage), SubStepsF());
+  return FramesToApex(v, nm::stage::GravityStep(Stage), SubStepsFAtLeastOne());
 }
 
 int cCharaBase::JumpFrames(int8_t k) const { return JumpTimeUnits(FramesFromSpeed(JumpSpeedHbl(k)), SubSteps()); }
@@ -124,7 +122,7 @@ void InitMoveCircle(cCmdRun* run, cCharaBase* chara) {
   run->nAngleTo = (offset + CloneScaled(nm::move::sDistance(*mv), nm::move::sDistanceStep(*mv), clone)) * n;
   const int angle = nm::move::sDistance(*mv) > nm::move::sAngle(*mv) ? run->nAngleTo - run->nAngleFrom
                                                                        : run->nAngleFrom - run->nAngleTo;
-  const double N = SubStepsF();
+  const double N = SubStepsFAtLeastOne();
   switch (nm::move::byTimeMode(*mv)) {
     case 0:
       run->dSpeed = static_cast<double>(angle) / (run->nFrames != 0 ? run->nFrames : 1) / N;
@@ -330,7 +328,7 @@ void cCharaBase::ApplyImpactY() {
 
 namespace {
 void Decay(double& v) {
-  const double step = 1 / SubStepsF();
+  const double step = 1 / SubStepsFAtLeastOne();
   if (v > 0) {
     v -= step;
     if (v < 0) v = 0;

@@ -6,6 +6,7 @@
 #include "data/SaveData.h"
 #include "data/Stage.h"
 #include "engine/Names.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/flow/Triggers.h"
 #include "engine/objects/CharaBase.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-int SubSteps() { return Stage.m_SubSteps > 0 ? Stage.m_SubSteps : 1; }
 bool IsHero(const cCharaBase* c) { return c->m_nObjKind == 0; }
 
 // Damage after defence: a positive power loses the defence, kept in 0..999999;
@@ -32,7 +32,7 @@ void AddEffect(int number, const cRectD& a, const cRectD& b, int scale) {
   PlayScene->m_Effects.push_back(e);
 }
 
-cRectD Box(const cGameObj* o) { return cRectD{o->m_dX, o->m_dY, o->m_dRight, o->m_dBottom}; }
+cRectD ShotRect(const cGameObj* o) { return cRectD{o->m_dX, o->m_dY, o->m_dRight, o->m_dBottom}; }
 
 // Raises `key` on the victim with the attacker, or, when the attacker
 // forwards its events, with its parent and `forwardKey` on the parent.
@@ -93,7 +93,7 @@ int TakeBodyAttack(cCharaBase* victim, cCharaBase* attacker) {
 int TakeShotDamage(cCharaBase* victim, cShot* shot) {
   int a = DamageAfterDefence(nm::shot::nPower(shot->m_ShotDef), nm::chara::Defence(victim->m_Def));
   int r = victim->ChangeHp(HpChangeOf(a), 0, 1);
-  AddEffect(nm::shot::HitEffect(shot->m_ShotDef), victim->m_HitBoxShot.rc, Box(shot),
+  AddEffect(nm::shot::HitEffect(shot->m_ShotDef), victim->m_HitBoxShot.rc, ShotRect(shot),
             std::max<int>(shot->m_ShotDef.m_ShotSize, 1));
   victim->ApplyImpactFromShot(shot);
   return r;

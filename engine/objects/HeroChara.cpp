@@ -10,6 +10,7 @@
 #include "data/System.h"
 #include "engine/Names.h"
 #include "engine/Services.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/flow/Commands.h"
 #include "engine/flow/FlowRun.h"
@@ -21,9 +22,6 @@
 #include "media/graphics/DDCore.h"
 
 namespace {
-
-int SubSteps() { return std::max(1, nm::stage::SubSteps(Stage)); }
-double SubStepsF() { return nm::stage::SubStepsF(Stage) >= 1 ? nm::stage::SubStepsF(Stage) : 1.0; }
 
 // The jumped flag of a jump command's run is its started flag (the jump
 // executor has no other first-call set-up); Reset clears it.
@@ -62,7 +60,7 @@ void cHero::Setup(int id, const cCharaDef* def, double originX, double originY, 
   m_nJumpHold = 0;
   m_bJumpReady = 1;
   m_bClearInputDir = m_bClearInputButtons = 0;
-  m_dAccelUnit = 4 / SubStepsF();
+  m_dAccelUnit = 4 / SubStepsFAtLeastOne();
   m_nFootAction = 0;
   m_dFootActionValue = 0;
   m_nFootActionLeft = 0;
@@ -278,7 +276,7 @@ void cHero::Jump(cCmdRun* run) {
 
   if (p0 == 2) {
     // The height follows the run-up speed.
-    const double N = SubStepsF();
+    const double N = SubStepsFAtLeastOne();
     const double s = std::fabs(m_dVX2);
     const double a = p.At(1) / (10 * N);
     const double b = p.At(3) / (10 * N);

@@ -25,7 +25,7 @@ constexpr int kSeHit = 7, kSeHeroDefeated = 8, kSeCharaDefeated = 9;
 bool OnScreenOnly() { return nm::stage::OnScreenHitsOnly(Stage) != 0; }
 bool IsBlockChara(const cCharaBase* c) { return nm::chara::BlockChara(c->m_Def) != 0; }
 
-cRectD Box(const cGameObj* o) { return cRectD{o->m_dX, o->m_dY, o->m_dRight, o->m_dBottom}; }
+cRectD ObjRect(const cGameObj* o) { return cRectD{o->m_dX, o->m_dY, o->m_dRight, o->m_dBottom}; }
 
 // Takes a shot out of its faction list and the shot list (unlinking it).
 void DestroyShot(cShot* shot) {
@@ -224,7 +224,7 @@ void ShotsAgainstShots(ShotPtrList& lj, ShotPtrList& lk) {
       const bool vc = nm::shot::CancelFlag(v->m_ShotDef) != 0;
       const bool wc = nm::shot::CancelFlag(w->m_ShotDef) != 0;
       if (!vc && !wc) continue;
-      if (!Box(v).Overlaps(Box(w))) continue;
+      if (!ObjRect(v).Overlaps(ObjRect(w))) continue;
       bool removeW = false;
       if (vc && wc) {
         const int sv = nm::shot::byVanishValue(v->m_ShotDef), sw = nm::shot::byVanishValue(w->m_ShotDef);

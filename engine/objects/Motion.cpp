@@ -9,6 +9,7 @@
 #include "data/Stage.h"
 #include "data/System.h"
 #include "engine/Names.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/flow/FlowRun.h"
 #include "engine/objects/CharaBase.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
 const double kOneOverSqrt2 = 1.0 / std::sqrt(2.0);
 
 // n as a double; a stage without a sub-step count counts as one.

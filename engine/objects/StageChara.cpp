@@ -8,6 +8,7 @@
 #include "data/System.h"
 #include "engine/Names.h"
 #include "engine/Services.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/flow/FlowRun.h"
 #include "engine/objects/Chara.h"
@@ -15,8 +16,6 @@
 #include "engine/objects/ChipSheets.h"
 
 namespace {
-
-int SubSteps() { return std::max(1, nm::stage::SubSteps(Stage)); }
 
 void UpdateHitBoxX(HitBox& b, double x) {
   b.rc.left = TruncToInt(x) + b.nOfsX;

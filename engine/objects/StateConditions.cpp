@@ -15,17 +15,17 @@
 namespace {
 
 // Subject 1..4: the character in that target slot (null when empty).
-cCharaBase* TargetSlot(cCharaBase* self, int subject) {
+cCharaBase* SubjectTarget(cCharaBase* self, int subject) {
   return self->m_Targets.size() > static_cast<size_t>(subject - 1) ? self->m_Targets[subject - 1] : nullptr;
 }
 
-constexpr int kGameTypeReplay = 3;
+constexpr int kReplayGameType = 3;
 
 // The distance subject's screen box is refreshed unless the switch says not
 // to, or a replay recorded by data version 781 or older is played back.
 bool RefreshSubject() {
   if (nm::sys::DistanceNoRefresh(SystemData)) return false;
-  if (SceneValues().GameType() == kGameTypeReplay && Replay.m_DataVersion <= 781) return false;
+  if (SceneValues().GameType() == kReplayGameType && Replay.m_DataVersion <= 781) return false;
   return true;
 }
 
@@ -48,7 +48,7 @@ int CheckStatusCondition2(cCharaBase* self, const cCond& c) {
   }
   cCharaBase* who = self;
   if (c.m_Target >= 1 && c.m_Target <= 4) {
-    who = TargetSlot(self, c.m_Target);
+    who = SubjectTarget(self, c.m_Target);
     if (!who) return 0;
   }
   const cCharaDef& d = who->m_Def;
@@ -68,7 +68,7 @@ int CheckStatusCondition2(cCharaBase* self, const cCond& c) {
 int CheckStatusCondition3(cCharaBase* self, const cCond& c) {
   cCharaBase* who = self;
   if (c.m_Target >= 1 && c.m_Target <= 4) {
-    who = TargetSlot(self, c.m_Target);
+    who = SubjectTarget(self, c.m_Target);
     if (!who) {
       if (c.m_Status != 4) return 0;
       return c.m_Op == 1 ? 1 : 0;  // "exists" is false, then the negation
@@ -97,7 +97,7 @@ int CheckDistanceCondition(cCharaBase* self, const cCond& c) {
   if (c.m_Target == 0)
     subject = Player.empty() ? nullptr : &Player.At(0);
   else if (c.m_Target >= 1 && c.m_Target <= 4)
-    subject = TargetSlot(self, c.m_Target);
+    subject = SubjectTarget(self, c.m_Target);
   if (!subject) return 0;
   UpdateScreen(self);
   if (RefreshSubject()) UpdateScreen(subject);

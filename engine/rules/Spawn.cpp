@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr int kMargin = 10;
+constexpr int kSpawnMarginChips = 10;
 
-int CellCenter(int chip) { return (chip + kMargin) * 32 + 16; }
+int SpawnCellCenter(int chip) { return (chip + kSpawnMarginChips) * 32 + 16; }
 
 void MoveBox(cGameObj& obj, double dx, double dy) {
   obj.m_dX += dx;
@@ -44,7 +44,7 @@ void PlaceCharaAtCell(cList<cChara>& list, int col, int row, int32_t* idCounter,
   cCharaDef local = *def;
   for (int i = 0; i <= local.m_CopyCount; ++i) {
     cChara c;
-    c.Setup(*idCounter, &local, heldItem, CellCenter(col), CellCenter(row), static_cast<int16_t>(i));
+    c.Setup(*idCounter, &local, heldItem, SpawnCellCenter(col), SpawnCellCenter(row), static_cast<int16_t>(i));
     c.PlaceAtBlock(col, row);
     double dx = local.CalcX(i, local.m_Facing), dy = local.CalcY(i, local.m_Facing);
     MoveBox(c, dx, dy);

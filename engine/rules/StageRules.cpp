@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kMaxPlayTime = 599999;
 
-int SubSteps() { return nm::stage::SubSteps(Stage); }
+int StoredSubSteps() { return nm::stage::SubSteps(Stage); }
 
 cHero* Hero() { return Player.empty() ? nullptr : &Player[0]; }
 
@@ -141,7 +141,7 @@ int CheckItemCondition(cItem* item) {
 
 int ApplyFootBlockAction(cHero* hero) {
   if (hero->m_bFly) return 0;
-  const int n = SubSteps();
+  const int n = StoredSubSteps();
   cBlockDef* foot = hero->m_lpFootBlock;
   if (foot && hero->m_nFootActionLeft == 0 && static_cast<cBlockCell*>(foot)->HitType(hero->m_nBlockSide) != 0) {
     int p = nm::block::FootActionParam(*foot);
@@ -207,7 +207,7 @@ int ApplyFootBlockItem(cHero* hero) {
       applied = true;
       int r = ApplyItem(&item, hero);
       if (r) return r;
-      hero->m_nFootItemWait = SubSteps() * 60;
+      hero->m_nFootItemWait = StoredSubSteps() * 60;
     }
   }
   if (hero->m_nFootItemWait != 0) {

@@ -8,6 +8,7 @@
 #include "data/Database.h"
 #include "data/Stage.h"
 #include "engine/Names.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/flow/FlowRun.h"
 #include "engine/objects/CharaBase.h"
@@ -17,10 +18,8 @@
 namespace {
 
 namespace s = nm::shot;
-const double kPi = 3.14159265358979323846;
 const double K = 1.0 / std::sqrt(2.0);
 
-double SubStepsF() { return Stage.m_SubStepsF > 0 ? Stage.m_SubStepsF : 1.0; }
 double Rad(double deg) { return deg * kPi / 180; }
 
 // The picture rectangle of a character and the camera, as the placement

@@ -8,6 +8,7 @@
 #include "data/Database.h"
 #include "data/Stage.h"
 #include "engine/Names.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/objects/BlockMap.h"
 #include "engine/objects/CharaBase.h"
@@ -16,9 +17,6 @@
 #include "engine/shots/ShotMove.h"
 
 namespace {
-
-int SubSteps() { return Stage.m_SubSteps > 0 ? Stage.m_SubSteps : 1; }
-double SubStepsF() { return Stage.m_SubStepsF > 0 ? Stage.m_SubStepsF : 1.0; }
 
 // The auto-scroll speed per sub-step of an axis, or null while it is held
 // at a bound (the caller then keeps or zeroes its value).

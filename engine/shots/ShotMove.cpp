@@ -5,16 +5,13 @@
 #include "base/Text.h"
 #include "data/Stage.h"
 #include "engine/Names.h"
+#include "engine/StepMath.h"
 #include "engine/World.h"
 #include "engine/objects/CharaBase.h"
 #include "engine/objects/Motion.h"
 #include "engine/shots/Shot.h"
 
 namespace {
-
-const double kPi = 3.14159265358979323846;
-
-double SubStepsF() { return Stage.m_SubStepsF > 0 ? Stage.m_SubStepsF : 1.0; }
 
 // The flight speed per sub-step, fixed in the first sub-step.
 void ComputeSpeed(cShot* s) {

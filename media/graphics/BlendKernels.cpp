@@ -41,7 +41,7 @@ void RectQuad(DTVERTEX v[4], const DDSURFACEDATA* lpSrcSD, int x, int y, int w, 
                      static_cast<float>(sx + sw) / tw, static_cast<float>(sy + sh) / th, diffuse);
 }
 
-DTSTAGE Stage(uint32_t colorOp, uint32_t colorArg2, uint32_t alphaOp) {
+DTSTAGE BlendStage(uint32_t colorOp, uint32_t colorArg2, uint32_t alphaOp) {
   DTSTAGE s;
   s.colorOp = colorOp;
   s.colorArg1 = DTTA_TEXTURE;
@@ -68,7 +68,7 @@ bool DDColorScale(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h, DDSURFACED
       lpDevice->SetTextureFactor(a << 24 | uint32_t(t.peRed) << 16 | uint32_t(t.peGreen) << 8 | t.peBlue);
       DTVERTEX v[4];
       RectQuad(v, lpSrcSD, x, y, w, h, asx, asy, aw, ah, 0xFFFFFFFFu);
-      EffectDrawQuad(lpDstSD, lpSrcSD, v, Stage(DTOP_BLENDFACTORALPHA, DTTA_TFACTOR, DTOP_SELECTARG1));
+      EffectDrawQuad(lpDstSD, lpSrcSD, v, BlendStage(DTOP_BLENDFACTORALPHA, DTTA_TFACTOR, DTOP_SELECTARG1));
       return true;
     }
   } else if (n == 0) {
@@ -94,7 +94,7 @@ bool DDBltBlend(DDSURFACEDATA* lpDstSD, int x, int y, int w, int h, DDSURFACEDAT
       DTVERTEX v[4];
       RectQuad(v, lpSrcSD, x, y, w, h, asx, asy, aw, ah, alpha << 24 | 0xFFFFFFu);
       bool restored = false;
-      EffectDrawQuad(lpDstSD, lpSrcSD, v, Stage(DTOP_MODULATE, DTTA_DIFFUSE, DTOP_MODULATE), &restored);
+      EffectDrawQuad(lpDstSD, lpSrcSD, v, BlendStage(DTOP_MODULATE, DTTA_DIFFUSE, DTOP_MODULATE), &restored);
       if (restored) {
         lpDevice->Stage().alphaOp = DTOP_SELECTARG1;
         lpDevice->Stage().alphaArg1 = DTTA_TEXTURE;
@@ -138,7 +138,7 @@ int DDChangeColorEx(DDSURFACEDATA* lpDstSD, int, int, int, int, DDSURFACEDATA* l
   const float th = static_cast<float>(lpSrcSD->nTexHeight > 0 ? lpSrcSD->nTexHeight : 1);
   EffectRectVertices(v, -0.5f, -0.5f, static_cast<float>(lpDstSD->nWidth), static_cast<float>(lpDstSD->nHeight), 0.0f,
                      0.0f, static_cast<float>(lpDstSD->nWidth) / tw, static_cast<float>(lpDstSD->nHeight) / th, colour);
-  DTSTAGE stage = Stage(DTOP_MODULATE, DTTA_DIFFUSE, DTOP_MODULATE);
+  DTSTAGE stage = BlendStage(DTOP_MODULATE, DTTA_DIFFUSE, DTOP_MODULATE);
   if (!textured) {
     // The device back buffer is no texture, so there is nothing to sample.
     // Draw the colour itself at the same opacity, as the virtual

@@ -15,7 +15,7 @@ int Wrap(int v, int n) {
   return v < 0 ? v + n : v;
 }
 
-bool CountsVideoMemory(DDPOOL pool) { return pool == DDPOOL_DEFAULT || pool == DDPOOL_MANAGED; }
+bool PoolCountsVideoMemory(DDPOOL pool) { return pool == DDPOOL_DEFAULT || pool == DDPOOL_MANAGED; }
 }  // namespace
 
 cVirtualDevice::cVirtualDevice(DDFORMAT backBufferFormat, int width, int height)
@@ -39,7 +39,7 @@ DDRESULT cVirtualDevice::CreateTexture(int width, int height, uint32_t usage, DD
       height > DDGetVirtualDisplay().nMaxTextureHeight || FormatBytesPerPixel(format) == 0)
     return D3DERR_INVALIDCALL;
   if ((usage & DTUSAGE_RENDERTARGET) && pool != DDPOOL_DEFAULT) return D3DERR_INVALIDCALL;
-  if (CountsVideoMemory(pool) && !VideoMemoryFits(int64_t(width) * height * FormatBytesPerPixel(format)))
+  if (PoolCountsVideoMemory(pool) && !VideoMemoryFits(int64_t(width) * height * FormatBytesPerPixel(format)))
     return D3DERR_OUTOFVIDEOMEMORY;
   auto tex = std::make_shared<cTexture>();
   tex->level0 = std::make_shared<cPixelSurface>(format, width, height, pool);
@@ -52,7 +52,7 @@ DDRESULT cVirtualDevice::CreateTexture(int width, int height, uint32_t usage, DD
 DDRESULT cVirtualDevice::CreateOffscreenPlainSurface(int width, int height, DDFORMAT format, DDPOOL pool,
                                                      std::shared_ptr<cPixelSurface>* out) {
   if (!out || width <= 0 || height <= 0 || FormatBytesPerPixel(format) == 0) return D3DERR_INVALIDCALL;
-  if (CountsVideoMemory(pool) && !VideoMemoryFits(int64_t(width) * height * FormatBytesPerPixel(format)))
+  if (PoolCountsVideoMemory(pool) && !VideoMemoryFits(int64_t(width) * height * FormatBytesPerPixel(format)))
     return D3DERR_OUTOFVIDEOMEMORY;
   *out = std::make_shared<cPixelSurface>(format, width, height, pool);
   return DD_OK;

@@ -14,11 +14,11 @@ struct FillEntry {
 };
 
 bool g_active = false;
-std::vector<FillEntry> g_entries;
+std::vector<FillEntry> g_fillEntries;
 
 bool QueueFill(DDSURFACEDATA* lpSD, int x, int y, int w, int h, uint32_t argb) {
   if (!g_active) return false;
-  g_entries.push_back({lpSD, x, y, w, h, argb});
+  g_fillEntries.push_back({lpSD, x, y, w, h, argb});
   return true;
 }
 
@@ -29,14 +29,14 @@ bool DDIsFillBatchActive() { return g_active; }
 void DDBeginFillBatch() {
   if (!lpDTCon) return;
   g_active = true;
-  g_entries.clear();
+  g_fillEntries.clear();
   DDQueueFill = &QueueFill;
 }
 
 void DDEndFillBatch() {
   if (!lpDTCon) return;
   std::vector<FillEntry> entries;
-  entries.swap(g_entries);
+  entries.swap(g_fillEntries);
   g_active = false;
   DDQueueFill = nullptr;
   size_t i = 0;

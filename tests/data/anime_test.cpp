@@ -6,6 +6,9 @@
 #include "data/Database.h"
 #include "tests/data/database_test_bytes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace anime_test {
+
 namespace {
 using dbtest::FileBytes;
 
@@ -229,3 +232,5 @@ TEST(AnimeSet, OwnListsAreCopiedWithTheSet) {
 }
 
 }  // namespace
+
+}  // namespace anime_test

@@ -13,6 +13,9 @@
 #include "data/Stage.h"
 #include "tests/data/stage_test_bytes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace block_chara_item_def_test {
+
 namespace {
 using namespace stagetest;
 using Snapshot = std::map<std::string, std::string>;
@@ -511,3 +514,5 @@ TEST(Definitions, TruncatedBodiesAreRefused) {
 }
 
 }  // namespace
+
+}  // namespace block_chara_item_def_test

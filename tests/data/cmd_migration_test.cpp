@@ -8,6 +8,9 @@
 #include "flow_fixtures.h"
 #include "tests/support/TestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace cmd_migration_test {
+
 using namespace flowfix;
 
 namespace {
@@ -202,3 +205,5 @@ TEST(FlowCmdMigration, ValuesAtTheLimitsWrapWithoutOverflow) {
 }
 
 }  // namespace
+
+}  // namespace cmd_migration_test

@@ -8,6 +8,9 @@
 #include "tests/data/stage_test_bytes.h"
 #include "tests/support/TestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace common_palette_test {
+
 namespace {
 using namespace stagetest;
 
@@ -125,3 +128,5 @@ TEST(CommonPalette, FailedLoadsLeaveThePaletteAsItWas) {
 }
 
 }  // namespace
+
+}  // namespace common_palette_test

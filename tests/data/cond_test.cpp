@@ -6,6 +6,9 @@
 #include "data/Cond.h"
 #include "flow_fixtures.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace cond_test {
+
 using namespace flowfix;
 
 namespace {
@@ -291,3 +294,5 @@ TEST(CondList, EnabledEmptyListHoldsOnlyInMode0) {
 }
 
 }  // namespace
+
+}  // namespace cond_test

@@ -6,6 +6,9 @@
 #include "platform/CodePage.h"
 #include "tests/data/database_test_bytes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace database_test {
+
 namespace {
 using dbtest::FileBytes;
 using dbtest::Project;
@@ -409,3 +412,5 @@ TEST(Database, FillReadContextSetsTheListCounts) {
 }
 
 }  // namespace
+
+}  // namespace database_test

@@ -15,6 +15,9 @@
 #include "platform/MessageBox.h"
 #include "tests/support/TestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace datapaths_test {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -200,3 +203,5 @@ TEST_F(DefaultData, LeftoverOfAnInterruptedCopyIsReplaced) {
 }
 
 }  // namespace
+
+}  // namespace datapaths_test

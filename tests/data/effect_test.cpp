@@ -9,6 +9,9 @@
 #include "data/Database.h"
 #include "tests/data/database_test_bytes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace effect_test {
+
 namespace {
 using dbtest::FileBytes;
 
@@ -181,3 +184,5 @@ TEST(Effect, FrameVectorReplacesTheList) {
 }
 
 }  // namespace
+
+}  // namespace effect_test

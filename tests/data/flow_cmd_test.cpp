@@ -6,6 +6,9 @@
 #include "flow_fixtures.h"
 #include "tests/support/TestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace flow_cmd_test {
+
 using namespace flowfix;
 
 namespace {
@@ -444,3 +447,5 @@ TEST(FlowCmd, HostileBodiesAreRefused) {
 }
 
 }  // namespace
+
+}  // namespace flow_cmd_test

@@ -4,6 +4,9 @@
 #include "data/Flow.h"
 #include "flow_fixtures.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace flow_test {
+
 using namespace flowfix;
 
 namespace {
@@ -220,3 +223,5 @@ TEST(Flow, NestingIsBounded) {
 }
 
 }  // namespace
+
+}  // namespace flow_test

@@ -5,6 +5,9 @@
 #include "data/EdShot.h"
 #include "flow_fixtures.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace move_shot_test {
+
 using namespace flowfix;
 
 namespace {
@@ -205,3 +208,5 @@ TEST(ParamRecords, DeepAssignNeverShares) {
 }
 
 }  // namespace
+
+}  // namespace move_shot_test

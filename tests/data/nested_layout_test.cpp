@@ -16,6 +16,9 @@
 #include "data/ReadContext.h"
 #include "tests/data/nested_layout_bytes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace nested_layout_test {
+
 namespace {
 
 using layout::Bytes;
@@ -196,3 +199,5 @@ TEST(NestedLayoutOldCondition, DroppedValuesAsOneEntry) {
 }
 
 }  // namespace
+
+}  // namespace nested_layout_test

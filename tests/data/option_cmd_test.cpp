@@ -7,6 +7,9 @@
 #include "platform/FileSystem.h"
 #include "tests/support/TestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace option_cmd_test {
+
 namespace {
 using Bytes = std::vector<unsigned char>;
 
@@ -108,3 +111,5 @@ TEST(Cmd, NewEntryIsEnabledAndBodyIsOneIntAndOneText) {
 }
 
 }  // namespace
+
+}  // namespace option_cmd_test

@@ -8,6 +8,9 @@
 #include "platform/FileSystem.h"
 #include "tests/support/TestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace ranking_test {
+
 namespace {
 
 cRankTable TableOf(int largerIsBetter, const std::vector<int>& values, size_t rows = kRankRows) {
@@ -265,3 +268,5 @@ TEST_F(RankingFiles, SaveThenLoadAndFailures) {
 }
 
 }  // namespace
+
+}  // namespace ranking_test

@@ -13,6 +13,9 @@
 #include "platform/FileSystem.h"
 #include "tests/support/TestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace replay_file_test {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -242,3 +245,5 @@ TEST_F(ReplayFiles, RestartKeepsThePath) {
 }
 
 }  // namespace
+
+}  // namespace replay_file_test

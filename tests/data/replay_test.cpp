@@ -6,6 +6,9 @@
 #include <utility>
 #include <vector>
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace replay_test {
+
 namespace {
 
 using Frames = std::vector<std::pair<uint16_t, uint16_t>>;
@@ -143,3 +146,5 @@ TEST(ReplayChannels, BodyRoundTripAndValidation) {
 TEST(ReplayChannels, Extension) { EXPECT_EQ(ReplayExtension(), "rpl4_791"); }
 
 }  // namespace
+
+}  // namespace replay_test

@@ -11,6 +11,9 @@
 #include "data/WorldMap.h"
 #include "tests/data/savedata_layout_bytes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace savedata_layout_test {
+
 namespace {
 
 using namespace savelayout;
@@ -90,3 +93,5 @@ TEST_F(SaveDataLayout, WritingGivesTheTablesImage) {
 }
 
 }  // namespace
+
+}  // namespace savedata_layout_test

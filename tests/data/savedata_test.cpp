@@ -11,6 +11,9 @@
 #include "data/System.h"
 #include "data/WorldMap.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace savedata_test {
+
 namespace {
 
 // Points the save data at a small system data, world map and stage.
@@ -473,3 +476,5 @@ TEST_F(SaveDataTest, NextRoundAndLives) {
 }
 
 }  // namespace
+
+}  // namespace savedata_test

@@ -14,6 +14,9 @@
 #include "tests/data/stage_test_bytes.h"
 #include "tests/support/TestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace stage_load_test {
+
 namespace {
 using namespace stagetest;
 
@@ -321,3 +324,5 @@ TEST(DataLoadError, LogLineCarriesTheReadFailure) {
 }
 
 }  // namespace
+
+}  // namespace stage_load_test

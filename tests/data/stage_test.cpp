@@ -10,6 +10,9 @@
 #include "tests/data/stage_test_bytes.h"
 #include "tests/support/TestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace stage_test {
+
 namespace {
 using namespace stagetest;
 
@@ -417,3 +420,5 @@ TEST(StageReplay, ScalarsFromTheCopyListsFromThePlayedStage) {
 }
 
 }  // namespace
+
+}  // namespace stage_test

@@ -11,6 +11,9 @@
 #include "platform/FileSystem.h"
 #include "tests/support/TestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace story_test {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -132,3 +135,5 @@ TEST_F(StoryFiles, ChallengeProgress) {
 }
 
 }  // namespace
+
+}  // namespace story_test

@@ -12,6 +12,9 @@
 #include "data/ReadContext.h"
 #include "tests/data/system_test_file.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace system_test {
+
 namespace {
 using systest::Build;
 using systest::ByteBuilder;
@@ -684,3 +687,5 @@ TEST(System, IniKeySetKeepsTheOtherDefault) {
 }
 
 }  // namespace
+
+}  // namespace system_test

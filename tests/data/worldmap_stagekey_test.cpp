@@ -7,6 +7,9 @@
 #include "data/WorldMap.h"
 #include "tests/support/ByteBuilder.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace worldmap_stagekey_test {
+
 namespace {
 using Bytes = std::vector<unsigned char>;
 
@@ -264,3 +267,5 @@ TEST(WorldMap, FindStageNode) {
 }
 
 }  // namespace
+
+}  // namespace worldmap_stagekey_test

@@ -151,7 +151,7 @@ const char* const kFolders[] = {
     "bmp\\hbt",  "wave",           "bgm",
 };
 
-bool Fail(std::string* error, const std::string& what) {
+bool FailWith(std::string* error, const std::string& what) {
   if (error) *error = what;
   return false;
 }
@@ -218,43 +218,43 @@ std::vector<std::pair<std::string, std::vector<unsigned char>>> SampleMediaFiles
 bool MakeSampleProject(const std::string& dir, std::string* error) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
-  if (ec) return Fail(error, "cannot create " + dir + ": " + ec.message());
+  if (ec) return FailWith(error, "cannot create " + dir + ": " + ec.message());
   const std::string root = std::filesystem::absolute(dir).lexically_normal().string();
   cRootScope rootScope(root);
 
   for (const char* folder : kFolders)
     if (!platform::IsFolder(folder) && !platform::CreateFolder(folder))
-      return Fail(error, std::string("cannot create ") + folder);
+      return FailWith(error, std::string("cannot create ") + folder);
 
   for (const auto& [path, bytes] : SampleMediaFiles())
-    if (!platform::WriteWholeFileAtomic(path, bytes.data(), bytes.size())) return Fail(error, "cannot write " + path);
+    if (!platform::WriteWholeFileAtomic(path, bytes.data(), bytes.size())) return FailWith(error, "cannot write " + path);
 
   cDatabase db = SampleDatabase();
-  if (!db.Save()) return Fail(error, "cannot write the database");
+  if (!db.Save()) return FailWith(error, "cannot write the database");
   {
     // The system data keeps its music numbers inside the database's list.
     cProjectScope project(root);
     cSystem system = SampleSystem();
-    if (!system.Save("data\\System.dat")) return Fail(error, "cannot write the system data");
+    if (!system.Save("data\\System.dat")) return FailWith(error, "cannot write the system data");
   }
   cWorldMap worldMap = SampleWorldMap();
-  if (!worldMap.Save("data\\WorldMap.dat")) return Fail(error, "cannot write the world map");
+  if (!worldMap.Save("data\\WorldMap.dat")) return FailWith(error, "cannot write the world map");
 
   {
     // The definitions are written against the project's own database and
     // common palette, as the player will read them.
     cProjectScope project(root);
     cCommonPalette palette = SampleCommonPalette();
-    if (!palette.Save("data\\CommonPalette.cplt4")) return Fail(error, "cannot write the common palette");
+    if (!palette.Save("data\\CommonPalette.cplt4")) return FailWith(error, "cannot write the common palette");
     CommonPalette = palette;
     for (cSampleStage& s : SampleStages())
-      if (!s.stage.Save(s.path)) return Fail(error, "cannot write " + s.path);
+      if (!s.stage.Save(s.path)) return FailWith(error, "cannot write " + s.path);
   }
 
   // default\ is the pristine copy of data\ that start-up restores from.
   if (platform::PathExists("default") && !platform::RemoveFolderTree("default"))
-    return Fail(error, "cannot replace default");
-  if (!platform::CopyFolderTree("data", "default")) return Fail(error, "cannot copy data to default");
+    return FailWith(error, "cannot replace default");
+  if (!platform::CopyFolderTree("data", "default")) return FailWith(error, "cannot copy data to default");
   return true;
 }
 

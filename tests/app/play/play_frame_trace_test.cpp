@@ -22,6 +22,9 @@
 #include "engine/shots/Firing.h"
 #include "tests/support/EngineFakes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace play_frame_trace_test {
+
 namespace {
 
 constexpr int kW = 20, kH = 15, kFloor = 10;
@@ -176,3 +179,5 @@ TEST_F(PlayFrameTrace, OneFrameInItsFixedOrder) {
 }
 
 }  // namespace
+
+}  // namespace play_frame_trace_test

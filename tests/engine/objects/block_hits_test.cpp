@@ -19,6 +19,9 @@
 #include "tests/engine/engine_fixture.h"
 #include "tests/support/EngineFakes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace block_hits_test {
+
 namespace {
 
 // World pixels of map column/row 0 (the margin is 10 chips).
@@ -382,3 +385,5 @@ TEST_F(BlockHits, Flyers) {
     EXPECT_EQ(flyer.m_dVX2, c.flyMode == 2 ? 0 : 3) << c.what;
   }
 }
+
+}  // namespace block_hits_test

@@ -11,6 +11,9 @@
 #include "tests/engine/objects/CharaTestWorld.h"
 #include "tests/support/EngineFakes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace hero_test {
+
 namespace {
 
 class HeroTest : public ::testing::Test {
@@ -296,3 +299,5 @@ TEST_F(HeroTest, ItemCommandsStopWhenHpRunsOut) {
 }
 
 }  // namespace
+
+}  // namespace hero_test

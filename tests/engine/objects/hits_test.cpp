@@ -19,6 +19,9 @@
 #include "tests/engine/engine_fixture.h"
 #include "tests/support/EngineFakes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace hits_test {
+
 namespace {
 
 void SetBox(cRectD& r, double l, double t, double w, double h) { r = cRectD{l, t, l + w - 1, t + h - 1}; }
@@ -354,3 +357,5 @@ TEST_F(HitsTest, PushedOutOfBlockCharactersAndRidingTests) {
   EXPECT_EQ(OverlapsBlockCharaExcept(&walker, 0), 0);
   CharaList.clear();
 }
+
+}  // namespace hits_test

@@ -23,6 +23,9 @@
 #include "engine/shots/Shot.h"
 #include "tests/support/EngineFakes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace heavy_run_golden_test {
+
 namespace {
 
 constexpr int kW = 64, kH = 24;
@@ -225,3 +228,5 @@ INSTANTIATE_TEST_SUITE_P(Scenes, HeavyRunGolden,
                                          GoldenCase{1, 1, 0x3259659561691cd5ull, 0xe5e93de7d8e3a5aeull}));
 
 }  // namespace
+
+}  // namespace heavy_run_golden_test

@@ -15,6 +15,9 @@
 #include "media/graphics/DDCore.h"
 #include "tests/support/EngineFakes.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace stage_surfaces_test {
+
 namespace {
 
 constexpr int kW = 20, kH = 15;
@@ -159,3 +162,5 @@ TEST_F(StageSurfaces, HeadlessSetUpOfALimitedSightNeitherFailsNorCloses) {
 }
 
 }  // namespace
+
+}  // namespace stage_surfaces_test

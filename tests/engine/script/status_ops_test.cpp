@@ -11,6 +11,9 @@
 #include "engine/script/StatusOps.h"
 #include "tests/engine/script/fake_script_world.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace status_ops_test {
+
 namespace {
 
 using scripttest::FakeChara;
@@ -319,3 +322,5 @@ TEST(StatusOps, StatusOperations) {
 }
 
 }  // namespace
+
+}  // namespace status_ops_test

@@ -7,6 +7,9 @@
 #include "media/graphics/Bmp.h"
 #include "tests/media/graphics/GraphicsTestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace bmp_test {
+
 namespace {
 using gfxtest::BmpOptions;
 using gfxtest::MakeBmp;
@@ -252,3 +255,5 @@ TEST(BmpReader, RealDebianBitmapsDecodeLikeSdl) {
 }
 
 }  // namespace
+
+}  // namespace bmp_test

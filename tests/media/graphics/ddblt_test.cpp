@@ -3,6 +3,9 @@
 
 #include "tests/media/graphics/GraphicsTestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace ddblt_test {
+
 namespace {
 using gfxtest::Library;
 using gfxtest::MakeBmp;
@@ -344,3 +347,5 @@ TEST(Fills, PaletteColoursPerPersonality) {
 }
 
 }  // namespace
+
+}  // namespace ddblt_test

@@ -3,6 +3,9 @@
 
 #include "media/graphics/DDDevice.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace dddevice_test {
+
 namespace {
 
 TEST(PixelRules, ChannelWidthChangesRoundTrip) {
@@ -87,3 +90,5 @@ TEST(VirtualDevice, ResetNeedsEveryDefaultPoolSurfaceReleased) {
 }
 
 }  // namespace
+
+}  // namespace dddevice_test

@@ -5,6 +5,9 @@
 #include "platform/MessageBox.h"
 #include "tests/media/graphics/GraphicsTestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace ddinit_test {
+
 namespace {
 using gfxtest::Library;
 
@@ -321,3 +324,5 @@ TEST(DDMesBox, FullScreenBoxesGoThroughTheDialogMode) {
 }
 
 }  // namespace
+
+}  // namespace ddinit_test

@@ -3,6 +3,9 @@
 
 #include "tests/media/graphics/GraphicsTestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace ddrestore_test {
+
 namespace {
 using gfxtest::Library;
 using gfxtest::MakeBmp;
@@ -92,3 +95,5 @@ TEST(DeviceLoss, DirectDrawRestoreReloadsVideoSurfacesAndFlagsEmptyOnes) {
 }
 
 }  // namespace
+
+}  // namespace ddrestore_test

@@ -6,6 +6,9 @@
 #include "platform/MessageBox.h"
 #include "tests/media/graphics/GraphicsTestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace ddsurface_test {
+
 namespace {
 using gfxtest::Library;
 using gfxtest::MakeBmp;
@@ -279,3 +282,5 @@ TEST(Surfaces, PaletteMapsFindTheFirstMatchingEntry) {
 }
 
 }  // namespace
+
+}  // namespace ddsurface_test

@@ -8,6 +8,9 @@
 #include "base/Log.h"
 #include "tests/media/graphics/GraphicsTestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace display_report_test {
+
 namespace {
 using gfxtest::Library;
 using Lines = std::vector<std::string>;
@@ -201,3 +204,5 @@ TEST(DisplayReport, DdiVersionFromTheDisplay) {
 }
 
 }  // namespace
+
+}  // namespace display_report_test

@@ -7,6 +7,9 @@
 
 #include "media/graphics/EffectPixels.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace effect_fast_paths_test {
+
 namespace {
 
 struct Pixels {
@@ -94,3 +97,5 @@ TEST(BlurRunningSums, LargeWindowsAndInPlaceBlursStayExact) {
 }
 
 }  // namespace
+
+}  // namespace effect_fast_paths_test

@@ -7,6 +7,9 @@
 #include "media/graphics/Effect.h"
 #include "tests/media/graphics/GraphicsTestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace effect_kernels_test {
+
 namespace {
 using gfxtest::Library;
 
@@ -308,3 +311,5 @@ TEST(BlendKernels, ChangeColor) {
 }
 
 }  // namespace
+
+}  // namespace effect_kernels_test

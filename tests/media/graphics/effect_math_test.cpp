@@ -5,6 +5,9 @@
 
 #include "media/graphics/EffectMath.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace effect_math_test {
+
 namespace {
 
 template <class F>
@@ -261,3 +264,5 @@ TEST(LensMath, SetupAndOffsets) {
 }
 
 }  // namespace
+
+}  // namespace effect_math_test

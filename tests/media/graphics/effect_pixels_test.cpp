@@ -5,6 +5,9 @@
 
 #include "media/graphics/EffectPixels.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace effect_pixels_test {
+
 namespace {
 
 // A small block of pixels and its view.
@@ -322,3 +325,5 @@ TEST(BlendPixels, HalfAndHalfPerMode) {
 }
 
 }  // namespace
+
+}  // namespace effect_pixels_test

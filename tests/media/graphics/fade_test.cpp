@@ -3,6 +3,9 @@
 
 #include "tests/media/graphics/fill_palette_support.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace fade_test {
+
 namespace {
 
 using namespace palettetest;
@@ -106,3 +109,5 @@ TEST(FadeDD, FadeUnPalUnderDirect3DDoesNothing) {
 }
 
 }  // namespace
+
+}  // namespace fade_test

@@ -8,6 +8,9 @@
 #include "media/graphics/Shape.h"
 #include "tests/media/graphics/fill_palette_support.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace fill_test {
+
 namespace {
 
 using namespace palettetest;
@@ -252,3 +255,5 @@ TEST(DebugTextD3D, DrawsThroughTheSpriteBatch) {
 }
 
 }  // namespace
+
+}  // namespace fill_test

@@ -10,6 +10,9 @@
 #include "platform/FontFace.h"
 #include "tests/media/graphics/fill_palette_support.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace font_test {
+
 namespace {
 
 using namespace palettetest;
@@ -390,3 +393,5 @@ TEST_F(FontTest, Direct3DDeviceLossRebuildsTheCaches) {
 }
 
 }  // namespace
+
+}  // namespace font_test

@@ -5,6 +5,9 @@
 
 #include "tests/media/graphics/fill_palette_support.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace palette_test {
+
 namespace {
 
 using namespace palettetest;
@@ -302,3 +305,5 @@ TEST_F(PaletteFile, BrokenOrSmallFiles) {
 }
 
 }  // namespace
+
+}  // namespace palette_test

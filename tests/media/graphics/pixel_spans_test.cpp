@@ -16,6 +16,9 @@
 #include "media/graphics/Shape.h"
 #include "tests/media/graphics/GraphicsTestSupport.h"
 
+// The file's own namespace keeps its helpers apart from other test files compiled with it.
+namespace pixel_spans_test {
+
 namespace {
 
 // Rows made of runs of one kind each, so that the kernels meet long opaque
@@ -370,3 +373,5 @@ TEST(PixelSpans, QuadsMatchThePerPixelRasteriser) {
 }
 
 }  // namespace
+
+}  // namespace pixel_spans_test
