@@ -14,11 +14,6 @@ using namespace dlgmsg;
 
 namespace {
 
-int CharLen(const std::string& s, size_t pos) {
-  const auto b = static_cast<unsigned char>(s[pos]);
-  return (IsCp932LeadByte(b) && pos + 1 < s.size() && IsCp932TrailByte(static_cast<unsigned char>(s[pos + 1]))) ? 2 : 1;
-}
-
 int Up3(int px) { return (px + 2) / 3 * 3; }
 int PxToDlu(int px) { return px * 2 / 3; }  // exact for multiples of 3
 
@@ -26,7 +21,7 @@ void WrapParagraph(const std::string& para, int maxWidth, std::vector<std::strin
   std::string line;
   int width = 0;
   for (size_t i = 0; i < para.size();) {
-    const int n = CharLen(para, i);
+    const int n = Cp932CharSize(para, i);
     const std::string ch = para.substr(i, static_cast<size_t>(n));
     i += static_cast<size_t>(n);
     const int w = DlgTextWidth(ch);
@@ -43,7 +38,7 @@ void WrapParagraph(const std::string& para, int maxWidth, std::vector<std::strin
     }
     // Break after the last space of the line when there is one inside it.
     size_t space = std::string::npos;
-    for (size_t p = 0; p < line.size(); p += static_cast<size_t>(CharLen(line, p)))
+    for (size_t p = 0; p < line.size(); p += static_cast<size_t>(Cp932CharSize(line, p)))
       if (line[p] == ' ' && p > 0) space = p;
     if (space != std::string::npos) {
       out.push_back(line.substr(0, space));

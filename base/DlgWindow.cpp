@@ -27,18 +27,13 @@ std::map<int, sDlgTemplate>& Templates() {
 
 constexpr uint32_t kDoubleClickMs = 500;
 
-int CharLen(const std::string& s, size_t pos) {
-  const auto b = static_cast<unsigned char>(s[pos]);
-  return (IsCp932LeadByte(b) && pos + 1 < s.size() && IsCp932TrailByte(static_cast<unsigned char>(s[pos + 1]))) ? 2 : 1;
-}
-
 // The character boundary at or before pos.
 int Boundary(const std::string& s, int pos) {
   if (pos <= 0) return 0;
   if (pos >= static_cast<int>(s.size())) return static_cast<int>(s.size());
   size_t p = 0;
   while (p < s.size()) {
-    const size_t next = p + static_cast<size_t>(CharLen(s, p));
+    const size_t next = p + static_cast<size_t>(Cp932CharSize(s, p));
     if (static_cast<int>(next) > pos) break;
     p = next;
   }
@@ -49,7 +44,7 @@ int PrevBoundary(const std::string& s, int pos) { return pos <= 0 ? 0 : Boundary
 
 int NextBoundary(const std::string& s, int pos) {
   if (pos >= static_cast<int>(s.size())) return static_cast<int>(s.size());
-  return pos + CharLen(s, static_cast<size_t>(pos));
+  return pos + Cp932CharSize(s, static_cast<size_t>(pos));
 }
 
 bool IsRadio(const cDlgItem* item) { return item && item->Kind() == eDlgItemKind::Radio; }
@@ -448,7 +443,7 @@ void cDlgWindow::TextCommit(const std::string& utf8) {
   if (cut != std::string::npos) text.resize(cut);
   std::string clean;
   for (size_t i = 0; i < text.size();) {
-    const int n = CharLen(text, i);
+    const int n = Cp932CharSize(text, i);
     if (n == 2 || static_cast<unsigned char>(text[i]) >= 0x20) clean.append(text, i, static_cast<size_t>(n));
     i += static_cast<size_t>(n);
   }
@@ -661,7 +656,7 @@ std::string CutCp932(const std::string& text, size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
   size_t p = 0;
   while (p < text.size()) {
-    const size_t next = p + static_cast<size_t>(CharLen(text, p));
+    const size_t next = p + static_cast<size_t>(Cp932CharSize(text, p));
     if (next > maxBytes) break;
     p = next;
   }
