@@ -82,7 +82,10 @@ void SetEventObserver(EventObserver observer) { g_eventObserver = observer; }
 
 void RaiseEvent(cCharaBase* chara, int key) { RaiseEventWith(chara, key, nullptr, 0); }
 
+uint64_t EventsRaised = 0;
+
 void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
+  ++EventsRaised;
   if (!chara) return;
   if (g_eventObserver) g_eventObserver(*chara, key);
   const CurrentPointers saved;

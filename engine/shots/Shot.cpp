@@ -311,10 +311,7 @@ int cShot::HitsMap() {
     }
     return 0;
   }
-  return solid(m_nCol, m_nRow) || solid(m_nCol, m_nBottomRow) || solid(m_nRightCol, m_nRow) ||
-                 solid(m_nRightCol, m_nBottomRow)
-             ? 1
-             : 0;
+  return AnyCornerSolid(m_nCol, m_nRow, m_nRightCol, m_nBottomRow, m_nBlockSide);
 }
 
 int cShot::FollowOwner() {
