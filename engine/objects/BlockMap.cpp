@@ -327,7 +327,10 @@ int BlockClassAtCell(int col, int row, int nSide) {
   return map.Class(map.Index(col, row), nSide);
 }
 
-int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide) {
+namespace {
+
+// The general case of AnyCornerSolid.
+[[gnu::noinline]] int AnyCornerCellSolid(int col1, int row1, int col2, int row2, int nSide) {
   const MapView map;
   // A box within one column or row names a cell twice. A cell without
   // conditions asked again gives the class it gave before, which was 0 (or
@@ -346,6 +349,20 @@ int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide) {
   if (solid(c, oneCol)) return 1;
   const int d = oneCol ? b : oneRow ? c : map.Index(col2, row2);
   return solid(d, oneCol || oneRow) ? 1 : 0;
+}
+
+}  // namespace
+
+int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide) {
+  // A box within one cell without conditions: that cell's class decides.
+  if (row2 == row1 && col2 == col1) {
+    const MapView map;
+    const int a = map.Index(col1, row1);
+    if (a < 0) return 0;
+    const cBlockCell& cell = map.base[a];
+    if (!cell.HasConds()) return cell.PlainClass(nSide) != 0 ? 1 : 0;
+  }
+  return AnyCornerCellSolid(col1, row1, col2, row2, nSide);
 }
 
 int FindFootChip(cGameObj* obj) {
