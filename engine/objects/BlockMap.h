@@ -65,7 +65,9 @@ struct MapPassNote {
 // Map collision: 0 handled or nothing hit, 2 the object must die now.
 // With a note, the first passes record what they found, and a recheck of
 // the same object given that note skips itself when it cannot change
-// anything (see BlockMap.cpp).
+// anything (see BlockMap.cpp). A note is kept only across the object's own
+// movement, where commands run from events alone (never across a flow
+// update).
 int HitMapX(cGameObj* obj);
 int HitMapX(cGameObj* obj, MapPassNote* note);
 int RecheckMapX(cGameObj* obj);
