@@ -94,6 +94,8 @@ EventObserver g_eventObserver = nullptr;
 
 void SetEventObserver(EventObserver observer) { g_eventObserver = observer; }
 
+uint64_t EventsRaised = 0;
+
 namespace {
 
 // The walk of RaiseEventWith over the runs of `key`, starting those whose
@@ -147,6 +149,7 @@ namespace {
 // RaiseEventWith's body, inlined into RaiseEvent too: the play step raises
 // key 0 on every character every sub-step.
 [[gnu::always_inline]] inline void Raise(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
+  ++EventsRaised;
   if (!chara) return;
   if (g_eventObserver) g_eventObserver(*chara, key);
   const bool noLatch = nm::sys::NoTriggerLatch(SystemData);

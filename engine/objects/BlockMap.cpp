@@ -1,7 +1,11 @@
 #include "engine/objects/BlockMap.h"
 
+#include <climits>
 #include <cstdlib>
 #include <typeinfo>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "base/Text.h"
 #include "data/System.h"
@@ -56,8 +60,7 @@ struct Best {
 
 int8_t cBlockCell::HitType(int nSide) {
   if (!m_Conds.empty() && !CheckBlockCondition(this)) return 0;
-  if (nm::block::ExceptionSide(*this) == nSide) return 0;
-  return m_Hit;
+  return PlainClass(nSide);
 }
 
 void cBlockCell::DrawChip(DDSURFACEDATA* dest, int x, int y) {
@@ -94,12 +97,11 @@ int BlockClassAt(int index, int nSide) {
 
 namespace {
 int ShotScale(const cShot* s) { return nm::shot::bySize(s->m_ShotDef) < 1 ? 1 : nm::shot::bySize(s->m_ShotDef); }
-}  // namespace
 
-int SampleScale(const cGameObj* obj) {
-  // Every object asks this in each sub-step's map collision: the exact types
-  // are told apart by their type records first, which costs no walk through
-  // the class tree; other types take the general cast.
+// Every object asks this in each sub-step's map collision: the exact types
+// are told apart by their type records first, which costs no walk through
+// the class tree; other types take the general cast.
+inline int ScaleOf(const cGameObj* obj) {
   const std::type_info* type = &typeid(*obj);
   if (type == &typeid(cChara)) return static_cast<const cChara*>(obj)->Scale();
   if (type == &typeid(cShot)) return ShotScale(static_cast<const cShot*>(obj));
@@ -108,28 +110,38 @@ int SampleScale(const cGameObj* obj) {
   if (auto* s = dynamic_cast<const cShot*>(obj)) return ShotScale(s);
   return 1;
 }
+}  // namespace
+
+int SampleScale(const cGameObj* obj) { return ScaleOf(obj); }
 
 namespace {
 
-// The map as one edge's samples read it: pitch, height and base are read
+// The map as one object's samples read it: pitch, height and base are read
 // once, and nothing of them changes while the samples are taken.
 struct MapView {
-  cBlockCell* base = BlockMap.data();
-  long size = static_cast<long>(BlockMap.size());
+  cBlockCell* base;
+  long size;
   int shift;
+  int pitch;
   int rows;
-  MapView() {
+  MapView() : base(BlockMap.data()), size(static_cast<long>(BlockMap.size())) {
     const cPlayWorld& w = CurrentWorld();
     shift = w.m_ScrollX.m_nShift;
+    pitch = 1 << shift;
     rows = w.m_ScrollY.m_nCells;
   }
   // As BlockIndex.
   int Index(int col, int row) const {
-    if (col < 0 || row < 0 || col >= (1 << shift) || row >= rows) return -1;
+    if (col < 0 || row < 0 || col >= pitch || row >= rows) return -1;
     const long index = static_cast<long>(col) + (static_cast<long>(row) << shift);
     return index < size ? static_cast<int>(index) : -1;
   }
-  int Class(int index, int side) const { return index < 0 ? 0 : base[index].HitType(side); }
+  // As BlockClassAt; a cell without conditions is read without the call.
+  int Class(int index, int side) const {
+    if (index < 0) return 0;
+    cBlockCell& cell = base[index];
+    return cell.HasConds() ? cell.HitType(side) : cell.PlainClass(side);
+  }
 };
 
 // The cell an edge's samples chose and its class. A cell with conditions is
@@ -138,49 +150,173 @@ struct Edge {
   int index = -1;
   int cls = 0;
   int Class(int side) const {
-    if (index >= 0 && !BlockMap[static_cast<size_t>(index)].m_Conds.empty())
+    if (index >= 0 && BlockMap[static_cast<size_t>(index)].HasConds())
       return BlockMap[static_cast<size_t>(index)].HitType(side);
     return cls;
   }
 };
 
-// The samples along a vertical edge (x1 == x2) or a horizontal one
-// (y1 == y2): the largest class wins; along a horizontal edge a tie goes to
-// the sample strictly nearer the middle, otherwise to the earlier one.
-Edge FindEdge(cGameObj* obj, int x1, int y1, int x2, int y2) {
-  const int n = SampleScale(obj) + 1;
+// The samples down a vertical edge at x from y: n = scale + 1 samples, one
+// base height apart; the largest class wins, a tie keeps the earlier one.
+Edge VerticalEdge(const cGameObj* obj, int x, int y) {
+  const int n = ScaleOf(obj) + 1;
   const MapView map;
   const int side = obj->m_nBlockSide;
-  int bestIndex = -1, bestCls = -1, bestDist = 0;
-  if (x1 == x2) {
-    const int col = x1 >> 5;
-    const int step = obj->m_nBaseH - 1;
-    for (int k = 0; k < n; ++k) {
-      const int idx = map.Index(col, (y1 + k * step) >> 5);
-      const int c = map.Class(idx, side);
-      if (bestCls < 0 || c > bestCls) {
-        bestIndex = idx;
-        bestCls = c;
-      }
-    }
-  } else if (y1 == y2) {
-    const int row = y1 >> 5;
-    const int mid = (x1 + x2) >> 1;
-    const int step = obj->m_nBaseW - 1;
-    for (int k = 0; k < n; ++k) {
-      const int x = x1 + k * step;
-      const int idx = map.Index(x >> 5, row);
-      const int c = map.Class(idx, side);
-      const int d = std::abs(x - mid);
-      if (bestCls < 0 || c > bestCls || (c == bestCls && d < bestDist)) {
-        bestIndex = idx;
-        bestCls = c;
-        bestDist = d;
-      }
+  const int col = x >> 5;
+  const int step = obj->m_nBaseH - 1;
+  int bestIndex = -1, bestCls = -1;
+  for (int k = 0; k < n; ++k) {
+    const int idx = map.Index(col, (y + k * step) >> 5);
+    const int c = map.Class(idx, side);
+    if (bestCls < 0 || c > bestCls) {
+      bestIndex = idx;
+      bestCls = c;
     }
   }
   return Edge{bestIndex, bestIndex < 0 ? 0 : bestCls};
 }
+
+// The samples along a horizontal edge at y from x1 to x2: n samples one base
+// width apart; the largest class wins, a tie goes to the sample strictly
+// nearer the middle, otherwise to the earlier one. An edge one pixel wide
+// (x1 == x2) is sampled as a vertical one.
+Edge HorizontalEdge(const cGameObj* obj, int x1, int x2, int y) {
+  if (x1 == x2) return VerticalEdge(obj, x1, y);
+  const int n = ScaleOf(obj) + 1;
+  const MapView map;
+  const int side = obj->m_nBlockSide;
+  const int row = y >> 5;
+  const int mid = (x1 + x2) >> 1;
+  const int step = obj->m_nBaseW - 1;
+  int bestIndex = -1, bestCls = -1, bestDist = 0;
+  for (int k = 0; k < n; ++k) {
+    const int x = x1 + k * step;
+    const int idx = map.Index(x >> 5, row);
+    const int c = map.Class(idx, side);
+    const int d = std::abs(x - mid);
+    if (bestCls < 0 || c > bestCls || (c == bestCls && d < bestDist)) {
+      bestIndex = idx;
+      bestCls = c;
+      bestDist = d;
+    }
+  }
+  return Edge{bestIndex, bestIndex < 0 ? 0 : bestCls};
+}
+
+// Either edge by its ends; any other line samples nothing.
+Edge FindEdge(const cGameObj* obj, int x1, int y1, int x2, int y2) {
+  if (x1 == x2) return VerticalEdge(obj, x1, y1);
+  if (y1 == y2) return HorizontalEdge(obj, x1, x2, y1);
+  return Edge{};
+}
+
+// The side walls' and the top and bottom edges' samples of an object's box.
+Edge SideEdge(const cGameObj* obj, int x) { return VerticalEdge(obj, x, TruncToInt(obj->m_dY)); }
+Edge RowEdge(const cGameObj* obj, int y) {
+  return HorizontalEdge(obj, TruncToInt(obj->m_dX), TruncToInt(obj->m_dRight), y);
+}
+
+// TruncToInt with one conversion in the common case: the conversion gives
+// INT_MIN for NaN and for values out of range, and only then (or for INT_MIN
+// itself) is the full rule asked.
+inline int Trunc(double v) {
+#if defined(__SSE2__)
+  const int r = _mm_cvttsd_si32(_mm_set_sd(v));
+  return r != INT_MIN ? r : TruncToInt(v);
+#else
+  return TruncToInt(v);
+#endif
+}
+
+// Tells, for the edges of one object's box, whether every sample of an edge
+// falls outside the map or in a cell without conditions whose class is 0.
+// Such an edge's search gives class 0, and every pass below does nothing on
+// a class-0 edge, so a pass whose edges are all clear is done without the
+// search. A cell without conditions is read without side effects, so the
+// look is exact; any other edge takes the full search.
+//
+// A recheck soon after a first pass may also be skipped from the first
+// pass's note: the samples are a function of the cells, the map's shape, the
+// object's sample count, side and base size, and the columns and rows the
+// samples fall in. Cells, map, count, side and size change only in
+// commands, and while one object moves commands run only from events; so
+// when no event was raised since the note and the columns and rows are the
+// same, the recheck would take the noted clear samples again and do nothing.
+class ClearEdges {
+ public:
+  // `rows`: the top and bottom edges are asked (the bottom is read).
+  ClearEdges(const cGameObj* obj, bool rows)
+      : obj_(obj), n_(ScaleOf(obj) + 1), side_(obj->m_nBlockSide), x_(Trunc(obj->m_dX)), right_(Trunc(obj->m_dRight)),
+        y_(Trunc(obj->m_dY)), bottom_(rows ? Trunc(obj->m_dBottom) : 0) {}
+  // Both side walls (the samples of VerticalEdge at the left and right x).
+  bool Sides() const {
+    const MapView map;
+    return Column(map, x_, y_) && Column(map, right_, y_);
+  }
+  // The top and bottom edges (the samples of HorizontalEdge at both y).
+  bool TopAndBottom() const {
+    const MapView map;
+    return Row(map, y_) && Row(map, bottom_);
+  }
+  void NoteSides(MapPassNote* note) const { Note(note, obj_->m_nBaseH - 1, x_ >> 5, right_ >> 5, y_); }
+  // A one-pixel-wide box samples its top and bottom as columns: not noted.
+  void NoteRows(MapPassNote* note) const {
+    if (x_ != right_) Note(note, obj_->m_nBaseW - 1, y_ >> 5, bottom_ >> 5, x_);
+  }
+  bool SidesAsNoted(const MapPassNote& note) const {
+    return Noted(note, obj_->m_nBaseH - 1, x_ >> 5, right_ >> 5, y_);
+  }
+  bool RowsAsNoted(const MapPassNote& note) const {
+    return x_ != right_ && Noted(note, obj_->m_nBaseW - 1, y_ >> 5, bottom_ >> 5, x_);
+  }
+
+ private:
+  bool Clear(const cBlockCell& cell) const { return !cell.HasConds() && cell.PlainClass(side_) == 0; }
+  // As the loops over map.Index, with the fixed column (row) tested once:
+  // outside the map every sample is outside.
+  bool Column(const MapView& map, int x, int y) const {
+    const int col = x >> 5;
+    if (col < 0 || col >= map.pitch) return true;
+    const int step = obj_->m_nBaseH - 1;
+    for (int k = 0; k < n_; ++k) {
+      const int row = (y + k * step) >> 5;
+      if (row < 0 || row >= map.rows) continue;
+      const long index = col + (static_cast<long>(row) << map.shift);
+      if (index < map.size && !Clear(map.base[index])) return false;
+    }
+    return true;
+  }
+  bool Row(const MapView& map, int y) const {
+    if (x_ == right_) return Column(map, x_, y);
+    const int row = y >> 5;
+    if (row < 0 || row >= map.rows) return true;
+    const long first = static_cast<long>(row) << map.shift;
+    const int step = obj_->m_nBaseW - 1;
+    for (int k = 0; k < n_; ++k) {
+      const int col = (x_ + k * step) >> 5;
+      if (col < 0 || col >= map.pitch) continue;
+      const long index = first + col;
+      if (index < map.size && !Clear(map.base[index])) return false;
+    }
+    return true;
+  }
+  void Note(MapPassNote* note, int step, int a, int b, int from) const {
+    *note = MapPassNote{true, EventsRaised, n_, side_, step, a, b, from};
+  }
+  bool Noted(const MapPassNote& note, int step, int a, int b, int from) const {
+    if (!note.clear || note.events != EventsRaised || note.n != n_ || note.side != side_ || note.step != step ||
+        note.a != a || note.b != b)
+      return false;
+    // The samples along the edges fall in the same chips.
+    if (note.from == from) return true;
+    for (int k = 0; k < n_; ++k)
+      if ((note.from + k * step) >> 5 != (from + k * step) >> 5) return false;
+    return true;
+  }
+
+  const cGameObj* obj_;
+  const int n_, side_, x_, right_, y_, bottom_;
+};
 
 }  // namespace
 
@@ -189,6 +325,44 @@ int FindEdgeChip(cGameObj* obj, int x1, int y1, int x2, int y2) { return FindEdg
 int BlockClassAtCell(int col, int row, int nSide) {
   const MapView map;
   return map.Class(map.Index(col, row), nSide);
+}
+
+namespace {
+
+// The general case of AnyCornerSolid.
+[[gnu::noinline]] int AnyCornerCellSolid(int col1, int row1, int col2, int row2, int nSide) {
+  const MapView map;
+  // A box within one column or row names a cell twice. A cell without
+  // conditions asked again gives the class it gave before, which was 0 (or
+  // we had returned), so a cell named again is asked only when it has
+  // conditions.
+  auto solid = [&](int index, bool again) {
+    if (again && (index < 0 || !map.base[index].HasConds())) return false;
+    return map.Class(index, nSide) != 0;
+  };
+  const bool oneRow = row2 == row1, oneCol = col2 == col1;
+  const int a = map.Index(col1, row1);
+  if (solid(a, false)) return 1;
+  const int b = oneRow ? a : map.Index(col1, row2);
+  if (solid(b, oneRow)) return 1;
+  const int c = oneCol ? a : map.Index(col2, row1);
+  if (solid(c, oneCol)) return 1;
+  const int d = oneCol ? b : oneRow ? c : map.Index(col2, row2);
+  return solid(d, oneCol || oneRow) ? 1 : 0;
+}
+
+}  // namespace
+
+int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide) {
+  // A box within one cell without conditions: that cell's class decides.
+  if (row2 == row1 && col2 == col1) {
+    const MapView map;
+    const int a = map.Index(col1, row1);
+    if (a < 0) return 0;
+    const cBlockCell& cell = map.base[a];
+    if (!cell.HasConds()) return cell.PlainClass(nSide) != 0 ? 1 : 0;
+  }
+  return AnyCornerCellSolid(col1, row1, col2, row2, nSide);
 }
 
 int FindFootChip(cGameObj* obj) {
@@ -217,10 +391,7 @@ int FindCornerChip(int col1, int row1, int col2, int row2, int nSide) {
 }
 
 int cGameObj::CornerOnBlock() const {
-  const int cells[4][2] = {{m_nCol, m_nRow}, {m_nCol, m_nBottomRow}, {m_nRightCol, m_nRow}, {m_nRightCol, m_nBottomRow}};
-  for (const auto& c : cells)
-    if (BlockClassAtCell(c[0], c[1], m_nBlockSide) != 0) return 1;
-  return 0;
+  return AnyCornerSolid(m_nCol, m_nRow, m_nRightCol, m_nBottomRow, m_nBlockSide);
 }
 
 namespace {
@@ -229,7 +400,7 @@ namespace {
 int HitSide(cGameObj* obj, bool left) {
   if (PassesBlocks(obj)) return 0;
   int x = left ? TruncToInt(obj->m_dX) : TruncToInt(obj->m_dRight);
-  int c = FindEdge(obj, x, TruncToInt(obj->m_dY), x, TruncToInt(obj->m_dBottom)).Class(obj->m_nBlockSide);
+  int c = SideEdge(obj, x).Class(obj->m_nBlockSide);
   if (c == 1 || (c == 2 && IsStageChara(obj))) {
     if (DiesOnBlocks(obj)) return 2;
     cCharaBase* chara = AsChara(obj);
@@ -274,6 +445,22 @@ void CeilingObj(cGameObj* obj) {
   if (cCharaBase* chara = AsChara(obj)) chara->HitCeiling();
 }
 
+// No ground under a character's bottom edge: one more step in the air.
+void InAir(cCharaBase* chara) {
+  chara->m_lpFootBlock = nullptr;
+  chara->m_nAirSteps += 1;
+  if (chara->m_nAirSteps >= Stage.m_FallStepLimit) {
+    if (dynamic_cast<cHero*>(chara)) {
+      if (!chara->m_bRiding) {
+        if (!Player.empty()) Player[0].m_bJumpReady = 1;
+        chara->m_bFalling = 1;
+      }
+    } else {
+      chara->m_bFalling = 1;
+    }
+  }
+}
+
 // The cell a landing object stands on: the hero samples its whole foot.
 int StandIndex(cGameObj* obj, int edgeIndex) {
   return obj->m_nObjKind == 0 && dynamic_cast<cHero*>(obj) ? FindFootChip(obj) : edgeIndex;
@@ -285,7 +472,20 @@ int HitMapLeft(cGameObj* obj) { return HitSide(obj, true); }
 int HitMapRight(cGameObj* obj) { return HitSide(obj, false); }
 
 int HitMapX(cGameObj* obj) {
+  MapPassNote note;
+  return HitMapX(obj, &note);
+}
+
+int HitMapX(cGameObj* obj, MapPassNote* note) {
+  note->clear = false;
   if (PassesBlocks(obj)) return 0;
+  // Clear walls: neither side moves the object, so the second side sees
+  // the box the first saw.
+  const ClearEdges edges(obj, false);
+  if (edges.Sides()) {
+    edges.NoteSides(note);
+    return 0;
+  }
   if (obj->m_bFly && obj->m_byFlyHit == 1) {
     if (HitMapRight(obj) == 2) return 2;
     return HitMapLeft(obj) == 2 ? 2 : 0;
@@ -295,8 +495,12 @@ int HitMapX(cGameObj* obj) {
   return rightFirst ? HitMapLeft(obj) : HitMapRight(obj);
 }
 
-int RecheckMapX(cGameObj* obj) {
+int RecheckMapX(cGameObj* obj) { return RecheckMapX(obj, MapPassNote{}); }
+
+int RecheckMapX(cGameObj* obj, const MapPassNote& note) {
   if (PassesBlocks(obj)) return 0;
+  const ClearEdges edges(obj, false);
+  if (edges.SidesAsNoted(note) || edges.Sides()) return 0;
   int r = HitMapRight(obj);
   int l = HitMapLeft(obj);
   return r == 2 || l == 2 ? 2 : 0;
@@ -304,8 +508,7 @@ int RecheckMapX(cGameObj* obj) {
 
 int HitMapTop(cGameObj* obj) {
   if (PassesBlocks(obj)) return 0;
-  int y = TruncToInt(obj->m_dY);
-  int c = FindEdge(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y).Class(obj->m_nBlockSide);
+  int c = RowEdge(obj, TruncToInt(obj->m_dY)).Class(obj->m_nBlockSide);
   if (c == 1 || (c == 2 && IsStageChara(obj))) {
     if (DiesOnBlocks(obj)) return 2;
     CeilingObj(obj);
@@ -316,27 +519,13 @@ int HitMapTop(cGameObj* obj) {
 
 int HitMapBottom(cGameObj* obj) {
   if (PassesBlocks(obj)) return 0;
-  int y = TruncToInt(obj->m_dBottom);
-  const Edge edge = FindEdge(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y);
+  const Edge edge = RowEdge(obj, TruncToInt(obj->m_dBottom));
   const int i = edge.index;
   cCharaBase* chara = AsChara(obj);
   if (chara) chara->m_lpFootBlock = BlockCellAt(i);
   int c = edge.Class(obj->m_nBlockSide);
   if (c == 0) {
-    if (chara) {
-      chara->m_lpFootBlock = nullptr;
-      chara->m_nAirSteps += 1;
-      if (chara->m_nAirSteps >= Stage.m_FallStepLimit) {
-        if (dynamic_cast<cHero*>(chara)) {
-          if (!chara->m_bRiding) {
-            if (!Player.empty()) Player[0].m_bJumpReady = 1;
-            chara->m_bFalling = 1;
-          }
-        } else {
-          chara->m_bFalling = 1;
-        }
-      }
-    }
+    if (chara) InAir(chara);
     return 0;
   }
   if (c == 1) {
@@ -356,17 +545,35 @@ int HitMapBottom(cGameObj* obj) {
 }
 
 int HitMapY(cGameObj* obj) {
+  MapPassNote note;
+  return HitMapY(obj, &note);
+}
+
+int HitMapY(cGameObj* obj, MapPassNote* note) {
+  note->clear = false;
   if (PassesBlocks(obj)) return 0;
-  if (cCharaBase* chara = AsChara(obj)) chara->m_lpFootBlock = nullptr;
+  cCharaBase* chara = AsChara(obj);
+  if (chara) chara->m_lpFootBlock = nullptr;
+  // Clear top and bottom: the top does nothing and the bottom only counts
+  // a step in the air, whichever goes first.
+  const ClearEdges edges(obj, true);
+  if (edges.TopAndBottom()) {
+    edges.NoteRows(note);
+    if (chara) InAir(chara);
+    return 0;
+  }
   bool bottomFirst = (obj->m_bFly && obj->m_byFlyHit == 1) || obj->m_dVY > 0;
   if ((bottomFirst ? HitMapBottom(obj) : HitMapTop(obj)) == 2) return 2;
   return bottomFirst ? HitMapTop(obj) : HitMapBottom(obj);
 }
 
-int RecheckMapY(cGameObj* obj) {
+int RecheckMapY(cGameObj* obj) { return RecheckMapY(obj, MapPassNote{}); }
+
+int RecheckMapY(cGameObj* obj, const MapPassNote& note) {
   if (PassesBlocks(obj)) return 0;
-  int y = TruncToInt(obj->m_dBottom);
-  const Edge edge = FindEdge(obj, TruncToInt(obj->m_dX), y, TruncToInt(obj->m_dRight), y);
+  const ClearEdges edges(obj, true);
+  if (edges.RowsAsNoted(note) || edges.TopAndBottom()) return 0;
+  const Edge edge = RowEdge(obj, TruncToInt(obj->m_dBottom));
   const int i = edge.index;
   int c = edge.Class(obj->m_nBlockSide);
   if (c == 1 || c == 2) {
@@ -379,8 +586,7 @@ int RecheckMapY(cGameObj* obj) {
     }
     LandObj(obj);
   }
-  int top = TruncToInt(obj->m_dY);
-  int t = FindEdge(obj, TruncToInt(obj->m_dX), top, TruncToInt(obj->m_dRight), top).Class(obj->m_nBlockSide);
+  int t = RowEdge(obj, TruncToInt(obj->m_dY)).Class(obj->m_nBlockSide);
   if (t == 1 || (t == 2 && IsStageChara(obj))) {
     if (DiesOnBlocks(obj)) return 2;
     CeilingObj(obj);

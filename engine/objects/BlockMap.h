@@ -21,6 +21,10 @@ class cBlockCell : public cBlockDef {
   // The collision class for an object of side nSide: 0 none, 1 solid,
   // 2 solid for stage characters and deadly for everything else.
   int8_t HitType(int nSide);
+  // The class without the conditions: what HitType gives for a cell without
+  // conditions, which makes that class a plain function of the cell's fields.
+  int8_t PlainClass(int nSide) const { return static_cast<int8_t>(m_HitException) == nSide ? 0 : m_Hit; }
+  bool HasConds() const { return !m_Conds.empty(); }
   // Draws the cell's chip (and overlay) at screen (x, y).
   void DrawChip(DDSURFACEDATA* dest, int x, int y);
 };
@@ -37,6 +41,9 @@ int BlockClassAt(int index, int nSide);
 cBlockCell* BlockCellAt(int index);
 // BlockClassAt(BlockIndex(col, row), nSide) in one call.
 int BlockClassAtCell(int col, int row, int nSide);
+// 1 when any of the cells (col1, row1), (col1, row2), (col2, row1),
+// (col2, row2), asked in this order, has a class other than 0.
+int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide);
 
 // Sampling: each returns the index of the most solid cell sampled (-1 when
 // nothing was sampled or every sample lay outside the map).
@@ -44,13 +51,33 @@ int FindEdgeChip(cGameObj* obj, int x1, int y1, int x2, int y2);
 int FindFootChip(cGameObj* obj);
 int FindCornerChip(int col1, int row1, int col2, int row2, int nSide);
 
+// What a first pass over one object's side walls (or its top and bottom)
+// found: `clear` when every sample was clear (outside the map, or a cell
+// without conditions whose class is 0), with what the samples depended on.
+struct MapPassNote {
+  bool clear = false;
+  uint64_t events = 0;  // EventsRaised when the samples were taken
+  int n = 0, side = 0, step = 0;
+  int a = 0, b = 0;  // the two columns (side walls) or rows (top and bottom)
+  int from = 0;      // where the samples along the edges start
+};
+
 // Map collision: 0 handled or nothing hit, 2 the object must die now.
+// With a note, the first passes record what they found, and a recheck of
+// the same object given that note skips itself when it cannot change
+// anything (see BlockMap.cpp). A note is kept only across the object's own
+// movement, where commands run from events alone (never across a flow
+// update).
 int HitMapX(cGameObj* obj);
+int HitMapX(cGameObj* obj, MapPassNote* note);
 int RecheckMapX(cGameObj* obj);
+int RecheckMapX(cGameObj* obj, const MapPassNote& note);
 int HitMapLeft(cGameObj* obj);
 int HitMapRight(cGameObj* obj);
 int HitMapY(cGameObj* obj);
+int HitMapY(cGameObj* obj, MapPassNote* note);
 int RecheckMapY(cGameObj* obj);
+int RecheckMapY(cGameObj* obj, const MapPassNote& note);
 int HitMapTop(cGameObj* obj);
 int HitMapBottom(cGameObj* obj);
 void KeepHeroInScreenX(cHero* hero);

@@ -145,16 +145,19 @@ class FrameRunner {
       bool dying = false, remove = false;
       if (!blocks && c.m_bRiding) RideBlockChara(&c, CharaList);
       if (c.MoveX() == 4) remove = true;
-      if (HitMapX(&c) == 2) dying = true;
+      // The first passes' notes let a recheck that cannot change anything
+      // skip itself: only this character's movement runs in between.
+      MapPassNote xNote, yNote;
+      if (HitMapX(&c, &xNote) == 2) dying = true;
       c.ApplyCharaGravity();
       int y = c.MoveY();
       if (y == 7) dying = true;
       if (y == 8) remove = true;
-      if (HitMapY(&c) == 2) dying = true;
+      if (HitMapY(&c, &yNote) == 2) dying = true;
       if (!blocks) {
         if (HitBlockCharas(&c) == 2) dying = true;
-        RecheckMapX(&c);
-        RecheckMapY(&c);
+        RecheckMapX(&c, xNote);
+        RecheckMapY(&c, yNote);
         if ((c.m_WallL && c.m_WallR) || (c.m_WallU && c.m_WallD)) dying = true;
       }
       if (dying) {

@@ -292,27 +292,32 @@ int cShot::Step() {
   return 0;
 }
 
+namespace {
+
+// A shot wider than a chip samples rows and columns every 32 pixels, the
+// last sample on the far edge. Out of line, so the common small shot's test
+// saves no registers.
+[[gnu::noinline]] int WideShotHitsMap(const cShot& s) {
+  auto solid = [&](int col, int row) { return BlockClassAtCell(col, row, s.m_nBlockSide) != 0; };
+  const int x0 = TruncToInt(s.m_dX), y0 = TruncToInt(s.m_dY);
+  for (int oy = 0;; oy += 32) {
+    int y = std::min(oy, s.m_nH - 1);
+    for (int ox = 0;; ox += 32) {
+      int x = std::min(ox, s.m_nW - 1);
+      if (solid((x0 + x) >> 5, (y0 + y) >> 5)) return 1;
+      if (x >= s.m_nW - 1) break;
+    }
+    if (y >= s.m_nH - 1) break;
+  }
+  return 0;
+}
+
+}  // namespace
+
 int cShot::HitsMap() {
   if (nm::shot::byPassBlocks(m_ShotDef) == 1) return 0;
-  auto solid = [&](int col, int row) { return BlockClassAtCell(col, row, m_nBlockSide) != 0; };
-  if (m_nW > 32) {
-    const int x0 = TruncToInt(m_dX), y0 = TruncToInt(m_dY);
-    // Rows and columns every 32 pixels, the last sample on the far edge.
-    for (int oy = 0;; oy += 32) {
-      int y = std::min(oy, m_nH - 1);
-      for (int ox = 0;; ox += 32) {
-        int x = std::min(ox, m_nW - 1);
-        if (solid((x0 + x) >> 5, (y0 + y) >> 5)) return 1;
-        if (x >= m_nW - 1) break;
-      }
-      if (y >= m_nH - 1) break;
-    }
-    return 0;
-  }
-  return solid(m_nCol, m_nRow) || solid(m_nCol, m_nBottomRow) || solid(m_nRightCol, m_nRow) ||
-                 solid(m_nRightCol, m_nBottomRow)
-             ? 1
-             : 0;
+  if (m_nW > 32) return WideShotHitsMap(*this);
+  return AnyCornerSolid(m_nCol, m_nRow, m_nRightCol, m_nBottomRow, m_nBlockSide);
 }
 
 int cShot::FollowOwner() {

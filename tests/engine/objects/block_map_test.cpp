@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "data/System.h"
+#include "engine/flow/Conditions.h"
+#include "engine/flow/Triggers.h"
 #include "engine/objects/Chara.h"
 #include "engine/objects/ChipSheets.h"
 #include "engine/objects/Hero.h"
@@ -217,6 +219,156 @@ TEST_F(BlockMapTest, ExceptionsConditionsAndFlyModes) {
   below.SetFlyMode(2);
   EXPECT_EQ(HitMapY(&below), 0);
   EXPECT_EQ(below.m_dY, 512);
+}
+
+TEST_F(BlockMapTest, OnlyTheLastSampleOfALargerCharacterReachesTheBlock) {
+  // Base size 16 x 16 (20 wide for the rows) and magnification 2: three
+  // samples one base size apart along each edge, of which only the third
+  // falls in the solid cell; with magnification 1 the edge is clear.
+  Cell(15, 17, 1);  // x 480..511, y 544..575
+  Cell(12, 3, 1);   // x 384..415, y 96..127
+  struct Case {
+    const char* name;
+    int (*pass)(cGameObj*);
+    double x, y;
+    int w, h;
+    double movedX, movedY;  // after the pass with magnification 2
+  };
+  const Case cases[] = {
+      // Right edge 489 sampled at y 515, 530, 545: pushed (489 & 31) + 1 = 10.
+      {"walls", HitMapX, 470, 515, 20, 16, 460, 515},
+      {"walls again", RecheckMapX, 470, 515, 20, 16, 460, 515},
+      // Bottom 100 sampled at x 360, 375, 390: lands (100 & 31) + 1 = 5 higher.
+      {"floor", HitMapY, 360, 81, 16, 20, 360, 76},
+      {"floor again", RecheckMapY, 360, 81, 16, 20, 360, 76},
+  };
+  for (const Case& k : cases) {
+    for (int size : {1, 2}) {
+      TestChara c;
+      Place(c, k.x, k.y, k.w, k.h);
+      c.m_Def.m_Size = static_cast<int8_t>(size);
+      EXPECT_EQ(k.pass(&c), 0) << k.name << size;
+      EXPECT_DOUBLE_EQ(c.m_dX, size == 2 ? k.movedX : k.x) << k.name << size;
+      EXPECT_DOUBLE_EQ(c.m_dY, size == 2 ? k.movedY : k.y) << k.name << size;
+    }
+  }
+}
+
+// A condition whose answer the test sets, counting how often it is asked.
+int g_condAnswer = 0;
+int g_condAsked = 0;
+int AnsweredCondition(const cCond&, cCharaBase*) {
+  ++g_condAsked;
+  return g_condAnswer;
+}
+
+struct AnsweredCell {
+  CondEvaluator saved = ConditionTable[2];
+  AnsweredCell(cBlockCell& cell, int answer) {
+    ConditionTable[2] = AnsweredCondition;
+    g_condAnswer = answer;
+    g_condAsked = 0;
+    cCond cond;
+    cond.m_Kind = 2;
+    cell.m_Conds.push_back(cond);
+  }
+  ~AnsweredCell() { ConditionTable[2] = saved; }
+};
+
+TEST_F(BlockMapTest, RechecksRunWhereTheFirstPassCannotVouchForThem) {
+  // A 20 x 20 box at x 470..489 (columns 14 and 15), y 485..504 (row 15):
+  // every wall sample is clear, so the side pass notes them.
+  Cell(15, 16, 1);  // pixels x 480..511, y 512..543
+  {
+    // Moved down into row 16 before the recheck: the right wall is solid
+    // there, and the right edge 489 is pushed (489 & 31) + 1 = 10 left.
+    TestChara c;
+    Place(c, 470, 485);
+    MapPassNote note;
+    EXPECT_EQ(HitMapX(&c, &note), 0);
+    EXPECT_EQ(c.m_dX, 470);
+    c.m_dY = 500;
+    c.ClampStageY(9);  // rows 15 and 16
+    EXPECT_EQ(RecheckMapX(&c, note), 0);
+    EXPECT_EQ(c.m_dX, 460);
+    EXPECT_EQ(c.m_WallR, 1);
+  }
+  {
+    // The same box with a wall put in row 15 after an event was raised:
+    // the recheck sees the wall.
+    TestChara c;
+    Place(c, 470, 485);
+    MapPassNote note;
+    EXPECT_EQ(HitMapX(&c, &note), 0);
+    RaiseEvent(&c, 9);
+    Cell(15, 15, 1);
+    EXPECT_EQ(RecheckMapX(&c, note), 0);
+    EXPECT_EQ(c.m_dX, 460);
+    Cell(15, 15, 0);
+  }
+  {
+    // A wall cell with a condition is asked again by the recheck: it did
+    // not hold in the first pass and holds now.
+    cBlockCell& wall = Cell(15, 15, 1);
+    AnsweredCell answered(wall, 0);
+    TestChara c;
+    Place(c, 470, 485);
+    MapPassNote note;
+    EXPECT_EQ(HitMapX(&c, &note), 0);
+    EXPECT_EQ(c.m_dX, 470);
+    g_condAnswer = 1;
+    EXPECT_EQ(RecheckMapX(&c, note), 0);
+    EXPECT_EQ(c.m_dX, 460);
+    wall.m_Conds.clear();
+    Cell(15, 15, 0);
+  }
+  {
+    // Top and bottom: clear at y 70..89 (row 2) above a floor in row 3
+    // (y 96..127); moved to 81..100 the recheck lands the box
+    // (100 & 31) + 1 = 5 higher, on the floor cell.
+    Cell(12, 3, 1);
+    TestChara c;
+    Place(c, 12 * 32, 70);
+    MapPassNote note;
+    EXPECT_EQ(HitMapY(&c, &note), 0);
+    EXPECT_EQ(c.m_lpFootBlock, nullptr);
+    c.m_dY = 81;
+    c.ClampStageY(9);
+    EXPECT_EQ(RecheckMapY(&c, note), 0);
+    EXPECT_DOUBLE_EQ(c.m_dY, 76);
+    EXPECT_EQ(c.m_WallD, 1);
+    EXPECT_EQ(c.m_lpFootBlock, BlockCellAt(BlockIndex(12, 3)));
+  }
+}
+
+TEST_F(BlockMapTest, CornerCellsWithConditionsAreAskedForEveryCorner) {
+  // A 10 x 10 box inside one cell names it as all four corners: a cell
+  // with a condition is asked each time (a condition may draw random
+  // numbers), and the box is blocked once it holds.
+  cBlockCell& cell = Cell(15, 15, 1);
+  AnsweredCell answered(cell, 0);
+  TestChara c;
+  Place(c, 485, 485, 10, 10);
+  EXPECT_EQ(c.CornerOnBlock(), 0);
+  EXPECT_EQ(g_condAsked, 4);
+  g_condAnswer = 1;
+  g_condAsked = 0;
+  EXPECT_EQ(c.CornerOnBlock(), 1);
+  EXPECT_EQ(g_condAsked, 1);
+  cell.m_Conds.clear();
+  // Without a condition the cell's class decides at once; a box across
+  // four cells finds the one solid corner, whichever it is.
+  EXPECT_EQ(c.CornerOnBlock(), 1);
+  Cell(15, 15, 0);
+  EXPECT_EQ(c.CornerOnBlock(), 0);
+  const int corners[4][2] = {{14, 14}, {14, 15}, {15, 14}, {15, 15}};
+  for (const auto& k : corners) {
+    Cell(k[0], k[1], 1);
+    Place(c, 470, 470);  // x 470..489, y 470..489
+    EXPECT_EQ(c.CornerOnBlock(), 1) << k[0] << "," << k[1];
+    Cell(k[0], k[1], 0);
+  }
+  EXPECT_EQ(c.CornerOnBlock(), 0);
 }
 
 TEST_F(BlockMapTest, BlockedPlacesAndCorners) {
