@@ -253,6 +253,8 @@ void CarryBelow(cCharaBase* c, const cRectD& up) {
   }
 }
 
+int SettleAfterBlockCharas(cCharaBase* c, const cRectD& box, bool hit, bool landed);
+
 // A walker against the block characters; 2 when it is crushed.
 int WalkerAgainstBlockCharas(cCharaBase* c) {
   const double n = SubStepsF();
@@ -390,6 +392,12 @@ int WalkerAgainstBlockCharas(cCharaBase* c) {
     }
   }
 
+  return SettleAfterBlockCharas(c, box, hit, landed);
+}
+
+// The walker's closing checks after the block characters were met: events,
+// crushing, easing out of the map and keeping or leaving the ride.
+int SettleAfterBlockCharas(cCharaBase* c, const cRectD& box, bool hit, bool landed) {
   if (hit || c->m_bRiding) RaiseEvent(c, 5);
   if (c->m_bRiding) RaiseEvent(c, 6);
 
@@ -442,6 +450,9 @@ int WalkerAgainstBlockCharas(cCharaBase* c) {
 
 int HitBlockCharas(cCharaBase* chara) {
   if (chara->m_bFly && chara->m_byFlyHit == 0) return 0;
+  // With no block character listed both passes meet nothing: a flyer's then
+  // changes nothing, and a walker's comes down to its closing checks.
+  if (BlockCharaCandidates().empty()) return chara->m_bFly ? 0 : SettleAfterBlockCharas(chara, Box(chara), false, false);
   if (chara->m_bFly) return FlyerAgainstBlockCharas(chara);
   return WalkerAgainstBlockCharas(chara);
 }

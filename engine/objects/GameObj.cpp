@@ -197,7 +197,10 @@ int cGameObj::IsOnScreenAxis(int bSkipX, int bSkipY) const {
   return 1;
 }
 
-int cGameObj::IsOnScreen() const { return IsOnScreenAxis(0, 0); }
+int cGameObj::IsOnScreen() const {
+  const cPlayWorld& w = CurrentWorld();
+  return IsOnScreenAt(w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos);
+}
 
 int cGameObj::IsInStage(int bWorld) const {
   const cPlayWorld& w = CurrentWorld();

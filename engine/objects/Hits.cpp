@@ -23,6 +23,11 @@ namespace {
 constexpr int kSeHit = 7, kSeHeroDefeated = 8, kSeCharaDefeated = 9;
 
 bool OnScreenOnly() { return nm::stage::OnScreenHitsOnly(Stage) != 0; }
+// IsOnScreen inlined; the camera is read on every call.
+bool OnScreen(const cGameObj* o) {
+  const cPlayWorld& w = CurrentWorld();
+  return o->IsOnScreenAt(w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos) != 0;
+}
 bool IsBlockChara(const cCharaBase* c) { return nm::chara::BlockChara(c->m_Def) != 0; }
 
 cRectD Box(const cGameObj* o) { return cRectD{o->m_dX, o->m_dY, o->m_dRight, o->m_dBottom}; }
@@ -56,7 +61,7 @@ bool InHitList(const cShot* shot, const cCharaBase* c) {
 constexpr int kUntouched = -1;
 
 int ShotAgainstChara(cShot* q, cCharaBase* r, bool attacks, bool& vanish) {
-  if (OnScreenOnly() && !r->IsOnScreen()) return kUntouched;
+  if (OnScreenOnly() && !OnScreen(r)) return kUntouched;
   if (!r->m_bActive || r->m_bDead || nm::chara::Invincible(r->m_Def) == 2) return kUntouched;
   if (!r->m_HitBoxShot.rc.Overlaps(q->m_HitRect) || InHitList(q, r)) return kUntouched;
   const cEdShot& d = q->m_ShotDef;
@@ -119,7 +124,7 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
     cShot* q = *qi;
     ++qi;  // q may leave the list below
     if (q->m_bNoHit) continue;
-    if (OnScreenOnly() && !q->IsOnScreen()) continue;
+    if (OnScreenOnly() && !OnScreen(q)) continue;
     const cEdShot& d = q->m_ShotDef;
     const bool attacks = nm::shot::nPower(d) != 0 || nm::shot::byImpact(d) != 0 || nm::shot::ItemPalette(d) != 0;
     bool vanish = false;
@@ -157,7 +162,7 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
 
 int BodiesAgainstBodies(CharaPtrList& li, CharaPtrList& lj) {
   auto ok = [](const cCharaBase* c) {
-    return c->m_bActive && !c->m_bDead && !IsBlockChara(c) && (!OnScreenOnly() || c->IsOnScreen());
+    return c->m_bActive && !c->m_bDead && !IsBlockChara(c) && (!OnScreenOnly() || OnScreen(c));
   };
   auto hitEvent = [](cCharaBase* victim, cCharaBase* other) {
     if (other->m_lpParent && other->m_bForwardToParent) {

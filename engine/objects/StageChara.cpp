@@ -162,7 +162,9 @@ int cChara::MoveX() {
     m_dVX += m_dVX2;
   }
   const int side = StepX(2);
-  ClampX();
+  // The step's clamp moves m_dX only when it reports 3; otherwise a second
+  // clamp would find the same box and write the same values.
+  if (side == 3) ClampX();
   return side == 3 ? 4 : side;
 }
 
@@ -173,7 +175,8 @@ int cChara::MoveY() {
     m_dVY += m_dVY2;
   }
   const int side = StepY(2);
-  ClampY();
+  // As in MoveX: only a clamp at the world's edge (3 or 6) moved m_dY.
+  if (side == 3 || side == 6) ClampY();
   if (m_bFly) return side == 3 || side == 6 ? 8 : side;
   return side == 5 || side == 6 ? 7 : side;
 }

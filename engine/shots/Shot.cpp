@@ -233,8 +233,10 @@ int cShot::MoveX() {
 int cShot::MoveY() {
   if (m_dVY2 != 0) m_dVY += m_dVY2;
   if (m_dVY != 0) {
-    StepY(2);
-    return ClampStageY(2);
+    const int side = StepY(2);
+    // Only a clamp at the world's edge (3 or 6) moved m_dY; otherwise a
+    // second clamp would find the same box and give the same report.
+    return side == 3 || side == 6 ? ClampStageY(2) : side;
   }
   return 0;
 }
