@@ -175,44 +175,54 @@ int BodiesAgainstBodies(CharaPtrList& li, CharaPtrList& lj) {
   auto attacks = [](const cCharaBase* c) {
     return nm::chara::BodyPower(c->m_Def) != 0 || nm::chara::BodyImpact(c->m_Def) != 0;
   };
+  // One touching pair: events, damage and their settling; a non-zero
+  // result ends the whole hit test.
+  auto touch = [&](cCharaBase* s, cCharaBase* v) -> int {
+    const bool a = !s->IsImmuneTo(v->m_nID);
+    const bool b = !v->IsImmuneTo(s->m_nID);
+    if (a) hitEvent(s, v);
+    if (b) hitEvent(v, s);
+    const bool inOrder = nm::sys::BodyHitEventOrder(SystemData);
+    bool sTook = false, vTook = false;
+    int sDead = 0, vDead = 0;
+    if (a && attacks(v)) {
+      sDead = TakeBodyAttack(s, v);
+      sTook = true;
+      if (inOrder) RaiseBodyHitEvents(s, v);
+    }
+    if (b && attacks(s)) {
+      vDead = TakeBodyAttack(v, s);
+      vTook = true;
+      if (inOrder) RaiseBodyHitEvents(v, s);
+    }
+    if (!inOrder) {
+      if (sTook) RaiseBodyHitEvents(s, v);
+      if (vTook) RaiseBodyHitEvents(v, s);
+    }
+    if (!sTook && !vTook) return 0;
+    PlaySE(kSeHit);
+    auto settle = [](cCharaBase* c, bool took, int dead, cCharaBase* other) -> int {
+      if (!took) return 0;
+      if (dead) {
+        if (c->m_nObjKind == 1) PlaySE(kSeCharaDefeated);
+        int k = KillChara(c);
+        return k == 1 || k == 2 ? k : 0;
+      }
+      AddHitImmunity(c, other->m_nID);
+      return 0;
+    };
+    if (int k = settle(s, sTook, sDead, v)) return k;
+    return settle(v, vTook, vDead, s);
+  };
   for (cCharaBase* s : li) {
+    // Whether s may touch is asked again only after a touching pair, the
+    // only place that runs events: the pairs in between change nothing.
+    bool sOk = ok(s);
     for (cCharaBase* v : lj) {
-      if (!ok(s) || !ok(v) || !s->m_HitBoxChara.rc.Overlaps(v->m_HitBoxChara.rc)) continue;
-      const bool a = !s->IsImmuneTo(v->m_nID);
-      const bool b = !v->IsImmuneTo(s->m_nID);
-      if (a) hitEvent(s, v);
-      if (b) hitEvent(v, s);
-      const bool inOrder = nm::sys::BodyHitEventOrder(SystemData);
-      bool sTook = false, vTook = false;
-      int sDead = 0, vDead = 0;
-      if (a && attacks(v)) {
-        sDead = TakeBodyAttack(s, v);
-        sTook = true;
-        if (inOrder) RaiseBodyHitEvents(s, v);
-      }
-      if (b && attacks(s)) {
-        vDead = TakeBodyAttack(v, s);
-        vTook = true;
-        if (inOrder) RaiseBodyHitEvents(v, s);
-      }
-      if (!inOrder) {
-        if (sTook) RaiseBodyHitEvents(s, v);
-        if (vTook) RaiseBodyHitEvents(v, s);
-      }
-      if (!sTook && !vTook) continue;
-      PlaySE(kSeHit);
-      auto settle = [](cCharaBase* c, bool took, int dead, cCharaBase* other) -> int {
-        if (!took) return 0;
-        if (dead) {
-          if (c->m_nObjKind == 1) PlaySE(kSeCharaDefeated);
-          int k = KillChara(c);
-          return k == 1 || k == 2 ? k : 0;
-        }
-        AddHitImmunity(c, other->m_nID);
-        return 0;
-      };
-      if (int k = settle(s, sTook, sDead, v)) return k;
-      if (int k = settle(v, vTook, vDead, s)) return k;
+      if (!sOk) break;
+      if (!ok(v) || !s->m_HitBoxChara.rc.Overlaps(v->m_HitBoxChara.rc)) continue;
+      if (int k = touch(s, v)) return k;
+      sOk = ok(s);
     }
   }
   return 0;

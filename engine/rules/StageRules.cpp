@@ -73,7 +73,7 @@ int CheckPauseKey() {
 
 int UpdateActiveObjects() {
   cPlayWorld& w = CurrentWorld();
-  // The camera is read per object: a character's condition may run code.
+  // The camera is read for each object, as IsOnScreen does.
   auto onScreen = [&w](const cGameObj& o) { return o.IsOnScreenAt(w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos); };
   for (cHero& hero : Player) {
     hero.m_bActive = 1;

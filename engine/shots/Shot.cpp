@@ -255,7 +255,8 @@ int cShot::Step() {
     if (m_bFly) m_dVY = 0;
   }
 
-  RunShotMove(this);
+  // Move kind 0 flies straight: RunShotMove would do nothing.
+  if (nm::shot::byMove(m_ShotDef) != 0) RunShotMove(this);
 
   if (m_bAccel) {
     m_dFlyVX += m_dVX2;
