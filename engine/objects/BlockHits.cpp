@@ -146,7 +146,7 @@ struct Candidate {
 };
 
 // A flyer stopped by blocks (or dying on them) against the block characters.
-int FlyerAgainstBlockCharas(cCharaBase* c) {
+[[gnu::noinline]] int FlyerAgainstBlockCharas(cCharaBase* c) {
   const cRectD r = Box(c);
   Candidate left, right, top, bottom;
   bool hit = false;
@@ -251,8 +251,11 @@ void CarryBelow(cCharaBase* c, const cRectD& up) {
   }
 }
 
-// A walker against the block characters; 2 when it is crushed.
-int WalkerAgainstBlockCharas(cCharaBase* c) {
+int SettleAfterBlockCharas(cCharaBase* c, const cRectD& box, bool hit, bool landed);
+
+// A walker against the block characters; 2 when it is crushed. Kept out of
+// line so that HitBlockCharas's quick checks need no large stack frame.
+[[gnu::noinline]] int WalkerAgainstBlockCharas(cCharaBase* c) {
   const double n = SubStepsF();
   const cRectD box = Box(c);
   const double startX = c->m_dX;
@@ -388,6 +391,12 @@ int WalkerAgainstBlockCharas(cCharaBase* c) {
     }
   }
 
+  return SettleAfterBlockCharas(c, box, hit, landed);
+}
+
+// The walker's closing checks after the block characters were met: events,
+// crushing, easing out of the map and keeping or leaving the ride.
+[[gnu::noinline]] int SettleAfterBlockCharas(cCharaBase* c, const cRectD& box, bool hit, bool landed) {
   if (hit || c->m_bRiding) RaiseEvent(c, 5);
   if (c->m_bRiding) RaiseEvent(c, 6);
 
@@ -440,6 +449,14 @@ int WalkerAgainstBlockCharas(cCharaBase* c) {
 
 int HitBlockCharas(cCharaBase* chara) {
   if (chara->m_bFly && chara->m_byFlyHit == 0) return 0;
+  if (BlockCharaCandidates().empty()) {
+    // With no block character listed both passes meet nothing: a flyer's
+    // then changes nothing, and a walker's comes down to its closing checks,
+    // which act only on a walker that rides or touches a wall.
+    if (chara->m_bFly) return 0;
+    if (!chara->m_bRiding && !chara->m_WallL && !chara->m_WallR && !chara->m_WallU && !chara->m_WallD) return 0;
+    return SettleAfterBlockCharas(chara, Box(chara), false, false);
+  }
   if (chara->m_bFly) return FlyerAgainstBlockCharas(chara);
   return WalkerAgainstBlockCharas(chara);
 }

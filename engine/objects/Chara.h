@@ -22,8 +22,9 @@ class cChara : public cCharaBase {
   ~cChara() override = default;
 
   void ScaleHitBox(int nScale) override;
-  void UpdateBoxX() override;
-  void UpdateBoxY() override;
+  // Final, so that a stage character's own steps inline its box update.
+  void UpdateBoxX() final;
+  void UpdateBoxY() final;
   cItem* GetHeldItem() override { return &m_HeldItem; }
   int ClampX() override;
   int ClampY() override;

@@ -163,13 +163,13 @@ class cCharaBase : public cGameObj {
   void PlaceAtBlock(int col, int row);
   void PlaceAtBlockX(int col);
   void PlaceAtBlockY(int row);
-  void ClearWallFlags();
+  void ClearWallFlags() { m_WallL = m_WallR = m_WallU = m_WallD = 0; }
   void ApplyCharaGravity();
   int IsOnGround() const;
   void Land();
   void HitCeiling();
   void LeaveRide(int set);
-  void SavePrevBox();
+  void SavePrevBox() { m_PrevBox = cRectD{m_dX, m_dY, m_dRight, m_dBottom}; }
   void RestorePrevBox();
   int ChangeHp(int delta, int force, int showGauge);
   void StartHpGauge(int delta);
@@ -179,8 +179,15 @@ class cCharaBase : public cGameObj {
   void ApplyImpactFromChara(cCharaBase* attacker);
   void ApplyImpactFromShot(cShot* shot);
   void ApplyImpactY();
-  void DecayImpactX();
-  void DecayImpactY();
+  // A knock-back of 0 has nothing to decay: the common case stays inline.
+  void DecayImpactX() {
+    if (m_ImpactX != 0) DecayImpact(m_ImpactX);
+  }
+  void DecayImpactY() {
+    if (m_ImpactY != 0) DecayImpact(m_ImpactY);
+  }
+  // One sub-step's decay of a knock-back velocity towards 0.
+  static void DecayImpact(double& v);
   int IsInvincible() const { return m_nInvincible > 0 ? 1 : 0; }
   int IsImmuneTo(int key) const;
 };

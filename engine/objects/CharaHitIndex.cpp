@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/Names.h"
+#include "engine/World.h"
 #include "engine/objects/CharaBase.h"
 
 namespace {
@@ -29,10 +30,11 @@ int CharaHitIndex::Cell(double v, double lo, int cells) const {
 void CharaHitIndex::Build(CharaPtrList& charas, bool onScreenOnly) {
   entries_.clear();
   usable_ = false;
+  const cPlayWorld& w = CurrentWorld();
   double minX = 0, minY = 0, maxX = 0, maxY = 0;
   for (auto it = charas.begin(); it != charas.end(); ++it) {
     cCharaBase* r = *it;
-    if (onScreenOnly && !r->IsOnScreen()) continue;
+    if (onScreenOnly && !r->IsOnScreenAt(w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos)) continue;
     if (!r->m_bActive || r->m_bDead || nm::chara::Invincible(r->m_Def) == 2) continue;
     const cRectD& b = r->m_HitBoxShot.rc;
     if (HasNaN(b)) continue;  // compares false with everything: never hit

@@ -184,8 +184,6 @@ void cCharaBase::KeepFootOnScale(int nNew, int nOld) {
 
 // ------------------------------------------------------- gravity and contact
 
-void cCharaBase::ClearWallFlags() { m_WallL = m_WallR = m_WallU = m_WallD = 0; }
-
 void cCharaBase::ApplyCharaGravity() {
   if (m_bFly || m_bRiding || m_bMoveDisabled || m_ImpactY < 0) return;
   m_dVY = m_dVY + nm::stage::GravityStep(Stage);
@@ -238,8 +236,6 @@ void cCharaBase::LeaveRide(int set) {
   if (m_ImpactY == 0) m_dVY = 0;
   if (set) m_bLeftRide = 1;
 }
-
-void cCharaBase::SavePrevBox() { m_PrevBox = cRectD{m_dX, m_dY, m_dRight, m_dBottom}; }
 
 void cCharaBase::RestorePrevBox() {
   m_dX = m_PrevBox.left;
@@ -326,8 +322,7 @@ void cCharaBase::ApplyImpactY() {
   m_PrevImpactY = m_ImpactY;
 }
 
-namespace {
-void Decay(double& v) {
+void cCharaBase::DecayImpact(double& v) {
   const double step = 1 / SubStepsFAtLeastOne();
   if (v > 0) {
     v -= step;
@@ -337,7 +332,3 @@ void Decay(double& v) {
     if (v > 0) v = 0;
   }
 }
-}  // namespace
-
-void cCharaBase::DecayImpactX() { Decay(m_ImpactX); }
-void cCharaBase::DecayImpactY() { Decay(m_ImpactY); }

@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "data/Stage.h"
 #include "engine/World.h"
+#include "engine/objects/StageClamp.h"
 
 namespace {
 constexpr int kViewW = 640;
@@ -81,91 +82,9 @@ void cGameObj::KeepCenterX(int nNew, int nOld) {
   ClampStageX(2);
 }
 
-int cGameObj::ClampStageX(int nMode) {
-  const cScrollAxis& a = CurrentWorld().m_ScrollX;
-  int result = 0;
-  auto pastScroll = [&] { return m_dX < a.m_nLower || m_dX + m_nW - 1 >= a.m_nUpper; };
-  switch (nMode) {
-    case 0:
-      if (a.m_nLower > m_dX)
-        m_dX = a.m_nLower;
-      else if (m_dX + m_nW - 1 >= a.m_nUpper)
-        m_dX = a.m_nUpper - m_nW;
-      break;
-    case 1:
-      if (a.m_nOrigin > m_dX)
-        m_dX = a.m_nOrigin;
-      else if (m_dX + m_nW - 1 >= a.m_nDefaultUpper)
-        m_dX = a.m_nDefaultUpper - m_nW;
-      else
-        result = pastScroll() ? 1 : 0;
-      break;
-    case 2:
-      if (m_dX < 0) {
-        m_dX = 0;
-        result = 3;
-      } else if (m_dX + m_nW - 1 >= a.m_nExtent) {
-        m_dX = a.m_nExtent - m_nW;
-        result = 3;
-      } else if (m_dX < a.m_nOrigin || m_dX + m_nW - 1 >= a.m_nDefaultUpper) {
-        result = 2;
-      } else {
-        result = pastScroll() ? 1 : 0;
-      }
-      break;
-    default:
-      break;
-  }
-  m_dRight = m_dX + m_nW - 1.0;
-  UpdateBoxX();
-  m_nCol = TruncToInt(m_dX) >> 5;
-  m_nRightCol = TruncToInt(m_dRight) >> 5;
-  return result;
-}
+int cGameObj::ClampStageX(int nMode) { return ClampStageXOf(*this, CurrentWorld().m_ScrollX, nMode); }
 
-int cGameObj::ClampStageY(int nMode) {
-  const cScrollAxis& a = CurrentWorld().m_ScrollY;
-  int result = 0;
-  auto scrollSide = [&] { return m_dY < a.m_nLower ? 1 : m_dY + m_nH - 1 >= a.m_nUpper ? 4 : 0; };
-  switch (nMode) {
-    case 0:
-      if (a.m_nLower > m_dY)
-        m_dY = a.m_nLower;
-      else if (m_dY + m_nH - 1 >= a.m_nUpper)
-        m_dY = a.m_nUpper - m_nH;
-      break;
-    case 1:
-      if (a.m_nOrigin > m_dY)
-        m_dY = a.m_nOrigin;
-      else if (m_dY + m_nH - 1 >= a.m_nDefaultUpper)
-        m_dY = a.m_nDefaultUpper - m_nH;
-      else
-        result = scrollSide();
-      break;
-    case 2:
-      if (m_dY < 0) {
-        m_dY = 0;
-        result = 3;
-      } else if (m_dY + m_nH - 1 >= a.m_nExtent) {
-        m_dY = a.m_nExtent - m_nH;
-        result = 6;
-      } else if (m_dY < a.m_nOrigin) {
-        result = 2;
-      } else if (m_dY + m_nH - 1 >= a.m_nDefaultUpper) {
-        result = 5;
-      } else {
-        result = scrollSide();
-      }
-      break;
-    default:
-      break;
-  }
-  m_dBottom = m_dY + m_nH - 1.0;
-  UpdateBoxY();
-  m_nRow = TruncToInt(m_dY) >> 5;
-  m_nBottomRow = TruncToInt(m_dBottom) >> 5;
-  return result;
-}
+int cGameObj::ClampStageY(int nMode) { return ClampStageYOf(*this, CurrentWorld().m_ScrollY, nMode); }
 
 void cGameObj::UpdateScreenPos() {
   const cPlayWorld& w = CurrentWorld();
@@ -197,7 +116,10 @@ int cGameObj::IsOnScreenAxis(int bSkipX, int bSkipY) const {
   return 1;
 }
 
-int cGameObj::IsOnScreen() const { return IsOnScreenAxis(0, 0); }
+int cGameObj::IsOnScreen() const {
+  const cPlayWorld& w = CurrentWorld();
+  return IsOnScreenAt(w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos);
+}
 
 int cGameObj::IsInStage(int bWorld) const {
   const cPlayWorld& w = CurrentWorld();

@@ -78,6 +78,11 @@ class cGameObj {
   // --- screen position and range tests ---
   void UpdateScreenPos();
   int IsOnScreen() const;
+  // IsOnScreen with the camera's top-left (cx, cy) given: for the hot loops,
+  // which read the camera themselves.
+  int IsOnScreenAt(double cx, double cy) const {
+    return m_dRight >= cx && cx + 640 > m_dX && m_dBottom >= cy && cy + 480 > m_dY ? 1 : 0;
+  }
   int IsOnScreenAxis(int bSkipX, int bSkipY) const;
   int IsInStage(int bWorld) const;
   int IsOutOfRange(const cRemoveArea& area) const;

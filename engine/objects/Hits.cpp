@@ -23,6 +23,11 @@ namespace {
 constexpr int kSeHit = 7, kSeHeroDefeated = 8, kSeCharaDefeated = 9;
 
 bool OnScreenOnly() { return nm::stage::OnScreenHitsOnly(Stage) != 0; }
+// IsOnScreen inlined; the camera is read on every call.
+bool OnScreen(const cGameObj* o) {
+  const cPlayWorld& w = CurrentWorld();
+  return o->IsOnScreenAt(w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos) != 0;
+}
 bool IsBlockChara(const cCharaBase* c) { return nm::chara::BlockChara(c->m_Def) != 0; }
 
 cRectD ObjRect(const cGameObj* o) { return cRectD{o->m_dX, o->m_dY, o->m_dRight, o->m_dBottom}; }
@@ -56,7 +61,7 @@ bool InHitList(const cShot* shot, const cCharaBase* c) {
 constexpr int kUntouched = -1;
 
 int ShotAgainstChara(cShot* q, cCharaBase* r, bool attacks, bool& vanish) {
-  if (OnScreenOnly() && !r->IsOnScreen()) return kUntouched;
+  if (OnScreenOnly() && !OnScreen(r)) return kUntouched;
   if (!r->m_bActive || r->m_bDead || nm::chara::Invincible(r->m_Def) == 2) return kUntouched;
   if (!r->m_HitBoxShot.rc.Overlaps(q->m_HitRect) || InHitList(q, r)) return kUntouched;
   const cEdShot& d = q->m_ShotDef;
@@ -119,7 +124,7 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
     cShot* q = *qi;
     ++qi;  // q may leave the list below
     if (q->m_bNoHit) continue;
-    if (OnScreenOnly() && !q->IsOnScreen()) continue;
+    if (OnScreenOnly() && !OnScreen(q)) continue;
     const cEdShot& d = q->m_ShotDef;
     const bool attacks = nm::shot::nPower(d) != 0 || nm::shot::byImpact(d) != 0 || nm::shot::ItemPalette(d) != 0;
     bool vanish = false;
@@ -157,7 +162,7 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
 
 int BodiesAgainstBodies(CharaPtrList& li, CharaPtrList& lj) {
   auto ok = [](const cCharaBase* c) {
-    return c->m_bActive && !c->m_bDead && !IsBlockChara(c) && (!OnScreenOnly() || c->IsOnScreen());
+    return c->m_bActive && !c->m_bDead && !IsBlockChara(c) && (!OnScreenOnly() || OnScreen(c));
   };
   auto hitEvent = [](cCharaBase* victim, cCharaBase* other) {
     if (other->m_lpParent && other->m_bForwardToParent) {
@@ -170,44 +175,54 @@ int BodiesAgainstBodies(CharaPtrList& li, CharaPtrList& lj) {
   auto attacks = [](const cCharaBase* c) {
     return nm::chara::BodyPower(c->m_Def) != 0 || nm::chara::BodyImpact(c->m_Def) != 0;
   };
+  // One touching pair: events, damage and their settling; a non-zero
+  // result ends the whole hit test.
+  auto touch = [&](cCharaBase* s, cCharaBase* v) -> int {
+    const bool a = !s->IsImmuneTo(v->m_nID);
+    const bool b = !v->IsImmuneTo(s->m_nID);
+    if (a) hitEvent(s, v);
+    if (b) hitEvent(v, s);
+    const bool inOrder = nm::sys::BodyHitEventOrder(SystemData);
+    bool sTook = false, vTook = false;
+    int sDead = 0, vDead = 0;
+    if (a && attacks(v)) {
+      sDead = TakeBodyAttack(s, v);
+      sTook = true;
+      if (inOrder) RaiseBodyHitEvents(s, v);
+    }
+    if (b && attacks(s)) {
+      vDead = TakeBodyAttack(v, s);
+      vTook = true;
+      if (inOrder) RaiseBodyHitEvents(v, s);
+    }
+    if (!inOrder) {
+      if (sTook) RaiseBodyHitEvents(s, v);
+      if (vTook) RaiseBodyHitEvents(v, s);
+    }
+    if (!sTook && !vTook) return 0;
+    PlaySE(kSeHit);
+    auto settle = [](cCharaBase* c, bool took, int dead, cCharaBase* other) -> int {
+      if (!took) return 0;
+      if (dead) {
+        if (c->m_nObjKind == 1) PlaySE(kSeCharaDefeated);
+        int k = KillChara(c);
+        return k == 1 || k == 2 ? k : 0;
+      }
+      AddHitImmunity(c, other->m_nID);
+      return 0;
+    };
+    if (int k = settle(s, sTook, sDead, v)) return k;
+    return settle(v, vTook, vDead, s);
+  };
   for (cCharaBase* s : li) {
+    // Whether s may touch is asked again only after a touching pair, the
+    // only place that runs events: the pairs in between change nothing.
+    bool sOk = ok(s);
     for (cCharaBase* v : lj) {
-      if (!ok(s) || !ok(v) || !s->m_HitBoxChara.rc.Overlaps(v->m_HitBoxChara.rc)) continue;
-      const bool a = !s->IsImmuneTo(v->m_nID);
-      const bool b = !v->IsImmuneTo(s->m_nID);
-      if (a) hitEvent(s, v);
-      if (b) hitEvent(v, s);
-      const bool inOrder = nm::sys::BodyHitEventOrder(SystemData);
-      bool sTook = false, vTook = false;
-      int sDead = 0, vDead = 0;
-      if (a && attacks(v)) {
-        sDead = TakeBodyAttack(s, v);
-        sTook = true;
-        if (inOrder) RaiseBodyHitEvents(s, v);
-      }
-      if (b && attacks(s)) {
-        vDead = TakeBodyAttack(v, s);
-        vTook = true;
-        if (inOrder) RaiseBodyHitEvents(v, s);
-      }
-      if (!inOrder) {
-        if (sTook) RaiseBodyHitEvents(s, v);
-        if (vTook) RaiseBodyHitEvents(v, s);
-      }
-      if (!sTook && !vTook) continue;
-      PlaySE(kSeHit);
-      auto settle = [](cCharaBase* c, bool took, int dead, cCharaBase* other) -> int {
-        if (!took) return 0;
-        if (dead) {
-          if (c->m_nObjKind == 1) PlaySE(kSeCharaDefeated);
-          int k = KillChara(c);
-          return k == 1 || k == 2 ? k : 0;
-        }
-        AddHitImmunity(c, other->m_nID);
-        return 0;
-      };
-      if (int k = settle(s, sTook, sDead, v)) return k;
-      if (int k = settle(v, vTook, vDead, s)) return k;
+      if (!sOk) break;
+      if (!ok(v) || !s->m_HitBoxChara.rc.Overlaps(v->m_HitBoxChara.rc)) continue;
+      if (int k = touch(s, v)) return k;
+      sOk = ok(s);
     }
   }
   return 0;

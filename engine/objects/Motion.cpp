@@ -14,6 +14,7 @@
 #include "engine/flow/FlowRun.h"
 #include "engine/objects/CharaBase.h"
 #include "engine/objects/Hero.h"
+#include "engine/objects/StageClamp.h"
 
 namespace {
 
@@ -89,27 +90,9 @@ int64_t Abs64(int64_t v) { return v < 0 ? -v : v; }
 
 // ------------------------------------------------------------ object steps
 
-int cGameObj::StepX(int nMode) {
-  double vmax = Stage.m_StepCap;
-  if (m_dVX > vmax)
-    m_dVX = vmax;
-  else if (m_dVX < -vmax)
-    m_dVX = -vmax;
-  m_dX += m_dVX;
-  int r = ClampStageX(nMode);
-  return r >= 1 && r <= 3 ? r : 0;
-}
+int cGameObj::StepX(int nMode) { return StepXOf(*this, CurrentWorld().m_ScrollX, Stage.m_StepCap, nMode); }
 
-int cGameObj::StepY(int nMode) {
-  double vmax = Stage.m_StepCap;
-  if (m_dVY > vmax)
-    m_dVY = vmax;
-  else if (m_dVY < -vmax)
-    m_dVY = -vmax;
-  m_dY += m_dVY;
-  int r = ClampStageY(nMode);
-  return r >= 1 && r <= 6 ? r : 0;
-}
+int cGameObj::StepY(int nMode) { return StepYOf(*this, CurrentWorld().m_ScrollY, Stage.m_StepCap, nMode); }
 
 void cGameObj::ApplyGravity() {
   if (!m_bFly) m_dVY += Stage.m_GravityStep;

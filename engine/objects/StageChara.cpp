@@ -14,6 +14,7 @@
 #include "engine/objects/Chara.h"
 #include "engine/objects/CharaFlowUpdate.h"
 #include "engine/objects/ChipSheets.h"
+#include "engine/objects/StageClamp.h"
 
 namespace {
 
@@ -131,13 +132,15 @@ void cChara::ScaleHitBox(int nScale) {
 }
 
 void cChara::UpdateBoxX() {
-  UpdateHitBoxX(m_HitBoxChara, m_dX);
-  UpdateHitBoxX(m_HitBoxShot, m_dX);
+  const double x = m_dX;
+  UpdateHitBoxX(m_HitBoxChara, x);
+  UpdateHitBoxX(m_HitBoxShot, x);
 }
 
 void cChara::UpdateBoxY() {
-  UpdateHitBoxY(m_HitBoxChara, m_dY);
-  UpdateHitBoxY(m_HitBoxShot, m_dY);
+  const double y = m_dY;
+  UpdateHitBoxY(m_HitBoxChara, y);
+  UpdateHitBoxY(m_HitBoxShot, y);
 }
 
 int cChara::ClampX() { return ClampStageX(2); }
@@ -157,22 +160,29 @@ int cChara::MoveX() {
   if (m_ImpactX != 0) {
     m_dVX = m_ImpactX;
   } else if (m_dVX2 != 0) {
-    ApplyFriction(&m_dVX2, m_bFrictionX);
+    if (m_bFrictionX) ApplyFriction(&m_dVX2, m_bFrictionX);
     m_dVX += m_dVX2;
   }
-  const int side = StepX(2);
-  ClampX();
+  const int side = StepXOf(*this, CurrentWorld().m_ScrollX, Stage.m_StepCap, 2);
+  // The step's clamp moves m_dX only when it reports 3; otherwise a second
+  // clamp would find the same box and write the same values.
+  if (side == 3) ClampX();
   return side == 3 ? 4 : side;
 }
 
 int cChara::MoveY() {
-  ApplyImpactY();
+  // Without a knock-back ApplyImpactY would only keep it as the last one.
+  if (m_ImpactY != 0)
+    ApplyImpactY();
+  else
+    m_PrevImpactY = m_ImpactY;
   if (m_ImpactY == 0 && m_bFly && m_dVY2 != 0) {
-    ApplyFriction(&m_dVY2, m_bFrictionY);
+    if (m_bFrictionY) ApplyFriction(&m_dVY2, m_bFrictionY);
     m_dVY += m_dVY2;
   }
-  const int side = StepY(2);
-  ClampY();
+  const int side = StepYOf(*this, CurrentWorld().m_ScrollY, Stage.m_StepCap, 2);
+  // As in MoveX: only a clamp at the world's edge (3 or 6) moved m_dY.
+  if (side == 3 || side == 6) ClampY();
   if (m_bFly) return side == 3 || side == 6 ? 8 : side;
   return side == 5 || side == 6 ? 7 : side;
 }

@@ -73,6 +73,8 @@ int CheckPauseKey() {
 
 int UpdateActiveObjects() {
   cPlayWorld& w = CurrentWorld();
+  // The camera is read for each object, as IsOnScreen does.
+  auto onScreen = [&w](const cGameObj& o) { return o.IsOnScreenAt(w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos); };
   for (cHero& hero : Player) {
     hero.m_bActive = 1;
     hero.m_bOnScreen = 1;
@@ -81,7 +83,7 @@ int UpdateActiveObjects() {
   for (cChara& c : CharaList) {
     if (CheckCharaCondition(&c)) {
       c.m_bActive = 1;
-      c.m_bOnScreen = c.IsOnScreen();
+      c.m_bOnScreen = onScreen(c);
       c.UpdateActiveRange(w.m_GroupActive);
     } else {
       c.m_bActive = 0;
@@ -91,11 +93,11 @@ int UpdateActiveObjects() {
   for (cChara& c : CharaList) c.m_bOperating = c.m_bActive && c.UpdateOperating(w.m_GroupActive);
   for (cItem& item : ItemList) {
     item.m_bActive = CheckItemCondition(&item);
-    item.m_bOnScreen = item.m_bActive ? item.IsOnScreen() : 0;
+    item.m_bOnScreen = item.m_bActive ? onScreen(item) : 0;
   }
   for (cShot& shot : w.m_Shots) {
     shot.m_bActive = 1;
-    shot.m_bOnScreen = shot.IsOnScreen();
+    shot.m_bOnScreen = onScreen(shot);
   }
   return 0;
 }
@@ -254,6 +256,8 @@ int OverlapsBlockChara(cGameObj* obj, cList<cChara>& list) {
 
 int BlockCharaInPath(cGameObj* obj, const cRectD& box) {
   if (obj->m_bFly && obj->m_byFlyHit == 0) return 0;
+  // No corner can be covered without a block character.
+  if (BlockCharaCandidates().empty()) return 0;
   const double ox[4] = {obj->m_dX, obj->m_dRight, obj->m_dX, obj->m_dRight};
   const double oy[4] = {obj->m_dY, obj->m_dY, obj->m_dBottom - 1, obj->m_dBottom - 1};
   const double bx[4] = {box.left, box.right, box.left, box.right};

@@ -231,8 +231,10 @@ int cShot::MoveX() {
 int cShot::MoveY() {
   if (m_dVY2 != 0) m_dVY += m_dVY2;
   if (m_dVY != 0) {
-    StepY(2);
-    return ClampStageY(2);
+    const int side = StepY(2);
+    // Only a clamp at the world's edge (3 or 6) moved m_dY; otherwise a
+    // second clamp would find the same box and give the same report.
+    return side == 3 || side == 6 ? ClampStageY(2) : side;
   }
   return 0;
 }
@@ -251,7 +253,8 @@ int cShot::Step() {
     if (m_bFly) m_dVY = 0;
   }
 
-  RunShotMove(this);
+  // Move kind 0 flies straight: RunShotMove would do nothing.
+  if (nm::shot::byMove(m_ShotDef) != 0) RunShotMove(this);
 
   if (m_bAccel) {
     m_dFlyVX += m_dVX2;

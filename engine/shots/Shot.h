@@ -27,7 +27,9 @@ struct ShotLaunch {
   int32_t nDir = 0;
 };
 
-class cShot : public cGameObj {
+// Final: no kind of shot changes its box rules, so its own calls need no
+// virtual dispatch.
+class cShot final : public cGameObj {
  public:
   int32_t m_nOwnerId = 0;
   int32_t m_bShot = 1;  // 1 shot, 0 sword

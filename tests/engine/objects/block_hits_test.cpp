@@ -289,6 +289,44 @@ TEST_F(BlockHits, PushedIntoTheMapEasesBackByTenthsForAtMostFifteenSteps) {
   }
 }
 
+// With no block character at all the walker's closing checks still act on
+// its wall flags from the map and on a ride it believes in.
+TEST_F(BlockHits, WithoutBlockCharactersTheClosingChecksStillAct) {
+  struct Case {
+    const char* what;
+    int wallL, wallR, wallU, wallD, riding;
+    int result;
+    double expectX;
+    int ridingAfter, leftRide;
+    std::vector<int> heard;
+  };
+  // At x = 417.5 the right edge (448.5) is in the map block of column 4
+  // (448..479): a left wall eases it back by five tenths to 417.
+  const Case cases[] = {
+      {"nothing touched", 0, 0, 0, 0, 0, 0, 417.5, 0, 0, {}},
+      {"left wall in the map", 1, 0, 0, 0, 0, 0, 417.0, 0, 0, {}},
+      {"walls left and right", 1, 1, 0, 0, 0, 2, 417.5, 0, 0, {}},
+      {"walls above and below", 0, 0, 1, 1, 0, 2, 417.5, 0, 0, {}},
+      {"a ride on nothing", 0, 0, 0, 0, 1, 0, 417.5, 0, 1, {5, 6}},
+  };
+  world.SetBlock(4, 3, 1);
+  for (const Case& c : cases) {
+    Listen(walker, {5, 6});
+    Place(walker, 417.5, 416, 32, 32);
+    walker.m_WallL = c.wallL;
+    walker.m_WallR = c.wallR;
+    walker.m_WallU = c.wallU;
+    walker.m_WallD = c.wallD;
+    walker.m_bRiding = c.riding;
+    walker.m_bLeftRide = 0;
+    EXPECT_EQ(HitBlockCharas(&walker), c.result) << c.what;
+    EXPECT_NEAR(walker.m_dX, c.expectX, 1e-9) << c.what;
+    EXPECT_EQ(walker.m_bRiding, c.ridingAfter) << c.what;
+    EXPECT_EQ(walker.m_bLeftRide, c.leftRide) << c.what;
+    EXPECT_EQ(Heard(walker), c.heard) << c.what;
+  }
+}
+
 TEST_F(BlockHits, HeadHitUnderARisingBlockCharacterIsCarriedOnlyWhereFree) {
   enum { kFree, kOtherBlockChara, kMapBlock };
   for (int place : {kFree, kOtherBlockChara, kMapBlock}) {

@@ -97,6 +97,26 @@ TEST_F(StageCharaTest, LeavingTheMap) {
   EXPECT_EQ(c.MoveY(), 8);  // removed silently
 }
 
+// A box larger than the world (2560 x 1920 here): the step's clamp puts its
+// far edge on the world's and so its start below 0; the second clamp then
+// moves it to 0.
+TEST_F(StageCharaTest, ABoxLargerThanTheWorldEndsAtTheWorldsStart) {
+  cChara c;
+  c.m_nW = 3000;
+  c.m_nH = 2000;
+  c.m_dX = 100;
+  c.m_dY = 100;
+  EXPECT_EQ(c.MoveX(), 4);  // clamped at the world: removed
+  EXPECT_DOUBLE_EQ(c.m_dX, 0);
+  EXPECT_DOUBLE_EQ(c.m_dRight, 2999);
+  EXPECT_EQ(c.m_nCol, 0);
+  EXPECT_EQ(c.m_nRightCol, 93);
+  EXPECT_EQ(c.MoveY(), 7);  // the first clamp met the bottom: a walker dies
+  EXPECT_DOUBLE_EQ(c.m_dY, 0);
+  EXPECT_DOUBLE_EQ(c.m_dBottom, 1999);
+  EXPECT_EQ(c.m_nBottomRow, 62);
+}
+
 TEST_F(StageCharaTest, KnockBackOverridesTheMove) {
   cChara c;
   c.m_nW = 16;

@@ -173,6 +173,20 @@ TEST_F(ShotTest, StepAppliesFlightAccelerationAndScrollSync) {
   EXPECT_DOUBLE_EQ(t.m_dVX, 2);
 }
 
+// A shot taller than the 1920-pixel world: the step's clamp meets the
+// bottom (6) and leaves the top at -80; the second clamp moves it to 0 and
+// its report (3) is the one returned.
+TEST_F(ShotTest, AShotTallerThanTheWorldEndsAtTheTop) {
+  cShot s;
+  s.m_nW = 16;
+  s.m_nH = 2000;
+  s.m_dY = 100;
+  s.m_dVY = 1;
+  EXPECT_EQ(s.MoveY(), 3);
+  EXPECT_DOUBLE_EQ(s.m_dY, 0);
+  EXPECT_DOUBLE_EQ(s.m_dBottom, 1999);
+}
+
 TEST_F(ShotTest, MapTestSamplesWideShotsOnAGrid) {
   cShot s;
   def.m_ShotSize = 3;  // 48 x 48
