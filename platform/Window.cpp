@@ -536,10 +536,6 @@ bool ShowWindow(HWND hwnd, int command) {
     default:
       SDL_ShowWindow(g_main.window);
       SDL_RaiseWindow(g_main.window);
-      // Showing the main window makes it the active one. Without a window
-      // manager nobody else hands out the focus, and an inactive program
-      // runs no frames.
-      if (!wasVisible) SDL_SetWindowInputFocus(g_main.window);
       break;
   }
   return wasVisible;

@@ -90,32 +90,4 @@ TEST(BrindleOnX, RunsTheSampleProject) {
   EXPECT_EQ(first.exitCode, 0) << first.Stderr();
 }
 
-// Without a window manager nobody hands out the focus: the player's window
-// takes it when shown, as a shown main window is the active one, so frames
-// run and the title lights up with no one touching the window.
-TEST(BrindleOnX, ShownWindowRunsWithoutBeingFocused) {
-  if (testsupport::RerunUnderVirtualX({.width = 1024, .height = 768, .blackRoot = true})) return;
-  ASSERT_FALSE(SampleProject().empty()) << "make-sample-project failed";
-  testsupport::VirtualDisplay x;
-  ASSERT_TRUE(x.Ok()) << "no X display";
-  testsupport::TempDir tmp;
-  const fs::path project = tmp.path() / "game";
-  const fs::path runtime = tmp.path() / "runtime";
-  CopyTree(SampleProject(), project);
-  fs::create_directories(runtime);
-  const fs::path log = project / "Report_Game.txt";
-  Process a({project.string()}, XEnv(runtime), tmp.path() / "a.txt");
-  ASSERT_TRUE(WaitForText(a, log, "Start-up : done", 60)) << ReadText(log) << a.Stderr();
-  int lit = 0;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-  while ((lit = LitPixels(x)) < 200 && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_GE(lit, 200) << "no frame was shown";
-  EXPECT_NE(ReadText(log).find("Scene : title"), std::string::npos) << ReadText(log);
-  kill(a.Pid(), SIGTERM);
-  a.Wait(30);
-  EXPECT_FALSE(a.signalled);
-  EXPECT_EQ(a.exitCode, 0) << a.Stderr();
-}
-
 }  // namespace
