@@ -9,6 +9,8 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "platform/CodePage.h"
 
@@ -72,6 +74,31 @@ std::mutex gLookupMutex;
 std::string gFixedFile;
 std::map<std::string, std::string> gLookupCache;  // face + sample -> file
 
+// The configuration and font list are read once: reading them is most of a
+// lookup's cost, and it may start on its own thread before the face is known.
+struct SharedConfig {
+  std::once_flag once;
+  FcConfig* config = nullptr;
+  std::mutex warmMutex;
+  std::thread warm;
+  ~SharedConfig() {
+    {
+      std::lock_guard<std::mutex> lock(warmMutex);
+      if (warm.joinable()) warm.join();
+    }
+    if (config) FcConfigDestroy(config);
+  }
+  FcConfig* Get() {
+    std::call_once(once, [this] { config = FcInitLoadConfigAndFonts(); });
+    return config;
+  }
+};
+
+SharedConfig& Shared() {
+  static SharedConfig shared;
+  return shared;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- lookup
@@ -122,8 +149,7 @@ std::string FindFontFile(const std::string& faceCp932, std::u32string_view sampl
   if (hit != gLookupCache.end()) return hit->second;
 
   std::string found;
-  FcConfig* config = FcInitLoadConfigAndFonts();
-  if (config) {
+  if (FcConfig* config = Shared().Get()) {
     for (const std::string& cand : FontFamilyCandidates(faceCp932)) {
       FcPattern* pat = nullptr;
       if (cand[0] == ':') {
@@ -149,10 +175,20 @@ std::string FindFontFile(const std::string& faceCp932, std::u32string_view sampl
       FcPatternDestroy(match);
       if (!found.empty()) break;
     }
-    FcConfigDestroy(config);
   }
   gLookupCache[key] = found;
   return found;
+}
+
+void StartFontConfigLoad() {
+  SharedConfig& shared = Shared();
+  std::lock_guard<std::mutex> lock(shared.warmMutex);
+  if (shared.warm.joinable()) return;
+  try {
+    shared.warm = std::thread([&shared] { shared.Get(); });
+  } catch (const std::system_error&) {
+    // No thread: the first lookup reads the configuration itself.
+  }
 }
 
 // ---------------------------------------------------------------- code points

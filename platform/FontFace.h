@@ -22,6 +22,12 @@ std::vector<std::string> FontFamilyCandidates(const std::string& faceCp932);
 // with a Latin-only font, so a name match alone is not trusted). Empty when no
 // candidate covers the sample.
 std::string FindFontFile(const std::string& faceCp932, std::u32string_view sample);
+
+// Starts reading the font configuration and the list of installed fonts on a
+// thread of its own, so that the first FindFontFile finds them ready (it waits
+// for a read still under way). Later calls do nothing.
+void StartFontConfigLoad();
+
 // The sample FindFontFile is asked with by the text drawing: kana, kanji and
 // full-width forms.
 std::u32string_view JapaneseSample();

@@ -32,6 +32,7 @@
 #include "platform/CloseRequest.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/FontFace.h"
 #include "platform/FrameMailbox.h"
 #include "platform/MessageBox.h"
 #include "platform/Window.h"
@@ -446,6 +447,11 @@ int WinMain(const sLaunch& launch) {
   }
   // Where the desktop cannot show a system box, ours is drawn instead.
   InstallDialogMessageBox();
+  // The fonts of InitApp need the font configuration; reading it takes about
+  // as long as opening the window, so it is read meanwhile. (Not before the
+  // window system starts: its input method reads a file a character at a
+  // time, which costs more once a second thread exists.)
+  StartFontConfigLoad();
   // 5.
   if (!AcquireInstanceGuard()) {
     ShutdownWindowSystem();

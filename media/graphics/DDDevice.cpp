@@ -93,7 +93,7 @@ cPixelSurface::cPixelSurface(DDFORMAT format, int width, int height, DDPOOL pool
     : format_(format), width_(std::max(width, 0)), height_(std::max(height, 0)), pool_(pool) {
   bpp_ = FormatBytesPerPixel(format);
   pitch_ = (width_ * bpp_ + 3) & ~3;
-  bits_.assign(static_cast<size_t>(pitch_) * height_, 0);
+  bits_ = cZeroedBytes(static_cast<size_t>(pitch_) * height_);
   if (CountsVideoMemory(pool_)) g_videoBytes += static_cast<int64_t>(bits_.size());
   if (pool_ == DDPOOL_DEFAULT) {
     ++g_defaultPool;

@@ -6,8 +6,11 @@
 // presentation). The graphics library (DDCore.h) drives both; nothing here
 // knows about DDSURFACEDATA.
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 using DDRESULT = int32_t;
@@ -80,6 +83,33 @@ constexpr uint32_t DDCKEY_SRCBLT = 0x8;
 
 // One block of pixels: a texture level, a render target, an off-screen
 // surface, the primary surface or a back buffer.
+// Pixel storage that starts cleared. It comes from calloc: a large block is
+// fresh zero pages from the system, so it is not cleared a second time, and
+// pages never drawn on are never touched.
+class cZeroedBytes {
+ public:
+  cZeroedBytes() = default;
+  explicit cZeroedBytes(size_t n) : p_(n ? static_cast<uint8_t*>(std::calloc(n, 1)) : nullptr), n_(n) {
+    if (n && !p_) throw std::bad_alloc();
+  }
+  uint8_t* data() { return p_.get(); }
+  const uint8_t* data() const { return p_.get(); }
+  size_t size() const { return n_; }
+  uint8_t* begin() { return p_.get(); }
+  uint8_t* end() { return p_.get() + n_; }
+  void swap(cZeroedBytes& other) noexcept {
+    p_.swap(other.p_);
+    std::swap(n_, other.n_);
+  }
+
+ private:
+  struct Free {
+    void operator()(uint8_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<uint8_t, Free> p_;
+  size_t n_ = 0;
+};
+
 class cPixelSurface {
  public:
   // Video-memory surfaces (default and managed pools) count against the
@@ -132,7 +162,7 @@ class cPixelSurface {
   DDFORMAT format_;
   int width_, height_, bpp_, pitch_;
   DDPOOL pool_;
-  std::vector<uint8_t> bits_;
+  cZeroedBytes bits_;
   int locks_ = 0;
   bool hasKey_ = false;
   uint32_t key_ = 0;

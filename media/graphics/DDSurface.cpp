@@ -3,6 +3,7 @@
 // surface tables and lists, palette maps and release.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <unordered_map>
 
 #include "base/Log.h"
@@ -23,6 +24,20 @@ int MirrorIndex(int v, int c) { return c > 0 ? c * (v / c + 1) - v % c - 1 : v; 
 // False when the thread is being stopped part way (the load then fails).
 bool FillTexture(cPixelSurface& level, const cBitmapImage& bmp, uint32_t keyArgb) {
   int w = std::min(level.Width(), bmp.nWidth), h = std::min(level.Height(), bmp.nHeight);
+  // 32-bit textures take the bitmap's colours as they are, a row at a time.
+  if (level.Format() == DDFMT_A8R8G8B8 || level.Format() == DDFMT_X8R8G8B8) {
+    for (int y = 0; y < h; ++y) {
+      if ((y & 63) == 0 && ThreadStopRequested()) return false;
+      uint8_t* row = level.Row(y);
+      const uint32_t* src = bmp.Pixels.data() + static_cast<size_t>(y) * bmp.nWidth;
+      for (int x = 0; x < w; ++x) {
+        const uint32_t argb = 0xFF000000u | src[x];
+        const uint32_t raw = argb == keyArgb ? 0u : argb;
+        std::memcpy(row + static_cast<size_t>(x) * 4, &raw, 4);
+      }
+    }
+    return true;
+  }
   for (int y = 0; y < h; ++y) {
     if ((y & 63) == 0 && ThreadStopRequested()) return false;
     for (int x = 0; x < w; ++x) {

@@ -274,6 +274,22 @@ void RunRowPath(RowPath path, uint8_t* out, const void* texels, int n, uint32_t 
 }
 }  // namespace
 
+namespace {
+// One colour blended onto a 32-bit row: WriteSpan's blend (BlendChannel on
+// each channel, alpha included) with the colour's share worked once, byte by
+// byte so that it runs many pixels at a time. opaqueAlpha: an X8R8G8B8 row.
+void BlendSolidRow(uint8_t* row, int n, uint32_t c, bool opaqueAlpha) {
+  const uint32_t a = c >> 24, keep = 255u - a;
+  const uint32_t share[4] = {(c & 255u) * a + 127u, ((c >> 8) & 255u) * a + 127u, ((c >> 16) & 255u) * a + 127u,
+                             a * a + 127u};
+  for (int i = 0; i < n; ++i) {
+    uint8_t* p = row + static_cast<size_t>(i) * 4;  // B, G, R, A in memory
+    for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>((share[k] + p[k] * keep) / 255u);
+    if (opaqueAlpha) p[3] = 255;
+  }
+}
+}  // namespace
+
 DDRESULT cVirtualDevice::DrawRect(int x, int y, int w, int h, int sx, int sy, int sw, int sh, uint32_t diffuse) {
   if (!target_) return D3DERR_INVALIDCALL;
   if (lost_ || w <= 0 || h <= 0) return DD_OK;
@@ -311,6 +327,11 @@ DDRESULT cVirtualDevice::DrawRect(int x, int y, int w, int h, int sx, int sy, in
       return DD_OK;
     }
     if (a == 0) return DD_OK;
+    if (dstFormat == DDFMT_A8R8G8B8 || dstFormat == DDFMT_X8R8G8B8) {
+      for (int py = y0; py < y1; ++py)
+        BlendSolidRow(dst.Row(py) + static_cast<size_t>(x0) * 4, n, c, dstFormat == DDFMT_X8R8G8B8);
+      return DD_OK;
+    }
     std::fill(texels_.begin(), texels_.end(), c);
     for (int py = y0; py < y1; ++py)
       WriteSpan(dst.Row(py) + static_cast<size_t>(x0) * dst.BytesPerPixel(), texels_.data(), n);

@@ -116,6 +116,26 @@ TEST(Surfaces, FileTexturesTakeTheKeyColourAsTransparentBlack) {
   }
 }
 
+// A texture wider than its bitmap (sizes rounded up to powers of two) holds
+// each bitmap row at its own row, the key colour as transparent black in any
+// row, and leaves the rest of the texture clear.
+TEST(Surfaces, FileTexturesKeepEveryRowInPlace) {
+  gfxtest::Project project;
+  std::string path =
+      project.Bitmap("rows.bmp", MakeBmp(3, 2, 24, {0x010203, 0x040506, 0x070809, 0x0A0B0C, 0xFF00FF, 0x0D0E0F}));
+  Library lib(1, 32, 1);
+  lpDTCon->rgbTransmit = {255, 0, 255};
+  lpDTCon->bPow2 = true;
+  DDSURFACEDATA sd;
+  ASSERT_EQ(DDCreateSurfaceFromFile(&sd, path, 1, 32, 0, 0, 0, 0, 0, 0, 0), 0);
+  ASSERT_EQ(sd.nTexWidth, 4);
+  ASSERT_EQ(sd.nTexHeight, 2);
+  const uint32_t want[2][4] = {{0xFF010203u, 0xFF040506u, 0xFF070809u, 0u}, {0xFF0A0B0Cu, 0u, 0xFF0D0E0Fu, 0u}};
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(sd, x, y), want[y][x]) << x << "," << y;
+  DDReleaseSurface(&sd);
+}
+
 TEST(Surfaces, MirroredCellsAreTheSameUnderBothPersonalities) {
   gfxtest::Project project;
   const int w = 64, h = 8;
