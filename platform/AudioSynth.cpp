@@ -18,17 +18,60 @@
 namespace platform {
 namespace {
 
+// FluidSynth and the many libraries it brings in (sound servers, GLib,
+// OpenMP...) are opened when a synthesiser is first built, on the loading
+// thread: a process that maps them at start-up spends tens of milliseconds
+// before its first frame, and a game without MIDI never needs them.
+#define BRINDLE_FLUID_FUNCTIONS(X)                                                                            \
+  X(new_fluid_settings) X(delete_fluid_settings) X(fluid_settings_setnum) X(fluid_settings_setint)             \
+  X(fluid_settings_dupstr) X(fluid_free) X(new_fluid_synth) X(delete_fluid_synth) X(fluid_synth_sfload)        \
+  X(fluid_synth_noteoff) X(fluid_synth_noteon) X(fluid_synth_key_pressure) X(fluid_synth_cc)                   \
+  X(fluid_synth_program_change) X(fluid_synth_channel_pressure) X(fluid_synth_pitch_bend) X(fluid_synth_sysex) \
+  X(fluid_synth_all_sounds_off) X(fluid_synth_write_float) X(fluid_set_log_function)
+
+struct FluidApi {
+  bool ok = false;
+  std::string error;  // why it is not ok
+  void (*omp_set_num_threads)(int) = nullptr;  // present when FluidSynth was built with OpenMP
+#define BRINDLE_FLUID_POINTER(name) decltype(&::name) name = nullptr;
+  BRINDLE_FLUID_FUNCTIONS(BRINDLE_FLUID_POINTER)
+#undef BRINDLE_FLUID_POINTER
+};
+
+const FluidApi& Fluid() {
+  static const FluidApi* const api = [] {
+    auto* a = new FluidApi;  // lives to the end, as the library does
+    void* lib = nullptr;
+    for (const char* name : {"libfluidsynth.so.3", "libfluidsynth.so"})
+      if ((lib = dlopen(name, RTLD_NOW | RTLD_LOCAL)) != nullptr) break;
+    if (!lib) {
+      const char* why = dlerror();
+      a->error = std::string("FluidSynth cannot be opened: ") + (why ? why : "not found");
+      return a;
+    }
+    bool all = true;
+#define BRINDLE_FLUID_LOAD(name)                                                \
+  a->name = reinterpret_cast<decltype(a->name)>(dlsym(lib, #name));             \
+  if (!a->name && all) a->error = "FluidSynth lacks the function " #name;       \
+  all = all && a->name != nullptr;
+    BRINDLE_FLUID_FUNCTIONS(BRINDLE_FLUID_LOAD)
+#undef BRINDLE_FLUID_LOAD
+    // The handle finds the symbols of the libraries FluidSynth itself needs.
+    a->omp_set_num_threads = reinterpret_cast<void (*)(int)>(dlsym(lib, "omp_set_num_threads"));
+    a->ok = all;
+    return a;
+  }();
+  return *api;
+}
+
 // FluidSynth runs its effects and its sample loading in OpenMP parallel
 // regions. Inside the audio callback one thread is enough and keeps the
-// timing steady. The OpenMP
-// runtime comes with FluidSynth (when it was built with it), not with us.
+// timing steady.
 void SingleThreadedEffects() {
-  using SetThreads = void (*)(int);
-  static const SetThreads set = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
   static thread_local bool done = false;
   if (done) return;
   done = true;
-  if (set) set(1);  // per thread: each rendering thread asks once
+  if (auto set = Fluid().omp_set_num_threads) set(1);  // per thread: each rendering thread asks once
 }
 
 const char* const kDebianSoundFonts[] = {
@@ -51,41 +94,42 @@ bool EndsWithSf2(const std::string& name) {
 class FluidSynth final : public MidiSynth {
  public:
   ~FluidSynth() override {
-    if (synth_) delete_fluid_synth(synth_);
-    if (settings_) delete_fluid_settings(settings_);
+    if (synth_) Fluid().delete_fluid_synth(synth_);
+    if (settings_) Fluid().delete_fluid_settings(settings_);
   }
 
   bool Create(int rate, std::string* error) {
+    if (!Fluid().ok) return Fail(error, Fluid().error.c_str());
     SingleThreadedEffects();  // the SoundFont's samples are loaded in parallel regions too
     rate_ = rate;
-    settings_ = new_fluid_settings();
+    settings_ = Fluid().new_fluid_settings();
     if (!settings_) return Fail(error, "fluid settings");
-    fluid_settings_setnum(settings_, "synth.sample-rate", rate);
+    Fluid().fluid_settings_setnum(settings_, "synth.sample-rate", rate);
     // Explicit levels: FluidSynth's own defaults (gain 0.2) are too quiet next to the effects.
-    fluid_settings_setnum(settings_, "synth.gain", 0.5);
-    fluid_settings_setint(settings_, "synth.reverb.active", 1);
-    fluid_settings_setnum(settings_, "synth.reverb.room-size", 0.2);
-    fluid_settings_setnum(settings_, "synth.reverb.damp", 0.0);
-    fluid_settings_setnum(settings_, "synth.reverb.width", 0.5);
-    fluid_settings_setnum(settings_, "synth.reverb.level", 0.5);
-    fluid_settings_setint(settings_, "synth.chorus.active", 1);
-    fluid_settings_setint(settings_, "synth.chorus.nr", 3);
-    fluid_settings_setnum(settings_, "synth.chorus.level", 1.0);
-    fluid_settings_setnum(settings_, "synth.chorus.speed", 0.3);
-    fluid_settings_setnum(settings_, "synth.chorus.depth", 8.0);
+    Fluid().fluid_settings_setnum(settings_, "synth.gain", 0.5);
+    Fluid().fluid_settings_setint(settings_, "synth.reverb.active", 1);
+    Fluid().fluid_settings_setnum(settings_, "synth.reverb.room-size", 0.2);
+    Fluid().fluid_settings_setnum(settings_, "synth.reverb.damp", 0.0);
+    Fluid().fluid_settings_setnum(settings_, "synth.reverb.width", 0.5);
+    Fluid().fluid_settings_setnum(settings_, "synth.reverb.level", 0.5);
+    Fluid().fluid_settings_setint(settings_, "synth.chorus.active", 1);
+    Fluid().fluid_settings_setint(settings_, "synth.chorus.nr", 3);
+    Fluid().fluid_settings_setnum(settings_, "synth.chorus.level", 1.0);
+    Fluid().fluid_settings_setnum(settings_, "synth.chorus.speed", 0.3);
+    Fluid().fluid_settings_setnum(settings_, "synth.chorus.depth", 8.0);
     // 64 voices: the densest Debian test tunes peak at 87 voices, and past 64 the
     // quietest release tails are taken first; a tune may then cost no more than
     // 64 voices (256 let a busy tune take a seventh of a core). Interpolation
     // stays at FluidSynth's fourth order: linear saves a tenth of the cost but
     // dulls and aliases transposed samples.
-    fluid_settings_setint(settings_, "synth.polyphony", 64);
+    Fluid().fluid_settings_setint(settings_, "synth.polyphony", 64);
     // Rendering runs inside the mixer: no threads of its own, no locked memory.
-    fluid_settings_setint(settings_, "synth.cpu-cores", 1);
-    fluid_settings_setint(settings_, "synth.lock-memory", 0);
-    synth_ = new_fluid_synth(settings_);
+    Fluid().fluid_settings_setint(settings_, "synth.cpu-cores", 1);
+    Fluid().fluid_settings_setint(settings_, "synth.lock-memory", 0);
+    synth_ = Fluid().new_fluid_synth(settings_);
     if (!synth_) return Fail(error, "fluid synth");
     for (const std::string& path : SoundFontCandidates()) {
-      if (fluid_synth_sfload(synth_, path.c_str(), 1) != FLUID_FAILED) {
+      if (Fluid().fluid_synth_sfload(synth_, path.c_str(), 1) != FLUID_FAILED) {
         soundFont_ = path;
         return true;
       }
@@ -96,26 +140,26 @@ class FluidSynth final : public MidiSynth {
   void ShortMessage(uint8_t status, uint8_t d1, uint8_t d2) override {
     int ch = status & 0x0F;
     switch (status & 0xF0) {
-      case 0x80: fluid_synth_noteoff(synth_, ch, d1); break;
-      case 0x90: fluid_synth_noteon(synth_, ch, d1, d2); break;
-      case 0xA0: fluid_synth_key_pressure(synth_, ch, d1, d2); break;
-      case 0xB0: fluid_synth_cc(synth_, ch, d1, d2); break;
-      case 0xC0: fluid_synth_program_change(synth_, ch, d1); break;
-      case 0xD0: fluid_synth_channel_pressure(synth_, ch, d1); break;
-      case 0xE0: fluid_synth_pitch_bend(synth_, ch, (d2 << 7) | d1); break;
+      case 0x80: Fluid().fluid_synth_noteoff(synth_, ch, d1); break;
+      case 0x90: Fluid().fluid_synth_noteon(synth_, ch, d1, d2); break;
+      case 0xA0: Fluid().fluid_synth_key_pressure(synth_, ch, d1, d2); break;
+      case 0xB0: Fluid().fluid_synth_cc(synth_, ch, d1, d2); break;
+      case 0xC0: Fluid().fluid_synth_program_change(synth_, ch, d1); break;
+      case 0xD0: Fluid().fluid_synth_channel_pressure(synth_, ch, d1); break;
+      case 0xE0: Fluid().fluid_synth_pitch_bend(synth_, ch, (d2 << 7) | d1); break;
       default: break;  // system messages carry nothing for the synthesiser
     }
   }
 
   void SysEx(const uint8_t* data, size_t size) override {
     if (size == 0 || size > 65536) return;
-    fluid_synth_sysex(synth_, reinterpret_cast<const char*>(data), static_cast<int>(size), nullptr, nullptr, nullptr, 0);
+    Fluid().fluid_synth_sysex(synth_, reinterpret_cast<const char*>(data), static_cast<int>(size), nullptr, nullptr, nullptr, 0);
   }
 
   void SoundOff() override {
     for (int ch = 0; ch < 16; ++ch) {
-      fluid_synth_all_sounds_off(synth_, ch);
-      fluid_synth_cc(synth_, ch, 121, 0);  // reset controllers
+      Fluid().fluid_synth_all_sounds_off(synth_, ch);
+      Fluid().fluid_synth_cc(synth_, ch, 121, 0);  // reset controllers
     }
   }
 
@@ -126,7 +170,7 @@ class FluidSynth final : public MidiSynth {
       left_.resize(static_cast<size_t>(frames));
       right_.resize(static_cast<size_t>(frames));
     }
-    fluid_synth_write_float(synth_, frames, left_.data(), 0, 1, right_.data(), 0, 1);
+    Fluid().fluid_synth_write_float(synth_, frames, left_.data(), 0, 1, right_.data(), 0, 1);
     for (int i = 0; i < frames; ++i) {
       out[i * 2] += left_[static_cast<size_t>(i)];
       out[i * 2 + 1] += right_[static_cast<size_t>(i)];
@@ -157,9 +201,10 @@ std::unique_ptr<FluidSynth>& Current() {
 void QuietFluidLog() {
   static std::once_flag once;  // the loading thread and the window thread both come here
   std::call_once(once, [] {
-    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    if (!Fluid().ok) return;
+    Fluid().fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    Fluid().fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    Fluid().fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
   });
 }
 
@@ -179,13 +224,13 @@ std::vector<std::string> SoundFontCandidates() {
       break;
     }
   }
-  if (fluid_settings_t* s = new_fluid_settings()) {
+  if (fluid_settings_t* s = Fluid().ok ? Fluid().new_fluid_settings() : nullptr) {
     char* def = nullptr;
-    if (fluid_settings_dupstr(s, "synth.default-soundfont", &def) == FLUID_OK && def) {
+    if (Fluid().fluid_settings_dupstr(s, "synth.default-soundfont", &def) == FLUID_OK && def) {
       add(def);
-      fluid_free(def);
+      Fluid().fluid_free(def);
     }
-    delete_fluid_settings(s);
+    Fluid().delete_fluid_settings(s);
   }
   for (const char* p : kDebianSoundFonts) add(p);
   return out;

@@ -3,6 +3,10 @@
 // then played from there once the synthesiser exists.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
 #include "media/sound/MidiStream.h"
 #include "platform/AudioSynth.h"
 #include "tests/media/sound/SoundTestSupport.h"
@@ -68,6 +72,34 @@ TEST(MidiStreamSoundFontLoad, LoadStartsOnceAndTellsEveryCaller) {
   EXPECT_EQ(told.back(), "c");
   EXPECT_EQ(platform::AcquireMidiSynth(nullptr), built);
   platform::AudioStop();
+}
+
+bool FluidSynthMapped() {
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line))
+    if (line.find("libfluidsynth") != std::string::npos) return true;
+  return false;
+}
+
+// The synthesiser library is opened by the first build, not at start-up. The
+// check runs in a fresh copy of this program, which has opened nothing yet.
+TEST(FluidSynthOpening, OpenedByTheFirstSynthesiserNotAtStartUp) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        if (FluidSynthMapped()) std::_Exit(2);
+        soundtest::HeadlessAudio audio(kMidiStreamTestRate + 2);
+        platform::AudioStart();
+        if (FluidSynthMapped()) std::_Exit(3);
+        platform::StartMidiSynthLoad(nullptr);
+        platform::WaitMidiSynthLoad();
+        const bool ready = platform::MidiSynthLoadState() == platform::SynthLoad::kReady;
+        const bool mapped = FluidSynthMapped();
+        platform::AudioStop();
+        std::_Exit(!ready ? 4 : !mapped ? 5 : 0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
