@@ -31,6 +31,7 @@ struct Mixer {
   int starts = 0;
   bool device = false;
   SDL_AudioDeviceID deviceId = 0;
+  bool subsystem = false;  // SDL's audio is up, with or without a device
   std::string error;
   int rate = kFallbackRate;
   int headlessRate = 0;
@@ -121,9 +122,12 @@ int SystemRate() {
 
 // Called with the lock held.
 bool OpenDevice(Mixer& m) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    m.error = SDL_GetError();
-    return false;
+  if (!m.subsystem) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      m.error = SDL_GetError();
+      return false;
+    }
+    m.subsystem = true;
   }
   SDL_AudioSpec want{}, have{};
   want.freq = SystemRate();
@@ -136,7 +140,9 @@ bool OpenDevice(Mixer& m) {
     m.error = SDL_GetError();
     if (m.deviceId) SDL_CloseAudioDevice(m.deviceId);
     m.deviceId = 0;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // SDL's audio stays up until the last stop: quitting it now would wait
+    // for the driver's device-watching thread (up to a tenth of a second),
+    // and start-up with it.
     return false;
   }
   m.rate = have.freq;
@@ -180,6 +186,7 @@ bool AudioStart() {
 void AudioStop() {
   Mixer& m = M();
   SDL_AudioDeviceID id = 0;
+  bool subsystem = false;
   {
     std::lock_guard<std::recursive_mutex> guard(m.lock);
     if (m.starts == 0) return;
@@ -187,13 +194,13 @@ void AudioStop() {
     id = m.deviceId;
     m.deviceId = 0;
     m.device = false;
+    subsystem = m.subsystem;
+    m.subsystem = false;
   }
   WaitMidiSynthLoad();  // nothing keeps building after the last user is gone
   // Voices and sources belong to their owners, who release them.
-  if (id) {
-    SDL_CloseAudioDevice(id);  // waits for a running callback, so never under our lock
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  }
+  if (id) SDL_CloseAudioDevice(id);  // waits for a running callback, so never under our lock
+  if (subsystem) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool AudioIsStarted() {
