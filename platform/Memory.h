@@ -10,4 +10,13 @@ namespace platform {
 // block's contents and size are never affected.
 void AdviseLargeBlock(void* data, size_t bytes);
 
+// Sets the program's heap up for loading, which makes and drops many
+// picture-sized blocks: every thread allocates from one heap that keeps
+// freed memory for reuse instead of handing it back, and a first stretch of
+// that heap is backed by large pages, so filling fresh blocks takes far
+// fewer page faults. Call once, first thing, before other threads exist;
+// later calls do nothing. Where the system cannot do a part, that part is
+// skipped.
+void PrepareLoadingHeap();
+
 }  // namespace platform

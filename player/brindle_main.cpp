@@ -15,6 +15,7 @@
 
 #include "app/frame/App.h"
 #include "platform/FileSystem.h"
+#include "platform/Memory.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ int NotAProject(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::PrepareLoadingHeap();
   sLaunch launch;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
