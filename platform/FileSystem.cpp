@@ -194,6 +194,10 @@ const Listing* GetListing(const std::string& folder) {
 // Native name of internal component `comp` inside `folder`.
 std::string MatchComponent(const std::string& folder, const std::string& comp) {
   std::string utf8 = Cp932ToUtf8(comp);
+  // A name that is there as written needs no listing: folders such as /tmp
+  // hold thousands of names and change too often for a listing to be kept.
+  struct stat st {};
+  if (!utf8.empty() && lstat((folder == "/" ? "/" + utf8 : folder + "/" + utf8).c_str(), &st) == 0) return utf8;
   const Listing* l = GetListing(folder);
   if (!l) return utf8;
   if (l->exact.count(utf8)) return utf8;
