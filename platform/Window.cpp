@@ -195,12 +195,16 @@ void ShowFrame() {
   SDL_RenderPresent(g_main.renderer);
 }
 
-void PresentNewFrame() {
-  if (!g_main.texture || !MainFrameMailbox().Take(g_main.frame)) return;
+// Set by the window's events of one turn; the turn ends with one showing.
+bool g_repaintPending = false;
+
+bool PresentNewFrame() {
+  if (!g_main.texture || !MainFrameMailbox().Take(g_main.frame)) return false;
   SDL_UpdateTexture(g_main.texture, nullptr, g_main.frame.data(), kFrameWidth * 4);
   g_main.haveFrame = true;
   ShowFrame();
   g_presented.fetch_add(1);
+  return true;
 }
 
 void SetActive(bool active) {
@@ -234,7 +238,7 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
   switch (e.event) {
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_EXPOSED:
-      ShowFrame();
+      g_repaintPending = true;
       Post(WM_PAINT, 0, 0);
       break;
     case SDL_WINDOWEVENT_MOVED:
@@ -243,7 +247,7 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
       const WPARAM kind = (SDL_GetWindowFlags(g_main.window) & SDL_WINDOW_MAXIMIZED) ? SIZE_MAXIMIZED : SIZE_RESTORED;
       Post(WM_SIZE, kind, MakeLParam(e.data1, e.data2));
-      ShowFrame();
+      g_repaintPending = true;
       break;
     }
     case SDL_WINDOWEVENT_MINIMIZED:
@@ -331,7 +335,9 @@ void DrainEvents(const SDL_Event* first) {
     Post(WM_CLOSE, kCloseBySignal, 0);
   }
   PollJoysticks();
-  PresentNewFrame();
+  // Shown, uncovered and resized in one turn: the window is drawn once.
+  if (!PresentNewFrame() && g_repaintPending) ShowFrame();
+  g_repaintPending = false;
 }
 
 }  // namespace
