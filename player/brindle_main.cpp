@@ -48,7 +48,6 @@ int NotAProject(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::PrepareLoadingHeap();
   sLaunch launch;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
@@ -111,5 +110,6 @@ int main(int argc, char** argv) {
     launch.stageFile = file;
   }
   if (next < args.size()) return Usage();
+  platform::PrepareLoadingHeap();
   return WinMain(launch);
 }
