@@ -14,7 +14,7 @@ void AdviseLargeBlock(void* data, size_t bytes);
 // picture-sized blocks: every thread allocates from one heap that keeps
 // freed memory for reuse instead of handing it back, and a first stretch of
 // that heap is backed by large pages, so filling fresh blocks takes far
-// fewer page faults. Call once, first thing, before other threads exist;
+// fewer page faults. Call before any other thread exists;
 // later calls do nothing. Where the system cannot do a part, that part is
 // skipped.
 void PrepareLoadingHeap();
