@@ -261,6 +261,9 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
 // change anything), the walk's outcome is the one worked out here;
 // otherwise the walk goes on from where the executor returned. `inPlace` is
 // set when the run is known to be where it was (no command could move it).
+[[gnu::always_inline]] inline int StepSole(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, cCmdRun* c,
+                                            CmdExecutor exec, bool& inPlace);
+
 [[gnu::always_inline]] inline int StepRun(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, bool& inPlace) {
   inPlace = false;
   if (PlayScene) PlayScene->m_pCurFlowRun = start;
@@ -268,11 +271,20 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
   const int last = static_cast<int>(start->CmdRuns.size()) - 1;
   cCmdRun* const c = SoleCommand(*start, last);
   if (!c) return WalkCommands(start, chara, base, start->nSerial, last, 0, false);
+  // As ExecCmd; without an executor nothing runs that could change the run.
+  return StepSole(start, chara, base, c, chara && c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr, inPlace);
+}
+
+// StepRun's part after SoleCommand found `c`, with the executor ExecCmd
+// would call for it; the scene's current run is `start` and its break flag
+// is clear.
+[[gnu::always_inline]] inline int StepSole(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, cCmdRun* c,
+                                            CmdExecutor exec, bool& inPlace) {
+  const int last = static_cast<int>(start->CmdRuns.size()) - 1;
   const int cur = start->nCur;
   cFlowCmd* const cmd = c->lpCmd;
   if (PlayScene) PlayScene->m_pCurCmdRun = c;
-  // As ExecCmd; without an executor nothing ran that could change the run.
-  if (CmdExecutor exec = chara && cmd ? ExecutorFor(cmd) : nullptr) {
+  if (exec) {
     const int32_t serial = start->nSerial;
     const cCmdRun* const cmds = start->CmdRuns.data();
     exec(chara, c);
@@ -367,6 +379,57 @@ void ClearCurrent() {
 
 }  // namespace
 
+namespace {
+
+// One step of the run at index i of the character's runs, which is running,
+// has commands, and is neither paused nor halted. Returns 1 when the run
+// finished; `i` becomes the run's index after the step, or i - 1 when a
+// command erased it.
+//
+// The common step needs no walk and runs no command (a wait counting down)
+// or runs one executor that leaves the run, its commands and nCur as they
+// were (see StepRun); that case is worked out here with the run's fields
+// read once.
+[[gnu::always_inline]] inline int StepRunAt(cCharaBase* chara, size_t& i) {
+  cFlowRun* const run = &chara->m_FlowRuns[i];
+  cCmdRun* const c = SoleCommand(*run, static_cast<int>(run->CmdRuns.size()) - 1);
+  cPlayWorld* const scene = PlayScene;
+  if (scene) scene->m_pCurFlowRun = run;
+  run->bBreak = 0;
+  const int32_t serial = run->nSerial;
+  bool inPlace = false;
+  int finished;
+  if (!c) {
+    finished = WalkCommands(run, chara, chara->m_FlowRuns.data(), serial,
+                            static_cast<int>(run->CmdRuns.size()) - 1, 0, false);
+  } else if (CmdExecutor exec = c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr) {
+    finished = StepSole(run, chara, chara->m_FlowRuns.data(), c, exec, inPlace);
+  } else {
+    // No executor runs, so nothing can change the run: StepSole's outcome
+    // without its checks.
+    if (scene) scene->m_pCurCmdRun = c;
+    const cCmdRun& last = run->CmdRuns.back();
+    if (c->nLeft > 1) {
+      --c->nLeft;
+      if (last.bDone) return 1;
+      ++run->nSteps;
+      return 0;
+    }
+    c->nLeft = 0;
+    c->bDone = 1;
+    if (IsChainMessage(c->lpCmd)) run->bMessageChain = 1;
+    if (c == &last) return 1;
+    ++run->nCur;
+    return EndStep(*run, static_cast<int>(run->CmdRuns.size()) - 1);
+  }
+  if (inPlace) return finished;
+  const int j = FindFlowRun(chara, static_cast<int>(i), serial);
+  i = static_cast<size_t>(j >= 0 ? j : static_cast<int>(i) - 1);
+  return j >= 0 ? finished : 0;
+}
+
+}  // namespace
+
 int RunFlowUpdate(cCharaBase* chara, int bDying) {
   if (!chara) return 0;
   chara->m_bMoveDisabled = 0;
@@ -383,28 +446,20 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
     }
   }
 
-  for (int i = 0; static_cast<size_t>(i) < chara->m_FlowRuns.size(); ++i) {
-    cFlowRun& run = chara->m_FlowRuns[static_cast<size_t>(i)];
+  for (size_t i = 0; i < chara->m_FlowRuns.size(); ++i) {
+    cFlowRun& run = chara->m_FlowRuns[i];
     if (!run.bRunning) continue;
     if (run.CmdRuns.empty()) {
       run.Stop(chara);
       continue;
     }
     if (run.bPaused || run.bHalted) continue;
-    const int trigger = run.lpFlow ? nm::flow::Trigger(*run.lpFlow) : -1;
-    if (bDying && trigger != kTriggerDeath) continue;
-    const int32_t serial = run.nSerial;
-    bool inPlace;
-    const int finished = StepRun(&run, chara, chara->m_FlowRuns.data(), inPlace);
-    const int j = inPlace ? i : FindFlowRun(chara, i, serial);
-    if (j >= 0) {
-      i = j;
-      if (finished) chara->m_FlowRuns[static_cast<size_t>(j)].Stop(chara);
-    } else {
-      --i;  // erased: the next run now has this index
-    }
+    const bool deathFlow = run.lpFlow && nm::flow::Trigger(*run.lpFlow) == kTriggerDeath;
+    if (bDying && !deathFlow) continue;
+    // i wraps to SIZE_MAX when the first run was erased; ++i makes it 0.
+    if (StepRunAt(chara, i)) chara->m_FlowRuns[i].Stop(chara);
     // The character may be removed once we return; leave no pointer to it.
-    if (chara->m_bVanished || (!bDying && trigger != kTriggerDeath && chara->m_nHp <= 0)) {
+    if (chara->m_bVanished || (!bDying && !deathFlow && chara->m_nHp <= 0)) {
       ClearCurrent();
       return 1;
     }

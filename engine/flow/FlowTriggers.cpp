@@ -68,11 +68,13 @@ class CurrentPointers {
 };
 
 // Whether a run of trigger `key` is idle, or (early latch) not latched yet.
+// A run that is neither needs no look at its flow: most raises find every
+// run busy, so the flows stay untouched.
 bool HasStartableRun(const cCharaBase& chara, int key, bool earlyLatch) {
   for (const cFlowRun& run : chara.m_FlowRuns) {
-    if (!run.lpFlow || nm::flow::Trigger(*run.lpFlow) != key) continue;
-    if (earlyLatch && !run.bTriggered) return true;
-    if (!(run.bRunning || run.bPaused || run.bHalted || run.bStartedThisFrame)) return true;
+    const bool busy = run.bRunning || run.bPaused || run.bHalted || run.bStartedThisFrame;
+    if (busy && (!earlyLatch || run.bTriggered)) continue;
+    if (run.lpFlow && nm::flow::Trigger(*run.lpFlow) == key) return true;
   }
   return false;
 }

@@ -622,6 +622,63 @@ TEST_F(FlowRuntime, WaitWithoutExecutorCountsDown) {
   EXPECT_EQ(chara.m_dX, 1);
 }
 
+// Commands without executors counted down on the short path. Step 1 starts
+// the chain message (2 sub-steps, parameters 6 and 15 are 0), step 2 ends it:
+// the chain is marked and command 1 becomes current. Step 3 starts the
+// 2-sub-step wait (a plain command clears the chain), step 4 ends it and with
+// it the flow; the step that ends the flow is not counted (3 steps).
+TEST_F(FlowRuntime, CommandsWithoutExecutorEndTheirFlowAndMarkTheChain) {
+  CommandTable[kWait] = nullptr;
+  CommandTable[kMessage] = nullptr;
+  AddFlow(22, {{kMessage, 2, false, 1}, {kWait, 2, false, 2}});
+  Build();
+  Run(0).Start(&chara);
+  Frame(false);
+  EXPECT_EQ(Run(0).bMessageChain, 0);
+  EXPECT_EQ(Run(0).CmdRuns[0].nLeft, 1);
+  Frame(false);
+  EXPECT_EQ(Run(0).bMessageChain, 1);
+  EXPECT_EQ(Run(0).CmdRuns[0].bDone, 1);
+  EXPECT_EQ(Run(0).nCur, 1);
+  Frame(false);
+  EXPECT_EQ(Run(0).bMessageChain, 0);
+  EXPECT_EQ(Run(0).CmdRuns[1].nLeft, 1);
+  EXPECT_EQ(Run(0).bRunning, 1);
+  Frame(false);
+  EXPECT_EQ(Run(0).bRunning, 0);
+  EXPECT_EQ(Run(0).nSteps, 3);
+  EXPECT_TRUE(gTrace.empty());
+  EXPECT_EQ(world.m_pCurFlowRun, nullptr);
+  EXPECT_EQ(world.m_pCurCmdRun, nullptr);
+}
+
+// A character whose HP is already gone stops being updated after the first
+// run that is not a death flow was stepped, also when no command runs: with
+// two waits (3 sub-steps, started in the frame before) the second keeps its
+// countdown of 2; a death flow in front is stepped and does not stop it.
+TEST_F(FlowRuntime, LostHpStopsTheUpdateAfterTheFirstOrdinaryRun) {
+  CommandTable[kWait] = nullptr;
+  struct Case {
+    int firstTrigger;
+    int firstLeft, secondLeft;
+  };
+  for (const Case& k : {Case{22, 1, 2}, Case{3, 1, 1}}) {
+    chara.m_Def.m_Flows.clear();
+    AddFlow(k.firstTrigger, {{kWait, 3, false, 1}});
+    AddFlow(22, {{kWait, 3, false, 2}});
+    Build();
+    chara.m_nHp = 10;
+    Run(0).Start(&chara);
+    Run(1).Start(&chara);
+    EXPECT_EQ(Frame(false), 0);
+    chara.m_nHp = 0;
+    EXPECT_EQ(Frame(false), 1) << k.firstTrigger;
+    EXPECT_EQ(Run(0).CmdRuns[0].nLeft, k.firstLeft) << k.firstTrigger;
+    EXPECT_EQ(Run(1).CmdRuns[0].nLeft, k.secondLeft) << k.firstTrigger;
+    EXPECT_EQ(world.m_pCurChara, nullptr);
+  }
+}
+
 // Raising a key whose flow is running: the early latch still marks the run,
 // so once stopped it cannot start again in the same frame; the late latch
 // does not, so it can.
