@@ -287,14 +287,16 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
   if (exec) {
     const int32_t serial = start->nSerial;
     const cCmdRun* const cmds = start->CmdRuns.data();
+    const cCmdRun* const cmdsEnd = cmds + start->CmdRuns.size();
     exec(chara, c);
     // The run first (only then may it be read), as RunPlace::Refind finds it.
+    // The ends are compared as pointers: same start and end, same size.
     bool same = true;
     if (base) {
       const cVector<cFlowRun>& runs = chara->m_FlowRuns;
-      same = runs.data() == base && start < base + runs.size() && start->nSerial == serial;
+      same = runs.data() == base && start < runs.data() + runs.size() && start->nSerial == serial;
     }
-    same = same && start->CmdRuns.data() == cmds && static_cast<int>(start->CmdRuns.size()) == last + 1 &&
+    same = same && start->CmdRuns.data() == cmds && start->CmdRuns.data() + start->CmdRuns.size() == cmdsEnd &&
            c->lpCmd == cmd && start->nCur == cur;
     if (!same) return WalkCommands(start, chara, base, serial, last, cur, true);
   }
@@ -360,12 +362,6 @@ void ForEachRunWithFlowId(cCharaBase* chara, int id, const std::function<void(cF
     fn(chara->m_FlowRuns[static_cast<size_t>(i)]);
     hint = i;
   }
-}
-
-void BeginFlowUpdate(cCharaBase* chara) {
-  if (!PlayScene) return;
-  PlayScene->m_pCurChara = chara;
-  PlayScene->m_bCheckDeaths = 0;
 }
 
 namespace {
@@ -446,7 +442,9 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
     }
   }
 
-  for (size_t i = 0; i < chara->m_FlowRuns.size(); ++i) {
+  // i never passes the end, so comparing addresses tells i < size() without
+  // dividing by the size of a run.
+  for (size_t i = 0; chara->m_FlowRuns.data() + i < chara->m_FlowRuns.data() + chara->m_FlowRuns.size(); ++i) {
     cFlowRun& run = chara->m_FlowRuns[i];
     if (!run.bRunning) continue;
     if (run.CmdRuns.empty()) {
@@ -459,7 +457,7 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
     // i wraps to SIZE_MAX when the first run was erased; ++i makes it 0.
     if (StepRunAt(chara, i)) chara->m_FlowRuns[i].Stop(chara);
     // The character may be removed once we return; leave no pointer to it.
-    if (chara->m_bVanished || (!bDying && !deathFlow && chara->m_nHp <= 0)) {
+    if (chara->m_bVanished || (chara->m_nHp <= 0 && !bDying && !deathFlow)) {
       ClearCurrent();
       return 1;
     }
