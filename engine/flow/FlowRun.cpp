@@ -11,6 +11,7 @@
 #include "engine/flow/Commands.h"
 #include "engine/flow/FlowRuntimeParts.h"
 #include "engine/flow/FlowUpdate.h"
+#include "engine/flow/MoveCommands.h"
 #include "engine/objects/CharaBase.h"
 
 namespace {
@@ -239,6 +240,14 @@ int EndStep(cFlowRun& run, int last) {
   return EndStep(*place.Get(), last);
 }
 
+// Executors that change only the character's motion and their own command
+// run's work values and countdown: they never add, erase or rebind flow runs
+// nor touch a run's commands or current index, so after them the run is
+// where it was and StepSole's change check would always pass.
+bool LeavesRunsAsTheyWere(CmdExecutor exec) {
+  return exec == CmdMoveGroundTurn || exec == CmdMoveStraight || exec == CmdMoveCircle;
+}
+
 // The run's current command when it is the only one the walk visits: every
 // command before it finished, it is not finished, it needs no reset (its
 // countdown is not 0) and it does not run with the next one. Else null.
@@ -284,7 +293,9 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
   const int cur = start->nCur;
   cFlowCmd* const cmd = c->lpCmd;
   if (PlayScene) PlayScene->m_pCurCmdRun = c;
-  if (exec) {
+  if (exec && LeavesRunsAsTheyWere(exec)) {
+    exec(chara, c);
+  } else if (exec) {
     const int32_t serial = start->nSerial;
     const cCmdRun* const cmds = start->CmdRuns.data();
     const cCmdRun* const cmdsEnd = cmds + start->CmdRuns.size();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/EdMove.h"
 #include "data/Flow.h"
 #include "data/System.h"
 #include "engine/World.h"
@@ -677,6 +678,23 @@ TEST_F(FlowRuntime, LostHpStopsTheUpdateAfterTheFirstOrdinaryRun) {
     EXPECT_EQ(Run(1).CmdRuns[0].nLeft, k.secondLeft) << k.firstTrigger;
     EXPECT_EQ(world.m_pCurChara, nullptr);
   }
+}
+
+// The real straight move, one of the executors known to leave the runs as
+// they were, adds its speed (2) once per sub-step for its 3 sub-steps; the
+// command after it runs in step 4 and ends the flow.
+TEST_F(FlowRuntime, RealMoveExecutorStepsItsCommandToTheEnd) {
+  CommandTable[kMove] = savedTable[kMove];
+  AddFlow(22, {{kMove, 3, false, 1}, {kJump, 1, false, 2}});
+  chara.m_Def.m_Flows[0].m_Cmds[0].m_pMove.reset(new cEdMove);
+  Build();
+  Run(0).CmdRuns[0].dSpeed = 2;
+  Run(0).Start(&chara);
+  for (int i = 0; i < 4; ++i) Frame(false);
+  EXPECT_EQ(chara.m_dVX, 6);
+  EXPECT_EQ(chara.m_bFaceRight, 1);
+  EXPECT_EQ(StepsOf(2), std::vector<int>{4});
+  EXPECT_EQ(Run(0).bRunning, 0);
 }
 
 // Raising a key whose flow is running: the early latch still marks the run,
