@@ -242,8 +242,8 @@ int EndStep(cFlowRun& run, int last) {
 
 // Executors that change only the character's motion and their own command
 // run's work values and countdown: they never add, erase or rebind flow runs
-// nor touch a run's commands or current index, so after them the run is
-// where it was and StepSole's change check would always pass.
+// nor touch a run's commands, current index or break flag, so after them the
+// run is where it was and StepSole's change check would always pass.
 bool LeavesRunsAsTheyWere(CmdExecutor exec) {
   return exec == CmdMoveGroundTurn || exec == CmdMoveStraight || exec == CmdMoveCircle;
 }
@@ -409,12 +409,13 @@ namespace {
   if (!c) {
     finished = WalkCommands(run, chara, chara->m_FlowRuns.data(), serial,
                             static_cast<int>(run->CmdRuns.size()) - 1, 0, false);
-  } else if (CmdExecutor exec = c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr) {
+  } else if (CmdExecutor exec = c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr; exec && !LeavesRunsAsTheyWere(exec)) {
     finished = StepSole(run, chara, chara->m_FlowRuns.data(), c, exec, inPlace);
   } else {
-    // No executor runs, so nothing can change the run: StepSole's outcome
-    // without its checks.
+    // No executor, or one that leaves the run as it was (and its break flag
+    // clear): StepSole's outcome without its checks.
     if (scene) scene->m_pCurCmdRun = c;
+    if (exec) exec(chara, c);
     const cCmdRun& last = run->CmdRuns.back();
     if (c->nLeft > 1) {
       --c->nLeft;

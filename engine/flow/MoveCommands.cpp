@@ -222,7 +222,9 @@ void ApplyMoveStep(cCharaBase* chara, double vx, double vy, int request, cCmdRun
   }
   if (!nm::move::bNoMoveAnim(mv)) {
     chara->m_bMovedThisUpdate = 1;
-    chara->m_Anim.Change(chara->m_bFly ? 3 : 1, 1);
+    // Changing to the animation already playing does nothing.
+    const int anim = chara->m_bFly ? 3 : 1;
+    if (chara->m_Anim.m_nAnim != anim) chara->m_Anim.Change(anim, 1);
   }
 }
 

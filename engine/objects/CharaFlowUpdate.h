@@ -30,7 +30,6 @@ class CurrentObjectsGuard {
   cCmdRun* m_CmdRun;
 };
 
-
 // The velocity a flow update starts from (auto-scroll sync).
 void SetBaseVelocity(cCharaBase* chara, bool hero);
 // The idle animation after a flow update in which nothing moved the character.
