@@ -240,6 +240,8 @@ int EndStep(cFlowRun& run, int last) {
   return EndStep(*place.Get(), last);
 }
 
+bool IsDeathFlow(const cFlowRun& run) { return run.lpFlow && nm::flow::Trigger(*run.lpFlow) == kTriggerDeath; }
+
 // Executors that change only the character's motion and their own command
 // run's work values and countdown: they never add, erase or rebind flow runs
 // nor touch a run's commands, current index or break flag, so after them the
@@ -397,7 +399,11 @@ namespace {
 // or runs one executor that leaves the run, its commands and nCur as they
 // were (see StepRun); that case is worked out here with the run's fields
 // read once.
-[[gnu::always_inline]] inline int StepRunAt(cCharaBase* chara, size_t& i) {
+//
+// `deathFlow` (-1 unknown) is read before anything runs that could rebind
+// the run's flow; the short step leaves it unknown, as the run and its flow
+// stay where they were.
+[[gnu::always_inline]] inline int StepRunAt(cCharaBase* chara, size_t& i, int& deathFlow) {
   cFlowRun* const run = &chara->m_FlowRuns[i];
   cCmdRun* const c = SoleCommand(*run, static_cast<int>(run->CmdRuns.size()) - 1);
   cPlayWorld* const scene = PlayScene;
@@ -407,9 +413,11 @@ namespace {
   bool inPlace = false;
   int finished;
   if (!c) {
+    if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
     finished = WalkCommands(run, chara, chara->m_FlowRuns.data(), serial,
                             static_cast<int>(run->CmdRuns.size()) - 1, 0, false);
   } else if (CmdExecutor exec = c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr; exec && !LeavesRunsAsTheyWere(exec)) {
+    if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
     finished = StepSole(run, chara, chara->m_FlowRuns.data(), c, exec, inPlace);
   } else {
     // No executor, or one that leaves the run as it was (and its break flag
@@ -464,12 +472,21 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
       continue;
     }
     if (run.bPaused || run.bHalted) continue;
-    const bool deathFlow = run.lpFlow && nm::flow::Trigger(*run.lpFlow) == kTriggerDeath;
-    if (bDying && !deathFlow) continue;
+    int deathFlow = -1;  // read only when needed (see StepRunAt)
+    if (bDying) {
+      if (!IsDeathFlow(run)) continue;
+      deathFlow = 1;
+    }
     // i wraps to SIZE_MAX when the first run was erased; ++i makes it 0.
-    if (StepRunAt(chara, i)) chara->m_FlowRuns[i].Stop(chara);
+    if (StepRunAt(chara, i, deathFlow)) chara->m_FlowRuns[i].Stop(chara);
     // The character may be removed once we return; leave no pointer to it.
-    if (chara->m_bVanished || (chara->m_nHp <= 0 && !bDying && !deathFlow)) {
+    bool leave = chara->m_bVanished != 0;
+    if (!leave && !bDying && chara->m_nHp <= 0) {
+      // Still unknown only after a short step: the run is at i, its flow unchanged.
+      if (deathFlow < 0) deathFlow = IsDeathFlow(chara->m_FlowRuns[i]);
+      leave = !deathFlow;
+    }
+    if (leave) {
       ClearCurrent();
       return 1;
     }

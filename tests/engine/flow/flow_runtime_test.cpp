@@ -654,16 +654,18 @@ TEST_F(FlowRuntime, CommandsWithoutExecutorEndTheirFlowAndMarkTheChain) {
 }
 
 // A character whose HP is already gone stops being updated after the first
-// run that is not a death flow was stepped, also when no command runs: with
-// two waits (3 sub-steps, started in the frame before) the second keeps its
-// countdown of 2; a death flow in front is stepped and does not stop it.
+// run that is not a death flow was stepped; a death flow in front is stepped
+// and does not stop it. Two waits of 3 sub-steps: stepped in a frame before
+// (no command starts in the lost-HP frame) or not (both start in it: the
+// first countdown goes 3 -> 2, an unstepped run keeps its 0).
 TEST_F(FlowRuntime, LostHpStopsTheUpdateAfterTheFirstOrdinaryRun) {
   CommandTable[kWait] = nullptr;
   struct Case {
     int firstTrigger;
+    int framesBefore;
     int firstLeft, secondLeft;
   };
-  for (const Case& k : {Case{22, 1, 2}, Case{3, 1, 1}}) {
+  for (const Case& k : {Case{22, 1, 1, 2}, Case{3, 1, 1, 1}, Case{22, 0, 2, 0}, Case{3, 0, 2, 2}}) {
     chara.m_Def.m_Flows.clear();
     AddFlow(k.firstTrigger, {{kWait, 3, false, 1}});
     AddFlow(22, {{kWait, 3, false, 2}});
@@ -671,30 +673,14 @@ TEST_F(FlowRuntime, LostHpStopsTheUpdateAfterTheFirstOrdinaryRun) {
     chara.m_nHp = 10;
     Run(0).Start(&chara);
     Run(1).Start(&chara);
-    EXPECT_EQ(Frame(false), 0);
+    for (int f = 0; f < k.framesBefore; ++f) EXPECT_EQ(Frame(false), 0);
     chara.m_nHp = 0;
-    EXPECT_EQ(Frame(false), 1) << k.firstTrigger;
-    EXPECT_EQ(Run(0).CmdRuns[0].nLeft, k.firstLeft) << k.firstTrigger;
-    EXPECT_EQ(Run(1).CmdRuns[0].nLeft, k.secondLeft) << k.firstTrigger;
+    const std::string where = std::to_string(k.firstTrigger) + "/" + std::to_string(k.framesBefore);
+    EXPECT_EQ(Frame(false), 1) << where;
+    EXPECT_EQ(Run(0).CmdRuns[0].nLeft, k.firstLeft) << where;
+    EXPECT_EQ(Run(1).CmdRuns[0].nLeft, k.secondLeft) << where;
     EXPECT_EQ(world.m_pCurChara, nullptr);
   }
-}
-
-// The real straight move, one of the executors known to leave the runs as
-// they were, adds its speed (2) once per sub-step for its 3 sub-steps; the
-// command after it runs in step 4 and ends the flow.
-TEST_F(FlowRuntime, RealMoveExecutorStepsItsCommandToTheEnd) {
-  CommandTable[kMove] = savedTable[kMove];
-  AddFlow(22, {{kMove, 3, false, 1}, {kJump, 1, false, 2}});
-  chara.m_Def.m_Flows[0].m_Cmds[0].m_pMove.reset(new cEdMove);
-  Build();
-  Run(0).CmdRuns[0].dSpeed = 2;
-  Run(0).Start(&chara);
-  for (int i = 0; i < 4; ++i) Frame(false);
-  EXPECT_EQ(chara.m_dVX, 6);
-  EXPECT_EQ(chara.m_bFaceRight, 1);
-  EXPECT_EQ(StepsOf(2), std::vector<int>{4});
-  EXPECT_EQ(Run(0).bRunning, 0);
 }
 
 // Raising a key whose flow is running: the early latch still marks the run,
