@@ -2,6 +2,7 @@
 // runs, the per-command countdown, and the flow part of a character's update.
 #include "engine/flow/FlowRun.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -263,6 +264,22 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
   return c;
 }
 
+
+// SoleCommand over all the run's commands, its bound taken from the end
+// address: nCur, made unsigned (a negative one becomes too large), is below
+// the size exactly when its command starts before the end.
+cCmdRun* SoleCommandOf(cFlowRun& run) {
+  const uint32_t cur = static_cast<uint32_t>(run.nCur);
+  cCmdRun* const first = run.CmdRuns.data();
+  const uintptr_t bytes = reinterpret_cast<uintptr_t>(first + run.CmdRuns.size()) - reinterpret_cast<uintptr_t>(first);
+  if (static_cast<uint64_t>(cur) * sizeof(cCmdRun) >= bytes) return nullptr;
+  cCmdRun* const c = first + cur;
+  if (c->bDone || c->nLeft == 0 || NoWait(c->lpCmd)) return nullptr;
+  for (const cCmdRun* p = first; p != c; ++p)
+    if (!p->bDone) return nullptr;
+  return c;
+}
+
 // The body of cFlowRun::Step; `base` is OwnerBase(chara, start). Inlined
 // into the flow update, which steps every running run every sub-step.
 //
@@ -402,10 +419,12 @@ namespace {
 //
 // `deathFlow` (-1 unknown) is read before anything runs that could rebind
 // the run's flow; the short step leaves it unknown, as the run and its flow
-// stay where they were.
-[[gnu::always_inline]] inline int StepRunAt(cCharaBase* chara, size_t& i, int& deathFlow) {
+// stay where they were. `quiet` is set after the short step: its executor,
+// if any, is a move (LeavesRunsAsTheyWere), which changes neither the HP
+// nor the vanished flag, nor does counting down.
+[[gnu::always_inline]] inline int StepRunAt(cCharaBase* chara, size_t& i, int& deathFlow, bool& quiet) {
   cFlowRun* const run = &chara->m_FlowRuns[i];
-  cCmdRun* const c = SoleCommand(*run, static_cast<int>(run->CmdRuns.size()) - 1);
+  cCmdRun* const c = SoleCommandOf(*run);
   cPlayWorld* const scene = PlayScene;
   if (scene) scene->m_pCurFlowRun = run;
   run->bBreak = 0;
@@ -422,8 +441,10 @@ namespace {
   } else {
     // No executor, or one that leaves the run as it was (and its break flag
     // clear): StepSole's outcome without its checks.
+    quiet = true;
     if (scene) scene->m_pCurCmdRun = c;
     if (exec) exec(chara, c);
+    // The last command, as EndStep reads it (the run has commands).
     const cCmdRun& last = run->CmdRuns.back();
     if (c->nLeft > 1) {
       --c->nLeft;
@@ -436,7 +457,9 @@ namespace {
     if (IsChainMessage(c->lpCmd)) run->bMessageChain = 1;
     if (c == &last) return 1;
     ++run->nCur;
-    return EndStep(*run, static_cast<int>(run->CmdRuns.size()) - 1);
+    if (last.bDone) return 1;
+    ++run->nSteps;
+    return 0;
   }
   if (inPlace) return finished;
   const int j = FindFlowRun(chara, static_cast<int>(i), serial);
@@ -462,6 +485,10 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
     }
   }
 
+  // Whether the character stays after any run's step, whatever its flow's
+  // trigger: it has not vanished and has HP left (or is dying, where the
+  // HP is not looked at). Only a step that is not quiet can change that.
+  bool stays = !chara->m_bVanished && (bDying || chara->m_nHp > 0);
   // i never passes the end, so comparing addresses tells i < size() without
   // dividing by the size of a run.
   for (size_t i = 0; chara->m_FlowRuns.data() + i < chara->m_FlowRuns.data() + chara->m_FlowRuns.size(); ++i) {
@@ -478,7 +505,10 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
       deathFlow = 1;
     }
     // i wraps to SIZE_MAX when the first run was erased; ++i makes it 0.
-    if (StepRunAt(chara, i, deathFlow)) chara->m_FlowRuns[i].Stop(chara);
+    bool quiet = false;
+    if (StepRunAt(chara, i, deathFlow, quiet)) chara->m_FlowRuns[i].Stop(chara);
+    // Stopping a run leaves the HP and the vanished flag alone too.
+    if (quiet && stays) continue;
     // The character may be removed once we return; leave no pointer to it.
     bool leave = chara->m_bVanished != 0;
     if (!leave && !bDying && chara->m_nHp <= 0) {
@@ -490,6 +520,7 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
       ClearCurrent();
       return 1;
     }
+    stays = bDying || chara->m_nHp > 0;  // not vanished, as it did not leave
   }
   ClearCurrent();
 

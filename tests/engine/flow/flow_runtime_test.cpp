@@ -583,6 +583,32 @@ TEST_F(FlowRuntime, ExecutorMovingTheFrontierRunsTheCommandsUpToIt) {
   EXPECT_EQ(Run(0).nSteps, 2);
 }
 
+// A current index outside the commands (set by hand) has no current command:
+// past the end, the step runs every unfinished command (both waits start,
+// 3 -> 2); below 0 it runs none. Either way the step is counted.
+TEST_F(FlowRuntime, CurrentIndexOutsideTheCommandsStepsWithoutACurrentCommand) {
+  struct Case {
+    int cur;
+    std::vector<int> labels;
+    int left;
+  };
+  for (const Case& k : {Case{5, {1, 2}, 2}, Case{2, {1, 2}, 2}, Case{-1, {}, 0}}) {
+    chara.m_Def.m_Flows.clear();
+    gTrace.clear();
+    gStep = 0;
+    AddFlow(22, {{kWait, 3, false, 1}, {kWait, 3, false, 2}});
+    Build();
+    Run(0).Start(&chara);
+    Run(0).nCur = k.cur;
+    EXPECT_EQ(Frame(false), 0);
+    EXPECT_EQ(LabelsAt(1), k.labels) << k.cur;
+    EXPECT_EQ(Run(0).CmdRuns[0].nLeft, k.left) << k.cur;
+    EXPECT_EQ(Run(0).CmdRuns[1].nLeft, k.left) << k.cur;
+    EXPECT_EQ(Run(0).nSteps, 1) << k.cur;
+    EXPECT_EQ(Run(0).bRunning, 1) << k.cur;
+  }
+}
+
 // An executor that ends its command early (countdown set to 1, as the jump
 // does on landing) finishes it in that step; the next command starts in the
 // step after.
@@ -679,6 +705,31 @@ TEST_F(FlowRuntime, LostHpStopsTheUpdateAfterTheFirstOrdinaryRun) {
     EXPECT_EQ(Frame(false), 1) << where;
     EXPECT_EQ(Run(0).CmdRuns[0].nLeft, k.firstLeft) << where;
     EXPECT_EQ(Run(1).CmdRuns[0].nLeft, k.secondLeft) << where;
+    EXPECT_EQ(world.m_pCurChara, nullptr);
+  }
+}
+
+// A death flow's command that takes the HP does not stop the update, but the
+// ordinary run after it does once stepped, even though that run only counts
+// a wait down (no executor). Frame 1 starts both 3-sub-step commands
+// (3 -> 2); in frame 2 the jump of the death flow runs its hook first, then
+// the wait goes 2 -> 1. With the hook leaving the HP alone nothing stops.
+TEST_F(FlowRuntime, HpTakenByADeathFlowStopsTheUpdateAfterTheNextRun) {
+  CommandTable[kWait] = nullptr;
+  for (const bool takesHp : {true, false}) {
+    chara.m_Def.m_Flows.clear();
+    AddFlow(3, {{kJump, 3, false, 1}});
+    AddFlow(22, {{kWait, 3, false, 2}});
+    Build();
+    chara.m_nHp = 10;
+    gHook = nullptr;
+    Run(0).Start(&chara);
+    Run(1).Start(&chara);
+    EXPECT_EQ(Frame(false), 0);
+    if (takesHp) gHook = [](cCharaBase* c, cCmdRun*) { c->m_nHp = 0; };
+    EXPECT_EQ(Frame(false), takesHp ? 1 : 0) << takesHp;
+    EXPECT_EQ(Run(0).CmdRuns[0].nLeft, 1) << takesHp;
+    EXPECT_EQ(Run(1).CmdRuns[0].nLeft, 1) << takesHp;
     EXPECT_EQ(world.m_pCurChara, nullptr);
   }
 }
