@@ -264,7 +264,6 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
   return c;
 }
 
-
 // SoleCommand over all the run's commands, its bound taken from the end
 // address: nCur, made unsigned (a negative one becomes too large), is below
 // the size exactly when its command starts before the end.
@@ -290,7 +289,7 @@ cCmdRun* SoleCommandOf(cFlowRun& run) {
 // otherwise the walk goes on from where the executor returned. `inPlace` is
 // set when the run is known to be where it was (no command could move it).
 [[gnu::always_inline]] inline int StepSole(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, cCmdRun* c,
-                                            CmdExecutor exec, bool& inPlace);
+                                           CmdExecutor exec, bool& inPlace);
 
 [[gnu::always_inline]] inline int StepRun(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, bool& inPlace) {
   inPlace = false;
@@ -307,7 +306,7 @@ cCmdRun* SoleCommandOf(cFlowRun& run) {
 // would call for it; the scene's current run is `start` and its break flag
 // is clear.
 [[gnu::always_inline]] inline int StepSole(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, cCmdRun* c,
-                                            CmdExecutor exec, bool& inPlace) {
+                                           CmdExecutor exec, bool& inPlace) {
   const int last = static_cast<int>(start->CmdRuns.size()) - 1;
   const int cur = start->nCur;
   cFlowCmd* const cmd = c->lpCmd;
@@ -433,8 +432,8 @@ namespace {
   int finished;
   if (!c) {
     if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
-    finished = WalkCommands(run, chara, chara->m_FlowRuns.data(), serial,
-                            static_cast<int>(run->CmdRuns.size()) - 1, 0, false);
+    finished =
+        WalkCommands(run, chara, chara->m_FlowRuns.data(), serial, static_cast<int>(run->CmdRuns.size()) - 1, 0, false);
   } else if (CmdExecutor exec = c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr; exec && !LeavesRunsAsTheyWere(exec)) {
     if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
     finished = StepSole(run, chara, chara->m_FlowRuns.data(), c, exec, inPlace);
