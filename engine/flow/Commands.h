@@ -30,24 +30,27 @@ void PadCmdParams(cFlowCmd* cmd, int count);
 // The executor ExecCmd calls for the command, after padding its parameters
 // as ExecCmd does; null when it calls none.
 inline CmdExecutor ExecutorFor(cFlowCmd* cmd) {
-  int kind = static_cast<int8_t>(cmd->m_CmdKind);
-  // A kind outside its table (broken data) does nothing.
-  if (kind < 0) return nullptr;
+  // A kind outside its table (broken data) does nothing; made unsigned, a
+  // negative kind is outside every table.
+  const unsigned kind = static_cast<unsigned>(static_cast<int>(static_cast<int8_t>(cmd->m_CmdKind)));
   int count;
+  unsigned slot;
   if (cmd->m_CmdSet == 0) {
-    if (kind >= kCharaCmdKinds) return nullptr;
+    if (kind >= static_cast<unsigned>(kCharaCmdKinds)) return nullptr;
     count = CharaCmdTable[kind].params;
+    slot = kind;
   } else {
-    if (kind >= kItemCmdKinds) return nullptr;
+    if (kind >= static_cast<unsigned>(kItemCmdKinds)) return nullptr;
     count = ItemCmdTable[kind].params;
     // Item kind k >= 2 runs character kind k + 15.
     if (kind < 2) return nullptr;
-    kind += 15;
+    slot = kind + 15;
   }
-  if (kind >= kCommandKinds) return nullptr;
+  // Every slot reached above lies inside the executor table.
+  static_assert(kCharaCmdKinds <= kCommandKinds && kItemCmdKinds - 1 + 15 < kCommandKinds);
   // Missing parameters are 0, so that no executor reads past its parameters.
   if (static_cast<int>(cmd->m_Params.size()) < count) PadCmdParams(cmd, count);
-  return CommandTable[kind];
+  return CommandTable[slot];
 }
 // Fills CommandTable and ItemCommandTable.
 void InstallCommandExecutors();

@@ -2,6 +2,7 @@
 // runs, the per-command countdown, and the flow part of a character's update.
 #include "engine/flow/FlowRun.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "engine/flow/Commands.h"
 #include "engine/flow/FlowRuntimeParts.h"
 #include "engine/flow/FlowUpdate.h"
+#include "engine/flow/MoveCommands.h"
 #include "engine/objects/CharaBase.h"
 
 namespace {
@@ -239,6 +241,16 @@ int EndStep(cFlowRun& run, int last) {
   return EndStep(*place.Get(), last);
 }
 
+bool IsDeathFlow(const cFlowRun& run) { return run.lpFlow && nm::flow::Trigger(*run.lpFlow) == kTriggerDeath; }
+
+// Executors that change only the character's motion and their own command
+// run's work values and countdown: they never add, erase or rebind flow runs
+// nor touch a run's commands, current index or break flag, so after them the
+// run is where it was and StepSole's change check would always pass.
+bool LeavesRunsAsTheyWere(CmdExecutor exec) {
+  return exec == CmdMoveGroundTurn || exec == CmdMoveStraight || exec == CmdMoveCircle;
+}
+
 // The run's current command when it is the only one the walk visits: every
 // command before it finished, it is not finished, it needs no reset (its
 // countdown is not 0) and it does not run with the next one. Else null.
@@ -252,6 +264,21 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
   return c;
 }
 
+// SoleCommand over all the run's commands, its bound taken from the end
+// address: nCur, made unsigned (a negative one becomes too large), is below
+// the size exactly when its command starts before the end.
+cCmdRun* SoleCommandOf(cFlowRun& run) {
+  const uint32_t cur = static_cast<uint32_t>(run.nCur);
+  cCmdRun* const first = run.CmdRuns.data();
+  const uintptr_t bytes = reinterpret_cast<uintptr_t>(first + run.CmdRuns.size()) - reinterpret_cast<uintptr_t>(first);
+  if (static_cast<uint64_t>(cur) * sizeof(cCmdRun) >= bytes) return nullptr;
+  cCmdRun* const c = first + cur;
+  if (c->bDone || c->nLeft == 0 || NoWait(c->lpCmd)) return nullptr;
+  for (const cCmdRun* p = first; p != c; ++p)
+    if (!p->bDone) return nullptr;
+  return c;
+}
+
 // The body of cFlowRun::Step; `base` is OwnerBase(chara, start). Inlined
 // into the flow update, which steps every running run every sub-step.
 //
@@ -261,6 +288,9 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
 // change anything), the walk's outcome is the one worked out here;
 // otherwise the walk goes on from where the executor returned. `inPlace` is
 // set when the run is known to be where it was (no command could move it).
+[[gnu::always_inline]] inline int StepSole(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, cCmdRun* c,
+                                           CmdExecutor exec, bool& inPlace);
+
 [[gnu::always_inline]] inline int StepRun(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, bool& inPlace) {
   inPlace = false;
   if (PlayScene) PlayScene->m_pCurFlowRun = start;
@@ -268,21 +298,34 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
   const int last = static_cast<int>(start->CmdRuns.size()) - 1;
   cCmdRun* const c = SoleCommand(*start, last);
   if (!c) return WalkCommands(start, chara, base, start->nSerial, last, 0, false);
+  // As ExecCmd; without an executor nothing runs that could change the run.
+  return StepSole(start, chara, base, c, chara && c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr, inPlace);
+}
+
+// StepRun's part after SoleCommand found `c`, with the executor ExecCmd
+// would call for it; the scene's current run is `start` and its break flag
+// is clear.
+[[gnu::always_inline]] inline int StepSole(cFlowRun* start, cCharaBase* chara, const cFlowRun* base, cCmdRun* c,
+                                           CmdExecutor exec, bool& inPlace) {
+  const int last = static_cast<int>(start->CmdRuns.size()) - 1;
   const int cur = start->nCur;
   cFlowCmd* const cmd = c->lpCmd;
   if (PlayScene) PlayScene->m_pCurCmdRun = c;
-  // As ExecCmd; without an executor nothing ran that could change the run.
-  if (CmdExecutor exec = chara && cmd ? ExecutorFor(cmd) : nullptr) {
+  if (exec && LeavesRunsAsTheyWere(exec)) {
+    exec(chara, c);
+  } else if (exec) {
     const int32_t serial = start->nSerial;
     const cCmdRun* const cmds = start->CmdRuns.data();
+    const cCmdRun* const cmdsEnd = cmds + start->CmdRuns.size();
     exec(chara, c);
     // The run first (only then may it be read), as RunPlace::Refind finds it.
+    // The ends are compared as pointers: same start and end, same size.
     bool same = true;
     if (base) {
       const cVector<cFlowRun>& runs = chara->m_FlowRuns;
-      same = runs.data() == base && start < base + runs.size() && start->nSerial == serial;
+      same = runs.data() == base && start < runs.data() + runs.size() && start->nSerial == serial;
     }
-    same = same && start->CmdRuns.data() == cmds && static_cast<int>(start->CmdRuns.size()) == last + 1 &&
+    same = same && start->CmdRuns.data() == cmds && start->CmdRuns.data() + start->CmdRuns.size() == cmdsEnd &&
            c->lpCmd == cmd && start->nCur == cur;
     if (!same) return WalkCommands(start, chara, base, serial, last, cur, true);
   }
@@ -350,12 +393,6 @@ void ForEachRunWithFlowId(cCharaBase* chara, int id, const std::function<void(cF
   }
 }
 
-void BeginFlowUpdate(cCharaBase* chara) {
-  if (!PlayScene) return;
-  PlayScene->m_pCurChara = chara;
-  PlayScene->m_bCheckDeaths = 0;
-}
-
 namespace {
 
 void ClearCurrent() {
@@ -363,6 +400,70 @@ void ClearCurrent() {
   PlayScene->m_pCurChara = nullptr;
   PlayScene->m_pCurFlowRun = nullptr;
   PlayScene->m_pCurCmdRun = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// One step of the run at index i of the character's runs, which is running,
+// has commands, and is neither paused nor halted. Returns 1 when the run
+// finished; `i` becomes the run's index after the step, or i - 1 when a
+// command erased it.
+//
+// The common step needs no walk and runs no command (a wait counting down)
+// or runs one executor that leaves the run, its commands and nCur as they
+// were (see StepRun); that case is worked out here with the run's fields
+// read once.
+//
+// `deathFlow` (-1 unknown) is read before anything runs that could rebind
+// the run's flow; the short step leaves it unknown, as the run and its flow
+// stay where they were. `quiet` is set after the short step: its executor,
+// if any, is a move (LeavesRunsAsTheyWere), which changes neither the HP
+// nor the vanished flag, nor does counting down.
+[[gnu::always_inline]] inline int StepRunAt(cCharaBase* chara, size_t& i, int& deathFlow, bool& quiet) {
+  cFlowRun* const run = &chara->m_FlowRuns[i];
+  cCmdRun* const c = SoleCommandOf(*run);
+  cPlayWorld* const scene = PlayScene;
+  if (scene) scene->m_pCurFlowRun = run;
+  run->bBreak = 0;
+  const int32_t serial = run->nSerial;
+  bool inPlace = false;
+  int finished;
+  if (!c) {
+    if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
+    finished =
+        WalkCommands(run, chara, chara->m_FlowRuns.data(), serial, static_cast<int>(run->CmdRuns.size()) - 1, 0, false);
+  } else if (CmdExecutor exec = c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr; exec && !LeavesRunsAsTheyWere(exec)) {
+    if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
+    finished = StepSole(run, chara, chara->m_FlowRuns.data(), c, exec, inPlace);
+  } else {
+    // No executor, or one that leaves the run as it was (and its break flag
+    // clear): StepSole's outcome without its checks.
+    quiet = true;
+    if (scene) scene->m_pCurCmdRun = c;
+    if (exec) exec(chara, c);
+    // The last command, as EndStep reads it (the run has commands).
+    const cCmdRun& last = run->CmdRuns.back();
+    if (c->nLeft > 1) {
+      --c->nLeft;
+      if (last.bDone) return 1;
+      ++run->nSteps;
+      return 0;
+    }
+    c->nLeft = 0;
+    c->bDone = 1;
+    if (IsChainMessage(c->lpCmd)) run->bMessageChain = 1;
+    if (c == &last) return 1;
+    ++run->nCur;
+    if (last.bDone) return 1;
+    ++run->nSteps;
+    return 0;
+  }
+  if (inPlace) return finished;
+  const int j = FindFlowRun(chara, static_cast<int>(i), serial);
+  i = static_cast<size_t>(j >= 0 ? j : static_cast<int>(i) - 1);
+  return j >= 0 ? finished : 0;
 }
 
 }  // namespace
@@ -383,31 +484,42 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
     }
   }
 
-  for (int i = 0; static_cast<size_t>(i) < chara->m_FlowRuns.size(); ++i) {
-    cFlowRun& run = chara->m_FlowRuns[static_cast<size_t>(i)];
+  // Whether the character stays after any run's step, whatever its flow's
+  // trigger: it has not vanished and has HP left (or is dying, where the
+  // HP is not looked at). Only a step that is not quiet can change that.
+  bool stays = !chara->m_bVanished && (bDying || chara->m_nHp > 0);
+  // i never passes the end, so comparing addresses tells i < size() without
+  // dividing by the size of a run.
+  for (size_t i = 0; chara->m_FlowRuns.data() + i < chara->m_FlowRuns.data() + chara->m_FlowRuns.size(); ++i) {
+    cFlowRun& run = chara->m_FlowRuns[i];
     if (!run.bRunning) continue;
     if (run.CmdRuns.empty()) {
       run.Stop(chara);
       continue;
     }
     if (run.bPaused || run.bHalted) continue;
-    const int trigger = run.lpFlow ? nm::flow::Trigger(*run.lpFlow) : -1;
-    if (bDying && trigger != kTriggerDeath) continue;
-    const int32_t serial = run.nSerial;
-    bool inPlace;
-    const int finished = StepRun(&run, chara, chara->m_FlowRuns.data(), inPlace);
-    const int j = inPlace ? i : FindFlowRun(chara, i, serial);
-    if (j >= 0) {
-      i = j;
-      if (finished) chara->m_FlowRuns[static_cast<size_t>(j)].Stop(chara);
-    } else {
-      --i;  // erased: the next run now has this index
+    int deathFlow = -1;  // read only when needed (see StepRunAt)
+    if (bDying) {
+      if (!IsDeathFlow(run)) continue;
+      deathFlow = 1;
     }
+    // i wraps to SIZE_MAX when the first run was erased; ++i makes it 0.
+    bool quiet = false;
+    if (StepRunAt(chara, i, deathFlow, quiet)) chara->m_FlowRuns[i].Stop(chara);
+    // Stopping a run leaves the HP and the vanished flag alone too.
+    if (quiet && stays) continue;
     // The character may be removed once we return; leave no pointer to it.
-    if (chara->m_bVanished || (!bDying && trigger != kTriggerDeath && chara->m_nHp <= 0)) {
+    bool leave = chara->m_bVanished != 0;
+    if (!leave && !bDying && chara->m_nHp <= 0) {
+      // Still unknown only after a short step: the run is at i, its flow unchanged.
+      if (deathFlow < 0) deathFlow = IsDeathFlow(chara->m_FlowRuns[i]);
+      leave = !deathFlow;
+    }
+    if (leave) {
       ClearCurrent();
       return 1;
     }
+    stays = bDying || chara->m_nHp > 0;  // not vanished, as it did not leave
   }
   ClearCurrent();
 

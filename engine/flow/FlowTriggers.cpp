@@ -68,11 +68,13 @@ class CurrentPointers {
 };
 
 // Whether a run of trigger `key` is idle, or (early latch) not latched yet.
+// A run that is neither needs no look at its flow: most raises find every
+// run busy, so the flows stay untouched.
 bool HasStartableRun(const cCharaBase& chara, int key, bool earlyLatch) {
   for (const cFlowRun& run : chara.m_FlowRuns) {
-    if (!run.lpFlow || nm::flow::Trigger(*run.lpFlow) != key) continue;
-    if (earlyLatch && !run.bTriggered) return true;
-    if (!(run.bRunning || run.bPaused || run.bHalted || run.bStartedThisFrame)) return true;
+    const bool busy = run.bRunning || run.bPaused || run.bHalted || run.bStartedThisFrame;
+    if (busy && (!earlyLatch || run.bTriggered)) continue;
+    if (run.lpFlow && nm::flow::Trigger(*run.lpFlow) == key) return true;
   }
   return false;
 }
@@ -146,12 +148,10 @@ namespace {
   }
 }
 
-// RaiseEventWith's body, inlined into RaiseEvent too: the play step raises
-// key 0 on every character every sub-step.
+// RaiseEventWith's body after the count and the observer, inlined into
+// RaiseEvent too: the play step raises key 0 on every character every
+// sub-step.
 [[gnu::always_inline]] inline void Raise(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
-  ++EventsRaised;
-  if (!chara) return;
-  if (g_eventObserver) g_eventObserver(*chara, key);
   const bool noLatch = nm::sys::NoTriggerLatch(SystemData);
   const bool earlyLatch = !noLatch && nm::sys::EarlyTriggerLatch(SystemData);
   const bool lateLatch = !noLatch && !earlyLatch;
@@ -162,11 +162,28 @@ namespace {
   if (HasStartableRun(*chara, key, earlyLatch)) StartTriggeredRuns(chara, key, partner, arg, earlyLatch, lateLatch);
 }
 
+// A raise with an observer installed (tools only): out of line, so that the
+// common raise saves no registers around the observer's call.
+[[gnu::noinline]] void RaiseObserved(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
+  g_eventObserver(*chara, key);
+  Raise(chara, key, partner, arg);
+}
+
 }  // namespace
 
-void RaiseEvent(cCharaBase* chara, int key) { Raise(chara, key, nullptr, 0); }
+void RaiseEvent(cCharaBase* chara, int key) {
+  ++EventsRaised;
+  if (!chara) return;
+  if (g_eventObserver) return RaiseObserved(chara, key, nullptr, 0);
+  Raise(chara, key, nullptr, 0);
+}
 
-void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) { Raise(chara, key, partner, arg); }
+void RaiseEventWith(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
+  ++EventsRaised;
+  if (!chara) return;
+  if (g_eventObserver) return RaiseObserved(chara, key, partner, arg);
+  Raise(chara, key, partner, arg);
+}
 
 int CheckFlowKeyConditions(cCharaBase* chara, cFlowRun* run) {
   if (!run || run->KeyConds.empty()) return 1;

@@ -12,12 +12,19 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/World.h"
+
 class cCharaBase;
 class cFlowRun;
 
 // The start of the update: the character becomes the current character and
 // the scene's death-check request is cleared.
-void BeginFlowUpdate(cCharaBase* chara);
+// Inline: it runs for every character every sub-step.
+inline void BeginFlowUpdate(cCharaBase* chara) {
+  if (!PlayScene) return;
+  PlayScene->m_pCurChara = chara;
+  PlayScene->m_bCheckDeaths = 0;
+}
 
 // After the character's own velocity and animation preparation: clears the
 // per-update movement flags, starts due lead-in animations, steps every

@@ -222,7 +222,9 @@ void ApplyMoveStep(cCharaBase* chara, double vx, double vy, int request, cCmdRun
   }
   if (!nm::move::bNoMoveAnim(mv)) {
     chara->m_bMovedThisUpdate = 1;
-    chara->m_Anim.Change(chara->m_bFly ? 3 : 1, 1);
+    // Changing to the animation already playing does nothing.
+    const int anim = chara->m_bFly ? 3 : 1;
+    if (chara->m_Anim.m_nAnim != anim) chara->m_Anim.Change(anim, 1);
   }
 }
 
@@ -270,7 +272,9 @@ void CmdMoveGroundTurn(cCharaBase* chara, cCmdRun* run) {
   if (chara->m_ImpactX == 0 && chara->m_ImpactY == 0) {
     if (chara->m_nTurnSide < 0) {
       const cPlayWorld& w = CurrentWorld();
-      int row = static_cast<int>(std::floor(chara->m_dBottom + 1.1)) / 32;
+      // Below 0 the floor differs from the truncation; from 0 up they agree.
+      const double below = chara->m_dBottom + 1.1;
+      int row = (below >= 0 ? static_cast<int>(below) : static_cast<int>(std::floor(below))) / 32;
       if (row > w.m_ScrollY.m_nCells - 1) row = w.m_ScrollY.m_nCells - 1;
       const int left = BlockClassAtCell(static_cast<int>(chara->m_dX) / 32, row, chara->m_nBlockSide);
       const int right = BlockClassAtCell(static_cast<int>(chara->m_dRight) / 32, row, chara->m_nBlockSide);

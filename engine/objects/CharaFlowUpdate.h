@@ -1,6 +1,7 @@
 #pragma once
 // Pieces of the flow update that the stage character and the hero share.
 #include "engine/World.h"
+#include "engine/flow/FlowUpdate.h"
 
 struct HitBox;
 
@@ -28,13 +29,6 @@ class CurrentObjectsGuard {
   cFlowRun* m_FlowRun;
   cCmdRun* m_CmdRun;
 };
-
-// The flow runtime's common part of the update (flow/FlowUpdate): the start
-// (current character, death-check request) and the run loop with its
-// removals; RunFlowUpdate returns 1 when the character must stop being
-// processed.
-void BeginFlowUpdate(cCharaBase* chara);
-int RunFlowUpdate(cCharaBase* chara, int bDying);
 
 // The velocity a flow update starts from (auto-scroll sync).
 void SetBaseVelocity(cCharaBase* chara, bool hero);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/EdMove.h"
 #include "data/Flow.h"
 #include "data/System.h"
 #include "engine/World.h"
@@ -582,6 +583,32 @@ TEST_F(FlowRuntime, ExecutorMovingTheFrontierRunsTheCommandsUpToIt) {
   EXPECT_EQ(Run(0).nSteps, 2);
 }
 
+// A current index outside the commands (set by hand) has no current command:
+// past the end, the step runs every unfinished command (both waits start,
+// 3 -> 2); below 0 it runs none. Either way the step is counted.
+TEST_F(FlowRuntime, CurrentIndexOutsideTheCommandsStepsWithoutACurrentCommand) {
+  struct Case {
+    int cur;
+    std::vector<int> labels;
+    int left;
+  };
+  for (const Case& k : {Case{5, {1, 2}, 2}, Case{2, {1, 2}, 2}, Case{-1, {}, 0}}) {
+    chara.m_Def.m_Flows.clear();
+    gTrace.clear();
+    gStep = 0;
+    AddFlow(22, {{kWait, 3, false, 1}, {kWait, 3, false, 2}});
+    Build();
+    Run(0).Start(&chara);
+    Run(0).nCur = k.cur;
+    EXPECT_EQ(Frame(false), 0);
+    EXPECT_EQ(LabelsAt(1), k.labels) << k.cur;
+    EXPECT_EQ(Run(0).CmdRuns[0].nLeft, k.left) << k.cur;
+    EXPECT_EQ(Run(0).CmdRuns[1].nLeft, k.left) << k.cur;
+    EXPECT_EQ(Run(0).nSteps, 1) << k.cur;
+    EXPECT_EQ(Run(0).bRunning, 1) << k.cur;
+  }
+}
+
 // An executor that ends its command early (countdown set to 1, as the jump
 // does on landing) finishes it in that step; the next command starts in the
 // step after.
@@ -620,6 +647,91 @@ TEST_F(FlowRuntime, WaitWithoutExecutorCountsDown) {
   EXPECT_EQ(StepsOf(2), std::vector<int>{4});
   EXPECT_EQ(Run(0).bRunning, 0);
   EXPECT_EQ(chara.m_dX, 1);
+}
+
+// Commands without executors counted down on the short path. Step 1 starts
+// the chain message (2 sub-steps, parameters 6 and 15 are 0), step 2 ends it:
+// the chain is marked and command 1 becomes current. Step 3 starts the
+// 2-sub-step wait (a plain command clears the chain), step 4 ends it and with
+// it the flow; the step that ends the flow is not counted (3 steps).
+TEST_F(FlowRuntime, CommandsWithoutExecutorEndTheirFlowAndMarkTheChain) {
+  CommandTable[kWait] = nullptr;
+  CommandTable[kMessage] = nullptr;
+  AddFlow(22, {{kMessage, 2, false, 1}, {kWait, 2, false, 2}});
+  Build();
+  Run(0).Start(&chara);
+  Frame(false);
+  EXPECT_EQ(Run(0).bMessageChain, 0);
+  EXPECT_EQ(Run(0).CmdRuns[0].nLeft, 1);
+  Frame(false);
+  EXPECT_EQ(Run(0).bMessageChain, 1);
+  EXPECT_EQ(Run(0).CmdRuns[0].bDone, 1);
+  EXPECT_EQ(Run(0).nCur, 1);
+  Frame(false);
+  EXPECT_EQ(Run(0).bMessageChain, 0);
+  EXPECT_EQ(Run(0).CmdRuns[1].nLeft, 1);
+  EXPECT_EQ(Run(0).bRunning, 1);
+  Frame(false);
+  EXPECT_EQ(Run(0).bRunning, 0);
+  EXPECT_EQ(Run(0).nSteps, 3);
+  EXPECT_TRUE(gTrace.empty());
+  EXPECT_EQ(world.m_pCurFlowRun, nullptr);
+  EXPECT_EQ(world.m_pCurCmdRun, nullptr);
+}
+
+// A character whose HP is already gone stops being updated after the first
+// run that is not a death flow was stepped; a death flow in front is stepped
+// and does not stop it. Two waits of 3 sub-steps: stepped in a frame before
+// (no command starts in the lost-HP frame) or not (both start in it: the
+// first countdown goes 3 -> 2, an unstepped run keeps its 0).
+TEST_F(FlowRuntime, LostHpStopsTheUpdateAfterTheFirstOrdinaryRun) {
+  CommandTable[kWait] = nullptr;
+  struct Case {
+    int firstTrigger;
+    int framesBefore;
+    int firstLeft, secondLeft;
+  };
+  for (const Case& k : {Case{22, 1, 1, 2}, Case{3, 1, 1, 1}, Case{22, 0, 2, 0}, Case{3, 0, 2, 2}}) {
+    chara.m_Def.m_Flows.clear();
+    AddFlow(k.firstTrigger, {{kWait, 3, false, 1}});
+    AddFlow(22, {{kWait, 3, false, 2}});
+    Build();
+    chara.m_nHp = 10;
+    Run(0).Start(&chara);
+    Run(1).Start(&chara);
+    for (int f = 0; f < k.framesBefore; ++f) EXPECT_EQ(Frame(false), 0);
+    chara.m_nHp = 0;
+    const std::string where = std::to_string(k.firstTrigger) + "/" + std::to_string(k.framesBefore);
+    EXPECT_EQ(Frame(false), 1) << where;
+    EXPECT_EQ(Run(0).CmdRuns[0].nLeft, k.firstLeft) << where;
+    EXPECT_EQ(Run(1).CmdRuns[0].nLeft, k.secondLeft) << where;
+    EXPECT_EQ(world.m_pCurChara, nullptr);
+  }
+}
+
+// A death flow's command that takes the HP does not stop the update, but the
+// ordinary run after it does once stepped, even though that run only counts
+// a wait down (no executor). Frame 1 starts both 3-sub-step commands
+// (3 -> 2); in frame 2 the jump of the death flow runs its hook first, then
+// the wait goes 2 -> 1. With the hook leaving the HP alone nothing stops.
+TEST_F(FlowRuntime, HpTakenByADeathFlowStopsTheUpdateAfterTheNextRun) {
+  CommandTable[kWait] = nullptr;
+  for (const bool takesHp : {true, false}) {
+    chara.m_Def.m_Flows.clear();
+    AddFlow(3, {{kJump, 3, false, 1}});
+    AddFlow(22, {{kWait, 3, false, 2}});
+    Build();
+    chara.m_nHp = 10;
+    gHook = nullptr;
+    Run(0).Start(&chara);
+    Run(1).Start(&chara);
+    EXPECT_EQ(Frame(false), 0);
+    if (takesHp) gHook = [](cCharaBase* c, cCmdRun*) { c->m_nHp = 0; };
+    EXPECT_EQ(Frame(false), takesHp ? 1 : 0) << takesHp;
+    EXPECT_EQ(Run(0).CmdRuns[0].nLeft, 1) << takesHp;
+    EXPECT_EQ(Run(1).CmdRuns[0].nLeft, 1) << takesHp;
+    EXPECT_EQ(world.m_pCurChara, nullptr);
+  }
 }
 
 // Raising a key whose flow is running: the early latch still marks the run,
