@@ -37,7 +37,9 @@ class cChara : public cCharaBase {
   void PlaceAtBlock(int col, int row);
   // Sets the group's flag when in range.
   int UpdateActiveRange(cVector<int8_t>& groups);
+  int UpdateActiveRange(cVector<int8_t>& groups, double cameraX, double cameraY);
   int UpdateOperating(const cVector<int8_t>& groups);
+  int UpdateOperating(const cVector<int8_t>& groups, const cScreenCamera& camera);
   void DrawHeldItemIcon(DDSURFACEDATA* surface);
 };
 

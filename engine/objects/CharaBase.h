@@ -211,7 +211,13 @@ void ConvertMoveSpec(cCmdRun* run, cFlowCmd* cmd, int16_t clone);
 // Status, invincibility and damage.
 void StartInvincible(cCharaBase* chara);
 void AddHitImmunity(cCharaBase* chara, int key);
-void UpdateInvincibility(cCharaBase* chara);
+// Counts down the invincibility and the immunities. Inline: nothing to
+// count down is the common case, asked for every character every sub-step.
+void CountDownInvincibility(cCharaBase* chara);
+inline void UpdateInvincibility(cCharaBase* chara) {
+  if (chara->m_nInvincible == 0 && chara->m_Immunity.empty()) return;
+  CountDownInvincibility(chara);
+}
 int TakeBodyAttack(cCharaBase* victim, cCharaBase* attacker);
 void RaiseBodyHitEvents(cCharaBase* victim, cCharaBase* attacker);
 int TakeShotDamage(cCharaBase* victim, cShot* shot);

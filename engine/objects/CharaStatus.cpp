@@ -58,9 +58,7 @@ void AddHitImmunity(cCharaBase* chara, int key) {
   chara->m_Immunity.push_back(ImmunityEntry{key, SubSteps() * frames});
 }
 
-void UpdateInvincibility(cCharaBase* chara) {
-  // Nothing to count down: the common case.
-  if (chara->m_nInvincible == 0 && chara->m_Immunity.empty()) return;
+void CountDownInvincibility(cCharaBase* chara) {
   chara->m_nInvincible = std::max(chara->m_nInvincible - 1, 0);
   for (auto it = chara->m_Immunity.begin(); it != chara->m_Immunity.end();) {
     if (--it->nLeft <= 0)

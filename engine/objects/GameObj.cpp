@@ -86,34 +86,23 @@ int cGameObj::ClampStageX(int nMode) { return ClampStageXOf(*this, CurrentWorld(
 
 int cGameObj::ClampStageY(int nMode) { return ClampStageYOf(*this, CurrentWorld().m_ScrollY, nMode); }
 
-void cGameObj::UpdateScreenPos() {
+cScreenCamera CurrentScreenCamera() {
   const cPlayWorld& w = CurrentWorld();
-  double cx = w.m_ScrollX.m_dPos;
-  double cy = w.m_ScrollY.m_dPos;
-  if (!m_bFly || (AutoScrolling(w.m_ScrollX) && !m_bScrollSync))
-    m_nScrLeft = TruncToInt((m_dX - m_nPicOfsX) - TruncToInt(cx));
-  else if (AutoScrolling(w.m_ScrollX))
-    m_nScrLeft = TruncToInt(m_dX - cx) - m_nPicOfsX;
-  else
-    m_nScrLeft = TruncToInt(m_dX) - TruncToInt(cx) - m_nPicOfsX;
-  m_nScrRight = m_nScrLeft + m_nPicW - 1;
-
-  if (!m_bFly)
-    m_nScrTop = TruncToInt((m_dY - m_nPicOfsY) - TruncToInt(cy));
-  else if (AutoScrolling(w.m_ScrollY))
-    m_nScrTop = TruncToInt(m_dY - cy) - m_nPicOfsY + 1;
-  else
-    m_nScrTop = TruncToInt(m_dY) - TruncToInt(cy) - m_nPicOfsY;
-  m_nScrBottom = m_nScrTop + m_nPicH - 1;
+  cScreenCamera c;
+  c.x = w.m_ScrollX.m_dPos;
+  c.y = w.m_ScrollY.m_dPos;
+  c.ix = TruncToInt(c.x);
+  c.iy = TruncToInt(c.y);
+  c.autoX = AutoScrolling(w.m_ScrollX);
+  c.autoY = AutoScrolling(w.m_ScrollY);
+  return c;
 }
+
+void cGameObj::UpdateScreenPos() { UpdateScreenPosWith(CurrentScreenCamera()); }
 
 int cGameObj::IsOnScreenAxis(int bSkipX, int bSkipY) const {
   const cPlayWorld& w = CurrentWorld();
-  double cx = w.m_ScrollX.m_dPos;
-  double cy = w.m_ScrollY.m_dPos;
-  if (!bSkipX && !(m_dRight >= cx && cx + kViewW > m_dX)) return 0;
-  if (!bSkipY && !(m_dBottom >= cy && cy + kViewH > m_dY)) return 0;
-  return 1;
+  return IsOnScreenAxisAt(bSkipX, bSkipY, w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos);
 }
 
 int cGameObj::IsOnScreen() const {

@@ -5,11 +5,21 @@
 // operations are declared in a fixed order; derived classes override them.
 #include <cstdint>
 
+#include "base/Text.h"
 #include "engine/instances/AnimPlayer.h"
 #include "engine/objects/RectD.h"
 
 class cCmdRun;
 class cRemoveArea;
+
+// The camera as UpdateScreenPos reads it, taken once by a pass that places
+// many objects while nothing moves the camera.
+struct cScreenCamera {
+  double x = 0, y = 0;
+  int ix = 0, iy = 0;                 // TruncToInt of x and y
+  bool autoX = false, autoY = false;  // the auto-scroll moves the camera on that axis
+};
+cScreenCamera CurrentScreenCamera();
 
 class cGameObj {
  public:
@@ -77,6 +87,22 @@ class cGameObj {
 
   // --- screen position and range tests ---
   void UpdateScreenPos();
+  void UpdateScreenPosWith(const cScreenCamera& c) {
+    if (!m_bFly || (c.autoX && !m_bScrollSync))
+      m_nScrLeft = TruncToInt((m_dX - m_nPicOfsX) - c.ix);
+    else if (c.autoX)
+      m_nScrLeft = TruncToInt(m_dX - c.x) - m_nPicOfsX;
+    else
+      m_nScrLeft = TruncToInt(m_dX) - c.ix - m_nPicOfsX;
+    m_nScrRight = m_nScrLeft + m_nPicW - 1;
+    if (!m_bFly)
+      m_nScrTop = TruncToInt((m_dY - m_nPicOfsY) - c.iy);
+    else if (c.autoY)
+      m_nScrTop = TruncToInt(m_dY - c.y) - m_nPicOfsY + 1;
+    else
+      m_nScrTop = TruncToInt(m_dY) - c.iy - m_nPicOfsY;
+    m_nScrBottom = m_nScrTop + m_nPicH - 1;
+  }
   int IsOnScreen() const;
   // IsOnScreen with the camera's top-left (cx, cy) given: for the hot loops,
   // which read the camera themselves.
@@ -84,6 +110,11 @@ class cGameObj {
     return m_dRight >= cx && cx + 640 > m_dX && m_dBottom >= cy && cy + 480 > m_dY ? 1 : 0;
   }
   int IsOnScreenAxis(int bSkipX, int bSkipY) const;
+  int IsOnScreenAxisAt(int bSkipX, int bSkipY, double cx, double cy) const {
+    if (!bSkipX && !(m_dRight >= cx && cx + 640 > m_dX)) return 0;
+    if (!bSkipY && !(m_dBottom >= cy && cy + 480 > m_dY)) return 0;
+    return 1;
+  }
   int IsInStage(int bWorld) const;
   int IsOutOfRange(const cRemoveArea& area) const;
   int FacingSign() const { return m_bFaceRight ? 1 : -1; }

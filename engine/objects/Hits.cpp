@@ -120,11 +120,13 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
   CharaHitIndex index;
   bool built = false;
   std::vector<uint32_t> near;
+  // Read again after a touching pair, the only place that runs events.
+  bool onScreenOnly = OnScreenOnly();
   for (auto qi = shots.begin(); qi != shots.end();) {
     cShot* q = *qi;
     ++qi;  // q may leave the list below
     if (q->m_bNoHit) continue;
-    if (OnScreenOnly() && !OnScreen(q)) continue;
+    if (onScreenOnly && !OnScreen(q)) continue;
     const cEdShot& d = q->m_ShotDef;
     const bool attacks = nm::shot::nPower(d) != 0 || nm::shot::byImpact(d) != 0 || nm::shot::ItemPalette(d) != 0;
     bool vanish = false;
@@ -141,6 +143,7 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
         const int res = ShotAgainstChara(q, entry.chara, attacks, vanish);
         if (res == kUntouched) continue;
         built = false;
+        onScreenOnly = OnScreenOnly();
         if (res != 0) return res;
         from = std::next(entry.it);
         walk = true;
@@ -152,6 +155,7 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
         const int res = ShotAgainstChara(q, *it, attacks, vanish);
         if (res == kUntouched) continue;
         built = false;
+        onScreenOnly = OnScreenOnly();
         if (res != 0) return res;
       }
     }
@@ -217,10 +221,11 @@ int BodiesAgainstBodies(CharaPtrList& li, CharaPtrList& lj) {
   for (cCharaBase* s : li) {
     // Whether s may touch is asked again only after a touching pair, the
     // only place that runs events: the pairs in between change nothing.
+    // Both tests of a pair only read, so the cheaper overlap goes first.
     bool sOk = ok(s);
     for (cCharaBase* v : lj) {
       if (!sOk) break;
-      if (!ok(v) || !s->m_HitBoxChara.rc.Overlaps(v->m_HitBoxChara.rc)) continue;
+      if (!s->m_HitBoxChara.rc.Overlaps(v->m_HitBoxChara.rc) || !ok(v)) continue;
       if (int k = touch(s, v)) return k;
       sOk = ok(s);
     }

@@ -263,7 +263,12 @@ void cChara::Jump(cCmdRun* run) {
 }
 
 int cChara::UpdateActiveRange(cVector<int8_t>& groups) {
-  m_bInRange = IsOnScreenAxis(m_bIgnoreRangeX, m_bIgnoreRangeY);
+  const cPlayWorld& w = CurrentWorld();
+  return UpdateActiveRange(groups, w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos);
+}
+
+int cChara::UpdateActiveRange(cVector<int8_t>& groups, double cameraX, double cameraY) {
+  m_bInRange = IsOnScreenAxisAt(m_bIgnoreRangeX, m_bIgnoreRangeY, cameraX, cameraY);
   if (m_bInRange && nm::chara::InGroup(m_Def)) {
     const int g = nm::chara::GroupNo(m_Def);
     // A group number outside the table (bad data) sets nothing.
@@ -272,7 +277,9 @@ int cChara::UpdateActiveRange(cVector<int8_t>& groups) {
   return m_bInRange;
 }
 
-int cChara::UpdateOperating(const cVector<int8_t>& groups) {
+int cChara::UpdateOperating(const cVector<int8_t>& groups) { return UpdateOperating(groups, CurrentScreenCamera()); }
+
+int cChara::UpdateOperating(const cVector<int8_t>& groups, const cScreenCamera& camera) {
   bool operating = m_bInRange != 0;
   if (!operating && nm::chara::InGroup(m_Def)) {
     const int g = nm::chara::GroupNo(m_Def);
@@ -283,7 +290,7 @@ int cChara::UpdateOperating(const cVector<int8_t>& groups) {
   }
   m_bWasOperating = 1;
   if (nm::chara::OnceTrue(m_Def)) m_bIgnoreRangeX = m_bIgnoreRangeY = 1;
-  UpdateScreenPos();
+  UpdateScreenPosWith(camera);
   return 1;
 }
 

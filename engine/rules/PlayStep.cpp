@@ -15,6 +15,7 @@
 #include "engine/objects/BlockMap.h"
 #include "engine/objects/Hits.h"
 #include "engine/rules/Rules.h"
+#include "engine/shots/Shot.h"
 
 namespace {
 
@@ -219,27 +220,7 @@ class FrameRunner {
     return Continue();
   }
 
-  void Shots() {
-    for (auto it = w_.m_Shots.begin(); it != w_.m_Shots.end();) {
-      cShot& s = *it;
-      if (s.Step()) {
-        it = RemoveShot(w_.m_Shots, it);
-        continue;
-      }
-      s.ApplyGravity();
-      s.MoveY();
-      s.MoveX();
-      if (w_.m_nSubStep == 1 && s.m_nRangeLeft != 0 && s.IsOutOfRange(Stage.m_RemoveAreas[s.m_nObjKind == 0 ? 3 : 4])) {
-        it = RemoveShot(w_.m_Shots, it);
-        continue;
-      }
-      if (s.HitsMap()) {
-        it = RemoveShot(w_.m_Shots, it);
-        continue;
-      }
-      ++it;
-    }
-  }
+  void Shots() { StepShots(w_); }
 
   void RemovalAreas() {
     for (int blocks = 0; blocks < 2; ++blocks) {

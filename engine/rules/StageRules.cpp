@@ -84,13 +84,15 @@ int UpdateActiveObjects() {
     if (CheckCharaCondition(&c)) {
       c.m_bActive = 1;
       c.m_bOnScreen = onScreen(c);
-      c.UpdateActiveRange(w.m_GroupActive);
+      c.UpdateActiveRange(w.m_GroupActive, w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos);
     } else {
       c.m_bActive = 0;
       c.m_bOnScreen = 0;
     }
   }
-  for (cChara& c : CharaList) c.m_bOperating = c.m_bActive && c.UpdateOperating(w.m_GroupActive);
+  // Nothing in this pass moves the camera: it is read once.
+  const cScreenCamera camera = CurrentScreenCamera();
+  for (cChara& c : CharaList) c.m_bOperating = c.m_bActive && c.UpdateOperating(w.m_GroupActive, camera);
   for (cItem& item : ItemList) {
     item.m_bActive = CheckItemCondition(&item);
     item.m_bOnScreen = item.m_bActive ? onScreen(item) : 0;

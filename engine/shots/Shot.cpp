@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 
 #include "base/Text.h"
 #include "data/Database.h"
@@ -59,11 +61,6 @@ void cShot::KeepFootOnScale(int nNew, int nOld) {
   if (nNew == nOld) return;
   m_dY -= static_cast<double>((nNew - nOld) * (m_nBaseH >> 1));
   ClampStageY(2);
-}
-
-void cShot::UpdateBoxX() {
-  m_HitRect.left = TruncToInt(m_dX) + m_nHitX;
-  m_HitRect.right = m_HitRect.left + m_nHitW - 1;
 }
 
 void cShot::UpdateBoxY() {
@@ -200,22 +197,7 @@ void cShot::SplitSpeed(double* outX, double* outY, double vx, double vy) {
   }
 }
 
-int cShot::ClampX() {
-  int result = 0;
-  const int extent = CurrentWorld().m_ScrollX.m_nExtent;
-  if (m_dX < 0) {
-    m_dX = 0;
-    result = 3;
-  } else if (m_dX + m_nW - 1 >= extent) {
-    m_dX = extent - m_nW;
-    result = 3;
-  }
-  m_dRight = m_dX + m_nW - 1.0;
-  UpdateBoxX();
-  m_nCol = TruncToInt(m_dX) >> 5;
-  m_nRightCol = TruncToInt(m_dRight) >> 5;
-  return result;
-}
+int cShot::ClampX() { return ClampXIn(CurrentWorld().m_ScrollX.m_nExtent); }
 
 int cShot::MoveX() {
   if (m_dVX2 != 0) m_dVX += m_dVX2;
@@ -432,4 +414,109 @@ cList<cShot>::iterator RemoveShot(cList<cShot>& list, cList<cShot>::iterator nod
   }
   shot->Unlink();
   return list.erase(node);
+}
+
+namespace {
+
+// What every shot's sub-step reads and nothing in the shots' pass changes:
+// the world's width, the step cap, the map's layout and the sub-step.
+struct ShotPass {
+  int extent = 0;
+  double cap = 0;
+  const cBlockCell* map = nullptr;
+  long mapSize = 0;
+  int shift = 0, pitch = 0, rows = 0;
+  bool first = false;  // the frame's first sub-step
+
+  explicit ShotPass(const cPlayWorld& w, bool firstSubStep)
+      : extent(w.m_ScrollX.m_nExtent),
+        cap(Stage.m_StepCap),
+        map(BlockMap.data()),
+        mapSize(static_cast<long>(BlockMap.size())),
+        shift(w.m_ScrollX.m_nShift),
+        pitch(1 << w.m_ScrollX.m_nShift),
+        rows(w.m_ScrollY.m_nCells),
+        first(firstSubStep) {}
+
+  // As BlockIndex: the cell at a column and row, or -1 outside the map.
+  int Cell(int col, int row) const {
+    if (col < 0 || row < 0 || col >= pitch || row >= rows) return -1;
+    const long index = static_cast<long>(col) + (static_cast<long>(row) << shift);
+    return index < mapSize ? static_cast<int>(index) : -1;
+  }
+};
+
+// A shot flying straight with nothing else to do: no sword, scroll sync,
+// move kind, acceleration, life or range. Its Step only sets the speed from
+// the flight speed and the facing, and gravity passes it by.
+bool PlainFlight(const cShot& s) {
+  const cEdShot& d = s.m_ShotDef;
+  return s.m_bShot && !s.m_bScrollSync && !s.m_bAccel && s.m_bFly && nm::shot::byMove(d) == 0 &&
+         !nm::shot::byLifeOn(d) && !nm::shot::byRangeOn(d);
+}
+
+int OutOfRemovalArea(const cShot& s, const ShotPass& p) {
+  return p.first && s.m_nRangeLeft != 0 && s.IsOutOfRange(Stage.m_RemoveAreas[s.m_nObjKind == 0 ? 3 : 4]);
+}
+
+// x != 0 told by the bits without the sign: cheaper than the compare, which
+// must let NaN through (NaN has bits beside the sign, as every non-zero has).
+bool NonZero(double x) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  return (bits << 1) != 0;
+}
+
+// The sub-step of any other shot or sword, call by call.
+[[gnu::noinline]] int StepShotInFull(cShot& s, const ShotPass& p) {
+  if (s.Step()) return 1;
+  s.ApplyGravity();
+  s.MoveY();
+  s.MoveX();
+  if (OutOfRemovalArea(s, p)) return 1;
+  return s.HitsMap();
+}
+
+// The same sub-step for a plain flight, with the calls that do nothing for
+// it left out and the values of the pass read once.
+int StepPlainShot(cShot& s, const ShotPass& p) {
+  s.m_dVX = 0;
+  s.m_dVY = 0;
+  s.m_dVX += s.m_dFlyVX;
+  s.m_dVY += s.m_dFlyVY;
+  if (s.m_dVX > 0)
+    s.m_bFaceRight = 1;
+  else if (s.m_dVX < 0)
+    s.m_bFaceRight = 0;
+  // MoveY does nothing without a speed or an acceleration.
+  if (NonZero(s.m_dVY2) || NonZero(s.m_dVY)) s.MoveY();
+  // MoveX.
+  if (NonZero(s.m_dVX2)) s.m_dVX += s.m_dVX2;
+  if (NonZero(s.m_dVX)) {
+    s.m_dVX = std::clamp(s.m_dVX, -p.cap, p.cap);
+    s.m_dX += s.m_dVX;
+    s.ClampXIn(p.extent);
+  }
+  if (OutOfRemovalArea(s, p)) return 1;
+  // HitsMap: a box within one cell without conditions gets that cell's
+  // class, as AnyCornerSolid gives it.
+  if (nm::shot::byPassBlocks(s.m_ShotDef) == 1) return 0;
+  if (s.m_nW <= 32 && s.m_nCol == s.m_nRightCol && s.m_nRow == s.m_nBottomRow) {
+    const int a = p.Cell(s.m_nCol, s.m_nRow);
+    if (a < 0) return 0;
+    const cBlockCell& cell = p.map[a];
+    if (!cell.HasConds()) return cell.PlainClass(s.m_nBlockSide) != 0 ? 1 : 0;
+  }
+  return s.HitsMap();
+}
+
+}  // namespace
+
+void StepShots(cPlayWorld& w) {
+  const ShotPass pass(CurrentWorld(), w.m_nSubStep == 1);
+  for (auto it = w.m_Shots.begin(); it != w.m_Shots.end();) {
+    cShot& s = *it;
+    const int gone = PlainFlight(s) ? StepPlainShot(s, pass) : StepShotInFull(s, pass);
+    it = gone ? RemoveShot(w.m_Shots, it) : std::next(it);
+  }
 }

@@ -3,11 +3,13 @@
 #include <cstdint>
 
 #include "base/Containers.h"
+#include "base/Text.h"
 #include "data/EdShot.h"
 #include "engine/objects/GameObj.h"
 #include "engine/objects/RectD.h"
 
 class cCharaBase;
+class cPlayWorld;
 struct DDSURFACEDATA;
 
 // What the firing code fills for each object it creates.
@@ -63,7 +65,10 @@ class cShot final : public cGameObj {
 
   void ScaleHitBox(int nScale) override;
   void KeepFootOnScale(int nNew, int nOld) override;
-  void UpdateBoxX() override;
+  void UpdateBoxX() override {
+    m_HitRect.left = TruncToInt(m_dX) + m_nHitX;
+    m_HitRect.right = m_HitRect.left + m_nHitW - 1;
+  }
   void UpdateBoxY() override;
 
   // Removes the back links from the target and the owner; nulls both.
@@ -72,6 +77,22 @@ class cShot final : public cGameObj {
   void Setup(int id, cCharaBase* owner, int cmdKind, const cEdShot* def, const ShotLaunch& launch);
   void SplitSpeed(double* outX, double* outY, double vx, double vy);
   int ClampX();
+  // ClampX with the world's width given.
+  int ClampXIn(int extent) {
+    int result = 0;
+    if (m_dX < 0) {
+      m_dX = 0;
+      result = 3;
+    } else if (m_dX + m_nW - 1 >= extent) {
+      m_dX = extent - m_nW;
+      result = 3;
+    }
+    m_dRight = m_dX + m_nW - 1.0;
+    UpdateBoxX();
+    m_nCol = TruncToInt(m_dX) >> 5;
+    m_nRightCol = TruncToInt(m_dRight) >> 5;
+    return result;
+  }
   int MoveX();
   int MoveY();
   int Step();
@@ -80,6 +101,11 @@ class cShot final : public cGameObj {
   // A sword's sub-step: 1 when it ends.
   int FollowOwner();
 };
+
+// One sub-step of every shot of the world, in list order: Step, gravity,
+// MoveY, MoveX, on the first sub-step the removal area (while a range is
+// left), then the map; a shot that ends there is removed at once.
+void StepShots(cPlayWorld& w);
 
 // A copy of the shot into the list, and a pointer to it into its faction list.
 cShot* AddShot(cList<cShot>& list, const cShot& shot);

@@ -117,6 +117,17 @@ TEST(Text, TruncToInt) {
   EXPECT_EQ(TruncToInt(-2.9), -2);
   EXPECT_EQ(TruncToInt(0.0 / 0.0), 0);
   EXPECT_EQ(TruncToInt(1e20), 0);
+  // The edges of int: values that truncate into it keep their value, the
+  // rest give 0, on either side.
+  const struct {
+    double value;
+    int expected;
+  } edges[] = {
+      {2147483647.9, 2147483647},   {2147483648.0, 0},  {-2147483648.0, INT32_MIN},
+      {-2147483648.9, INT32_MIN},   {-2147483649.0, 0}, {-1e20, 0},
+      {-0.5, 0},                    {1.0 / 0.0, 0},     {-1.0 / 0.0, 0},
+  };
+  for (const auto& e : edges) EXPECT_EQ(TruncToInt(e.value), e.expected) << e.value;
 }
 
 TEST(CodePage, RoundTripAndInvalidBytes) {

@@ -215,6 +215,70 @@ TEST_F(ShotTest, MapTestSamplesWideShotsOnAGrid) {
   EXPECT_EQ(tall.HitsMap(), 1);
 }
 
+// The pass over all shots: plain flights (no acceleration, life, range,
+// move kind or scroll sync) and the others, each stepped, moved and tested
+// against the map, and removed when they end.
+TEST_F(ShotTest, StepShotsMovesEachShotAndRemovesThoseThatEnd) {
+  world.m_nSubStep = 1;
+  cCond never;
+  never.m_Kind = 9;  // a condition that never holds
+  // World cell (18, 18): solid, but only while its condition holds.
+  world.SetBlock(8, 8, 1).m_Conds.push_back(never);
+  world.SetBlock(10, 10, 1);  // world cell (20, 20)
+  world.SetBlock(8, 12, 1);   // world cell (18, 22)
+  struct Case {
+    const char* name;
+    ShotLaunch launch;
+    bool accel, life;
+    bool stays;
+    double x, y;
+    int faceRight;
+  };
+  const Case cases[] = {
+      // x 578..593, y 576..591: within the conditioned cell, which lets it pass.
+      {"in one cell", Launch(2, 0, 576, 576), false, false, true, 578, 576, 1},
+      // x 628..643 spans columns 19 and 20; (20, 20) is solid.
+      {"across two cells", Launch(8, 0, 620, 640), false, false, false, 0, 0, 0},
+      // x 578..593, y 704..719: within the solid cell (18, 22).
+      {"in a solid cell", Launch(2, 0, 576, 704), false, false, false, 0, 0, 0},
+      // Flight speed 2 + 1 from the step, and the acceleration once more in the move.
+      {"accelerating", Launch(2, 0, 600, 800), true, false, true, 604, 800, 1},
+      {"life over", Launch(2, 0, 600, 900), false, true, false, 0, 0, 0},
+      {"falling", Launch(0, 3, 800, 600), false, false, true, 800, 603, 1},
+      {"to the left", Launch(-2, 0, 1000, 600), false, false, true, 998, 600, 0},
+  };
+  cList<cShot>& shots = world.m_Shots;
+  int id = 0;
+  for (const Case& c : cases) {
+    cEdShot d;
+    if (c.accel) {
+      d.m_ExtraFlag = 1;
+      d.m_ExtraValue1 = 600;  // 1 px per frame per frame
+    }
+    d.m_LifeLimited = c.life ? 1 : 0;
+    cShot s;
+    s.Setup(++id, &firer, 11, &d, c.launch);
+    AddShot(shots, s);
+  }
+  StepShots(world);
+  auto it = shots.begin();
+  id = 0;
+  for (const Case& c : cases) {
+    ++id;
+    if (!c.stays) continue;
+    ASSERT_NE(it, shots.end()) << c.name;
+    EXPECT_EQ(it->m_nID, id) << c.name;
+    EXPECT_DOUBLE_EQ(it->m_dX, c.x) << c.name;
+    EXPECT_DOUBLE_EQ(it->m_dY, c.y) << c.name;
+    EXPECT_DOUBLE_EQ(it->m_dRight, c.x + 15) << c.name;
+    EXPECT_EQ(it->m_nCol, static_cast<int>(c.x) >> 5) << c.name;
+    EXPECT_EQ(it->m_HitRect.left, static_cast<int>(c.x) + 4) << c.name;  // hit box 8 wide, centred
+    EXPECT_EQ(it->m_bFaceRight, c.faceRight) << c.name;
+    ++it;
+  }
+  EXPECT_EQ(it, shots.end());
+}
+
 TEST_F(ShotTest, AddAndRemoveKeepFactionListsAndLinks) {
   cList<cShot> shots;
   def.m_OptionB = 0;
