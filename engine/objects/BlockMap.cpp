@@ -116,34 +116,6 @@ int SampleScale(const cGameObj* obj) { return ScaleOf(obj); }
 
 namespace {
 
-// The map as one object's samples read it: pitch, height and base are read
-// once, and nothing of them changes while the samples are taken.
-struct MapView {
-  cBlockCell* base;
-  long size;
-  int shift;
-  int pitch;
-  int rows;
-  MapView() : base(BlockMap.data()), size(static_cast<long>(BlockMap.size())) {
-    const cPlayWorld& w = CurrentWorld();
-    shift = w.m_ScrollX.m_nShift;
-    pitch = 1 << shift;
-    rows = w.m_ScrollY.m_nCells;
-  }
-  // As BlockIndex.
-  int Index(int col, int row) const {
-    if (col < 0 || row < 0 || col >= pitch || row >= rows) return -1;
-    const long index = static_cast<long>(col) + (static_cast<long>(row) << shift);
-    return index < size ? static_cast<int>(index) : -1;
-  }
-  // As BlockClassAt; a cell without conditions is read without the call.
-  int Class(int index, int side) const {
-    if (index < 0) return 0;
-    cBlockCell& cell = base[index];
-    return cell.HasConds() ? cell.HitType(side) : cell.PlainClass(side);
-  }
-};
-
 // The cell an edge's samples chose and its class. A cell with conditions is
 // asked again when its class is read, as every reader of a cell does.
 struct Edge {
@@ -321,11 +293,6 @@ class ClearEdges {
 }  // namespace
 
 int FindEdgeChip(cGameObj* obj, int x1, int y1, int x2, int y2) { return FindEdge(obj, x1, y1, x2, y2).index; }
-
-int BlockClassAtCell(int col, int row, int nSide) {
-  const MapView map;
-  return map.Class(map.Index(col, row), nSide);
-}
 
 namespace {
 

@@ -39,8 +39,8 @@ int BlockIndex(int col, int row);
 int BlockClassAt(int index, int nSide);
 // The cell at `index`, or null outside the map.
 cBlockCell* BlockCellAt(int index);
-// BlockClassAt(BlockIndex(col, row), nSide) in one call.
-int BlockClassAtCell(int col, int row, int nSide);
+// BlockClassAt(BlockIndex(col, row), nSide) in one call (inline, below).
+inline int BlockClassAtCell(int col, int row, int nSide);
 // 1 when any of the cells (col1, row1), (col1, row2), (col2, row1),
 // (col2, row2), asked in this order, has a class other than 0.
 int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide);
@@ -88,3 +88,41 @@ int IsPlaceBlocked(cGameObj* obj);
 // The magnification the map collision samples with: a character's size
 // byte (at least 1), 1 for every other object.
 int SampleScale(const cGameObj* obj);
+
+// The map's shape is the current world's: World.h includes this header only
+// after the world is complete, so that the inline readers below see it
+// whichever of the two headers comes first.
+#include "engine/World.h"
+
+// The map as one object's samples read it: pitch, height and base are read
+// once, and nothing of them changes while the samples are taken.
+struct MapView {
+  cBlockCell* base;
+  long size;
+  int shift;
+  int pitch;
+  int rows;
+  MapView() : base(BlockMap.data()), size(static_cast<long>(BlockMap.size())) {
+    const cPlayWorld& w = CurrentWorld();
+    shift = w.m_ScrollX.m_nShift;
+    pitch = 1 << shift;
+    rows = w.m_ScrollY.m_nCells;
+  }
+  // As BlockIndex.
+  int Index(int col, int row) const {
+    if (col < 0 || row < 0 || col >= pitch || row >= rows) return -1;
+    const long index = static_cast<long>(col) + (static_cast<long>(row) << shift);
+    return index < size ? static_cast<int>(index) : -1;
+  }
+  // As BlockClassAt; a cell without conditions is read without the call.
+  int Class(int index, int side) const {
+    if (index < 0) return 0;
+    cBlockCell& cell = base[index];
+    return cell.HasConds() ? cell.HitType(side) : cell.PlainClass(side);
+  }
+};
+
+inline int BlockClassAtCell(int col, int row, int nSide) {
+  const MapView map;
+  return map.Class(map.Index(col, row), nSide);
+}
