@@ -34,6 +34,10 @@ cCharaBase* AsChara(cGameObj* obj) {
   return dynamic_cast<cCharaBase*>(obj);
 }
 
+// A stage character of the running list is a cChara (or, in tests, a type
+// derived from it): it is a character without asking its type.
+cChara* AsChara(cChara* c) { return c; }
+
 // A flyer that passes through blocks.
 bool PassesBlocks(const cGameObj* obj) { return obj->m_bFly && obj->m_byFlyHit == 0; }
 bool DiesOnBlocks(const cGameObj* obj) { return obj->m_bFly && obj->m_byFlyHit == 2; }
@@ -113,6 +117,16 @@ inline int ScaleOf(const cGameObj* obj) {
 }  // namespace
 
 int SampleScale(const cGameObj* obj) { return ScaleOf(obj); }
+
+namespace {
+// Samples per edge: the scale plus one. A cChara's scale needs no type test
+// (ScaleOf gives every character its own Scale()).
+inline int SampleCount(const cGameObj* obj) { return ScaleOf(obj) + 1; }
+inline int SampleCount(const cChara* c) { return c->Scale() + 1; }
+// Only the hero counts its steps in the air with the player's jump.
+inline bool IsHeroChara(cCharaBase* c) { return dynamic_cast<cHero*>(c) != nullptr; }
+inline bool IsHeroChara(cChara*) { return false; }
+}  // namespace
 
 namespace {
 
@@ -217,17 +231,19 @@ inline int Trunc(double v) {
 class ClearEdges {
  public:
   // `rows`: the top and bottom edges are asked (the bottom is read).
-  ClearEdges(const cGameObj* obj, bool rows)
-      : obj_(obj), n_(ScaleOf(obj) + 1), side_(obj->m_nBlockSide), x_(Trunc(obj->m_dX)), right_(Trunc(obj->m_dRight)),
+  ClearEdges(const cGameObj* obj, bool rows, int n)
+      : obj_(obj), n_(n), side_(obj->m_nBlockSide), x_(Trunc(obj->m_dX)), right_(Trunc(obj->m_dRight)),
         y_(Trunc(obj->m_dY)), bottom_(rows ? Trunc(obj->m_dBottom) : 0) {}
   // Both side walls (the samples of VerticalEdge at the left and right x).
   bool Sides() const {
     const MapView map;
+    if (n_ == 2) return Quad(map, x_ >> 5, right_ >> 5, y_ >> 5, (y_ + obj_->m_nBaseH - 1) >> 5);
     return Column(map, x_, y_) && Column(map, right_, y_);
   }
   // The top and bottom edges (the samples of HorizontalEdge at both y).
   bool TopAndBottom() const {
     const MapView map;
+    if (n_ == 2 && x_ != right_) return Quad(map, x_ >> 5, (x_ + obj_->m_nBaseW - 1) >> 5, y_ >> 5, bottom_ >> 5);
     return Row(map, y_) && Row(map, bottom_);
   }
   void NoteSides(MapPassNote* note) const { Note(note, obj_->m_nBaseH - 1, x_ >> 5, right_ >> 5, y_); }
@@ -241,9 +257,45 @@ class ClearEdges {
   bool RowsAsNoted(const MapPassNote& note) const {
     return x_ != right_ && Noted(note, obj_->m_nBaseW - 1, y_ >> 5, bottom_ >> 5, x_);
   }
+  // The side walls' samples all fall in cells that a clear top-and-bottom
+  // pass (noted in `rows`, no event since) sampled: those cells were clear
+  // then and are still, so the side walls are clear.
+  bool SidesWithinRows(const MapPassNote& rows) const {
+    if (!rows.clear || rows.events != EventsRaised || rows.n != n_ || rows.side != side_) return false;
+    const int step = obj_->m_nBaseH - 1;
+    for (int k = 0; k < n_; ++k) {
+      const int row = (y_ + k * step) >> 5;
+      if (row != rows.a && row != rows.b) return false;
+    }
+    return AmongNotedColumns(rows, x_ >> 5) && AmongNotedColumns(rows, right_ >> 5);
+  }
 
  private:
-  bool Clear(const cBlockCell& cell) const { return !cell.HasConds() && cell.PlainClass(side_) == 0; }
+  [[gnu::always_inline]] bool Clear(const cBlockCell& cell) const {
+    return !cell.HasConds() && cell.PlainClass(side_) == 0;
+  }
+  // Two samples per edge (scale 1) sample the cells {c1, c2} x {r1, r2},
+  // whichever edge goes first. Each cell's test stands alone, so the order
+  // does not matter; inside the map all four are read at once, otherwise
+  // the loops below skip the samples outside.
+  bool Quad(const MapView& map, int c1, int c2, int r1, int r2) const {
+    const auto in = [](int v, int limit) { return static_cast<unsigned>(v) < static_cast<unsigned>(limit); };
+    if (in(c1, map.pitch) && in(c2, map.pitch) && in(r1, map.rows) && in(r2, map.rows)) {
+      const long row1 = static_cast<long>(r1) << map.shift, row2 = static_cast<long>(r2) << map.shift;
+      if (c1 + row2 < map.size && c2 + row2 < map.size && c1 + row1 < map.size && c2 + row1 < map.size)
+        return Clear(map.base[c1 + row1]) && Clear(map.base[c2 + row1]) && Clear(map.base[c1 + row2]) &&
+               Clear(map.base[c2 + row2]);
+    }
+    return QuadSlow(map, c1, c2, r1, r2);
+  }
+  bool QuadSlow(const MapView& map, int c1, int c2, int r1, int r2) const {
+    for (const int c : {c1, c2})
+      for (const int r : {r1, r2}) {
+        const int index = map.Index(c, r);
+        if (index >= 0 && !Clear(map.base[index])) return false;
+      }
+    return true;
+  }
   // As the loops over map.Index, with the fixed column (row) tested once:
   // outside the map every sample is outside.
   bool Column(const MapView& map, int x, int y) const {
@@ -272,6 +324,11 @@ class ClearEdges {
     }
     return true;
   }
+  static bool AmongNotedColumns(const MapPassNote& rows, int col) {
+    for (int k = 0; k < rows.n; ++k)
+      if ((rows.from + k * rows.step) >> 5 == col) return true;
+    return false;
+  }
   void Note(MapPassNote* note, int step, int a, int b, int from) const {
     *note = MapPassNote{true, EventsRaised, n_, side_, step, a, b, from};
   }
@@ -294,10 +351,8 @@ class ClearEdges {
 
 int FindEdgeChip(cGameObj* obj, int x1, int y1, int x2, int y2) { return FindEdge(obj, x1, y1, x2, y2).index; }
 
-namespace {
-
 // The general case of AnyCornerSolid.
-[[gnu::noinline]] int AnyCornerCellSolid(int col1, int row1, int col2, int row2, int nSide) {
+int AnyCornerCellSolid(int col1, int row1, int col2, int row2, int nSide) {
   const MapView map;
   // A box within one column or row names a cell twice. A cell without
   // conditions asked again gives the class it gave before, which was 0 (or
@@ -316,20 +371,6 @@ namespace {
   if (solid(c, oneCol)) return 1;
   const int d = oneCol ? b : oneRow ? c : map.Index(col2, row2);
   return solid(d, oneCol || oneRow) ? 1 : 0;
-}
-
-}  // namespace
-
-int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide) {
-  // A box within one cell without conditions: that cell's class decides.
-  if (row2 == row1 && col2 == col1) {
-    const MapView map;
-    const int a = map.Index(col1, row1);
-    if (a < 0) return 0;
-    const cBlockCell& cell = map.base[a];
-    if (!cell.HasConds()) return cell.PlainClass(nSide) != 0 ? 1 : 0;
-  }
-  return AnyCornerCellSolid(col1, row1, col2, row2, nSide);
 }
 
 int FindFootChip(cGameObj* obj) {
@@ -413,11 +454,12 @@ void CeilingObj(cGameObj* obj) {
 }
 
 // No ground under a character's bottom edge: one more step in the air.
-void InAir(cCharaBase* chara) {
+template <class C>
+void InAir(C* chara) {
   chara->m_lpFootBlock = nullptr;
   chara->m_nAirSteps += 1;
   if (chara->m_nAirSteps >= Stage.m_FallStepLimit) {
-    if (dynamic_cast<cHero*>(chara)) {
+    if (IsHeroChara(chara)) {
       if (!chara->m_bRiding) {
         if (!Player.empty()) Player[0].m_bJumpReady = 1;
         chara->m_bFalling = 1;
@@ -443,12 +485,17 @@ int HitMapX(cGameObj* obj) {
   return HitMapX(obj, &note);
 }
 
-int HitMapX(cGameObj* obj, MapPassNote* note) {
+namespace {
+
+// The passes below are written once for any object and once for a listed
+// stage character, which reads its scale and kind without type tests.
+template <class Obj>
+int HitMapXOf(Obj* obj, MapPassNote* note) {
   note->clear = false;
   if (PassesBlocks(obj)) return 0;
   // Clear walls: neither side moves the object, so the second side sees
   // the box the first saw.
-  const ClearEdges edges(obj, false);
+  const ClearEdges edges(obj, false, SampleCount(obj));
   if (edges.Sides()) {
     edges.NoteSides(note);
     return 0;
@@ -462,16 +509,24 @@ int HitMapX(cGameObj* obj, MapPassNote* note) {
   return rightFirst ? HitMapLeft(obj) : HitMapRight(obj);
 }
 
-int RecheckMapX(cGameObj* obj) { return RecheckMapX(obj, MapPassNote{}); }
-
-int RecheckMapX(cGameObj* obj, const MapPassNote& note) {
+template <class Obj>
+int RecheckMapXOf(Obj* obj, const MapPassNote& note, const MapPassNote& rows) {
   if (PassesBlocks(obj)) return 0;
-  const ClearEdges edges(obj, false);
-  if (edges.SidesAsNoted(note) || edges.Sides()) return 0;
+  const ClearEdges edges(obj, false, SampleCount(obj));
+  if (edges.SidesAsNoted(note) || edges.SidesWithinRows(rows) || edges.Sides()) return 0;
   int r = HitMapRight(obj);
   int l = HitMapLeft(obj);
   return r == 2 || l == 2 ? 2 : 0;
 }
+
+}  // namespace
+
+int HitMapX(cGameObj* obj, MapPassNote* note) { return HitMapXOf(obj, note); }
+int HitMapX(cChara* c, MapPassNote* note) { return HitMapXOf(c, note); }
+
+int RecheckMapX(cGameObj* obj) { return RecheckMapX(obj, MapPassNote{}); }
+int RecheckMapX(cGameObj* obj, const MapPassNote& note) { return RecheckMapXOf(obj, note, MapPassNote{}); }
+int RecheckMapX(cChara* c, const MapPassNote& note, const MapPassNote& rows) { return RecheckMapXOf(c, note, rows); }
 
 int HitMapTop(cGameObj* obj) {
   if (PassesBlocks(obj)) return 0;
@@ -516,14 +571,17 @@ int HitMapY(cGameObj* obj) {
   return HitMapY(obj, &note);
 }
 
-int HitMapY(cGameObj* obj, MapPassNote* note) {
+namespace {
+
+template <class Obj>
+int HitMapYOf(Obj* obj, MapPassNote* note) {
   note->clear = false;
   if (PassesBlocks(obj)) return 0;
-  cCharaBase* chara = AsChara(obj);
+  auto* chara = AsChara(obj);
   if (chara) chara->m_lpFootBlock = nullptr;
   // Clear top and bottom: the top does nothing and the bottom only counts
   // a step in the air, whichever goes first.
-  const ClearEdges edges(obj, true);
+  const ClearEdges edges(obj, true, SampleCount(obj));
   if (edges.TopAndBottom()) {
     edges.NoteRows(note);
     if (chara) InAir(chara);
@@ -534,11 +592,18 @@ int HitMapY(cGameObj* obj, MapPassNote* note) {
   return bottomFirst ? HitMapTop(obj) : HitMapBottom(obj);
 }
 
-int RecheckMapY(cGameObj* obj) { return RecheckMapY(obj, MapPassNote{}); }
+}  // namespace
 
-int RecheckMapY(cGameObj* obj, const MapPassNote& note) {
+int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note); }
+int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note); }
+
+int RecheckMapY(cGameObj* obj) { return RecheckMapY(obj, MapPassNote{}); }
+int RecheckMapY(cChara* c, const MapPassNote& note) { return RecheckMapY(static_cast<cGameObj*>(c), note, SampleCount(c)); }
+int RecheckMapY(cGameObj* obj, const MapPassNote& note) { return RecheckMapY(obj, note, SampleCount(obj)); }
+
+int RecheckMapY(cGameObj* obj, const MapPassNote& note, int n) {
   if (PassesBlocks(obj)) return 0;
-  const ClearEdges edges(obj, true);
+  const ClearEdges edges(obj, true, n);
   if (edges.RowsAsNoted(note) || edges.TopAndBottom()) return 0;
   const Edge edge = RowEdge(obj, TruncToInt(obj->m_dBottom));
   const int i = edge.index;

@@ -11,6 +11,7 @@
 class cGameObj;
 class cCharaBase;
 class cHero;
+class cChara;
 struct DDSURFACEDATA;
 
 // One cell: a block definition and the once-true latch of its conditions.
@@ -42,8 +43,10 @@ cBlockCell* BlockCellAt(int index);
 // BlockClassAt(BlockIndex(col, row), nSide) in one call (inline, below).
 inline int BlockClassAtCell(int col, int row, int nSide);
 // 1 when any of the cells (col1, row1), (col1, row2), (col2, row1),
-// (col2, row2), asked in this order, has a class other than 0.
-int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide);
+// (col2, row2), asked in this order, has a class other than 0 (inline,
+// below; AnyCornerCellSolid is its general case).
+inline int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide);
+int AnyCornerCellSolid(int col1, int row1, int col2, int row2, int nSide);
 
 // Sampling: each returns the index of the most solid cell sampled (-1 when
 // nothing was sampled or every sample lay outside the map).
@@ -72,12 +75,21 @@ int HitMapX(cGameObj* obj);
 int HitMapX(cGameObj* obj, MapPassNote* note);
 int RecheckMapX(cGameObj* obj);
 int RecheckMapX(cGameObj* obj, const MapPassNote& note);
+// The same passes for a character of CharaList, which skip the type tests.
+// Its side-wall recheck is also skipped when the clear top-and-bottom pass
+// noted in `rows` (no event since) sampled every cell it would sample.
+int HitMapX(cChara* c, MapPassNote* note);
+int RecheckMapX(cChara* c, const MapPassNote& note, const MapPassNote& rows);
+int HitMapY(cChara* c, MapPassNote* note);
+int RecheckMapY(cChara* c, const MapPassNote& note);
 int HitMapLeft(cGameObj* obj);
 int HitMapRight(cGameObj* obj);
 int HitMapY(cGameObj* obj);
 int HitMapY(cGameObj* obj, MapPassNote* note);
 int RecheckMapY(cGameObj* obj);
 int RecheckMapY(cGameObj* obj, const MapPassNote& note);
+// With the sample count (scale + 1) already known.
+int RecheckMapY(cGameObj* obj, const MapPassNote& note, int n);
 int HitMapTop(cGameObj* obj);
 int HitMapBottom(cGameObj* obj);
 void KeepHeroInScreenX(cHero* hero);
@@ -125,4 +137,16 @@ struct MapView {
 inline int BlockClassAtCell(int col, int row, int nSide) {
   const MapView map;
   return map.Class(map.Index(col, row), nSide);
+}
+
+inline int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide) {
+  // A box within one cell without conditions: that cell's class decides.
+  if (row2 == row1 && col2 == col1) {
+    const MapView map;
+    const int a = map.Index(col1, row1);
+    if (a < 0) return 0;
+    const cBlockCell& cell = map.base[a];
+    if (!cell.HasConds()) return cell.PlainClass(nSide) != 0 ? 1 : 0;
+  }
+  return AnyCornerCellSolid(col1, row1, col2, row2, nSide);
 }

@@ -30,6 +30,14 @@ struct StepEnd {
 StepEnd Continue() { return {}; }
 StepEnd End(PlayFrameResult r) { return {true, r}; }
 
+// HitBlockCharas's own first checks, without the call: with no block
+// character listed, a flyer's pass and that of a walker which neither rides
+// nor touches a wall meet nothing and change nothing.
+bool BlockCharaPassIdle(const cChara& c) {
+  if (!NoBlockCharas()) return false;
+  return c.m_bFly || (!c.m_bRiding && !c.m_WallL && !c.m_WallR && !c.m_WallU && !c.m_WallD);
+}
+
 class FrameRunner {
  public:
   explicit FrameRunner(cPlayWorld& w) : w_(w), hero_(Player[0]) {}
@@ -124,7 +132,7 @@ class FrameRunner {
   // Block characters (blocks = true) or the others, steps 5 and 7.
   StepEnd Characters(bool blocks) {
     // Without block characters in CharaList their pass would only skip.
-    if (blocks && BlockCharaCandidates().empty()) return Continue();
+    if (blocks && NoBlockCharas()) return Continue();
     for (CharaIt it = CharaList.begin(); it != CharaList.end();) {
       cChara& c = *it;
       if ((nm::chara::BlockChara(c.m_Def) != 0) != blocks || c.m_bDead != 0 || !c.m_bActive || !c.m_bOperating) {
@@ -155,8 +163,8 @@ class FrameRunner {
       if (y == 8) remove = true;
       if (HitMapY(&c, &yNote) == 2) dying = true;
       if (!blocks) {
-        if (HitBlockCharas(&c) == 2) dying = true;
-        RecheckMapX(&c, xNote);
+        if (!BlockCharaPassIdle(c) && HitBlockCharas(&c) == 2) dying = true;
+        RecheckMapX(&c, xNote, yNote);
         RecheckMapY(&c, yNote);
         if ((c.m_WallL && c.m_WallR) || (c.m_WallU && c.m_WallD)) dying = true;
       }

@@ -341,6 +341,51 @@ TEST_F(BlockMapTest, RechecksRunWhereTheFirstPassCannotVouchForThem) {
   }
 }
 
+TEST_F(BlockMapTest, SideRecheckAfterAClearTopAndBottomPass) {
+  // A 20 x 20 box at x 470..489 (columns 14 and 15), y 485..504 (row 15),
+  // its walls clear; then moved down to y 500..519 (rows 15 and 16).
+  struct Case {
+    const char* name;
+    int baseW;    // the top and bottom samples lie at x and x + baseW - 1
+    bool event;   // an event is raised before the wall appears
+    bool solid;   // cell (15, 16) is solid before the recheck
+    double x;     // x after the recheck
+  };
+  const Case cases[] = {
+      // Samples at columns 14 and 15, rows 15 and 16 cover the side walls,
+      // and nothing changed: the recheck has nothing to do.
+      {"covered, clear", 20, false, false, 470},
+      // The wall appears after an event: the recheck must look, and pushes
+      // the right edge 489 back (489 & 31) + 1 = 10.
+      {"covered, wall after an event", 20, true, true, 460},
+      // Base width 5: the top and bottom samples lie in column 14 only, so
+      // they cannot vouch for the right wall in column 15, solid from the
+      // start (the top and bottom pass never sampled it).
+      {"not covered", 5, false, true, 460},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    TestChara c;
+    Place(c, 470, 485);
+    c.m_nBaseW = k.baseW;
+    if (!k.event && k.solid) Cell(15, 16, 1);
+    MapPassNote xNote, yNote;
+    EXPECT_EQ(HitMapX(&c, &xNote), 0);
+    c.m_dY = 500;
+    c.ClampStageY(9);
+    EXPECT_EQ(HitMapY(&c, &yNote), 0);
+    EXPECT_EQ(c.m_dX, 470);
+    if (k.event) {
+      RaiseEvent(&c, 9);
+      Cell(15, 16, 1);
+    }
+    EXPECT_EQ(RecheckMapX(&c, xNote, yNote), 0);
+    EXPECT_EQ(c.m_dX, k.x);
+    EXPECT_EQ(c.m_WallR, k.x == 470 ? 0 : 1);
+    Cell(15, 16, 0);
+  }
+}
+
 TEST_F(BlockMapTest, CornerCellsWithConditionsAreAskedForEveryCorner) {
   // A 10 x 10 box inside one cell names it as all four corners: a cell
   // with a condition is asked each time (a condition may draw random
