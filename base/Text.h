@@ -46,7 +46,7 @@ extern const double OneOverSqrt2;
 // Truncates toward zero; NaN and values outside int map to 0. Inline: the
 // play step calls it for every coordinate it rounds.
 inline int TruncToInt(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483648.0 || value <= -2147483649.0) return 0;
-  return static_cast<int>(value);
+  // One range test: NaN fails both comparisons.
+  if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int>(value);
+  return 0;
 }

@@ -235,13 +235,13 @@ class ClearEdges {
       : obj_(obj), n_(n), side_(obj->m_nBlockSide), x_(Trunc(obj->m_dX)), right_(Trunc(obj->m_dRight)),
         y_(Trunc(obj->m_dY)), bottom_(rows ? Trunc(obj->m_dBottom) : 0) {}
   // Both side walls (the samples of VerticalEdge at the left and right x).
-  bool Sides() const {
+  [[gnu::always_inline]] bool Sides() const {
     const MapView map;
     if (n_ == 2) return Quad(map, x_ >> 5, right_ >> 5, y_ >> 5, (y_ + obj_->m_nBaseH - 1) >> 5);
     return Column(map, x_, y_) && Column(map, right_, y_);
   }
   // The top and bottom edges (the samples of HorizontalEdge at both y).
-  bool TopAndBottom() const {
+  [[gnu::always_inline]] bool TopAndBottom() const {
     const MapView map;
     if (n_ == 2 && x_ != right_) return Quad(map, x_ >> 5, (x_ + obj_->m_nBaseW - 1) >> 5, y_ >> 5, bottom_ >> 5);
     return Row(map, y_) && Row(map, bottom_);
@@ -269,6 +269,19 @@ class ClearEdges {
     }
     return AmongNotedColumns(rows, x_ >> 5) && AmongNotedColumns(rows, right_ >> 5);
   }
+  // SidesWithinRows for the note just taken of this box; two samples per
+  // edge lie at the box's first column (row) and one base size on.
+  bool SidesWithinRowsNoted() const {
+    if (n_ != 2) return SidesWithinRowsAt();
+    const int r1 = y_ >> 5, r2 = bottom_ >> 5, sideRow = (y_ + obj_->m_nBaseH - 1) >> 5;
+    const int c1 = x_ >> 5, c2 = (x_ + obj_->m_nBaseW - 1) >> 5, right = right_ >> 5;
+    return (sideRow == r1 || sideRow == r2) && (right == c1 || right == c2);
+  }
+  [[gnu::noinline]] bool SidesWithinRowsAt() const {
+    MapPassNote rows;
+    NoteRows(&rows);
+    return SidesWithinRows(rows);
+  }
 
  private:
   [[gnu::always_inline]] bool Clear(const cBlockCell& cell) const {
@@ -278,7 +291,7 @@ class ClearEdges {
   // whichever edge goes first. Each cell's test stands alone, so the order
   // does not matter; inside the map all four are read at once, otherwise
   // the loops below skip the samples outside.
-  bool Quad(const MapView& map, int c1, int c2, int r1, int r2) const {
+  [[gnu::always_inline]] bool Quad(const MapView& map, int c1, int c2, int r1, int r2) const {
     const auto in = [](int v, int limit) { return static_cast<unsigned>(v) < static_cast<unsigned>(limit); };
     if (in(c1, map.pitch) && in(c2, map.pitch) && in(r1, map.rows) && in(r2, map.rows)) {
       const long row1 = static_cast<long>(r1) << map.shift, row2 = static_cast<long>(r2) << map.shift;
@@ -288,7 +301,7 @@ class ClearEdges {
     }
     return QuadSlow(map, c1, c2, r1, r2);
   }
-  bool QuadSlow(const MapView& map, int c1, int c2, int r1, int r2) const {
+  [[gnu::noinline]] bool QuadSlow(const MapView& map, int c1, int c2, int r1, int r2) const {
     for (const int c : {c1, c2})
       for (const int r : {r1, r2}) {
         const int index = map.Index(c, r);
@@ -298,7 +311,7 @@ class ClearEdges {
   }
   // As the loops over map.Index, with the fixed column (row) tested once:
   // outside the map every sample is outside.
-  bool Column(const MapView& map, int x, int y) const {
+  [[gnu::noinline]] bool Column(const MapView& map, int x, int y) const {
     const int col = x >> 5;
     if (col < 0 || col >= map.pitch) return true;
     const int step = obj_->m_nBaseH - 1;
@@ -310,7 +323,7 @@ class ClearEdges {
     }
     return true;
   }
-  bool Row(const MapView& map, int y) const {
+  [[gnu::noinline]] bool Row(const MapView& map, int y) const {
     if (x_ == right_) return Column(map, x_, y);
     const int row = y >> 5;
     if (row < 0 || row >= map.rows) return true;
@@ -489,6 +502,18 @@ namespace {
 
 // The passes below are written once for any object and once for a listed
 // stage character, which reads its scale and kind without type tests.
+// The walls' passes when a sample was not clear (apart, so that the clear
+// case's call stays small).
+[[gnu::noinline]] int HitWalls(cGameObj* obj) {
+  if (obj->m_bFly && obj->m_byFlyHit == 1) {
+    if (HitMapRight(obj) == 2) return 2;
+    return HitMapLeft(obj) == 2 ? 2 : 0;
+  }
+  bool rightFirst = obj->m_dVX > 0;
+  if ((rightFirst ? HitMapRight(obj) : HitMapLeft(obj)) == 2) return 2;
+  return rightFirst ? HitMapLeft(obj) : HitMapRight(obj);
+}
+
 template <class Obj>
 int HitMapXOf(Obj* obj, MapPassNote* note) {
   note->clear = false;
@@ -500,13 +525,7 @@ int HitMapXOf(Obj* obj, MapPassNote* note) {
     edges.NoteSides(note);
     return 0;
   }
-  if (obj->m_bFly && obj->m_byFlyHit == 1) {
-    if (HitMapRight(obj) == 2) return 2;
-    return HitMapLeft(obj) == 2 ? 2 : 0;
-  }
-  bool rightFirst = obj->m_dVX > 0;
-  if ((rightFirst ? HitMapRight(obj) : HitMapLeft(obj)) == 2) return 2;
-  return rightFirst ? HitMapLeft(obj) : HitMapRight(obj);
+  return HitWalls(obj);
 }
 
 template <class Obj>
@@ -573,9 +592,16 @@ int HitMapY(cGameObj* obj) {
 
 namespace {
 
+[[gnu::noinline]] int HitTopAndBottom(cGameObj* obj) {
+  bool bottomFirst = (obj->m_bFly && obj->m_byFlyHit == 1) || obj->m_dVY > 0;
+  if ((bottomFirst ? HitMapBottom(obj) : HitMapTop(obj)) == 2) return 2;
+  return bottomFirst ? HitMapTop(obj) : HitMapBottom(obj);
+}
+
 template <class Obj>
 int HitMapYOf(Obj* obj, MapPassNote* note) {
   note->clear = false;
+  note->sidesCovered = false;
   if (PassesBlocks(obj)) return 0;
   auto* chara = AsChara(obj);
   if (chara) chara->m_lpFootBlock = nullptr;
@@ -584,12 +610,17 @@ int HitMapYOf(Obj* obj, MapPassNote* note) {
   const ClearEdges edges(obj, true, SampleCount(obj));
   if (edges.TopAndBottom()) {
     edges.NoteRows(note);
+    if (note->clear && edges.SidesWithinRowsNoted()) {
+      note->sidesCovered = true;
+      note->x = obj->m_dX;
+      note->right = obj->m_dRight;
+      note->y = obj->m_dY;
+      note->bottom = obj->m_dBottom;
+    }
     if (chara) InAir(chara);
     return 0;
   }
-  bool bottomFirst = (obj->m_bFly && obj->m_byFlyHit == 1) || obj->m_dVY > 0;
-  if ((bottomFirst ? HitMapBottom(obj) : HitMapTop(obj)) == 2) return 2;
-  return bottomFirst ? HitMapTop(obj) : HitMapBottom(obj);
+  return HitTopAndBottom(obj);
 }
 
 }  // namespace
@@ -598,6 +629,24 @@ int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note); }
 int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note); }
 
 int RecheckMapY(cGameObj* obj) { return RecheckMapY(obj, MapPassNote{}); }
+
+// The box's edges are compared as they are: with the same edges both
+// rechecks would take the noted samples (the same columns, rows and starts;
+// count, side and base size change only in commands, which run only from
+// events here).
+namespace {
+[[gnu::noinline]] void RecheckBoth(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) {
+  RecheckMapX(c, xNote, yNote);
+  RecheckMapY(c, yNote);
+}
+}  // namespace
+
+void RecheckMaps(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) {
+  if (yNote.sidesCovered && yNote.events == EventsRaised && c->m_dX == yNote.x && c->m_dRight == yNote.right &&
+      c->m_dY == yNote.y && c->m_dBottom == yNote.bottom)
+    return;
+  RecheckBoth(c, xNote, yNote);
+}
 int RecheckMapY(cChara* c, const MapPassNote& note) { return RecheckMapY(static_cast<cGameObj*>(c), note, SampleCount(c)); }
 int RecheckMapY(cGameObj* obj, const MapPassNote& note) { return RecheckMapY(obj, note, SampleCount(obj)); }
 

@@ -63,6 +63,10 @@ struct MapPassNote {
   int n = 0, side = 0, step = 0;
   int a = 0, b = 0;  // the two columns (side walls) or rows (top and bottom)
   int from = 0;      // where the samples along the edges start
+  // A clear top-and-bottom pass: its samples cover every side-wall sample
+  // of the box it saw, whose edges these are.
+  bool sidesCovered = false;
+  double x = 0, right = 0, y = 0, bottom = 0;
 };
 
 // Map collision: 0 handled or nothing hit, 2 the object must die now.
@@ -82,6 +86,11 @@ int HitMapX(cChara* c, MapPassNote* note);
 int RecheckMapX(cChara* c, const MapPassNote& note, const MapPassNote& rows);
 int HitMapY(cChara* c, MapPassNote* note);
 int RecheckMapY(cChara* c, const MapPassNote& note);
+// RecheckMapX(c, xNote, yNote), then RecheckMapY(c, yNote); both are
+// skipped when the box has not moved and no event was raised since the
+// clear top-and-bottom pass noted in yNote, whose samples cover the side
+// walls' (then both would find their samples clear and do nothing).
+void RecheckMaps(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote);
 int HitMapLeft(cGameObj* obj);
 int HitMapRight(cGameObj* obj);
 int HitMapY(cGameObj* obj);

@@ -164,8 +164,7 @@ class FrameRunner {
       if (HitMapY(&c, &yNote) == 2) dying = true;
       if (!blocks) {
         if (!BlockCharaPassIdle(c) && HitBlockCharas(&c) == 2) dying = true;
-        RecheckMapX(&c, xNote, yNote);
-        RecheckMapY(&c, yNote);
+        RecheckMaps(&c, xNote, yNote);
         if ((c.m_WallL && c.m_WallR) || (c.m_WallU && c.m_WallD)) dying = true;
       }
       if (dying) {

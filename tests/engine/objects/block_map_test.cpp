@@ -386,6 +386,49 @@ TEST_F(BlockMapTest, SideRecheckAfterAClearTopAndBottomPass) {
   }
 }
 
+TEST_F(BlockMapTest, BothRechecksRunUnlessTheClearTopAndBottomPassStillHolds) {
+  // A 20 x 20 box at x 470..489 (columns 14 and 15), y 500..519 (rows 15
+  // and 16): both first passes are clear, and the top and bottom samples
+  // (columns 14 and 15, rows 15 and 16) cover the side walls'.
+  struct Case {
+    const char* name;
+    bool event;  // an event is raised before the walls are put in
+    double y;    // where the box is before the rechecks
+    double x;    // x after the rechecks
+  };
+  const Case cases[] = {
+      // Nothing changed: nothing to do, even with walls put in silently
+      // (only commands change cells, and they run from events here).
+      {"unchanged", false, 500, 470},
+      // After an event the wall at (15, 16) is seen: the right edge 489 is
+      // pushed back (489 & 31) + 1 = 10.
+      {"after an event", true, 500, 460},
+      // Moved down to y 530..549 (rows 16 and 17): the wall at (15, 17)
+      // stops the right edge the same way; at x 460..479 (column 14 only)
+      // the top and bottom then find rows 16 and 17 clear.
+      {"moved", false, 530, 460},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    TestChara c;
+    Place(c, 470, 500);
+    MapPassNote xNote, yNote;
+    EXPECT_EQ(HitMapX(&c, &xNote), 0);
+    EXPECT_EQ(HitMapY(&c, &yNote), 0);
+    if (k.event) RaiseEvent(&c, 9);
+    Cell(15, 16, k.y == 500 ? 1 : 0);
+    Cell(15, 17, 1);
+    c.m_dY = k.y;
+    c.ClampStageY(9);
+    RecheckMaps(&c, xNote, yNote);
+    EXPECT_EQ(c.m_dX, k.x);
+    EXPECT_EQ(c.m_dY, k.y);
+    EXPECT_EQ(c.m_WallR, k.x == 470 ? 0 : 1);
+    Cell(15, 16, 0);
+    Cell(15, 17, 0);
+  }
+}
+
 TEST_F(BlockMapTest, CornerCellsWithConditionsAreAskedForEveryCorner) {
   // A 10 x 10 box inside one cell names it as all four corners: a cell
   // with a condition is asked each time (a condition may draw random
