@@ -1,5 +1,6 @@
 #include "engine/objects/BlockMap.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <typeinfo>
@@ -295,7 +296,9 @@ class ClearEdges {
     const auto in = [](int v, int limit) { return static_cast<unsigned>(v) < static_cast<unsigned>(limit); };
     if (in(c1, map.pitch) && in(c2, map.pitch) && in(r1, map.rows) && in(r2, map.rows)) {
       const long row1 = static_cast<long>(r1) << map.shift, row2 = static_cast<long>(r2) << map.shift;
-      if (c1 + row2 < map.size && c2 + row2 < map.size && c1 + row1 < map.size && c2 + row1 < map.size)
+      // The index grows with column and row, so the largest of the four
+      // stands for all of them against the map's size.
+      if (std::max(c1, c2) + std::max(row1, row2) < map.size)
         return Clear(map.base[c1 + row1]) && Clear(map.base[c2 + row1]) && Clear(map.base[c1 + row2]) &&
                Clear(map.base[c2 + row2]);
     }
@@ -342,8 +345,18 @@ class ClearEdges {
       if ((rows.from + k * rows.step) >> 5 == col) return true;
     return false;
   }
+  // The box's edges (x .. bottom) are read only where sidesCovered is set,
+  // and that is written with them: they are left as they are.
   void Note(MapPassNote* note, int step, int a, int b, int from) const {
-    *note = MapPassNote{true, EventsRaised, n_, side_, step, a, b, from};
+    note->clear = true;
+    note->events = EventsRaised;
+    note->n = n_;
+    note->side = side_;
+    note->step = step;
+    note->a = a;
+    note->b = b;
+    note->from = from;
+    note->sidesCovered = false;
   }
   bool Noted(const MapPassNote& note, int step, int a, int b, int from) const {
     if (!note.clear || note.events != EventsRaised || note.n != n_ || note.side != side_ || note.step != step ||

@@ -133,6 +133,11 @@ class FrameRunner {
   StepEnd Characters(bool blocks) {
     // Without block characters in CharaList their pass would only skip.
     if (blocks && NoBlockCharas()) return Continue();
+    // The first passes' notes let a recheck that cannot change anything
+    // skip itself: only this character's movement runs in between. Kept
+    // outside the loop: each character's HitMapX and HitMapY write their
+    // flags before any recheck reads them, and the rest only with them.
+    MapPassNote xNote, yNote;
     for (CharaIt it = CharaList.begin(); it != CharaList.end();) {
       cChara& c = *it;
       if ((nm::chara::BlockChara(c.m_Def) != 0) != blocks || c.m_bDead != 0 || !c.m_bActive || !c.m_bOperating) {
@@ -153,9 +158,6 @@ class FrameRunner {
       bool dying = false, remove = false;
       if (!blocks && c.m_bRiding) RideBlockChara(&c, CharaList);
       if (c.MoveX() == 4) remove = true;
-      // The first passes' notes let a recheck that cannot change anything
-      // skip itself: only this character's movement runs in between.
-      MapPassNote xNote, yNote;
       if (HitMapX(&c, &xNote) == 2) dying = true;
       c.ApplyCharaGravity();
       int y = c.MoveY();
