@@ -429,6 +429,36 @@ TEST_F(BlockMapTest, BothRechecksRunUnlessTheClearTopAndBottomPassStillHolds) {
   }
 }
 
+TEST_F(BlockMapTest, AMapShorterThanItsShapeIsSampledCellByCell) {
+  // The last row (34) keeps only its first five cells: index 34 * 64 + 5 is
+  // past the map. A 20 x 20 box at x 148..167 (columns 4 and 5), y
+  // 1076..1095 (rows 33 and 34) has its last corner there: that sample is
+  // outside, the other three are read.
+  BlockMap.resize(34u * 64u + 5u);
+  BlockMap.shrink_to_fit();  // a read past the end is caught
+  struct Case {
+    const char* what;
+    int bottomLeftHit;  // cell (4, 34)
+    int standCell, walled, airSteps;
+  };
+  const Case cases[] = {
+      {"clear inside, outside past the end", 0, -1, 0, 1},
+      {"solid at (4, 34): lands on it", 1, 34 * 64 + 4, 1, 0},
+  };
+  for (const Case& k : cases) {
+    Cell(4, 34, k.bottomLeftHit);
+    TestChara c;
+    Place(c, 148, 1076);
+    c.m_nStandCell = -1;
+    MapPassNote note;
+    EXPECT_EQ(HitMapY(static_cast<cChara*>(&c), &note), 0) << k.what;
+    EXPECT_EQ(note.clear, k.bottomLeftHit == 0) << k.what;
+    EXPECT_EQ(c.m_nStandCell, k.standCell) << k.what;
+    EXPECT_EQ(c.m_WallD, k.walled) << k.what;
+    EXPECT_EQ(c.m_nAirSteps, k.airSteps) << k.what;
+  }
+}
+
 TEST_F(BlockMapTest, CornerCellsWithConditionsAreAskedForEveryCorner) {
   // A 10 x 10 box inside one cell names it as all four corners: a cell
   // with a condition is asked each time (a condition may draw random
