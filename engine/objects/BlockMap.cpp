@@ -278,6 +278,20 @@ class ClearEdges {
     const int c1 = x_ >> 5, c2 = (x_ + obj_->m_nBaseW - 1) >> 5, right = right_ >> 5;
     return (sideRow == r1 || sideRow == r2) && (right == c1 || right == c2);
   }
+  // The other way round, for two samples per edge: every top-and-bottom
+  // sample falls in a cell that the clear side-wall pass noted in `sides`
+  // (no event since) sampled. Those cells were outside the map or clear
+  // then, and without an event no command changed them, the map's shape,
+  // the side or the sizes since, so they still are.
+  bool RowsWithinSides(const MapPassNote& sides) const {
+    if (n_ != 2 || x_ == right_ || !sides.clear || sides.events != EventsRaised || sides.n != 2 ||
+        sides.side != side_)
+      return false;
+    const int r1 = sides.from >> 5, r2 = (sides.from + sides.step) >> 5;
+    const int c1 = x_ >> 5, c2 = (x_ + obj_->m_nBaseW - 1) >> 5, top = y_ >> 5, bottom = bottom_ >> 5;
+    return (c1 == sides.a || c1 == sides.b) && (c2 == sides.a || c2 == sides.b) && (top == r1 || top == r2) &&
+           (bottom == r1 || bottom == r2);
+  }
   [[gnu::noinline]] bool SidesWithinRowsAt() const {
     MapPassNote rows;
     NoteRows(&rows);
@@ -612,7 +626,7 @@ namespace {
 }
 
 template <class Obj>
-int HitMapYOf(Obj* obj, MapPassNote* note) {
+int HitMapYOf(Obj* obj, MapPassNote* note, const MapPassNote& sides) {
   note->clear = false;
   note->sidesCovered = false;
   if (PassesBlocks(obj)) return 0;
@@ -621,7 +635,7 @@ int HitMapYOf(Obj* obj, MapPassNote* note) {
   // Clear top and bottom: the top does nothing and the bottom only counts
   // a step in the air, whichever goes first.
   const ClearEdges edges(obj, true, SampleCount(obj));
-  if (edges.TopAndBottom()) {
+  if (edges.RowsWithinSides(sides) || edges.TopAndBottom()) {
     edges.NoteRows(note);
     if (note->clear && edges.SidesWithinRowsNoted()) {
       note->sidesCovered = true;
@@ -638,8 +652,9 @@ int HitMapYOf(Obj* obj, MapPassNote* note) {
 
 }  // namespace
 
-int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note); }
-int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note); }
+int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note, MapPassNote{}); }
+int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note, MapPassNote{}); }
+int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) { return HitMapYOf(c, note, sides); }
 
 int RecheckMapY(cGameObj* obj) { return RecheckMapY(obj, MapPassNote{}); }
 

@@ -85,6 +85,10 @@ int RecheckMapX(cGameObj* obj, const MapPassNote& note);
 int HitMapX(cChara* c, MapPassNote* note);
 int RecheckMapX(cChara* c, const MapPassNote& note, const MapPassNote& rows);
 int HitMapY(cChara* c, MapPassNote* note);
+// With the note of the character's side-wall pass taken before its vertical
+// move: a top-and-bottom pass whose samples fall in cells that clear pass
+// sampled (no event since) takes them as clear without reading them.
+int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides);
 int RecheckMapY(cChara* c, const MapPassNote& note);
 // RecheckMapX(c, xNote, yNote), then RecheckMapY(c, yNote); both are
 // skipped when the box has not moved and no event was raised since the

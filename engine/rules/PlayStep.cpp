@@ -163,7 +163,7 @@ class FrameRunner {
       int y = c.MoveY();
       if (y == 7) dying = true;
       if (y == 8) remove = true;
-      if (HitMapY(&c, &yNote) == 2) dying = true;
+      if (HitMapY(&c, &yNote, xNote) == 2) dying = true;
       if (!blocks) {
         if (!BlockCharaPassIdle(c) && HitBlockCharas(&c) == 2) dying = true;
         RecheckMaps(&c, xNote, yNote);

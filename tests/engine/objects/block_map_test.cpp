@@ -429,6 +429,50 @@ TEST_F(BlockMapTest, BothRechecksRunUnlessTheClearTopAndBottomPassStillHolds) {
   }
 }
 
+TEST_F(BlockMapTest, TopAndBottomTakeTheClearSidePassOnlyForCellsItSampled) {
+  // A 20 x 20 box at x 470..489 (columns 14 and 15), y 485..504 (row 15):
+  // the side-wall pass samples cells (14..15, 15) and finds them clear.
+  struct Case {
+    const char* what;
+    int floorRow;  // a solid cell at (14, floorRow), or none when 0
+    bool before;   // put there before the side pass, else after an event
+    double y;      // where the vertical move takes the box
+    bool clear;
+    int wallU, wallD, footRow, airSteps;  // footRow -1: no foot cell
+    double yAfter;
+  };
+  const Case cases[] = {
+      {"same row, nothing there", 0, true, 490, true, 0, 0, -1, 1, 490},
+      // Bottom 519: lands (519 & 31) + 1 = 8 higher.
+      {"moved into row 16 (y 500..519) onto a floor there", 16, true, 500, false, 0, 1, 16, 0, 492},
+      // The new cell is the box's ceiling: pushed 32 - (485 & 31) = 27 down
+      // into row 16, where the bottom finds nothing.
+      {"same row, a block put in after an event", 15, false, 485, false, 1, 0, -1, 1, 512},
+  };
+  for (const Case& k : cases) {
+    if (k.floorRow && k.before) Cell(14, k.floorRow, 1);
+    TestChara c;
+    Place(c, 470, 485);
+    MapPassNote xNote, yNote;
+    EXPECT_EQ(HitMapX(&c, &xNote), 0) << k.what;
+    EXPECT_TRUE(xNote.clear) << k.what;
+    if (k.floorRow && !k.before) {
+      RaiseEvent(&c, 9);
+      Cell(14, k.floorRow, 1);
+    }
+    c.m_dY = k.y;
+    c.ClampStageY(9);
+    EXPECT_EQ(HitMapY(&c, &yNote, xNote), 0) << k.what;
+    EXPECT_EQ(yNote.clear, k.clear) << k.what;
+    EXPECT_EQ(c.m_WallU, k.wallU) << k.what;
+    EXPECT_EQ(c.m_WallD, k.wallD) << k.what;
+    EXPECT_EQ(c.m_lpFootBlock, k.footRow < 0 ? nullptr : BlockCellAt(BlockIndex(14, k.footRow))) << k.what;
+    EXPECT_EQ(c.m_nAirSteps, k.airSteps) << k.what;
+    EXPECT_DOUBLE_EQ(c.m_dY, k.yAfter) << k.what;
+    if (k.floorRow) Cell(14, k.floorRow, 0);
+  }
+}
+
 TEST_F(BlockMapTest, AMapShorterThanItsShapeIsSampledCellByCell) {
   // The last row (34) keeps only its first five cells: index 34 * 64 + 5 is
   // past the map. A 20 x 20 box at x 148..167 (columns 4 and 5), y
