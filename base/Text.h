@@ -56,7 +56,7 @@ inline int TruncToInt(double value) {
   if (fast != INT32_MIN) [[likely]]
     return fast;
 #endif
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483648.0 || value <= -2147483649.0) return 0;
-  return static_cast<int>(value);
+  // One range test: NaN fails both comparisons.
+  if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int>(value);
+  return 0;
 }

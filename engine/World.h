@@ -34,7 +34,6 @@
 #include "engine/instances/Item.h"
 #include "engine/instances/MessageWnd.h"
 #include "engine/instances/ScreenColor.h"
-#include "engine/objects/BlockMap.h"
 #include "engine/objects/Chara.h"
 #include "engine/objects/Hero.h"
 #include "engine/objects/ObjLists.h"
@@ -163,3 +162,6 @@ extern cList<DDSURFACEDATA> PictureSurfaces;
 extern cList<DDBITMAPDATA> PictureBitmaps;
 extern cList<DDSURFACEDATA> Off_Msg;
 extern cList<DDBITMAPDATA> MessageBitmaps;
+
+// Last: its inline map readers need the world above.
+#include "engine/objects/BlockMap.h"

@@ -8,29 +8,16 @@
 #include "engine/Names.h"
 #include "engine/World.h"
 
-namespace {
-
 // Atomic, so that a character made or destroyed on another thread still
 // marks the kept list stale.
-std::atomic<uint64_t> changes{1};
+std::atomic<uint64_t> CharaChanges{1};
+BlockCharaKept KeptBlockCharas;
 
-struct Kept {
-  uint64_t builtAt = 0;
-  std::vector<cChara*> charas;
-};
-
-Kept& TheKept() {
-  static Kept kept;
-  return kept;
-}
-
-}  // namespace
-
-void NoteCharaChange() { changes.fetch_add(1, std::memory_order_relaxed); }
+void NoteCharaChange() { CharaChanges.fetch_add(1, std::memory_order_relaxed); }
 
 const std::vector<cChara*>& BlockCharaCandidates() {
-  Kept& k = TheKept();
-  const uint64_t now = changes.load(std::memory_order_relaxed);
+  BlockCharaKept& k = KeptBlockCharas;
+  const uint64_t now = CharaChanges.load(std::memory_order_relaxed);
   if (k.builtAt != now) {
     k.charas.clear();
     for (cChara& c : CharaList)

@@ -3,6 +3,8 @@
 // sub-step (every walker looks for them several times) and built again only
 // after something changed which characters could be block characters or in
 // what order they are listed.
+#include <atomic>
+#include <cstdint>
 #include <vector>
 
 class cChara;
@@ -17,6 +19,22 @@ void NoteCharaChange();
 // in list order. Whether one is active, alive or the asking object is left
 // to the caller, as those change without notice.
 const std::vector<cChara*>& BlockCharaCandidates();
+
+// The kept list and the change count it was built at (read by the inline
+// test below; written only by BlockCharaCandidates and NoteCharaChange).
+struct BlockCharaKept {
+  uint64_t builtAt = 0;
+  std::vector<cChara*> charas;
+};
+extern BlockCharaKept KeptBlockCharas;
+extern std::atomic<uint64_t> CharaChanges;
+
+// BlockCharaCandidates().empty(), without the call while the kept list is
+// up to date.
+inline bool NoBlockCharas() {
+  if (KeptBlockCharas.builtAt == CharaChanges.load(std::memory_order_relaxed)) return KeptBlockCharas.charas.empty();
+  return BlockCharaCandidates().empty();
+}
 
 // The same characters as references, for range loops.
 class BlockCharaRange {

@@ -1,5 +1,6 @@
 #include "engine/objects/BlockMap.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <typeinfo>
@@ -33,6 +34,10 @@ cCharaBase* AsChara(cGameObj* obj) {
   if (type == &typeid(cShot)) return nullptr;
   return dynamic_cast<cCharaBase*>(obj);
 }
+
+// A stage character of the running list is a cChara (or, in tests, a type
+// derived from it): it is a character without asking its type.
+cChara* AsChara(cChara* c) { return c; }
 
 // A flyer that passes through blocks.
 bool PassesBlocks(const cGameObj* obj) { return obj->m_bFly && obj->m_byFlyHit == 0; }
@@ -115,34 +120,16 @@ inline int ScaleOf(const cGameObj* obj) {
 int SampleScale(const cGameObj* obj) { return ScaleOf(obj); }
 
 namespace {
+// Samples per edge: the scale plus one. A cChara's scale needs no type test
+// (ScaleOf gives every character its own Scale()).
+inline int SampleCount(const cGameObj* obj) { return ScaleOf(obj) + 1; }
+inline int SampleCount(const cChara* c) { return c->Scale() + 1; }
+// Only the hero counts its steps in the air with the player's jump.
+inline bool IsHeroChara(cCharaBase* c) { return dynamic_cast<cHero*>(c) != nullptr; }
+inline bool IsHeroChara(cChara*) { return false; }
+}  // namespace
 
-// The map as one object's samples read it: pitch, height and base are read
-// once, and nothing of them changes while the samples are taken.
-struct MapView {
-  cBlockCell* base;
-  long size;
-  int shift;
-  int pitch;
-  int rows;
-  MapView() : base(BlockMap.data()), size(static_cast<long>(BlockMap.size())) {
-    const cPlayWorld& w = CurrentWorld();
-    shift = w.m_ScrollX.m_nShift;
-    pitch = 1 << shift;
-    rows = w.m_ScrollY.m_nCells;
-  }
-  // As BlockIndex.
-  int Index(int col, int row) const {
-    if (col < 0 || row < 0 || col >= pitch || row >= rows) return -1;
-    const long index = static_cast<long>(col) + (static_cast<long>(row) << shift);
-    return index < size ? static_cast<int>(index) : -1;
-  }
-  // As BlockClassAt; a cell without conditions is read without the call.
-  int Class(int index, int side) const {
-    if (index < 0) return 0;
-    cBlockCell& cell = base[index];
-    return cell.HasConds() ? cell.HitType(side) : cell.PlainClass(side);
-  }
-};
+namespace {
 
 // The cell an edge's samples chose and its class. A cell with conditions is
 // asked again when its class is read, as every reader of a cell does.
@@ -245,17 +232,19 @@ inline int Trunc(double v) {
 class ClearEdges {
  public:
   // `rows`: the top and bottom edges are asked (the bottom is read).
-  ClearEdges(const cGameObj* obj, bool rows)
-      : obj_(obj), n_(ScaleOf(obj) + 1), side_(obj->m_nBlockSide), x_(Trunc(obj->m_dX)), right_(Trunc(obj->m_dRight)),
+  ClearEdges(const cGameObj* obj, bool rows, int n)
+      : obj_(obj), n_(n), side_(obj->m_nBlockSide), x_(Trunc(obj->m_dX)), right_(Trunc(obj->m_dRight)),
         y_(Trunc(obj->m_dY)), bottom_(rows ? Trunc(obj->m_dBottom) : 0) {}
   // Both side walls (the samples of VerticalEdge at the left and right x).
-  bool Sides() const {
+  [[gnu::always_inline]] bool Sides() const {
     const MapView map;
+    if (n_ == 2) return Quad(map, x_ >> 5, right_ >> 5, y_ >> 5, (y_ + obj_->m_nBaseH - 1) >> 5);
     return Column(map, x_, y_) && Column(map, right_, y_);
   }
   // The top and bottom edges (the samples of HorizontalEdge at both y).
-  bool TopAndBottom() const {
+  [[gnu::always_inline]] bool TopAndBottom() const {
     const MapView map;
+    if (n_ == 2 && x_ != right_) return Quad(map, x_ >> 5, (x_ + obj_->m_nBaseW - 1) >> 5, y_ >> 5, bottom_ >> 5);
     return Row(map, y_) && Row(map, bottom_);
   }
   void NoteSides(MapPassNote* note) const { Note(note, obj_->m_nBaseH - 1, x_ >> 5, right_ >> 5, y_); }
@@ -269,12 +258,77 @@ class ClearEdges {
   bool RowsAsNoted(const MapPassNote& note) const {
     return x_ != right_ && Noted(note, obj_->m_nBaseW - 1, y_ >> 5, bottom_ >> 5, x_);
   }
+  // The side walls' samples all fall in cells that a clear top-and-bottom
+  // pass (noted in `rows`, no event since) sampled: those cells were clear
+  // then and are still, so the side walls are clear.
+  bool SidesWithinRows(const MapPassNote& rows) const {
+    if (!rows.clear || rows.events != EventsRaised || rows.n != n_ || rows.side != side_) return false;
+    const int step = obj_->m_nBaseH - 1;
+    for (int k = 0; k < n_; ++k) {
+      const int row = (y_ + k * step) >> 5;
+      if (row != rows.a && row != rows.b) return false;
+    }
+    return AmongNotedColumns(rows, x_ >> 5) && AmongNotedColumns(rows, right_ >> 5);
+  }
+  // SidesWithinRows for the note just taken of this box; two samples per
+  // edge lie at the box's first column (row) and one base size on.
+  bool SidesWithinRowsNoted() const {
+    if (n_ != 2) return SidesWithinRowsAt();
+    const int r1 = y_ >> 5, r2 = bottom_ >> 5, sideRow = (y_ + obj_->m_nBaseH - 1) >> 5;
+    const int c1 = x_ >> 5, c2 = (x_ + obj_->m_nBaseW - 1) >> 5, right = right_ >> 5;
+    return (sideRow == r1 || sideRow == r2) && (right == c1 || right == c2);
+  }
+  // The other way round, for two samples per edge: every top-and-bottom
+  // sample falls in a cell that the clear side-wall pass noted in `sides`
+  // (no event since) sampled. Those cells were outside the map or clear
+  // then, and without an event no command changed them, the map's shape,
+  // the side or the sizes since, so they still are.
+  bool RowsWithinSides(const MapPassNote& sides) const {
+    if (n_ != 2 || x_ == right_ || !sides.clear || sides.events != EventsRaised || sides.n != 2 ||
+        sides.side != side_)
+      return false;
+    const int r1 = sides.from >> 5, r2 = (sides.from + sides.step) >> 5;
+    const int c1 = x_ >> 5, c2 = (x_ + obj_->m_nBaseW - 1) >> 5, top = y_ >> 5, bottom = bottom_ >> 5;
+    return (c1 == sides.a || c1 == sides.b) && (c2 == sides.a || c2 == sides.b) && (top == r1 || top == r2) &&
+           (bottom == r1 || bottom == r2);
+  }
+  [[gnu::noinline]] bool SidesWithinRowsAt() const {
+    MapPassNote rows;
+    NoteRows(&rows);
+    return SidesWithinRows(rows);
+  }
 
  private:
-  bool Clear(const cBlockCell& cell) const { return !cell.HasConds() && cell.PlainClass(side_) == 0; }
+  [[gnu::always_inline]] bool Clear(const cBlockCell& cell) const {
+    return !cell.HasConds() && cell.PlainClass(side_) == 0;
+  }
+  // Two samples per edge (scale 1) sample the cells {c1, c2} x {r1, r2},
+  // whichever edge goes first. Each cell's test stands alone, so the order
+  // does not matter; inside the map all four are read at once, otherwise
+  // the loops below skip the samples outside.
+  [[gnu::always_inline]] bool Quad(const MapView& map, int c1, int c2, int r1, int r2) const {
+    const auto in = [](int v, int limit) { return static_cast<unsigned>(v) < static_cast<unsigned>(limit); };
+    if (in(c1, map.pitch) && in(c2, map.pitch) && in(r1, map.rows) && in(r2, map.rows)) {
+      const long row1 = static_cast<long>(r1) << map.shift, row2 = static_cast<long>(r2) << map.shift;
+      // The index grows with column and row, so the largest of the four
+      // stands for all of them against the map's size.
+      if (std::max(c1, c2) + std::max(row1, row2) < map.size)
+        return Clear(map.base[c1 + row1]) && Clear(map.base[c2 + row1]) && Clear(map.base[c1 + row2]) &&
+               Clear(map.base[c2 + row2]);
+    }
+    return QuadSlow(map, c1, c2, r1, r2);
+  }
+  [[gnu::noinline]] bool QuadSlow(const MapView& map, int c1, int c2, int r1, int r2) const {
+    for (const int c : {c1, c2})
+      for (const int r : {r1, r2}) {
+        const int index = map.Index(c, r);
+        if (index >= 0 && !Clear(map.base[index])) return false;
+      }
+    return true;
+  }
   // As the loops over map.Index, with the fixed column (row) tested once:
   // outside the map every sample is outside.
-  bool Column(const MapView& map, int x, int y) const {
+  [[gnu::noinline]] bool Column(const MapView& map, int x, int y) const {
     const int col = x >> 5;
     if (col < 0 || col >= map.pitch) return true;
     const int step = obj_->m_nBaseH - 1;
@@ -286,7 +340,7 @@ class ClearEdges {
     }
     return true;
   }
-  bool Row(const MapView& map, int y) const {
+  [[gnu::noinline]] bool Row(const MapView& map, int y) const {
     if (x_ == right_) return Column(map, x_, y);
     const int row = y >> 5;
     if (row < 0 || row >= map.rows) return true;
@@ -300,8 +354,23 @@ class ClearEdges {
     }
     return true;
   }
+  static bool AmongNotedColumns(const MapPassNote& rows, int col) {
+    for (int k = 0; k < rows.n; ++k)
+      if ((rows.from + k * rows.step) >> 5 == col) return true;
+    return false;
+  }
+  // The box's edges (x .. bottom) are read only where sidesCovered is set,
+  // and that is written with them: they are left as they are.
   void Note(MapPassNote* note, int step, int a, int b, int from) const {
-    *note = MapPassNote{true, EventsRaised, n_, side_, step, a, b, from};
+    note->clear = true;
+    note->events = EventsRaised;
+    note->n = n_;
+    note->side = side_;
+    note->step = step;
+    note->a = a;
+    note->b = b;
+    note->from = from;
+    note->sidesCovered = false;
   }
   bool Noted(const MapPassNote& note, int step, int a, int b, int from) const {
     if (!note.clear || note.events != EventsRaised || note.n != n_ || note.side != side_ || note.step != step ||
@@ -322,15 +391,8 @@ class ClearEdges {
 
 int FindEdgeChip(cGameObj* obj, int x1, int y1, int x2, int y2) { return FindEdge(obj, x1, y1, x2, y2).index; }
 
-int BlockClassAtCell(int col, int row, int nSide) {
-  const MapView map;
-  return map.Class(map.Index(col, row), nSide);
-}
-
-namespace {
-
 // The general case of AnyCornerSolid.
-[[gnu::noinline]] int AnyCornerCellSolid(int col1, int row1, int col2, int row2, int nSide) {
+int AnyCornerCellSolid(int col1, int row1, int col2, int row2, int nSide) {
   const MapView map;
   // A box within one column or row names a cell twice. A cell without
   // conditions asked again gives the class it gave before, which was 0 (or
@@ -349,20 +411,6 @@ namespace {
   if (solid(c, oneCol)) return 1;
   const int d = oneCol ? b : oneRow ? c : map.Index(col2, row2);
   return solid(d, oneCol || oneRow) ? 1 : 0;
-}
-
-}  // namespace
-
-int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide) {
-  // A box within one cell without conditions: that cell's class decides.
-  if (row2 == row1 && col2 == col1) {
-    const MapView map;
-    const int a = map.Index(col1, row1);
-    if (a < 0) return 0;
-    const cBlockCell& cell = map.base[a];
-    if (!cell.HasConds()) return cell.PlainClass(nSide) != 0 ? 1 : 0;
-  }
-  return AnyCornerCellSolid(col1, row1, col2, row2, nSide);
 }
 
 int FindFootChip(cGameObj* obj) {
@@ -446,11 +494,12 @@ void CeilingObj(cGameObj* obj) {
 }
 
 // No ground under a character's bottom edge: one more step in the air.
-void InAir(cCharaBase* chara) {
+template <class C>
+void InAir(C* chara) {
   chara->m_lpFootBlock = nullptr;
   chara->m_nAirSteps += 1;
   if (chara->m_nAirSteps >= Stage.m_FallStepLimit) {
-    if (dynamic_cast<cHero*>(chara)) {
+    if (IsHeroChara(chara)) {
       if (!chara->m_bRiding) {
         if (!Player.empty()) Player[0].m_bJumpReady = 1;
         chara->m_bFalling = 1;
@@ -476,16 +525,13 @@ int HitMapX(cGameObj* obj) {
   return HitMapX(obj, &note);
 }
 
-int HitMapX(cGameObj* obj, MapPassNote* note) {
-  note->clear = false;
-  if (PassesBlocks(obj)) return 0;
-  // Clear walls: neither side moves the object, so the second side sees
-  // the box the first saw.
-  const ClearEdges edges(obj, false);
-  if (edges.Sides()) {
-    edges.NoteSides(note);
-    return 0;
-  }
+namespace {
+
+// The passes below are written once for any object and once for a listed
+// stage character, which reads its scale and kind without type tests.
+// The walls' passes when a sample was not clear (apart, so that the clear
+// case's call stays small).
+[[gnu::noinline]] int HitWalls(cGameObj* obj) {
   if (obj->m_bFly && obj->m_byFlyHit == 1) {
     if (HitMapRight(obj) == 2) return 2;
     return HitMapLeft(obj) == 2 ? 2 : 0;
@@ -495,16 +541,38 @@ int HitMapX(cGameObj* obj, MapPassNote* note) {
   return rightFirst ? HitMapLeft(obj) : HitMapRight(obj);
 }
 
-int RecheckMapX(cGameObj* obj) { return RecheckMapX(obj, MapPassNote{}); }
-
-int RecheckMapX(cGameObj* obj, const MapPassNote& note) {
+template <class Obj>
+int HitMapXOf(Obj* obj, MapPassNote* note) {
+  note->clear = false;
   if (PassesBlocks(obj)) return 0;
-  const ClearEdges edges(obj, false);
-  if (edges.SidesAsNoted(note) || edges.Sides()) return 0;
+  // Clear walls: neither side moves the object, so the second side sees
+  // the box the first saw.
+  const ClearEdges edges(obj, false, SampleCount(obj));
+  if (edges.Sides()) {
+    edges.NoteSides(note);
+    return 0;
+  }
+  return HitWalls(obj);
+}
+
+template <class Obj>
+int RecheckMapXOf(Obj* obj, const MapPassNote& note, const MapPassNote& rows) {
+  if (PassesBlocks(obj)) return 0;
+  const ClearEdges edges(obj, false, SampleCount(obj));
+  if (edges.SidesAsNoted(note) || edges.SidesWithinRows(rows) || edges.Sides()) return 0;
   int r = HitMapRight(obj);
   int l = HitMapLeft(obj);
   return r == 2 || l == 2 ? 2 : 0;
 }
+
+}  // namespace
+
+int HitMapX(cGameObj* obj, MapPassNote* note) { return HitMapXOf(obj, note); }
+int HitMapX(cChara* c, MapPassNote* note) { return HitMapXOf(c, note); }
+
+int RecheckMapX(cGameObj* obj) { return RecheckMapX(obj, MapPassNote{}); }
+int RecheckMapX(cGameObj* obj, const MapPassNote& note) { return RecheckMapXOf(obj, note, MapPassNote{}); }
+int RecheckMapX(cChara* c, const MapPassNote& note, const MapPassNote& rows) { return RecheckMapXOf(c, note, rows); }
 
 int HitMapTop(cGameObj* obj) {
   if (PassesBlocks(obj)) return 0;
@@ -549,29 +617,70 @@ int HitMapY(cGameObj* obj) {
   return HitMapY(obj, &note);
 }
 
-int HitMapY(cGameObj* obj, MapPassNote* note) {
-  note->clear = false;
-  if (PassesBlocks(obj)) return 0;
-  cCharaBase* chara = AsChara(obj);
-  if (chara) chara->m_lpFootBlock = nullptr;
-  // Clear top and bottom: the top does nothing and the bottom only counts
-  // a step in the air, whichever goes first.
-  const ClearEdges edges(obj, true);
-  if (edges.TopAndBottom()) {
-    edges.NoteRows(note);
-    if (chara) InAir(chara);
-    return 0;
-  }
+namespace {
+
+[[gnu::noinline]] int HitTopAndBottom(cGameObj* obj) {
   bool bottomFirst = (obj->m_bFly && obj->m_byFlyHit == 1) || obj->m_dVY > 0;
   if ((bottomFirst ? HitMapBottom(obj) : HitMapTop(obj)) == 2) return 2;
   return bottomFirst ? HitMapTop(obj) : HitMapBottom(obj);
 }
 
+template <class Obj>
+int HitMapYOf(Obj* obj, MapPassNote* note, const MapPassNote& sides) {
+  note->clear = false;
+  note->sidesCovered = false;
+  if (PassesBlocks(obj)) return 0;
+  auto* chara = AsChara(obj);
+  if (chara) chara->m_lpFootBlock = nullptr;
+  // Clear top and bottom: the top does nothing and the bottom only counts
+  // a step in the air, whichever goes first.
+  const ClearEdges edges(obj, true, SampleCount(obj));
+  if (edges.RowsWithinSides(sides) || edges.TopAndBottom()) {
+    edges.NoteRows(note);
+    if (note->clear && edges.SidesWithinRowsNoted()) {
+      note->sidesCovered = true;
+      note->x = obj->m_dX;
+      note->right = obj->m_dRight;
+      note->y = obj->m_dY;
+      note->bottom = obj->m_dBottom;
+    }
+    if (chara) InAir(chara);
+    return 0;
+  }
+  return HitTopAndBottom(obj);
+}
+
+}  // namespace
+
+int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note, MapPassNote{}); }
+int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note, MapPassNote{}); }
+int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) { return HitMapYOf(c, note, sides); }
+
 int RecheckMapY(cGameObj* obj) { return RecheckMapY(obj, MapPassNote{}); }
 
-int RecheckMapY(cGameObj* obj, const MapPassNote& note) {
+// The box's edges are compared as they are: with the same edges both
+// rechecks would take the noted samples (the same columns, rows and starts;
+// count, side and base size change only in commands, which run only from
+// events here).
+namespace {
+[[gnu::noinline]] void RecheckBoth(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) {
+  RecheckMapX(c, xNote, yNote);
+  RecheckMapY(c, yNote);
+}
+}  // namespace
+
+void RecheckMaps(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) {
+  if (yNote.sidesCovered && yNote.events == EventsRaised && c->m_dX == yNote.x && c->m_dRight == yNote.right &&
+      c->m_dY == yNote.y && c->m_dBottom == yNote.bottom)
+    return;
+  RecheckBoth(c, xNote, yNote);
+}
+int RecheckMapY(cChara* c, const MapPassNote& note) { return RecheckMapY(static_cast<cGameObj*>(c), note, SampleCount(c)); }
+int RecheckMapY(cGameObj* obj, const MapPassNote& note) { return RecheckMapY(obj, note, SampleCount(obj)); }
+
+int RecheckMapY(cGameObj* obj, const MapPassNote& note, int n) {
   if (PassesBlocks(obj)) return 0;
-  const ClearEdges edges(obj, true);
+  const ClearEdges edges(obj, true, n);
   if (edges.RowsAsNoted(note) || edges.TopAndBottom()) return 0;
   const Edge edge = RowEdge(obj, TruncToInt(obj->m_dBottom));
   const int i = edge.index;

@@ -11,6 +11,7 @@
 class cGameObj;
 class cCharaBase;
 class cHero;
+class cChara;
 struct DDSURFACEDATA;
 
 // One cell: a block definition and the once-true latch of its conditions.
@@ -39,11 +40,13 @@ int BlockIndex(int col, int row);
 int BlockClassAt(int index, int nSide);
 // The cell at `index`, or null outside the map.
 cBlockCell* BlockCellAt(int index);
-// BlockClassAt(BlockIndex(col, row), nSide) in one call.
-int BlockClassAtCell(int col, int row, int nSide);
+// BlockClassAt(BlockIndex(col, row), nSide) in one call (inline, below).
+inline int BlockClassAtCell(int col, int row, int nSide);
 // 1 when any of the cells (col1, row1), (col1, row2), (col2, row1),
-// (col2, row2), asked in this order, has a class other than 0.
-int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide);
+// (col2, row2), asked in this order, has a class other than 0 (inline,
+// below; AnyCornerCellSolid is its general case).
+inline int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide);
+int AnyCornerCellSolid(int col1, int row1, int col2, int row2, int nSide);
 
 // Sampling: each returns the index of the most solid cell sampled (-1 when
 // nothing was sampled or every sample lay outside the map).
@@ -60,6 +63,10 @@ struct MapPassNote {
   int n = 0, side = 0, step = 0;
   int a = 0, b = 0;  // the two columns (side walls) or rows (top and bottom)
   int from = 0;      // where the samples along the edges start
+  // A clear top-and-bottom pass: its samples cover every side-wall sample
+  // of the box it saw, whose edges these are.
+  bool sidesCovered = false;
+  double x = 0, right = 0, y = 0, bottom = 0;
 };
 
 // Map collision: 0 handled or nothing hit, 2 the object must die now.
@@ -72,12 +79,30 @@ int HitMapX(cGameObj* obj);
 int HitMapX(cGameObj* obj, MapPassNote* note);
 int RecheckMapX(cGameObj* obj);
 int RecheckMapX(cGameObj* obj, const MapPassNote& note);
+// The same passes for a character of CharaList, which skip the type tests.
+// Its side-wall recheck is also skipped when the clear top-and-bottom pass
+// noted in `rows` (no event since) sampled every cell it would sample.
+int HitMapX(cChara* c, MapPassNote* note);
+int RecheckMapX(cChara* c, const MapPassNote& note, const MapPassNote& rows);
+int HitMapY(cChara* c, MapPassNote* note);
+// With the note of the character's side-wall pass taken before its vertical
+// move: a top-and-bottom pass whose samples fall in cells that clear pass
+// sampled (no event since) takes them as clear without reading them.
+int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides);
+int RecheckMapY(cChara* c, const MapPassNote& note);
+// RecheckMapX(c, xNote, yNote), then RecheckMapY(c, yNote); both are
+// skipped when the box has not moved and no event was raised since the
+// clear top-and-bottom pass noted in yNote, whose samples cover the side
+// walls' (then both would find their samples clear and do nothing).
+void RecheckMaps(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote);
 int HitMapLeft(cGameObj* obj);
 int HitMapRight(cGameObj* obj);
 int HitMapY(cGameObj* obj);
 int HitMapY(cGameObj* obj, MapPassNote* note);
 int RecheckMapY(cGameObj* obj);
 int RecheckMapY(cGameObj* obj, const MapPassNote& note);
+// With the sample count (scale + 1) already known.
+int RecheckMapY(cGameObj* obj, const MapPassNote& note, int n);
 int HitMapTop(cGameObj* obj);
 int HitMapBottom(cGameObj* obj);
 void KeepHeroInScreenX(cHero* hero);
@@ -88,3 +113,53 @@ int IsPlaceBlocked(cGameObj* obj);
 // The magnification the map collision samples with: a character's size
 // byte (at least 1), 1 for every other object.
 int SampleScale(const cGameObj* obj);
+
+// The map's shape is the current world's: World.h includes this header only
+// after the world is complete, so that the inline readers below see it
+// whichever of the two headers comes first.
+#include "engine/World.h"
+
+// The map as one object's samples read it: pitch, height and base are read
+// once, and nothing of them changes while the samples are taken.
+struct MapView {
+  cBlockCell* base;
+  long size;
+  int shift;
+  int pitch;
+  int rows;
+  MapView() : base(BlockMap.data()), size(static_cast<long>(BlockMap.size())) {
+    const cPlayWorld& w = CurrentWorld();
+    shift = w.m_ScrollX.m_nShift;
+    pitch = 1 << shift;
+    rows = w.m_ScrollY.m_nCells;
+  }
+  // As BlockIndex.
+  int Index(int col, int row) const {
+    if (col < 0 || row < 0 || col >= pitch || row >= rows) return -1;
+    const long index = static_cast<long>(col) + (static_cast<long>(row) << shift);
+    return index < size ? static_cast<int>(index) : -1;
+  }
+  // As BlockClassAt; a cell without conditions is read without the call.
+  int Class(int index, int side) const {
+    if (index < 0) return 0;
+    cBlockCell& cell = base[index];
+    return cell.HasConds() ? cell.HitType(side) : cell.PlainClass(side);
+  }
+};
+
+inline int BlockClassAtCell(int col, int row, int nSide) {
+  const MapView map;
+  return map.Class(map.Index(col, row), nSide);
+}
+
+inline int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide) {
+  // A box within one cell without conditions: that cell's class decides.
+  if (row2 == row1 && col2 == col1) {
+    const MapView map;
+    const int a = map.Index(col1, row1);
+    if (a < 0) return 0;
+    const cBlockCell& cell = map.base[a];
+    if (!cell.HasConds()) return cell.PlainClass(nSide) != 0 ? 1 : 0;
+  }
+  return AnyCornerCellSolid(col1, row1, col2, row2, nSide);
+}

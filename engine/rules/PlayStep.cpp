@@ -31,6 +31,14 @@ struct StepEnd {
 StepEnd Continue() { return {}; }
 StepEnd End(PlayFrameResult r) { return {true, r}; }
 
+// HitBlockCharas's own first checks, without the call: with no block
+// character listed, a flyer's pass and that of a walker which neither rides
+// nor touches a wall meet nothing and change nothing.
+bool BlockCharaPassIdle(const cChara& c) {
+  if (!NoBlockCharas()) return false;
+  return c.m_bFly || (!c.m_bRiding && !c.m_WallL && !c.m_WallR && !c.m_WallU && !c.m_WallD);
+}
+
 class FrameRunner {
  public:
   explicit FrameRunner(cPlayWorld& w) : w_(w), hero_(Player[0]) {}
@@ -125,7 +133,12 @@ class FrameRunner {
   // Block characters (blocks = true) or the others, steps 5 and 7.
   StepEnd Characters(bool blocks) {
     // Without block characters in CharaList their pass would only skip.
-    if (blocks && BlockCharaCandidates().empty()) return Continue();
+    if (blocks && NoBlockCharas()) return Continue();
+    // The first passes' notes let a recheck that cannot change anything
+    // skip itself: only this character's movement runs in between. Kept
+    // outside the loop: each character's HitMapX and HitMapY write their
+    // flags before any recheck reads them, and the rest only with them.
+    MapPassNote xNote, yNote;
     for (CharaIt it = CharaList.begin(); it != CharaList.end();) {
       cChara& c = *it;
       if ((nm::chara::BlockChara(c.m_Def) != 0) != blocks || c.m_bDead != 0 || !c.m_bActive || !c.m_bOperating) {
@@ -146,19 +159,15 @@ class FrameRunner {
       bool dying = false, remove = false;
       if (!blocks && c.m_bRiding) RideBlockChara(&c, CharaList);
       if (c.MoveX() == 4) remove = true;
-      // The first passes' notes let a recheck that cannot change anything
-      // skip itself: only this character's movement runs in between.
-      MapPassNote xNote, yNote;
       if (HitMapX(&c, &xNote) == 2) dying = true;
       c.ApplyCharaGravity();
       int y = c.MoveY();
       if (y == 7) dying = true;
       if (y == 8) remove = true;
-      if (HitMapY(&c, &yNote) == 2) dying = true;
+      if (HitMapY(&c, &yNote, xNote) == 2) dying = true;
       if (!blocks) {
-        if (HitBlockCharas(&c) == 2) dying = true;
-        RecheckMapX(&c, xNote);
-        RecheckMapY(&c, yNote);
+        if (!BlockCharaPassIdle(c) && HitBlockCharas(&c) == 2) dying = true;
+        RecheckMaps(&c, xNote, yNote);
         if ((c.m_WallL && c.m_WallR) || (c.m_WallU && c.m_WallD)) dying = true;
       }
       if (dying) {

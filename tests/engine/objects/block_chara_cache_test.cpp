@@ -90,9 +90,13 @@ TEST_F(BlockCharaCache, ACharacterAddedOrRemovedBetweenTwoWalkersCountsForTheSec
   cChara before = Walker(1);
   EXPECT_EQ(HitBlockCharas(&before), 0);
   EXPECT_EQ(before.m_bRiding, 0);
+  EXPECT_TRUE(NoBlockCharas());
 
   cChara& b = Spawn(400, 500);
   ASSERT_DOUBLE_EQ(b.m_dY, 500);
+  // The quick test sees the new one before any scan, and again after one.
+  EXPECT_FALSE(NoBlockCharas());
+  EXPECT_FALSE(NoBlockCharas());
   cChara during = Walker(2);
   EXPECT_EQ(HitBlockCharas(&during), 0);
   EXPECT_EQ(during.m_bRiding, 1);
@@ -100,6 +104,7 @@ TEST_F(BlockCharaCache, ACharacterAddedOrRemovedBetweenTwoWalkersCountsForTheSec
   EXPECT_DOUBLE_EQ(during.m_dY, 500 - 32);
 
   RemoveCharaNode(CharaList, std::prev(CharaList.end()));
+  EXPECT_TRUE(NoBlockCharas());
   cChara after = Walker(3);
   EXPECT_EQ(HitBlockCharas(&after), 0);
   EXPECT_EQ(after.m_bRiding, 0);

@@ -341,6 +341,168 @@ TEST_F(BlockMapTest, RechecksRunWhereTheFirstPassCannotVouchForThem) {
   }
 }
 
+TEST_F(BlockMapTest, SideRecheckAfterAClearTopAndBottomPass) {
+  // A 20 x 20 box at x 470..489 (columns 14 and 15), y 485..504 (row 15),
+  // its walls clear; then moved down to y 500..519 (rows 15 and 16).
+  struct Case {
+    const char* name;
+    int baseW;    // the top and bottom samples lie at x and x + baseW - 1
+    bool event;   // an event is raised before the wall appears
+    bool solid;   // cell (15, 16) is solid before the recheck
+    double x;     // x after the recheck
+  };
+  const Case cases[] = {
+      // Samples at columns 14 and 15, rows 15 and 16 cover the side walls,
+      // and nothing changed: the recheck has nothing to do.
+      {"covered, clear", 20, false, false, 470},
+      // The wall appears after an event: the recheck must look, and pushes
+      // the right edge 489 back (489 & 31) + 1 = 10.
+      {"covered, wall after an event", 20, true, true, 460},
+      // Base width 5: the top and bottom samples lie in column 14 only, so
+      // they cannot vouch for the right wall in column 15, solid from the
+      // start (the top and bottom pass never sampled it).
+      {"not covered", 5, false, true, 460},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    TestChara c;
+    Place(c, 470, 485);
+    c.m_nBaseW = k.baseW;
+    if (!k.event && k.solid) Cell(15, 16, 1);
+    MapPassNote xNote, yNote;
+    EXPECT_EQ(HitMapX(&c, &xNote), 0);
+    c.m_dY = 500;
+    c.ClampStageY(9);
+    EXPECT_EQ(HitMapY(&c, &yNote), 0);
+    EXPECT_EQ(c.m_dX, 470);
+    if (k.event) {
+      RaiseEvent(&c, 9);
+      Cell(15, 16, 1);
+    }
+    EXPECT_EQ(RecheckMapX(&c, xNote, yNote), 0);
+    EXPECT_EQ(c.m_dX, k.x);
+    EXPECT_EQ(c.m_WallR, k.x == 470 ? 0 : 1);
+    Cell(15, 16, 0);
+  }
+}
+
+TEST_F(BlockMapTest, BothRechecksRunUnlessTheClearTopAndBottomPassStillHolds) {
+  // A 20 x 20 box at x 470..489 (columns 14 and 15), y 500..519 (rows 15
+  // and 16): both first passes are clear, and the top and bottom samples
+  // (columns 14 and 15, rows 15 and 16) cover the side walls'.
+  struct Case {
+    const char* name;
+    bool event;  // an event is raised before the walls are put in
+    double y;    // where the box is before the rechecks
+    double x;    // x after the rechecks
+  };
+  const Case cases[] = {
+      // Nothing changed: nothing to do, even with walls put in silently
+      // (only commands change cells, and they run from events here).
+      {"unchanged", false, 500, 470},
+      // After an event the wall at (15, 16) is seen: the right edge 489 is
+      // pushed back (489 & 31) + 1 = 10.
+      {"after an event", true, 500, 460},
+      // Moved down to y 530..549 (rows 16 and 17): the wall at (15, 17)
+      // stops the right edge the same way; at x 460..479 (column 14 only)
+      // the top and bottom then find rows 16 and 17 clear.
+      {"moved", false, 530, 460},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    TestChara c;
+    Place(c, 470, 500);
+    MapPassNote xNote, yNote;
+    EXPECT_EQ(HitMapX(&c, &xNote), 0);
+    EXPECT_EQ(HitMapY(&c, &yNote), 0);
+    if (k.event) RaiseEvent(&c, 9);
+    Cell(15, 16, k.y == 500 ? 1 : 0);
+    Cell(15, 17, 1);
+    c.m_dY = k.y;
+    c.ClampStageY(9);
+    RecheckMaps(&c, xNote, yNote);
+    EXPECT_EQ(c.m_dX, k.x);
+    EXPECT_EQ(c.m_dY, k.y);
+    EXPECT_EQ(c.m_WallR, k.x == 470 ? 0 : 1);
+    Cell(15, 16, 0);
+    Cell(15, 17, 0);
+  }
+}
+
+TEST_F(BlockMapTest, TopAndBottomTakeTheClearSidePassOnlyForCellsItSampled) {
+  // A 20 x 20 box at x 470..489 (columns 14 and 15), y 485..504 (row 15):
+  // the side-wall pass samples cells (14..15, 15) and finds them clear.
+  struct Case {
+    const char* what;
+    int floorRow;  // a solid cell at (14, floorRow), or none when 0
+    bool before;   // put there before the side pass, else after an event
+    double y;      // where the vertical move takes the box
+    bool clear;
+    int wallU, wallD, footRow, airSteps;  // footRow -1: no foot cell
+    double yAfter;
+  };
+  const Case cases[] = {
+      {"same row, nothing there", 0, true, 490, true, 0, 0, -1, 1, 490},
+      // Bottom 519: lands (519 & 31) + 1 = 8 higher.
+      {"moved into row 16 (y 500..519) onto a floor there", 16, true, 500, false, 0, 1, 16, 0, 492},
+      // The new cell is the box's ceiling: pushed 32 - (485 & 31) = 27 down
+      // into row 16, where the bottom finds nothing.
+      {"same row, a block put in after an event", 15, false, 485, false, 1, 0, -1, 1, 512},
+  };
+  for (const Case& k : cases) {
+    if (k.floorRow && k.before) Cell(14, k.floorRow, 1);
+    TestChara c;
+    Place(c, 470, 485);
+    MapPassNote xNote, yNote;
+    EXPECT_EQ(HitMapX(&c, &xNote), 0) << k.what;
+    EXPECT_TRUE(xNote.clear) << k.what;
+    if (k.floorRow && !k.before) {
+      RaiseEvent(&c, 9);
+      Cell(14, k.floorRow, 1);
+    }
+    c.m_dY = k.y;
+    c.ClampStageY(9);
+    EXPECT_EQ(HitMapY(&c, &yNote, xNote), 0) << k.what;
+    EXPECT_EQ(yNote.clear, k.clear) << k.what;
+    EXPECT_EQ(c.m_WallU, k.wallU) << k.what;
+    EXPECT_EQ(c.m_WallD, k.wallD) << k.what;
+    EXPECT_EQ(c.m_lpFootBlock, k.footRow < 0 ? nullptr : BlockCellAt(BlockIndex(14, k.footRow))) << k.what;
+    EXPECT_EQ(c.m_nAirSteps, k.airSteps) << k.what;
+    EXPECT_DOUBLE_EQ(c.m_dY, k.yAfter) << k.what;
+    if (k.floorRow) Cell(14, k.floorRow, 0);
+  }
+}
+
+TEST_F(BlockMapTest, AMapShorterThanItsShapeIsSampledCellByCell) {
+  // The last row (34) keeps only its first five cells: index 34 * 64 + 5 is
+  // past the map. A 20 x 20 box at x 148..167 (columns 4 and 5), y
+  // 1076..1095 (rows 33 and 34) has its last corner there: that sample is
+  // outside, the other three are read.
+  BlockMap.resize(34u * 64u + 5u);
+  BlockMap.shrink_to_fit();  // a read past the end is caught
+  struct Case {
+    const char* what;
+    int bottomLeftHit;  // cell (4, 34)
+    int standCell, walled, airSteps;
+  };
+  const Case cases[] = {
+      {"clear inside, outside past the end", 0, -1, 0, 1},
+      {"solid at (4, 34): lands on it", 1, 34 * 64 + 4, 1, 0},
+  };
+  for (const Case& k : cases) {
+    Cell(4, 34, k.bottomLeftHit);
+    TestChara c;
+    Place(c, 148, 1076);
+    c.m_nStandCell = -1;
+    MapPassNote note;
+    EXPECT_EQ(HitMapY(static_cast<cChara*>(&c), &note), 0) << k.what;
+    EXPECT_EQ(note.clear, k.bottomLeftHit == 0) << k.what;
+    EXPECT_EQ(c.m_nStandCell, k.standCell) << k.what;
+    EXPECT_EQ(c.m_WallD, k.walled) << k.what;
+    EXPECT_EQ(c.m_nAirSteps, k.airSteps) << k.what;
+  }
+}
+
 TEST_F(BlockMapTest, CornerCellsWithConditionsAreAskedForEveryCorner) {
   // A 10 x 10 box inside one cell names it as all four corners: a cell
   // with a condition is asked each time (a condition may draw random
