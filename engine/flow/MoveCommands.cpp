@@ -271,13 +271,16 @@ void CmdMoveGroundTurn(cCharaBase* chara, cCmdRun* run) {
   int req = 0;
   if (chara->m_ImpactX == 0 && chara->m_ImpactY == 0) {
     if (chara->m_nTurnSide < 0) {
-      const cPlayWorld& w = CurrentWorld();
+      // One view of the map serves both cells: nothing between the two
+      // reads changes the map's shape or storage.
+      const MapView map;
       // Below 0 the floor differs from the truncation; from 0 up they agree.
       const double below = chara->m_dBottom + 1.1;
       int row = (below >= 0 ? static_cast<int>(below) : static_cast<int>(std::floor(below))) / 32;
-      if (row > w.m_ScrollY.m_nCells - 1) row = w.m_ScrollY.m_nCells - 1;
-      const int left = BlockClassAtCell(static_cast<int>(chara->m_dX) / 32, row, chara->m_nBlockSide);
-      const int right = BlockClassAtCell(static_cast<int>(chara->m_dRight) / 32, row, chara->m_nBlockSide);
+      if (row > map.rows - 1) row = map.rows - 1;
+      const int side = chara->m_nBlockSide;
+      const int left = map.Class(map.Index(static_cast<int>(chara->m_dX) / 32, row), side);
+      const int right = map.Class(map.Index(static_cast<int>(chara->m_dRight) / 32, row), side);
       if (left > 0 && right <= 0) req = 1;
       else if (left <= 0 && right > 0) req = 2;
     } else {
