@@ -159,10 +159,10 @@ class FrameRunner {
       if (w_.m_bCheckDeaths && CheckDeaths()) return End(kFrameStopped);
       bool dying = false, remove = false;
       if (!blocks && c.m_bRiding) RideBlockChara(&c, CharaList);
-      if (c.cChara::MoveX() == 4) remove = true;
+      if (MoveCharaXInWorld(c) == 4) remove = true;
       if (HitMapX(&c, &xNote) == 2) dying = true;
       c.ApplyCharaGravity();
-      int y = c.cChara::MoveY();
+      int y = MoveCharaYInWorld(c);
       if (y == 7) dying = true;
       if (y == 8) remove = true;
       if (HitMapY(&c, &yNote, xNote) == 2) dying = true;
