@@ -156,36 +156,46 @@ void cChara::PlaceAtBlock(int col, int row) {
   ClampY();
 }
 
-int cChara::MoveX() {
-  if (m_ImpactX != 0) {
-    m_dVX = m_ImpactX;
-  } else if (m_dVX2 != 0) {
-    if (m_bFrictionX) ApplyFriction(&m_dVX2, m_bFrictionX);
-    m_dVX += m_dVX2;
+namespace {
+template <bool kScroll>
+int MoveCharaX(cChara& c) {
+  if (c.m_ImpactX != 0) {
+    c.m_dVX = c.m_ImpactX;
+  } else if (c.m_dVX2 != 0) {
+    if (c.m_bFrictionX) c.ApplyFriction(&c.m_dVX2, c.m_bFrictionX);
+    c.m_dVX += c.m_dVX2;
   }
-  const int side = StepXOf(*this, CurrentWorld().m_ScrollX, Stage.m_StepCap, 2);
+  const int side = StepXOf<cChara, kScroll>(c, CurrentWorld().m_ScrollX, Stage.m_StepCap, 2);
   // The step's clamp moves m_dX only when it reports 3; otherwise a second
   // clamp would find the same box and write the same values.
-  if (side == 3) ClampX();
+  if (side == 3) c.ClampX();
   return side == 3 ? 4 : side;
 }
 
-int cChara::MoveY() {
+template <bool kScroll>
+int MoveCharaY(cChara& c) {
   // Without a knock-back ApplyImpactY would only keep it as the last one.
-  if (m_ImpactY != 0)
-    ApplyImpactY();
+  if (c.m_ImpactY != 0)
+    c.ApplyImpactY();
   else
-    m_PrevImpactY = m_ImpactY;
-  if (m_ImpactY == 0 && m_bFly && m_dVY2 != 0) {
-    if (m_bFrictionY) ApplyFriction(&m_dVY2, m_bFrictionY);
-    m_dVY += m_dVY2;
+    c.m_PrevImpactY = c.m_ImpactY;
+  if (c.m_ImpactY == 0 && c.m_bFly && c.m_dVY2 != 0) {
+    if (c.m_bFrictionY) c.ApplyFriction(&c.m_dVY2, c.m_bFrictionY);
+    c.m_dVY += c.m_dVY2;
   }
-  const int side = StepYOf(*this, CurrentWorld().m_ScrollY, Stage.m_StepCap, 2);
+  const int side = StepYOf<cChara, kScroll>(c, CurrentWorld().m_ScrollY, Stage.m_StepCap, 2);
   // As in MoveX: only a clamp at the world's edge (3 or 6) moved m_dY.
-  if (side == 3 || side == 6) ClampY();
-  if (m_bFly) return side == 3 || side == 6 ? 8 : side;
+  if (side == 3 || side == 6) c.ClampY();
+  if (c.m_bFly) return side == 3 || side == 6 ? 8 : side;
   return side == 5 || side == 6 ? 7 : side;
 }
+}  // namespace
+
+int cChara::MoveX() { return MoveCharaX<true>(*this); }
+int cChara::MoveY() { return MoveCharaY<true>(*this); }
+// The scroll window's sides (1 and 4) are never 4, 7 or 8.
+int MoveCharaXInWorld(cChara& c) { return MoveCharaX<false>(c); }
+int MoveCharaYInWorld(cChara& c) { return MoveCharaY<false>(c); }
 
 // The velocity every flow update of a character starts from.
 void SetBaseVelocity(cCharaBase* c, bool hero) {

@@ -146,7 +146,8 @@ class FrameRunner {
         continue;
       }
       RaiseEvent(&c, 0);
-      if (c.UpdateFlows(0)) {
+      // CharaList holds cChara objects themselves: its calls need no dispatch.
+      if (c.cChara::UpdateFlows(0)) {
         if (!blocks && c.m_bRemovePending) {
           it = RemoveCharaNode(CharaList, it);
           continue;
@@ -158,10 +159,10 @@ class FrameRunner {
       if (w_.m_bCheckDeaths && CheckDeaths()) return End(kFrameStopped);
       bool dying = false, remove = false;
       if (!blocks && c.m_bRiding) RideBlockChara(&c, CharaList);
-      if (c.MoveX() == 4) remove = true;
+      if (MoveCharaXInWorld(c) == 4) remove = true;
       if (HitMapX(&c, &xNote) == 2) dying = true;
       c.ApplyCharaGravity();
-      int y = c.MoveY();
+      int y = MoveCharaYInWorld(c);
       if (y == 7) dying = true;
       if (y == 8) remove = true;
       if (HitMapY(&c, &yNote, xNote) == 2) dying = true;

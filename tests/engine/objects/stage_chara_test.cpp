@@ -117,6 +117,43 @@ TEST_F(StageCharaTest, ABoxLargerThanTheWorldEndsAtTheWorldsStart) {
   EXPECT_EQ(c.m_nBottomRow, 62);
 }
 
+// The Characters loop's moves leave out only the scroll window's reports
+// (map area 320..2240 x 320..1600, world 2560 x 1920).
+TEST_F(StageCharaTest, TheLoopsMovesLeaveOutOnlyTheScrollWindow) {
+  world.m_ScrollX.m_nLower = 1200;
+  world.m_ScrollX.m_nUpper = 1800;
+  world.m_ScrollY.m_nLower = 0;
+  world.m_ScrollY.m_nUpper = 1000;
+  struct Case {
+    double x, y, vy;
+    int8_t fly;
+    int full, inWorld;  // MoveX, then MoveY
+  };
+  const Case cases[] = {
+      {1000, 500, 0, 0, 1, 0},  // left of the window: X says 1
+      {1300, 1100, 0, 0, 4, 0},  // below the window: Y says 4
+      {1300, 1100, 0, 1, 4, 0},  // the same for a flier
+      {1300, 1590, 5, 0, 7, 7},  // out of the map area: a walker dies
+      {1300, 1900, 0, 1, 8, 8},  // at the world's end: a flier is removed
+  };
+  for (const Case& k : cases) {
+    cChara full, loop;
+    for (cChara* c : {&full, &loop}) {
+      c->m_nW = c->m_nBaseW = 16;
+      c->m_nH = c->m_nBaseH = 24;
+      c->m_dX = k.x;
+      c->m_dY = k.y;
+      c->m_dVY = k.vy;
+      c->m_bFly = k.fly;
+    }
+    const bool yCase = k.y != 500;
+    EXPECT_EQ(yCase ? full.MoveY() : full.MoveX(), k.full) << k.x << "," << k.y;
+    EXPECT_EQ(yCase ? MoveCharaYInWorld(loop) : MoveCharaXInWorld(loop), k.inWorld) << k.x << "," << k.y;
+    EXPECT_DOUBLE_EQ(loop.m_dX, full.m_dX);
+    EXPECT_DOUBLE_EQ(loop.m_dY, full.m_dY);
+  }
+}
+
 TEST_F(StageCharaTest, KnockBackOverridesTheMove) {
   cChara c;
   c.m_nW = 16;
