@@ -421,12 +421,14 @@ namespace {
 // What every shot's sub-step reads and nothing in the shots' pass changes:
 // the world's width, the step cap, the map's layout and the sub-step.
 struct ShotPass {
-  int extent = 0;
+  double extent = 0;
   double cap = 0;
   const cBlockCell* map = nullptr;
   long mapSize = 0;
-  int shift = 0, pitch = 0, rows = 0;
-  bool first = false;  // the frame's first sub-step
+  int shift = 0;
+  unsigned pitch = 0, rows = 0;  // 0 for a negative count: no cell then
+  bool mapCovers = false;        // every column and row in range has its cell
+  bool first = false;            // the frame's first sub-step
 
   explicit ShotPass(const cPlayWorld& w, bool firstSubStep)
       : extent(w.m_ScrollX.m_nExtent),
@@ -434,15 +436,21 @@ struct ShotPass {
         map(BlockMap.data()),
         mapSize(static_cast<long>(BlockMap.size())),
         shift(w.m_ScrollX.m_nShift),
-        pitch(1 << w.m_ScrollX.m_nShift),
-        rows(w.m_ScrollY.m_nCells),
-        first(firstSubStep) {}
+        pitch(static_cast<unsigned>(std::max(1 << w.m_ScrollX.m_nShift, 0))),
+        rows(static_cast<unsigned>(std::max(w.m_ScrollY.m_nCells, 0))),
+        first(firstSubStep) {
+    // The largest index in range is (rows << shift) - 1: below the map's
+    // size, its test can never fail.
+    mapCovers = shift >= 0 && shift < 31 && (static_cast<long>(rows) << shift) <= mapSize;
+  }
 
-  // As BlockIndex: the cell at a column and row, or -1 outside the map.
-  int Cell(int col, int row) const {
-    if (col < 0 || row < 0 || col >= pitch || row >= rows) return -1;
+  // As BlockIndex: the cell at a column and row, or null outside the map.
+  // Unsigned compares take the negative column or row out with the large.
+  const cBlockCell* Cell(int col, int row) const {
+    if (static_cast<unsigned>(col) >= pitch || static_cast<unsigned>(row) >= rows) return nullptr;
     const long index = static_cast<long>(col) + (static_cast<long>(row) << shift);
-    return index < mapSize ? static_cast<int>(index) : -1;
+    if (mapCovers) return map + index;
+    return index < mapSize ? map + index : nullptr;
   }
 };
 
@@ -502,10 +510,9 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
   // class, as AnyCornerSolid gives it.
   if (nm::shot::byPassBlocks(s.m_ShotDef) == 1) return 0;
   if (s.m_nW <= 32 && s.m_nCol == s.m_nRightCol && s.m_nRow == s.m_nBottomRow) {
-    const int a = p.Cell(s.m_nCol, s.m_nRow);
-    if (a < 0) return 0;
-    const cBlockCell& cell = p.map[a];
-    if (!cell.HasConds()) return cell.PlainClass(s.m_nBlockSide) != 0 ? 1 : 0;
+    const cBlockCell* cell = p.Cell(s.m_nCol, s.m_nRow);
+    if (!cell) return 0;
+    if (!cell->HasConds()) return cell->PlainClass(s.m_nBlockSide) != 0 ? 1 : 0;
   }
   return s.HitsMap();
 }

@@ -65,8 +65,10 @@ class cShot final : public cGameObj {
 
   void ScaleHitBox(int nScale) override;
   void KeepFootOnScale(int nNew, int nOld) override;
-  void UpdateBoxX() override {
-    m_HitRect.left = TruncToInt(m_dX) + m_nHitX;
+  void UpdateBoxX() override { SetBoxXAt(TruncToInt(m_dX)); }
+  // The box's sides from the truncated left edge.
+  void SetBoxXAt(int left) {
+    m_HitRect.left = left + m_nHitX;
     m_HitRect.right = m_HitRect.left + m_nHitW - 1;
   }
   void UpdateBoxY() override;
@@ -77,8 +79,9 @@ class cShot final : public cGameObj {
   void Setup(int id, cCharaBase* owner, int cmdKind, const cEdShot* def, const ShotLaunch& launch);
   void SplitSpeed(double* outX, double* outY, double vx, double vy);
   int ClampX();
-  // ClampX with the world's width given.
-  int ClampXIn(int extent) {
+  // ClampX with the world's width given (a whole number: the double holds it
+  // exactly, and the compare converted it anyway).
+  int ClampXIn(double extent) {
     int result = 0;
     if (m_dX < 0) {
       m_dX = 0;
@@ -88,8 +91,9 @@ class cShot final : public cGameObj {
       result = 3;
     }
     m_dRight = m_dX + m_nW - 1.0;
-    UpdateBoxX();
-    m_nCol = TruncToInt(m_dX) >> 5;
+    const int left = TruncToInt(m_dX);
+    SetBoxXAt(left);
+    m_nCol = left >> 5;
     m_nRightCol = TruncToInt(m_dRight) >> 5;
     return result;
   }

@@ -279,6 +279,50 @@ TEST_F(ShotTest, StepShotsMovesEachShotAndRemovesThoseThatEnd) {
   EXPECT_EQ(it, shots.end());
 }
 
+// A map that ends before its last row: cells past its end are outside
+// (clear); a plain shot still reads the cells before the end.
+TEST_F(ShotTest, StepShotsOnAMapEndingBeforeItsLastRowTakesCellsPastTheEndAsClear) {
+  world.m_nSubStep = 1;
+  world.SetBlock(8, 20, 1);   // cell (18, 30): kept
+  world.SetBlock(14, 20, 1);  // cell (24, 30): cut off below
+  world.SetBlock(8, 21, 1);   // cell (18, 31): cut off below
+  // Row 30 keeps its first 20 cells (columns 0..19).
+  BlockMap.resize((30u << world.m_ScrollX.m_nShift) + 20u);
+  BlockMap.shrink_to_fit();  // a read past the end is caught
+  struct Case {
+    const char* name;
+    int col, row;
+    bool stays;
+  };
+  const Case cases[] = {
+      {"solid cell before the end", 18, 30, false},
+      {"solid cell cut off in the same row", 24, 30, true},
+      {"solid cell cut off in the next row", 18, 31, true},
+  };
+  cList<cShot>& shots = world.m_Shots;
+  int id = 0;
+  for (const Case& c : cases) {
+    cEdShot d;
+    cShot s;
+    // x col*32+2 .. +17 after the step, y row*32 .. +15: one cell.
+    s.Setup(++id, &firer, 11, &d, Launch(2, 0, c.col * 32, c.row * 32));
+    AddShot(shots, s);
+  }
+  StepShots(world);
+  auto it = shots.begin();
+  id = 0;
+  for (const Case& c : cases) {
+    ++id;
+    if (!c.stays) continue;
+    ASSERT_NE(it, shots.end()) << c.name;
+    EXPECT_EQ(it->m_nID, id) << c.name;
+    EXPECT_EQ(it->m_nCol, c.col) << c.name;
+    EXPECT_EQ(it->m_nRow, c.row) << c.name;
+    ++it;
+  }
+  EXPECT_EQ(it, shots.end());
+}
+
 TEST_F(ShotTest, AddAndRemoveKeepFactionListsAndLinks) {
   cList<cShot> shots;
   def.m_OptionB = 0;
