@@ -57,6 +57,24 @@ struct ShotTest : ::testing::Test {
   }
 };
 
+// Steps the shots once; the shots of the cases that stay are left in order
+// (check looks at each), the others are gone.
+template <class Case, size_t N, class Check>
+void StepAndCheckKept(cPlayWorld& world, const Case (&cases)[N], Check check) {
+  StepShots(world);
+  auto it = world.m_Shots.begin();
+  int id = 0;
+  for (const Case& c : cases) {
+    ++id;
+    if (!c.stays) continue;
+    ASSERT_NE(it, world.m_Shots.end()) << c.name;
+    EXPECT_EQ(it->m_nID, id) << c.name;
+    check(c, *it);
+    ++it;
+  }
+  EXPECT_EQ(it, world.m_Shots.end());
+}
+
 }  // namespace
 
 TEST_F(ShotTest, SetupSizeFacingHitBoxAndAcceleration) {
@@ -260,23 +278,14 @@ TEST_F(ShotTest, StepShotsMovesEachShotAndRemovesThoseThatEnd) {
     s.Setup(++id, &firer, 11, &d, c.launch);
     AddShot(shots, s);
   }
-  StepShots(world);
-  auto it = shots.begin();
-  id = 0;
-  for (const Case& c : cases) {
-    ++id;
-    if (!c.stays) continue;
-    ASSERT_NE(it, shots.end()) << c.name;
-    EXPECT_EQ(it->m_nID, id) << c.name;
-    EXPECT_DOUBLE_EQ(it->m_dX, c.x) << c.name;
-    EXPECT_DOUBLE_EQ(it->m_dY, c.y) << c.name;
-    EXPECT_DOUBLE_EQ(it->m_dRight, c.x + 15) << c.name;
-    EXPECT_EQ(it->m_nCol, static_cast<int>(c.x) >> 5) << c.name;
-    EXPECT_EQ(it->m_HitRect.left, static_cast<int>(c.x) + 4) << c.name;  // hit box 8 wide, centred
-    EXPECT_EQ(it->m_bFaceRight, c.faceRight) << c.name;
-    ++it;
-  }
-  EXPECT_EQ(it, shots.end());
+  StepAndCheckKept(world, cases, [](const Case& c, const cShot& s) {
+    EXPECT_DOUBLE_EQ(s.m_dX, c.x) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dY, c.y) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dRight, c.x + 15) << c.name;
+    EXPECT_EQ(s.m_nCol, static_cast<int>(c.x) >> 5) << c.name;
+    EXPECT_EQ(s.m_HitRect.left, static_cast<int>(c.x) + 4) << c.name;  // hit box 8 wide, centred
+    EXPECT_EQ(s.m_bFaceRight, c.faceRight) << c.name;
+  });
 }
 
 // A map that ends before its last row: cells past its end are outside
@@ -308,19 +317,10 @@ TEST_F(ShotTest, StepShotsOnAMapEndingBeforeItsLastRowTakesCellsPastTheEndAsClea
     s.Setup(++id, &firer, 11, &d, Launch(2, 0, c.col * 32, c.row * 32));
     AddShot(shots, s);
   }
-  StepShots(world);
-  auto it = shots.begin();
-  id = 0;
-  for (const Case& c : cases) {
-    ++id;
-    if (!c.stays) continue;
-    ASSERT_NE(it, shots.end()) << c.name;
-    EXPECT_EQ(it->m_nID, id) << c.name;
-    EXPECT_EQ(it->m_nCol, c.col) << c.name;
-    EXPECT_EQ(it->m_nRow, c.row) << c.name;
-    ++it;
-  }
-  EXPECT_EQ(it, shots.end());
+  StepAndCheckKept(world, cases, [](const Case& c, const cShot& s) {
+    EXPECT_EQ(s.m_nCol, c.col) << c.name;
+    EXPECT_EQ(s.m_nRow, c.row) << c.name;
+  });
 }
 
 TEST_F(ShotTest, AddAndRemoveKeepFactionListsAndLinks) {
