@@ -17,6 +17,7 @@
 #include "platform/Keyboard.h"
 #include "platform/MessageBox.h"
 #include "platform/TextInput.h"
+#include "platform/XErrors.h"
 
 namespace platform {
 namespace {
@@ -452,6 +453,7 @@ bool InitWindowSystem() {
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) std::fprintf(stderr, "Joystick : %s\n", SDL_GetError());
   g_wakeEvent = SDL_RegisterEvents(1);
   if (g_wakeEvent.load() == static_cast<uint32_t>(-1)) g_wakeEvent = 0;
+  if (driver && std::strcmp(driver, "x11") == 0) InstallXErrorFilter();
   g_sdlUp = true;
   EnsureMessageQueue();
   g_mainThreadId = GetCurrentThreadId();
