@@ -406,59 +406,49 @@ void ClearCurrent() {
 
 namespace {
 
-// One step of the run at index i of the character's runs, which is running,
-// has commands, and is neither paused nor halted. Returns 1 when the run
-// finished; `i` becomes the run's index after the step, or i - 1 when a
-// command erased it.
-//
-// The common step needs no walk and runs no command (a wait counting down)
-// or runs one executor that leaves the run, its commands and nCur as they
-// were (see StepRun); that case is worked out here with the run's fields
-// read once.
-//
-// `deathFlow` (-1 unknown) is read before anything runs that could rebind
-// the run's flow; the short step leaves it unknown, as the run and its flow
-// stay where they were. `quiet` is set after the short step: its executor,
-// if any, is a move (LeavesRunsAsTheyWere), which changes neither the HP
-// nor the vanished flag, nor does counting down.
-[[gnu::always_inline]] inline int StepRunAt(cCharaBase* chara, size_t& i, int& deathFlow, bool& quiet) {
-  cFlowRun* const run = &chara->m_FlowRuns[i];
-  cCmdRun* const c = SoleCommandOf(*run);
-  cPlayWorld* const scene = PlayScene;
-  if (scene) scene->m_pCurFlowRun = run;
-  run->bBreak = 0;
-  const int32_t serial = run->nSerial;
-  bool inPlace = false;
-  int finished;
-  if (!c) {
-    if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
-    finished =
-        WalkCommands(run, chara, chara->m_FlowRuns.data(), serial, static_cast<int>(run->CmdRuns.size()) - 1, 0, false);
-  } else if (CmdExecutor exec = c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr; exec && !LeavesRunsAsTheyWere(exec)) {
-    if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
-    finished = StepSole(run, chara, chara->m_FlowRuns.data(), c, exec, inPlace);
-  } else {
-    // No executor, or one that leaves the run as it was (and its break flag
-    // clear): StepSole's outcome without its checks.
-    quiet = true;
-    if (scene) scene->m_pCurCmdRun = c;
-    if (exec) exec(chara, c);
-    // The last command, as EndStep reads it (the run has commands).
-    const cCmdRun& last = run->CmdRuns.back();
-    if (c->nLeft > 1) {
-      --c->nLeft;
-      if (last.bDone) return 1;
-      ++run->nSteps;
-      return 0;
-    }
-    c->nLeft = 0;
-    c->bDone = 1;
-    if (IsChainMessage(c->lpCmd)) run->bMessageChain = 1;
-    if (c == &last) return 1;
-    ++run->nCur;
+// The short step of a run whose sole command `c` has no executor or one that
+// leaves the run as it was (LeavesRunsAsTheyWere), with its break flag clear:
+// StepSole's outcome without its checks. Returns 1 when the run finished.
+[[gnu::always_inline]] inline int StepQuiet(cFlowRun* run, cCharaBase* chara, cCmdRun* c, CmdExecutor exec) {
+  if (exec) exec(chara, c);
+  // The last command, as EndStep reads it (the run has commands).
+  const cCmdRun& last = run->CmdRuns.back();
+  if (c->nLeft > 1) {
+    --c->nLeft;
     if (last.bDone) return 1;
     ++run->nSteps;
     return 0;
+  }
+  c->nLeft = 0;
+  c->bDone = 1;
+  if (IsChainMessage(c->lpCmd)) run->bMessageChain = 1;
+  if (c == &last) return 1;
+  ++run->nCur;
+  if (last.bDone) return 1;
+  ++run->nSteps;
+  return 0;
+}
+
+// One step of the run at index i of the character's runs, which is running,
+// has commands, and is neither paused nor halted, when it is not quiet (see
+// RunFlowUpdate): SoleCommandOf found `c` (null for none) with the executor
+// `exec` that is not a move, or no sole command. Returns 1 when the run
+// finished; `i` becomes the run's index after the step, or i - 1 when a
+// command erased it. `deathFlow` (-1 unknown) is read before anything runs
+// that could rebind the run's flow.
+[[gnu::noinline]] int StepRunAt(cCharaBase* chara, size_t& i, int& deathFlow, cCmdRun* c, CmdExecutor exec) {
+  cFlowRun* const run = &chara->m_FlowRuns[i];
+  if (PlayScene) PlayScene->m_pCurFlowRun = run;
+  run->bBreak = 0;
+  const int32_t serial = run->nSerial;
+  if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
+  bool inPlace = false;
+  int finished;
+  if (!c) {
+    finished =
+        WalkCommands(run, chara, chara->m_FlowRuns.data(), serial, static_cast<int>(run->CmdRuns.size()) - 1, 0, false);
+  } else {
+    finished = StepSole(run, chara, chara->m_FlowRuns.data(), c, exec, inPlace);
   }
   if (inPlace) return finished;
   const int j = FindFlowRun(chara, static_cast<int>(i), serial);
@@ -488,31 +478,53 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
   // trigger: it has not vanished and has HP left (or is dying, where the
   // HP is not looked at). Only a step that is not quiet can change that.
   bool stays = !chara->m_bVanished && (bDying || chara->m_nHp > 0);
-  // i never passes the end, so comparing addresses tells i < size() without
-  // dividing by the size of a run.
-  for (size_t i = 0; chara->m_FlowRuns.data() + i < chara->m_FlowRuns.data() + chara->m_FlowRuns.size(); ++i) {
-    cFlowRun& run = chara->m_FlowRuns[i];
-    if (!run.bRunning) continue;
-    if (run.CmdRuns.empty()) {
-      run.Stop(chara);
+  // The runs' bounds, read again only after a step that is not quiet: a
+  // quiet step (no executor, or a move) and a stop add, erase and move no run.
+  cFlowRun* runs = chara->m_FlowRuns.data();
+  cFlowRun* runsEnd = runs + chara->m_FlowRuns.size();
+  for (cFlowRun* next = runs; next < runsEnd;) {
+    cFlowRun* run = next++;
+    if (!run->bRunning) continue;
+    if (run->CmdRuns.empty()) {
+      run->Stop(chara);
       continue;
     }
-    if (run.bPaused || run.bHalted) continue;
-    int deathFlow = -1;  // read only when needed (see StepRunAt)
+    if (run->bPaused || run->bHalted) continue;
+    int deathFlow = -1;  // read only when needed
     if (bDying) {
-      if (!IsDeathFlow(run)) continue;
+      if (!IsDeathFlow(*run)) continue;
       deathFlow = 1;
     }
-    // i wraps to SIZE_MAX when the first run was erased; ++i makes it 0.
-    bool quiet = false;
-    if (StepRunAt(chara, i, deathFlow, quiet)) chara->m_FlowRuns[i].Stop(chara);
-    // Stopping a run leaves the HP and the vanished flag alone too.
+    cCmdRun* const c = SoleCommandOf(*run);
+    const CmdExecutor exec = c && c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr;
+    const bool quiet = c && (!exec || LeavesRunsAsTheyWere(exec));
+    int finished;
+    if (quiet) {
+      if (cPlayWorld* const scene = PlayScene) {
+        scene->m_pCurFlowRun = run;
+        scene->m_pCurCmdRun = c;
+      }
+      run->bBreak = 0;
+      finished = StepQuiet(run, chara, c, exec);
+    } else {
+      // Found again by index, as its commands may add or erase runs. i
+      // becomes SIZE_MAX when the first run was erased: the next is then
+      // run 0, and no erased run is read below (finished is 0, deathFlow known).
+      size_t i = static_cast<size_t>(run - runs);
+      finished = StepRunAt(chara, i, deathFlow, c, exec);
+      runs = chara->m_FlowRuns.data();
+      runsEnd = runs + chara->m_FlowRuns.size();
+      next = runs + (i + 1);
+      run = i + 1 != 0 ? runs + i : nullptr;
+    }
+    if (finished) run->Stop(chara);
+    // A quiet step leaves the HP and the vanished flag alone; so does a stop.
     if (quiet && stays) continue;
     // The character may be removed once we return; leave no pointer to it.
     bool leave = chara->m_bVanished != 0;
     if (!leave && !bDying && chara->m_nHp <= 0) {
-      // Still unknown only after a short step: the run is at i, its flow unchanged.
-      if (deathFlow < 0) deathFlow = IsDeathFlow(chara->m_FlowRuns[i]);
+      // Still unknown only after a quiet step: the run and its flow are unchanged.
+      if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
       leave = !deathFlow;
     }
     if (leave) {
