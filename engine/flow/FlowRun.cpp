@@ -489,7 +489,8 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
       run->Stop(chara);
       continue;
     }
-    if (run->bPaused || run->bHalted) continue;
+    // Both flags tested at once (no side effect in between).
+    if ((run->bPaused | run->bHalted) != 0) continue;
     int deathFlow = -1;  // read only when needed
     if (bDying) {
       if (!IsDeathFlow(*run)) continue;
