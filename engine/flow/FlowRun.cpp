@@ -14,6 +14,7 @@
 #include "engine/flow/FlowUpdate.h"
 #include "engine/flow/MoveCommands.h"
 #include "engine/objects/CharaBase.h"
+#include "engine/objects/CharaFlowUpdate.h"
 
 namespace {
 
@@ -456,10 +457,12 @@ namespace {
   return j >= 0 ? finished : 0;
 }
 
-}  // namespace
-
-int RunFlowUpdate(cCharaBase* chara, int bDying) {
-  if (!chara) return 0;
+// RunFlowUpdate's body for a character that is not null. With kGuarded the
+// caller puts the scene's current pointers back right after (its
+// CurrentObjectsGuard), so they are cleared only where something runs before
+// that: the removal of runs flagged for deletion.
+template <bool kGuarded>
+[[gnu::always_inline]] inline int FlowUpdateBody(cCharaBase* chara, int bDying) {
   chara->m_bMoveDisabled = 0;
   chara->m_bMovedThisUpdate = 0;
   chara->m_bFrictionX = 1;
@@ -529,14 +532,15 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
       leave = !deathFlow;
     }
     if (leave) {
-      ClearCurrent();
+      if (!kGuarded) ClearCurrent();
       return 1;
     }
     stays = bDying || chara->m_nHp > 0;  // not vanished, as it did not leave
   }
-  ClearCurrent();
+  if (!kGuarded) ClearCurrent();
 
   if (chara->m_bRemovePending) {
+    if (kGuarded) ClearCurrent();
     for (size_t i = 0; i < chara->m_FlowRuns.size();) {
       if (!chara->m_FlowRuns[i].bDelete) {
         ++i;
@@ -558,4 +562,20 @@ int RunFlowUpdate(cCharaBase* chara, int bDying) {
     chara->m_bFlowIdStopPending = 0;
   }
   return 0;
+}
+
+}  // namespace
+
+int RunFlowUpdate(cCharaBase* chara, int bDying) {
+  if (!chara) return 0;
+  return FlowUpdateBody<false>(chara, bDying);
+}
+
+int StageCharaFlowUpdate(cCharaBase* chara, int bDying) {
+  CurrentObjectsGuard guard;
+  BeginFlowUpdate(chara);
+  SetBaseVelocity(chara, false);
+  if (FlowUpdateBody<true>(chara, bDying)) return 1;
+  SetIdleAnimation(chara);
+  return chara->m_nHp <= 0 ? 1 : 0;
 }

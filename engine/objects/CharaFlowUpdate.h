@@ -1,7 +1,10 @@
 #pragma once
 // Pieces of the flow update that the stage character and the hero share.
+#include "data/System.h"
+#include "engine/Names.h"
 #include "engine/World.h"
 #include "engine/flow/FlowUpdate.h"
+#include "engine/objects/CharaBase.h"
 
 struct HitBox;
 
@@ -30,10 +33,42 @@ class CurrentObjectsGuard {
   cCmdRun* m_CmdRun;
 };
 
-// The velocity a flow update starts from (auto-scroll sync).
-void SetBaseVelocity(cCharaBase* chara, bool hero);
-// The idle animation after a flow update in which nothing moved the character.
-void SetIdleAnimation(cCharaBase* chara);
+// The velocity every flow update of a character starts from (auto-scroll
+// sync). Inline: it runs for every character every sub-step. The scroll
+// speeds are read only where they are used (reads without side effects).
+inline void SetBaseVelocity(cCharaBase* c, bool hero) {
+  const cPlayWorld* w = PlayScene;
+  auto autoSpeed = [w](const cScrollAxis cPlayWorld::*axis) {
+    if (!w) return 0.0;
+    const cScrollAxis& a = w->*axis;
+    return a.m_bAtLimit ? 0.0 : a.m_dAutoSpeed;
+  };
+  if (nm::sys::ScrollSyncBaseVelocity(SystemData)) {
+    if (hero && c->m_bFly) {
+      c->m_dVX = autoSpeed(&cPlayWorld::m_ScrollX);
+      c->m_dVY = autoSpeed(&cPlayWorld::m_ScrollY);
+    } else {
+      c->m_dVX = 0;
+      if (c->m_bFly) c->m_dVY = 0;
+    }
+    return;
+  }
+  const bool sync = nm::chara::ScrollSync(c->m_Def) != 0;
+  c->m_dVX = sync ? autoSpeed(&cPlayWorld::m_ScrollX) : 0;
+  if (c->m_bFly) c->m_dVY = sync ? autoSpeed(&cPlayWorld::m_ScrollY) : 0;
+}
+
+// Idle: no move command ran and no command velocity is left.
+inline void SetIdleAnimation(cCharaBase* c) {
+  if (!c->m_bMovedThisUpdate && c->m_dVX2 == 0 && c->m_dVY2 == 0) c->m_Anim.Change(c->m_bFly ? 2 : 0, 1);
+}
+
+// The stage character's whole flow update (cChara::UpdateFlows): the
+// current pointers kept across it, BeginFlowUpdate, SetBaseVelocity, the
+// runs stepped as RunFlowUpdate steps them, SetIdleAnimation. Returns 1
+// when the character vanished or has no HP left. Defined with the run loop,
+// which it inlines: it runs for every character every sub-step.
+int StageCharaFlowUpdate(cCharaBase* chara, int bDying);
 
 // Hit-box arithmetic of the character classes.
 void CharaUpdateHitBoxX(HitBox& box, double x);

@@ -197,40 +197,8 @@ int cChara::MoveY() { return MoveCharaY<true>(*this); }
 int MoveCharaXInWorld(cChara& c) { return MoveCharaX<false>(c); }
 int MoveCharaYInWorld(cChara& c) { return MoveCharaY<false>(c); }
 
-// The velocity every flow update of a character starts from.
-void SetBaseVelocity(cCharaBase* c, bool hero) {
-  const cPlayWorld* w = PlayScene;
-  auto autoSpeed = [](const cScrollAxis& a) { return a.m_bAtLimit ? 0.0 : a.m_dAutoSpeed; };
-  const double sx = w ? autoSpeed(w->m_ScrollX) : 0.0;
-  const double sy = w ? autoSpeed(w->m_ScrollY) : 0.0;
-  if (nm::sys::ScrollSyncBaseVelocity(SystemData)) {
-    if (hero && c->m_bFly) {
-      c->m_dVX = sx;
-      c->m_dVY = sy;
-    } else {
-      c->m_dVX = 0;
-      if (c->m_bFly) c->m_dVY = 0;
-    }
-    return;
-  }
-  const bool sync = nm::chara::ScrollSync(c->m_Def) != 0;
-  c->m_dVX = sync ? sx : 0;
-  if (c->m_bFly) c->m_dVY = sync ? sy : 0;
-}
-
-// Idle: no move command ran and no command velocity is left.
-void SetIdleAnimation(cCharaBase* c) {
-  if (!c->m_bMovedThisUpdate && c->m_dVX2 == 0 && c->m_dVY2 == 0) c->m_Anim.Change(c->m_bFly ? 2 : 0, 1);
-}
-
-int cChara::UpdateFlows(int bDying) {
-  CurrentObjectsGuard guard;
-  BeginFlowUpdate(this);
-  SetBaseVelocity(this, false);
-  if (RunFlowUpdate(this, bDying)) return 1;
-  SetIdleAnimation(this);
-  return m_nHp <= 0 ? 1 : 0;
-}
+// The body is with the run loop, which it inlines; a tail call.
+int cChara::UpdateFlows(int bDying) { return StageCharaFlowUpdate(this, bDying); }
 
 namespace {
 bool CanStartJump(const cCharaBase& c) { return !(c.m_bFalling || c.m_bJumpBlocked || c.m_bImpacted || c.m_nAirSteps); }
