@@ -461,8 +461,9 @@ namespace {
 // caller puts the scene's current pointers back right after (its
 // CurrentObjectsGuard), so they are cleared only where something runs before
 // that: the removal of runs flagged for deletion.
-template <bool kGuarded>
-[[gnu::always_inline]] inline int FlowUpdateBody(cCharaBase* chara, int bDying) {
+// kDying is bDying made a constant, so that the loop tests it only once.
+template <bool kGuarded, bool kDying>
+[[gnu::always_inline]] inline int FlowUpdateBody(cCharaBase* chara) {
   chara->m_bMoveDisabled = 0;
   chara->m_bMovedThisUpdate = 0;
   chara->m_bFrictionX = 1;
@@ -480,7 +481,7 @@ template <bool kGuarded>
   // Whether the character stays after any run's step, whatever its flow's
   // trigger: it has not vanished and has HP left (or is dying, where the
   // HP is not looked at). Only a step that is not quiet can change that.
-  bool stays = !chara->m_bVanished && (bDying || chara->m_nHp > 0);
+  bool stays = !chara->m_bVanished && (kDying || chara->m_nHp > 0);
   // The runs' bounds, read again only after a step that is not quiet: a
   // quiet step (no executor, or a move) and a stop add, erase and move no run.
   cFlowRun* runs = chara->m_FlowRuns.data();
@@ -495,7 +496,7 @@ template <bool kGuarded>
     // Both flags tested at once (no side effect in between).
     if ((run->bPaused | run->bHalted) != 0) continue;
     int deathFlow = -1;  // read only when needed
-    if (bDying) {
+    if (kDying) {
       if (!IsDeathFlow(*run)) continue;
       deathFlow = 1;
     }
@@ -526,7 +527,7 @@ template <bool kGuarded>
     if (quiet && stays) continue;
     // The character may be removed once we return; leave no pointer to it.
     bool leave = chara->m_bVanished != 0;
-    if (!leave && !bDying && chara->m_nHp <= 0) {
+    if (!leave && !kDying && chara->m_nHp <= 0) {
       // Still unknown only after a quiet step: the run and its flow are unchanged.
       if (deathFlow < 0) deathFlow = IsDeathFlow(*run);
       leave = !deathFlow;
@@ -535,7 +536,7 @@ template <bool kGuarded>
       if (!kGuarded) ClearCurrent();
       return 1;
     }
-    stays = bDying || chara->m_nHp > 0;  // not vanished, as it did not leave
+    stays = kDying || chara->m_nHp > 0;  // not vanished, as it did not leave
   }
   if (!kGuarded) ClearCurrent();
 
@@ -568,14 +569,14 @@ template <bool kGuarded>
 
 int RunFlowUpdate(cCharaBase* chara, int bDying) {
   if (!chara) return 0;
-  return FlowUpdateBody<false>(chara, bDying);
+  return bDying ? FlowUpdateBody<false, true>(chara) : FlowUpdateBody<false, false>(chara);
 }
 
 int StageCharaFlowUpdate(cCharaBase* chara, int bDying) {
   CurrentObjectsGuard guard;
   BeginFlowUpdate(chara);
   SetBaseVelocity(chara, false);
-  if (FlowUpdateBody<true>(chara, bDying)) return 1;
+  if (bDying ? FlowUpdateBody<true, true>(chara) : FlowUpdateBody<true, false>(chara)) return 1;
   SetIdleAnimation(chara);
   return chara->m_nHp <= 0 ? 1 : 0;
 }
