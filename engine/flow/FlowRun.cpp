@@ -540,6 +540,9 @@ template <bool kGuarded, bool kDying>
   }
   if (!kGuarded) ClearCurrent();
 
+  // Most updates have neither pending: both flags tested at once. With
+  // neither set, the removal runs nothing that could set the second.
+  if ((chara->m_bRemovePending | chara->m_bFlowIdStopPending) == 0) return 0;
   if (chara->m_bRemovePending) {
     if (kGuarded) ClearCurrent();
     for (size_t i = 0; i < chara->m_FlowRuns.size();) {
