@@ -70,13 +70,20 @@ class CurrentPointers {
 // Whether a run of trigger `key` is idle, or (early latch) not latched yet.
 // A run that is neither needs no look at its flow: most raises find every
 // run busy, so the flows stay untouched.
-bool HasStartableRun(const cCharaBase& chara, int key, bool earlyLatch) {
+// kEarlyLatch is the early latch made a constant, so that the loop does not
+// test it per run.
+template <bool kEarlyLatch>
+[[gnu::always_inline]] inline bool HasStartableRunOf(const cCharaBase& chara, int key) {
   for (const cFlowRun& run : chara.m_FlowRuns) {
     const bool busy = run.bRunning || run.bPaused || run.bHalted || run.bStartedThisFrame;
-    if (busy && (!earlyLatch || run.bTriggered)) continue;
+    if (busy && (!kEarlyLatch || run.bTriggered)) continue;
     if (run.lpFlow && nm::flow::Trigger(*run.lpFlow) == key) return true;
   }
   return false;
+}
+
+[[gnu::always_inline]] inline bool HasStartableRun(const cCharaBase& chara, int key, bool earlyLatch) {
+  return earlyLatch ? HasStartableRunOf<true>(chara, key) : HasStartableRunOf<false>(chara, key);
 }
 
 }  // namespace
