@@ -159,14 +159,18 @@ namespace {
 // RaiseEvent too: the play step raises key 0 on every character every
 // sub-step.
 [[gnu::always_inline]] inline void Raise(cCharaBase* chara, int key, cGameObj* partner, uint8_t arg) {
-  const bool noLatch = nm::sys::NoTriggerLatch(SystemData);
-  const bool earlyLatch = !noLatch && nm::sys::EarlyTriggerLatch(SystemData);
-  const bool lateLatch = !noLatch && !earlyLatch;
+  // The switches are only read: their order does not matter, and the
+  // early one, mostly off, settles the early latch alone.
+  const bool earlyLatch = nm::sys::EarlyTriggerLatch(SystemData) && !nm::sys::NoTriggerLatch(SystemData);
   // Most raises (key 0 every sub-step) find every flow of the key running.
   // The walk changes a run only when it is idle or, with the early latch,
   // not yet latched; without such a run it changes nothing (the current
-  // character it sets is put back), so it is skipped.
-  if (HasStartableRun(*chara, key, earlyLatch)) StartTriggeredRuns(chara, key, partner, arg, earlyLatch, lateLatch);
+  // character it sets is put back), so it is skipped. The scan changes no
+  // switch, so the late latch is worked out only for the walk.
+  if (HasStartableRun(*chara, key, earlyLatch)) {
+    const bool lateLatch = !nm::sys::NoTriggerLatch(SystemData) && !earlyLatch;
+    StartTriggeredRuns(chara, key, partner, arg, earlyLatch, lateLatch);
+  }
 }
 
 // A raise with an observer installed (tools only): out of line, so that the
