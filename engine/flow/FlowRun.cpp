@@ -267,13 +267,16 @@ cCmdRun* SoleCommand(cFlowRun& run, int last) {
 
 // SoleCommand over all the run's commands, its bound taken from the end
 // address: nCur, made unsigned (a negative one becomes too large), is below
-// the size exactly when its command starts before the end.
+// the size exactly when its command starts before the end. The address is
+// worked out as an integer, which cannot wrap (below 2^32 commands of under
+// 256 bytes past a user-space address), and made a pointer only in bounds.
+static_assert(sizeof(cCmdRun) < 256);
 cCmdRun* SoleCommandOf(cFlowRun& run) {
   const uint32_t cur = static_cast<uint32_t>(run.nCur);
   cCmdRun* const first = run.CmdRuns.data();
-  const uintptr_t bytes = reinterpret_cast<uintptr_t>(first + run.CmdRuns.size()) - reinterpret_cast<uintptr_t>(first);
-  if (static_cast<uint64_t>(cur) * sizeof(cCmdRun) >= bytes) return nullptr;
-  cCmdRun* const c = first + cur;
+  const uintptr_t at = reinterpret_cast<uintptr_t>(first) + static_cast<uint64_t>(cur) * sizeof(cCmdRun);
+  if (at >= reinterpret_cast<uintptr_t>(first + run.CmdRuns.size())) return nullptr;
+  cCmdRun* const c = reinterpret_cast<cCmdRun*>(at);
   if (c->bDone || c->nLeft == 0 || NoWait(c->lpCmd)) return nullptr;
   for (const cCmdRun* p = first; p != c; ++p)
     if (!p->bDone) return nullptr;
