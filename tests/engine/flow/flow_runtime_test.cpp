@@ -774,6 +774,137 @@ TEST_F(FlowRuntime, RunFlaggedForDeletionIsErasedAtTheEndOfTheUpdate) {
   EXPECT_EQ(chara.m_bRemovePending, 0);
 }
 
+// A command that appends a run (and may move the vector): the update steps
+// the appended run in the same update, after the quiet steps behind the
+// command. Waits without executors, 3 sub-steps: the wait started before
+// goes 3 -> 2 in step 1 and the appended one starts (0 -> 3 -> 2); in step 2
+// both go 2 -> 1 on the short path.
+TEST_F(FlowRuntime, RunAppendedByACommandIsSteppedInTheSameUpdate) {
+  CommandTable[kWait] = nullptr;
+  AddFlow(22, {{kJump, 5, false, 1}});
+  AddFlow(22, {{kWait, 3, false, 2}});
+  AddFlow(22, {{kWait, 3, false, 3}});
+  Build();
+  chara.m_FlowRuns.pop_back();  // flow 2 is added by the jump
+  Run(0).Start(&chara);
+  Run(1).Start(&chara);
+  gHook = [&](cCharaBase* c, cCmdRun*) {
+    if (gStep != 1) return;
+    c->m_FlowRuns.reserve(c->m_FlowRuns.capacity() * 4 + 8);
+    c->m_FlowRuns.push_back(MakeRun(2));
+    c->m_FlowRuns.back().Start(c);
+  };
+  EXPECT_EQ(Frame(false), 0);
+  ASSERT_EQ(chara.m_FlowRuns.size(), 3u);
+  EXPECT_EQ(Run(1).CmdRuns[0].nLeft, 2);
+  EXPECT_EQ(Run(2).CmdRuns[0].nLeft, 2);
+  EXPECT_EQ(Run(2).nSteps, 1);
+  EXPECT_EQ(Frame(false), 0);
+  EXPECT_EQ(Run(1).CmdRuns[0].nLeft, 1);
+  EXPECT_EQ(Run(2).CmdRuns[0].nLeft, 1);
+  EXPECT_EQ(Run(2).nSteps, 2);
+  EXPECT_EQ(StepsOf(1), (std::vector<int>{1, 2}));
+}
+
+// Removing a run flagged for deletion that is still running stops it, which
+// marks its flow ID stopped: the same update releases that ID although no
+// stop was pending before the removal.
+TEST_F(FlowRuntime, RemovalThatStopsARunReleasesItsIdInTheSameUpdate) {
+  AddFlow(0, {{kJump, 5, false, 1}}, 5);
+  Build();
+  Frame();
+  ASSERT_EQ(Run(0).bRunning, 1);
+  EXPECT_EQ(chara.m_FlowIdBusy[5], 1);
+  gHook = [&](cCharaBase* c, cCmdRun*) {
+    world.m_pCurFlowRun->bDelete = 1;
+    c->m_bRemovePending = 1;
+  };
+  EXPECT_EQ(Frame(), 0);
+  EXPECT_TRUE(chara.m_FlowRuns.empty());
+  EXPECT_EQ(chara.m_bRemovePending, 0);
+  EXPECT_EQ(chara.m_bFlowIdStopPending, 0);
+  EXPECT_EQ(chara.m_FlowIdStopped[5], 0);
+  EXPECT_EQ(chara.m_FlowIdBusy[5], 0);
+}
+
+// The stage character's update puts the scene's current pointers back on
+// every way out; the bare run loop (after BeginFlowUpdate) clears them. During a step they name the
+// character, the run and the command. Two flows of a 3-sub-step jump and a
+// wait; the jump's hook does what the case needs in step 1.
+TEST_F(FlowRuntime, CurrentPointersAfterTheUpdateOnEveryWayOut) {
+  enum Way { kEnds, kLosesHp, kFlagsDeletion };
+  struct Case {
+    Way way;
+    bool stage;  // cChara::UpdateFlows, else RunFlowUpdate
+    int result;
+    std::vector<int> labels;
+    size_t runsAfter;
+  };
+  const Case cases[] = {
+      {kEnds, true, 0, {1, 2}, 2},          {kEnds, false, 0, {1, 2}, 2},
+      {kLosesHp, true, 1, {1}, 2},          {kLosesHp, false, 1, {1}, 2},
+      {kFlagsDeletion, true, 0, {1, 2}, 1}, {kFlagsDeletion, false, 0, {1, 2}, 1},
+  };
+  for (const Case& k : cases) {
+    chara.m_Def.m_Flows.clear();
+    gTrace.clear();
+    gStep = 0;
+    chara.m_nHp = 10;
+    AddFlow(22, {{kJump, 3, false, 1}});
+    AddFlow(22, {{kWait, 3, false, 2}});
+    Build();
+    Run(0).Start(&chara);
+    Run(1).Start(&chara);
+    const cFlowRun* const run0 = &Run(0);
+    const cCmdRun* const cmd0 = &Run(0).CmdRuns[0];
+    bool seen = false;
+    gHook = [&](cCharaBase* c, cCmdRun* cmd) {
+      seen = world.m_pCurChara == c && world.m_pCurFlowRun == run0 && cmd == cmd0 && world.m_pCurCmdRun == cmd0;
+      if (k.way == kLosesHp) c->m_nHp = 0;
+      if (k.way == kFlagsDeletion) {
+        world.m_pCurFlowRun->bDelete = 1;
+        c->m_bRemovePending = 1;
+      }
+    };
+    cChara other;
+    cFlowRun otherRun;
+    cCmdRun otherCmd;
+    world.m_pCurChara = &other;
+    world.m_pCurFlowRun = &otherRun;
+    world.m_pCurCmdRun = &otherCmd;
+    ++gStep;
+    if (!k.stage) BeginFlowUpdate(&chara);  // as the hero's update
+    const int r = k.stage ? chara.UpdateFlows(0) : RunFlowUpdate(&chara, 0);
+    EXPECT_EQ(r, k.result) << k.way << k.stage;
+    EXPECT_TRUE(seen) << k.way << k.stage;
+    EXPECT_EQ(LabelsAt(1), k.labels) << k.way << k.stage;
+    EXPECT_EQ(chara.m_FlowRuns.size(), k.runsAfter) << k.way << k.stage;
+    EXPECT_EQ(world.m_pCurChara, k.stage ? &other : nullptr) << k.way << k.stage;
+    EXPECT_EQ(world.m_pCurFlowRun, k.stage ? &otherRun : nullptr) << k.way << k.stage;
+    EXPECT_EQ(world.m_pCurCmdRun, k.stage ? &otherCmd : nullptr) << k.way << k.stage;
+  }
+}
+
+// A dying stage character steps only its death flows, and its update puts
+// the current pointers back. The ordinary flow in front keeps its countdown
+// (never started: 0); the death flow's 3-sub-step wait starts (3 -> 2).
+TEST_F(FlowRuntime, DyingStageCharacterStepsOnlyDeathFlows) {
+  AddFlow(22, {{kWait, 3, false, 1}});
+  AddFlow(3, {{kWait, 3, false, 2}});
+  Build();
+  Run(0).Start(&chara);
+  Run(1).Start(&chara);
+  cChara other;
+  world.m_pCurChara = &other;
+  chara.m_nHp = 0;
+  ++gStep;
+  EXPECT_EQ(chara.UpdateFlows(1), 1);  // no HP left
+  EXPECT_EQ(LabelsAt(1), std::vector<int>{2});
+  EXPECT_EQ(Run(0).CmdRuns[0].nLeft, 0);
+  EXPECT_EQ(Run(1).CmdRuns[0].nLeft, 2);
+  EXPECT_EQ(world.m_pCurChara, &other);
+}
+
 TEST_F(FlowRuntime, ForEachRunWithFlowIdSurvivesErasing) {
   AddFlow(22, {{kWait, 1}}, 7);
   AddFlow(22, {{kWait, 1}}, 2);

@@ -7,6 +7,7 @@
 #include "data/System.h"
 #include "engine/World.h"
 #include "engine/objects/Chara.h"
+#include "engine/objects/CharaFlowUpdate.h"
 #include "tests/engine/objects/CharaTestWorld.h"
 #include "tests/support/EngineFakes.h"
 
@@ -366,6 +367,39 @@ TEST_F(StageCharaTest, FlowUpdateStartsFromTheScrollSpeed) {
   c.m_dVX2 = 1;
   c.UpdateFlows(0);
   EXPECT_EQ(c.m_Anim.m_nAnim, 3);
+}
+
+// The base velocity for every form: the rest switch (with the hero's own
+// sync when it flies), the definition's sync, an axis at its limit, no scene.
+// Scroll speeds 0.5 and -0.25; both velocities start at 3 (a walker keeps
+// its vertical one).
+TEST_F(StageCharaTest, BaseVelocityInEveryForm) {
+  struct Case {
+    int rest, hero, fly, sync, limX, limY;
+    bool scene;
+    double vx, vy;
+  };
+  const Case cases[] = {
+      {1, 1, 1, 0, 0, 1, true, 0.5, 0},   {1, 1, 0, 1, 0, 0, true, 0, 3},     {1, 0, 1, 1, 0, 0, true, 0, 0},
+      {0, 0, 0, 1, 0, 0, true, 0.5, 3},   {0, 0, 1, 1, 1, 0, true, 0, -0.25}, {0, 1, 1, 0, 0, 0, true, 0, 0},
+      {0, 0, 1, 1, 0, 0, false, 0, 0},    {1, 1, 1, 0, 0, 0, false, 0, 0},    {0, 0, 1, 1, 0, 0, true, 0.5, -0.25},
+  };
+  world.m_ScrollX.m_dAutoSpeed = 0.5;
+  world.m_ScrollY.m_dAutoSpeed = -0.25;
+  for (const Case& k : cases) {
+    SystemData.m_Switch214 = k.rest;
+    world.m_ScrollX.m_bAtLimit = k.limX;
+    world.m_ScrollY.m_bAtLimit = k.limY;
+    PlayScene = k.scene ? &world : nullptr;
+    cChara c;
+    c.m_bFly = k.fly;
+    c.m_Def.m_ScrollSync = static_cast<int8_t>(k.sync);
+    c.m_dVX = c.m_dVY = 3;
+    SetBaseVelocity(&c, k.hero != 0);
+    const int row = static_cast<int>(&k - cases);
+    EXPECT_EQ(c.m_dVX, k.vx) << row;
+    EXPECT_EQ(c.m_dVY, k.vy) << row;
+  }
 }
 
 TEST_F(StageCharaTest, NestedFlowUpdateKeepsTheCurrentObjects) {
