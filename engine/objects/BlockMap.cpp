@@ -517,6 +517,40 @@ int StandIndex(cGameObj* obj, int edgeIndex) {
 
 }  // namespace
 
+namespace {
+
+// Cells (c1, c2) x (r1, r2) all inside the map and clear (no conditions,
+// class 0 for `side`); false also when any lies outside.
+[[gnu::always_inline]] inline bool InsideAndClear(int c1, int c2, int r1, int r2, int side) {
+  const cPlayWorld& w = CurrentWorld();
+  const int shift = w.m_ScrollX.m_nShift;
+  const unsigned pitch = 1u << shift, rows = static_cast<unsigned>(w.m_ScrollY.m_nCells);
+  if (static_cast<unsigned>(c1) >= pitch || static_cast<unsigned>(c2) >= pitch ||
+      static_cast<unsigned>(r1) >= rows || static_cast<unsigned>(r2) >= rows)
+    return false;
+  const long row1 = static_cast<long>(r1) << shift, row2 = static_cast<long>(r2) << shift;
+  // The index grows with column and row: the largest stands for all four.
+  if (std::max(c1, c2) + std::max(row1, row2) >= static_cast<long>(BlockMap.size())) return false;
+  const cBlockCell* base = BlockMap.data();
+  const auto clear = [side](const cBlockCell& cell) { return !cell.HasConds() && cell.PlainClass(side) == 0; };
+  return clear(base[c1 + row1]) && clear(base[c2 + row1]) && clear(base[c1 + row2]) && clear(base[c2 + row2]);
+}
+
+// The note ClearEdges writes for a clear pass of two samples per edge.
+[[gnu::always_inline]] inline void NoteClear(MapPassNote* note, int side, int step, int a, int b, int from) {
+  note->clear = true;
+  note->events = EventsRaised;
+  note->n = 2;
+  note->side = side;
+  note->step = step;
+  note->a = a;
+  note->b = b;
+  note->from = from;
+  note->sidesCovered = false;
+}
+
+}  // namespace
+
 int HitMapLeft(cGameObj* obj) { return HitSide(obj, true); }
 int HitMapRight(cGameObj* obj) { return HitSide(obj, false); }
 
@@ -565,10 +599,27 @@ int RecheckMapXOf(Obj* obj, const MapPassNote& note, const MapPassNote& rows) {
   return r == 2 || l == 2 ? 2 : 0;
 }
 
+// The general passes for a listed character, apart from the fast cases
+// below so that those stay small.
+[[gnu::noinline]] int CharaHitMapX(cChara* c, MapPassNote* note) { return HitMapXOf(c, note); }
+
 }  // namespace
 
 int HitMapX(cGameObj* obj, MapPassNote* note) { return HitMapXOf(obj, note); }
-int HitMapX(cChara* c, MapPassNote* note) { return HitMapXOf(c, note); }
+
+int HitMapX(cChara* c, MapPassNote* note) {
+  // Scale 1 with the four wall cells inside the map and clear: what
+  // HitMapXOf finds by the same cells (Sides' Quad), without its spills.
+  if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
+    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight), y = Trunc(c->m_dY);
+    const int step = c->m_nBaseH - 1, side = c->m_nBlockSide;
+    if (InsideAndClear(x >> 5, right >> 5, y >> 5, (y + step) >> 5, side)) {
+      NoteClear(note, side, step, x >> 5, right >> 5, y);
+      return 0;
+    }
+  }
+  return CharaHitMapX(c, note);
+}
 
 int RecheckMapX(cGameObj* obj) { return RecheckMapX(obj, MapPassNote{}); }
 int RecheckMapX(cGameObj* obj, const MapPassNote& note) { return RecheckMapXOf(obj, note, MapPassNote{}); }
@@ -650,11 +701,42 @@ int HitMapYOf(Obj* obj, MapPassNote* note, const MapPassNote& sides) {
   return HitTopAndBottom(obj);
 }
 
+[[gnu::noinline]] int CharaHitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
+  return HitMapYOf(c, note, sides);
+}
+
 }  // namespace
 
 int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note, MapPassNote{}); }
 int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note, MapPassNote{}); }
-int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) { return HitMapYOf(c, note, sides); }
+int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
+  // Scale 1 after a clear side pass (no event since) whose cells hold every
+  // top and bottom sample: HitMapYOf's RowsWithinSides case, step by step.
+  if (sides.clear && sides.events == EventsRaised && sides.n == 2 && c->m_Def.m_Size <= 1 &&
+      sides.side == c->m_nBlockSide && !PassesBlocks(c)) {
+    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight);
+    if (x != right) {
+      const int y = Trunc(c->m_dY), bottom = Trunc(c->m_dBottom);
+      const int c1 = x >> 5, c2 = (x + c->m_nBaseW - 1) >> 5, top = y >> 5, bot = bottom >> 5;
+      const int r1 = sides.from >> 5, r2 = (sides.from + sides.step) >> 5;
+      if ((c1 == sides.a || c1 == sides.b) && (c2 == sides.a || c2 == sides.b) && (top == r1 || top == r2) &&
+          (bot == r1 || bot == r2)) {
+        NoteClear(note, sides.side, c->m_nBaseW - 1, top, bot, x);
+        const int sideRow = (y + c->m_nBaseH - 1) >> 5, rightCol = right >> 5;
+        if ((sideRow == top || sideRow == bot) && (rightCol == c1 || rightCol == c2)) {
+          note->sidesCovered = true;
+          note->x = c->m_dX;
+          note->right = c->m_dRight;
+          note->y = c->m_dY;
+          note->bottom = c->m_dBottom;
+        }
+        InAir(c);
+        return 0;
+      }
+    }
+  }
+  return CharaHitMapY(c, note, sides);
+}
 
 int RecheckMapY(cGameObj* obj) { return RecheckMapY(obj, MapPassNote{}); }
 
