@@ -175,6 +175,18 @@ Edge HorizontalEdge(const cGameObj* obj, int x1, int x2, int y) {
   const int row = y >> 5;
   const int mid = (x1 + x2) >> 1;
   const int step = obj->m_nBaseW - 1;
+  if (n == 2) {
+    // The loop below for two samples: the first is taken, the second wins
+    // with a larger class or the same class strictly nearer the middle.
+    const int xb = x1 + step;
+    const int ia = map.Index(x1 >> 5, row);
+    const int ca = map.Class(ia, side);
+    const int ib = map.Index(xb >> 5, row);
+    const int cb = map.Class(ib, side);
+    const bool second = cb > ca || (cb == ca && std::abs(xb - mid) < std::abs(x1 - mid));
+    const int index = second ? ib : ia;
+    return Edge{index, index < 0 ? 0 : (second ? cb : ca)};
+  }
   int bestIndex = -1, bestCls = -1, bestDist = 0;
   for (int k = 0; k < n; ++k) {
     const int x = x1 + k * step;
@@ -520,11 +532,14 @@ int StandIndex(cGameObj* obj, int edgeIndex) {
 namespace {
 
 // Cells (c1, c2) x (r1, r2) all inside the map and clear (no conditions,
-// class 0 for `side`); false also when any lies outside.
+// class 0 for `side`); false also when any lies outside, or when there is
+// no play scene (the general pass then reads the empty world), so that no
+// call is made here.
 [[gnu::always_inline]] inline bool InsideAndClear(int c1, int c2, int r1, int r2, int side) {
-  const cPlayWorld& w = CurrentWorld();
-  const int shift = w.m_ScrollX.m_nShift;
-  const unsigned pitch = 1u << shift, rows = static_cast<unsigned>(w.m_ScrollY.m_nCells);
+  const cPlayWorld* w = PlayScene;
+  if (!w) return false;
+  const int shift = w->m_ScrollX.m_nShift;
+  const unsigned pitch = 1u << shift, rows = static_cast<unsigned>(w->m_ScrollY.m_nCells);
   if (static_cast<unsigned>(c1) >= pitch || static_cast<unsigned>(c2) >= pitch ||
       static_cast<unsigned>(r1) >= rows || static_cast<unsigned>(r2) >= rows)
     return false;
