@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <typeinfo>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -531,24 +533,42 @@ int StandIndex(cGameObj* obj, int edgeIndex) {
 
 namespace {
 
-// Cells (c1, c2) x (r1, r2) all inside the map and clear (no conditions,
-// class 0 for `side`); false also when any lies outside, or when there is
-// no play scene (the general pass then reads the empty world), so that no
-// call is made here.
-[[gnu::always_inline]] inline bool InsideAndClear(int c1, int c2, int r1, int r2, int side) {
+// A cell without conditions whose class for `side` is 0.
+[[gnu::always_inline]] inline bool PlainClear(const cBlockCell& cell, int side) {
+  return !cell.HasConds() && cell.PlainClass(side) == 0;
+}
+
+// What ClearEdges' Quad finds for the cells (c1, c2) x (r1, r2) when it can
+// be told without a call: 1 all inside the map and clear (no conditions,
+// class 0 for `side`), 0 all inside and one not clear; -1 when any lies
+// outside or there is no play scene (the general pass then reads the empty
+// world).
+[[gnu::always_inline]] inline int QuadState(int c1, int c2, int r1, int r2, int side) {
   const cPlayWorld* w = PlayScene;
-  if (!w) return false;
+  if (!w) return -1;
   const int shift = w->m_ScrollX.m_nShift;
   const unsigned pitch = 1u << shift, rows = static_cast<unsigned>(w->m_ScrollY.m_nCells);
   if (static_cast<unsigned>(c1) >= pitch || static_cast<unsigned>(c2) >= pitch ||
       static_cast<unsigned>(r1) >= rows || static_cast<unsigned>(r2) >= rows)
-    return false;
+    return -1;
   const long row1 = static_cast<long>(r1) << shift, row2 = static_cast<long>(r2) << shift;
-  // The index grows with column and row: the largest stands for all four.
-  if (std::max(c1, c2) + std::max(row1, row2) >= static_cast<long>(BlockMap.size())) return false;
+  // The index grows with column and row: the largest stands for all four,
+  // compared in bytes with the map's storage (no division for its size).
   const cBlockCell* base = BlockMap.data();
-  const auto clear = [side](const cBlockCell& cell) { return !cell.HasConds() && cell.PlainClass(side) == 0; };
-  return clear(base[c1 + row1]) && clear(base[c2 + row1]) && clear(base[c1 + row2]) && clear(base[c2 + row2]);
+  const unsigned long bytes = reinterpret_cast<uintptr_t>(std::to_address(BlockMap.end())) -
+                              reinterpret_cast<uintptr_t>(base);
+  if (static_cast<unsigned long>(std::max(c1, c2) + std::max(row1, row2)) * sizeof(cBlockCell) >= bytes) return -1;
+  // Each cell's test stands alone and reads nothing else: a cell named twice
+  // (one column or one row) is tested once.
+  const cBlockCell* first = base + row1;
+  if (!PlainClear(first[c1], side) || (c2 != c1 && !PlainClear(first[c2], side))) return 0;
+  if (r2 == r1) return 1;
+  const cBlockCell* second = base + row2;
+  return PlainClear(second[c1], side) && (c2 == c1 || PlainClear(second[c2], side)) ? 1 : 0;
+}
+
+[[gnu::always_inline]] inline bool InsideAndClear(int c1, int c2, int r1, int r2, int side) {
+  return QuadState(c1, c2, r1, r2, side) == 1;
 }
 
 // The note ClearEdges writes for a clear pass of two samples per edge.
@@ -642,6 +662,12 @@ int RecheckMapX(cChara* c, const MapPassNote& note, const MapPassNote& rows) { r
 
 int HitMapTop(cGameObj* obj) {
   if (PassesBlocks(obj)) return 0;
+  // Two samples (at x and x + base width - 1) in clear cells inside the map
+  // find class 0, on which nothing happens.
+  const int x = Trunc(obj->m_dX), right = Trunc(obj->m_dRight), row = Trunc(obj->m_dY) >> 5;
+  if (x != right && SampleCount(obj) == 2 &&
+      InsideAndClear(x >> 5, (x + obj->m_nBaseW - 1) >> 5, row, row, obj->m_nBlockSide))
+    return 0;
   int c = RowEdge(obj, TruncToInt(obj->m_dY)).Class(obj->m_nBlockSide);
   if (c == 1 || (c == 2 && IsStageChara(obj))) {
     if (DiesOnBlocks(obj)) return 2;
@@ -725,18 +751,24 @@ int HitMapYOf(Obj* obj, MapPassNote* note, const MapPassNote& sides) {
 int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note, MapPassNote{}); }
 int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note, MapPassNote{}); }
 int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
-  // Scale 1 after a clear side pass (no event since) whose cells hold every
-  // top and bottom sample: HitMapYOf's RowsWithinSides case, step by step.
-  if (sides.clear && sides.events == EventsRaised && sides.n == 2 && c->m_Def.m_Size <= 1 &&
-      sides.side == c->m_nBlockSide && !PassesBlocks(c)) {
+  // Scale 1 with a box wider than a pixel: HitMapYOf's two-sample case,
+  // step by step, wherever it can tell without a call whether the top and
+  // bottom are clear (RowsWithinSides, else TopAndBottom's Quad).
+  if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
     const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight);
     if (x != right) {
-      const int y = Trunc(c->m_dY), bottom = Trunc(c->m_dBottom);
+      const int y = Trunc(c->m_dY), bottom = Trunc(c->m_dBottom), side = c->m_nBlockSide;
       const int c1 = x >> 5, c2 = (x + c->m_nBaseW - 1) >> 5, top = y >> 5, bot = bottom >> 5;
-      const int r1 = sides.from >> 5, r2 = (sides.from + sides.step) >> 5;
-      if ((c1 == sides.a || c1 == sides.b) && (c2 == sides.a || c2 == sides.b) && (top == r1 || top == r2) &&
-          (bot == r1 || bot == r2)) {
-        NoteClear(note, sides.side, c->m_nBaseW - 1, top, bot, x);
+      int state = -1;
+      if (sides.clear && sides.events == EventsRaised && sides.n == 2 && sides.side == side) {
+        const int r1 = sides.from >> 5, r2 = (sides.from + sides.step) >> 5;
+        if ((c1 == sides.a || c1 == sides.b) && (c2 == sides.a || c2 == sides.b) && (top == r1 || top == r2) &&
+            (bot == r1 || bot == r2))
+          state = 1;
+      }
+      if (state < 0) state = QuadState(c1, c2, top, bot, side);
+      if (state == 1) {
+        NoteClear(note, side, c->m_nBaseW - 1, top, bot, x);
         const int sideRow = (y + c->m_nBaseH - 1) >> 5, rightCol = right >> 5;
         if ((sideRow == top || sideRow == bot) && (rightCol == c1 || rightCol == c2)) {
           note->sidesCovered = true;
@@ -747,6 +779,12 @@ int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
         }
         InAir(c);
         return 0;
+      }
+      if (state == 0) {
+        note->clear = false;
+        note->sidesCovered = false;
+        c->m_lpFootBlock = nullptr;
+        return HitTopAndBottom(c);
       }
     }
   }
@@ -770,6 +808,15 @@ void RecheckMaps(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) 
   if (yNote.sidesCovered && yNote.events == EventsRaised && c->m_dX == yNote.x && c->m_dRight == yNote.right &&
       c->m_dY == yNote.y && c->m_dBottom == yNote.bottom)
     return;
+  // Scale 1, a box wider than a pixel: when the side walls' cells (Sides'
+  // Quad) and then the top and bottom's (TopAndBottom's Quad) are inside the
+  // map and clear, each recheck returns 0 having changed nothing.
+  if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
+    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight), y = Trunc(c->m_dY), side = c->m_nBlockSide;
+    if (x != right && InsideAndClear(x >> 5, right >> 5, y >> 5, (y + c->m_nBaseH - 1) >> 5, side) &&
+        InsideAndClear(x >> 5, (x + c->m_nBaseW - 1) >> 5, y >> 5, Trunc(c->m_dBottom) >> 5, side))
+      return;
+  }
   RecheckBoth(c, xNote, yNote);
 }
 int RecheckMapY(cChara* c, const MapPassNote& note) { return RecheckMapY(static_cast<cGameObj*>(c), note, SampleCount(c)); }
