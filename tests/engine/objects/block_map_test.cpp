@@ -714,28 +714,33 @@ TEST_F(BlockMapTest, TopAndBottomAfterAClearSidePassNoteWhatTheyCover) {
   // lie at x 470 and 470 + baseW - 1, in rows 15 and 15.
   struct Case {
     const char* name;
-    int size;      // the size byte (scale) for the top and bottom pass
-    int baseW;     // base width for the top and bottom pass
-    bool event;    // an event raised between the two passes
-    int b;         // noted bottom row
-    bool covered;  // the top and bottom samples cover the side walls'
+    int size;          // the size byte (scale) for the top and bottom pass
+    int baseW;         // base width for the top and bottom pass
+    bool event;        // an event raised between the two passes
+    double x, right;   // the box's edges (set after placing)
+    int b;             // noted bottom row
+    bool covered;      // the top and bottom samples cover the side walls'
   };
   const Case cases[] = {
       // Columns 14 and 15: the side walls' cells, and the walls' column 15
       // is among them.
-      {"covered", 1, 20, false, 15, true},
+      {"covered", 1, 20, false, 470, 489, 15, true},
       // Base width 5: columns 14 and 14, which miss the right wall's 15.
-      {"narrow base", 1, 5, false, 15, false},
+      {"narrow base", 1, 5, false, 470, 489, 15, false},
       // The side pass is stale: the cells are read again, and are clear.
-      {"after an event", 1, 20, true, 15, true},
+      {"after an event", 1, 20, true, 470, 489, 15, true},
+      // Stale, and the cells (columns -2 and -1) lie outside the map: clear.
+      {"outside the map, after an event", 1, 20, true, -40, -21, 15, true},
       // Scale 2: three samples (x 470, 489, 508: columns 14, 15, 15); the
       // walls' third sample at y 523 lies in row 16, not among rows 15.
-      {"scale 2", 2, 20, false, 15, false},
+      {"scale 2", 2, 20, false, 470, 489, 15, false},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
     TestChara c;
     Place(c, 470, 485);
+    c.m_dX = k.x;
+    c.m_dRight = k.right;
     c.m_nAirSteps = 3;
     c.m_lpFootBlock = BlockCellAt(BlockIndex(1, 1));
     MapPassNote xNote, yNote;
@@ -750,12 +755,12 @@ TEST_F(BlockMapTest, TopAndBottomAfterAClearSidePassNoteWhatTheyCover) {
     EXPECT_EQ(yNote.step, k.baseW - 1);
     EXPECT_EQ(yNote.a, 15);
     EXPECT_EQ(yNote.b, k.b);
-    EXPECT_EQ(yNote.from, 470);
+    EXPECT_EQ(yNote.from, k.x);
     EXPECT_EQ(yNote.events, EventsRaised);
     EXPECT_EQ(yNote.sidesCovered, k.covered);
     if (k.covered) {
-      EXPECT_EQ(yNote.x, 470);
-      EXPECT_EQ(yNote.right, 489);
+      EXPECT_EQ(yNote.x, k.x);
+      EXPECT_EQ(yNote.right, k.right);
       EXPECT_EQ(yNote.y, 485);
       EXPECT_EQ(yNote.bottom, 504);
     }
@@ -802,4 +807,106 @@ TEST_F(BlockMapTest, TwoSamplesAlongAnEdgeTakeTheMoreSolidThenTheNearerTheMiddle
   }
   Cell(10, 20, 0);
   Cell(11, 20, 0);
+}
+
+TEST_F(BlockMapTest, TopPassSamplesAsManyCellsAsTheScaleAsks) {
+  // A box 20 high at x 460.., y 485..504: the top edge lies in row 15,
+  // sampled at x 460 + k * (baseW - 1): with base width 20, columns 14, 14
+  // for scale 1 and 14, 14, 15 for scale 2. A one-pixel-wide box samples
+  // column 14 downward instead, at y 485 + k * (baseH - 1).
+  struct Case {
+    const char* name;
+    int size, baseW, baseH;
+    double right;            // the box's right edge
+    int solidCol, solidRow;  // a solid cell (col -1: none)
+    bool passes;             // a flyer passing through blocks
+    int wallU;
+    double yAfter;  // pushed 32 - (485 & 31) = 27 down under a ceiling
+  };
+  const Case cases[] = {
+      {"scale 1, clear", 1, 20, 20, 479, -1, 15, false, 0, 485},
+      {"scale 1, ceiling", 1, 20, 20, 479, 14, 15, false, 1, 512},
+      {"scale 1, ceiling beside the samples", 1, 20, 20, 479, 15, 15, false, 0, 485},
+      {"scale 2, ceiling at the third sample", 2, 20, 20, 479, 15, 15, false, 1, 512},
+      {"scale 1, passing through blocks", 1, 20, 20, 479, 14, 15, true, 0, 485},
+      // Base width 40 would put a second sample in column 15.
+      {"one pixel wide", 1, 40, 20, 460, 15, 15, false, 0, 485},
+      // Base height 40: the second sample (y 524) lies in row 16.
+      {"one pixel wide, its column's second sample", 1, 20, 40, 460, 14, 16, false, 1, 512},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    if (k.solidCol >= 0) Cell(k.solidCol, k.solidRow, 1);
+    TestChara c;
+    Place(c, 460, 485);
+    c.m_Def.m_Size = static_cast<int8_t>(k.size);
+    c.m_nBaseW = k.baseW;
+    c.m_nBaseH = k.baseH;
+    c.m_dRight = k.right;
+    if (k.passes) {
+      c.m_bFly = 1;
+      c.m_byFlyHit = 0;
+    }
+    EXPECT_EQ(HitMapTop(&c), 0);
+    EXPECT_EQ(c.m_WallU, k.wallU);
+    EXPECT_DOUBLE_EQ(c.m_dY, k.yAfter);
+    if (k.solidCol >= 0) Cell(k.solidCol, k.solidRow, 0);
+  }
+}
+
+TEST_F(BlockMapTest, RechecksAfterAMoveSeeEverySampleTheScaleAsks) {
+  // The first passes noted nothing that vouches for the rechecks; the box
+  // is at x 470.., y 485..504 (row 15). Side samples lie at y 485 + k * 19:
+  // rows 15, 15 for scale 1 and 15, 15, 16 for scale 2. A one-pixel-wide
+  // box samples its bottom downward from y 504: rows 15 and 16.
+  struct Case {
+    const char* name;
+    int size;
+    double right;
+    int wallCol, wallRow;  // a solid cell (col -1: none)
+    double x, y;           // after the rechecks
+    int wallR, wallD;
+  };
+  const Case cases[] = {
+      {"scale 1, all clear", 1, 489, -1, 0, 470, 485, 0, 0},
+      {"scale 1, a wall below the side samples", 1, 489, 15, 16, 470, 485, 0, 0},
+      // The right edge 489 is pushed (489 & 31) + 1 = 10 back.
+      {"scale 2, a wall at the third side sample", 2, 489, 15, 16, 460, 485, 1, 0},
+      // Lands: the bottom 504 goes (504 & 31) + 1 = 25 up.
+      {"one pixel wide, a floor under its bottom", 1, 470, 14, 16, 470, 460, 0, 1},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    if (k.wallCol >= 0) Cell(k.wallCol, k.wallRow, 1);
+    TestChara c;
+    Place(c, 470, 485);
+    c.m_Def.m_Size = static_cast<int8_t>(k.size);
+    c.m_dRight = k.right;
+    MapPassNote xNote, yNote;  // nothing noted
+    RecheckMaps(&c, xNote, yNote);
+    EXPECT_EQ(c.m_dX, k.x);
+    EXPECT_DOUBLE_EQ(c.m_dY, k.y);
+    EXPECT_EQ(c.m_WallR, k.wallR);
+    EXPECT_EQ(c.m_WallD, k.wallD);
+    if (k.wallCol >= 0) Cell(k.wallCol, k.wallRow, 0);
+  }
+}
+
+TEST_F(BlockMapTest, OnePixelWideBoxSamplesItsBottomDownward) {
+  // x 470..470, y 485..504 after a clear side pass (column 14, rows 15 and
+  // 15): its bottom samples lie at y 504 and 504 + 19 (rows 15 and 16), so
+  // the floor at (14, 16) lands it (504 & 31) + 1 = 25 higher, though the
+  // cells (14..15, 15) that a wider box would sample are clear.
+  Cell(14, 16, 1);
+  TestChara c;
+  Place(c, 470, 485);
+  c.m_dRight = 470;
+  MapPassNote xNote, yNote;
+  EXPECT_EQ(HitMapX(static_cast<cChara*>(&c), &xNote), 0);
+  EXPECT_TRUE(xNote.clear);
+  EXPECT_EQ(HitMapY(static_cast<cChara*>(&c), &yNote, xNote), 0);
+  EXPECT_FALSE(yNote.clear);
+  EXPECT_DOUBLE_EQ(c.m_dY, 460);
+  EXPECT_EQ(c.m_WallD, 1);
+  EXPECT_EQ(c.m_lpFootBlock, BlockCellAt(BlockIndex(14, 16)));
 }
