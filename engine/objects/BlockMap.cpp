@@ -793,10 +793,10 @@ int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
 
 int RecheckMapY(cGameObj* obj) { return RecheckMapY(obj, MapPassNote{}); }
 
-// The box's edges are compared as they are: with the same edges both
-// rechecks would take the noted samples (the same columns, rows and starts;
-// count, side and base size change only in commands, which run only from
-// events here).
+// RecheckMaps (BlockMap.h) compares the box's edges bit for bit: with the
+// same edges both rechecks would take the noted samples (the same columns,
+// rows and starts; count, side and base size change only in commands, which
+// run only from events here).
 namespace {
 [[gnu::noinline]] void RecheckBoth(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) {
   RecheckMapX(c, xNote, yNote);
@@ -804,10 +804,7 @@ namespace {
 }
 }  // namespace
 
-void RecheckMaps(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) {
-  if (yNote.sidesCovered && yNote.events == EventsRaised && c->m_dX == yNote.x && c->m_dRight == yNote.right &&
-      c->m_dY == yNote.y && c->m_dBottom == yNote.bottom)
-    return;
+void RecheckMovedBox(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) {
   // Scale 1, a box wider than a pixel: when the side walls' cells (Sides'
   // Quad) and then the top and bottom's (TopAndBottom's Quad) are inside the
   // map and clear, each recheck returns 0 having changed nothing.
