@@ -295,8 +295,8 @@ void CmdMoveGroundTurn(cCharaBase* chara, cCmdRun* run) {
         const long first = static_cast<long>(row) << map.shift;
         const int left = RowCellClass(map, first, static_cast<int>(chara->m_dX) / 32, side);
         const int right = RowCellClass(map, first, static_cast<int>(chara->m_dRight) / 32, side);
-        if (left > 0 && right <= 0) req = 1;
-        else if (left <= 0 && right > 0) req = 2;
+        // Ground under one edge only: turn toward it.
+        if ((left > 0) != (right > 0)) req = left > 0 ? 1 : 2;
       }
     } else {
       req = chara->m_bFaceRight ? 1 : 2;
