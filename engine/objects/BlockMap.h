@@ -3,6 +3,7 @@
 // the vertical axis's cell count of rows, each 2^s cells long (s the
 // horizontal axis's shift); world pixel (x, y) lies in cell
 // (x >> 5) + ((y >> 5) << s). Cells outside the map are empty.
+#include <bit>
 #include <cstdint>
 
 #include "base/Containers.h"
@@ -174,12 +175,7 @@ namespace blockmap_detail {
 // The same bits: then the same value, so the same truncations (the box's
 // columns and rows). Values equal in other bits (0 and -0) only lose the
 // skip; the rechecks then run and find what the skip would have assumed.
-inline bool SameBits(double a, double b) {
-  uint64_t x, y;
-  __builtin_memcpy(&x, &a, sizeof x);
-  __builtin_memcpy(&y, &b, sizeof y);
-  return x == y;
-}
+inline bool SameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
 }  // namespace blockmap_detail
 
 template <class C>
