@@ -40,6 +40,16 @@ cCharaBase* TargetSlot(cCharaBase* c, int slot) {
 
 int Degrees16(int v) { return static_cast<int16_t>(v); }
 
+// MapView::Class(map.Index(col, row)) for a row inside the map whose first
+// cell is at `first`: only the column and the map's size are left to test.
+inline int RowCellClass(const MapView& map, long first, int col, int side) {
+  if (static_cast<unsigned>(col) >= static_cast<unsigned>(map.pitch)) return 0;
+  const long index = first + col;
+  if (index >= map.size) return 0;
+  cBlockCell& cell = map.base[index];
+  return cell.HasConds() ? cell.HitType(side) : cell.PlainClass(side);
+}
+
 }  // namespace
 
 // --------------------------------------------------------------- directions
@@ -278,11 +288,16 @@ void CmdMoveGroundTurn(cCharaBase* chara, cCmdRun* run) {
       const double below = chara->m_dBottom + 1.1;
       int row = (below >= 0 ? static_cast<int>(below) : static_cast<int>(std::floor(below))) / 32;
       if (row > map.rows - 1) row = map.rows - 1;
-      const int side = chara->m_nBlockSide;
-      const int left = map.Class(map.Index(static_cast<int>(chara->m_dX) / 32, row), side);
-      const int right = map.Class(map.Index(static_cast<int>(chara->m_dRight) / 32, row), side);
-      if (left > 0 && right <= 0) req = 1;
-      else if (left <= 0 && right > 0) req = 2;
+      // The clamp leaves row below rows: only a row above the map is outside
+      // (both cells then class 0, as MapView::Index gives -1 for each).
+      if (row >= 0) {
+        const int side = chara->m_nBlockSide;
+        const long first = static_cast<long>(row) << map.shift;
+        const int left = RowCellClass(map, first, static_cast<int>(chara->m_dX) / 32, side);
+        const int right = RowCellClass(map, first, static_cast<int>(chara->m_dRight) / 32, side);
+        // Ground under one edge only: turn toward it.
+        if ((left > 0) != (right > 0)) req = left > 0 ? 1 : 2;
+      }
     } else {
       req = chara->m_bFaceRight ? 1 : 2;
       vx = -vx;

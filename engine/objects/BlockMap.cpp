@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <typeinfo>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -175,6 +177,18 @@ Edge HorizontalEdge(const cGameObj* obj, int x1, int x2, int y) {
   const int row = y >> 5;
   const int mid = (x1 + x2) >> 1;
   const int step = obj->m_nBaseW - 1;
+  if (n == 2) {
+    // The loop below for two samples: the first is taken, the second wins
+    // with a larger class or the same class strictly nearer the middle.
+    const int xb = x1 + step;
+    const int ia = map.Index(x1 >> 5, row);
+    const int ca = map.Class(ia, side);
+    const int ib = map.Index(xb >> 5, row);
+    const int cb = map.Class(ib, side);
+    const bool second = cb > ca || (cb == ca && std::abs(xb - mid) < std::abs(x1 - mid));
+    const int index = second ? ib : ia;
+    return Edge{index, index < 0 ? 0 : (second ? cb : ca)};
+  }
   int bestIndex = -1, bestCls = -1, bestDist = 0;
   for (int k = 0; k < n; ++k) {
     const int x = x1 + k * step;
@@ -517,6 +531,61 @@ int StandIndex(cGameObj* obj, int edgeIndex) {
 
 }  // namespace
 
+namespace {
+
+// A cell without conditions whose class for `side` is 0.
+[[gnu::always_inline]] inline bool PlainClear(const cBlockCell& cell, int side) {
+  return !cell.HasConds() && cell.PlainClass(side) == 0;
+}
+
+// What ClearEdges' Quad finds for the cells (c1, c2) x (r1, r2) when it can
+// be told without a call: 1 all inside the map and clear (no conditions,
+// class 0 for `side`), 0 all inside and one not clear; -1 when any lies
+// outside or there is no play scene (the general pass then reads the empty
+// world).
+[[gnu::always_inline]] inline int QuadState(int c1, int c2, int r1, int r2, int side) {
+  const cPlayWorld* w = PlayScene;
+  if (!w) return -1;
+  const int shift = w->m_ScrollX.m_nShift;
+  const unsigned pitch = 1u << shift, rows = static_cast<unsigned>(w->m_ScrollY.m_nCells);
+  if (static_cast<unsigned>(c1) >= pitch || static_cast<unsigned>(c2) >= pitch ||
+      static_cast<unsigned>(r1) >= rows || static_cast<unsigned>(r2) >= rows)
+    return -1;
+  const long row1 = static_cast<long>(r1) << shift, row2 = static_cast<long>(r2) << shift;
+  // The index grows with column and row: the largest stands for all four,
+  // compared in bytes with the map's storage (no division for its size).
+  const cBlockCell* base = BlockMap.data();
+  const unsigned long bytes = reinterpret_cast<uintptr_t>(std::to_address(BlockMap.end())) -
+                              reinterpret_cast<uintptr_t>(base);
+  if (static_cast<unsigned long>(std::max(c1, c2) + std::max(row1, row2)) * sizeof(cBlockCell) >= bytes) return -1;
+  // Each cell's test stands alone and reads nothing else: a cell named twice
+  // (one column or one row) is tested once.
+  const cBlockCell* first = base + row1;
+  if (!PlainClear(first[c1], side) || (c2 != c1 && !PlainClear(first[c2], side))) return 0;
+  if (r2 == r1) return 1;
+  const cBlockCell* second = base + row2;
+  return PlainClear(second[c1], side) && (c2 == c1 || PlainClear(second[c2], side)) ? 1 : 0;
+}
+
+[[gnu::always_inline]] inline bool InsideAndClear(int c1, int c2, int r1, int r2, int side) {
+  return QuadState(c1, c2, r1, r2, side) == 1;
+}
+
+// The note ClearEdges writes for a clear pass of two samples per edge.
+[[gnu::always_inline]] inline void NoteClear(MapPassNote* note, int side, int step, int a, int b, int from) {
+  note->clear = true;
+  note->events = EventsRaised;
+  note->n = 2;
+  note->side = side;
+  note->step = step;
+  note->a = a;
+  note->b = b;
+  note->from = from;
+  note->sidesCovered = false;
+}
+
+}  // namespace
+
 int HitMapLeft(cGameObj* obj) { return HitSide(obj, true); }
 int HitMapRight(cGameObj* obj) { return HitSide(obj, false); }
 
@@ -565,10 +634,27 @@ int RecheckMapXOf(Obj* obj, const MapPassNote& note, const MapPassNote& rows) {
   return r == 2 || l == 2 ? 2 : 0;
 }
 
+// The general passes for a listed character, apart from the fast cases
+// below so that those stay small.
+[[gnu::noinline]] int CharaHitMapX(cChara* c, MapPassNote* note) { return HitMapXOf(c, note); }
+
 }  // namespace
 
 int HitMapX(cGameObj* obj, MapPassNote* note) { return HitMapXOf(obj, note); }
-int HitMapX(cChara* c, MapPassNote* note) { return HitMapXOf(c, note); }
+
+int HitMapX(cChara* c, MapPassNote* note) {
+  // Scale 1 with the four wall cells inside the map and clear: what
+  // HitMapXOf finds by the same cells (Sides' Quad), without its spills.
+  if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
+    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight), y = Trunc(c->m_dY);
+    const int step = c->m_nBaseH - 1, side = c->m_nBlockSide;
+    if (InsideAndClear(x >> 5, right >> 5, y >> 5, (y + step) >> 5, side)) {
+      NoteClear(note, side, step, x >> 5, right >> 5, y);
+      return 0;
+    }
+  }
+  return CharaHitMapX(c, note);
+}
 
 int RecheckMapX(cGameObj* obj) { return RecheckMapX(obj, MapPassNote{}); }
 int RecheckMapX(cGameObj* obj, const MapPassNote& note) { return RecheckMapXOf(obj, note, MapPassNote{}); }
@@ -576,6 +662,12 @@ int RecheckMapX(cChara* c, const MapPassNote& note, const MapPassNote& rows) { r
 
 int HitMapTop(cGameObj* obj) {
   if (PassesBlocks(obj)) return 0;
+  // Two samples (at x and x + base width - 1) in clear cells inside the map
+  // find class 0, on which nothing happens.
+  const int x = Trunc(obj->m_dX), right = Trunc(obj->m_dRight), row = Trunc(obj->m_dY) >> 5;
+  if (x != right && SampleCount(obj) == 2 &&
+      InsideAndClear(x >> 5, (x + obj->m_nBaseW - 1) >> 5, row, row, obj->m_nBlockSide))
+    return 0;
   int c = RowEdge(obj, TruncToInt(obj->m_dY)).Class(obj->m_nBlockSide);
   if (c == 1 || (c == 2 && IsStageChara(obj))) {
     if (DiesOnBlocks(obj)) return 2;
@@ -650,18 +742,61 @@ int HitMapYOf(Obj* obj, MapPassNote* note, const MapPassNote& sides) {
   return HitTopAndBottom(obj);
 }
 
+[[gnu::noinline]] int CharaHitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
+  return HitMapYOf(c, note, sides);
+}
+
 }  // namespace
 
 int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note, MapPassNote{}); }
 int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note, MapPassNote{}); }
-int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) { return HitMapYOf(c, note, sides); }
+int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
+  // Scale 1 with a box wider than a pixel: HitMapYOf's two-sample case,
+  // step by step, wherever it can tell without a call whether the top and
+  // bottom are clear (RowsWithinSides, else TopAndBottom's Quad).
+  if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
+    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight);
+    if (x != right) {
+      const int y = Trunc(c->m_dY), bottom = Trunc(c->m_dBottom), side = c->m_nBlockSide;
+      const int c1 = x >> 5, c2 = (x + c->m_nBaseW - 1) >> 5, top = y >> 5, bot = bottom >> 5;
+      int state = -1;
+      if (sides.clear && sides.events == EventsRaised && sides.n == 2 && sides.side == side) {
+        const int r1 = sides.from >> 5, r2 = (sides.from + sides.step) >> 5;
+        if ((c1 == sides.a || c1 == sides.b) && (c2 == sides.a || c2 == sides.b) && (top == r1 || top == r2) &&
+            (bot == r1 || bot == r2))
+          state = 1;
+      }
+      if (state < 0) state = QuadState(c1, c2, top, bot, side);
+      if (state == 1) {
+        NoteClear(note, side, c->m_nBaseW - 1, top, bot, x);
+        const int sideRow = (y + c->m_nBaseH - 1) >> 5, rightCol = right >> 5;
+        if ((sideRow == top || sideRow == bot) && (rightCol == c1 || rightCol == c2)) {
+          note->sidesCovered = true;
+          note->x = c->m_dX;
+          note->right = c->m_dRight;
+          note->y = c->m_dY;
+          note->bottom = c->m_dBottom;
+        }
+        InAir(c);
+        return 0;
+      }
+      if (state == 0) {
+        note->clear = false;
+        note->sidesCovered = false;
+        c->m_lpFootBlock = nullptr;
+        return HitTopAndBottom(c);
+      }
+    }
+  }
+  return CharaHitMapY(c, note, sides);
+}
 
 int RecheckMapY(cGameObj* obj) { return RecheckMapY(obj, MapPassNote{}); }
 
-// The box's edges are compared as they are: with the same edges both
-// rechecks would take the noted samples (the same columns, rows and starts;
-// count, side and base size change only in commands, which run only from
-// events here).
+// RecheckMaps (BlockMap.h) compares the box's edges bit for bit: with the
+// same edges both rechecks would take the noted samples (the same columns,
+// rows and starts; count, side and base size change only in commands, which
+// run only from events here).
 namespace {
 [[gnu::noinline]] void RecheckBoth(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) {
   RecheckMapX(c, xNote, yNote);
@@ -669,10 +804,16 @@ namespace {
 }
 }  // namespace
 
-void RecheckMaps(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) {
-  if (yNote.sidesCovered && yNote.events == EventsRaised && c->m_dX == yNote.x && c->m_dRight == yNote.right &&
-      c->m_dY == yNote.y && c->m_dBottom == yNote.bottom)
-    return;
+void RecheckMovedBox(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote) {
+  // Scale 1, a box wider than a pixel: when the side walls' cells (Sides'
+  // Quad) and then the top and bottom's (TopAndBottom's Quad) are inside the
+  // map and clear, each recheck returns 0 having changed nothing.
+  if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
+    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight), y = Trunc(c->m_dY), side = c->m_nBlockSide;
+    if (x != right && InsideAndClear(x >> 5, right >> 5, y >> 5, (y + c->m_nBaseH - 1) >> 5, side) &&
+        InsideAndClear(x >> 5, (x + c->m_nBaseW - 1) >> 5, y >> 5, Trunc(c->m_dBottom) >> 5, side))
+      return;
+  }
   RecheckBoth(c, xNote, yNote);
 }
 int RecheckMapY(cChara* c, const MapPassNote& note) { return RecheckMapY(static_cast<cGameObj*>(c), note, SampleCount(c)); }

@@ -3,10 +3,12 @@
 // the vertical axis's cell count of rows, each 2^s cells long (s the
 // horizontal axis's shift); world pixel (x, y) lies in cell
 // (x >> 5) + ((y >> 5) << s). Cells outside the map are empty.
+#include <bit>
 #include <cstdint>
 
 #include "base/Containers.h"
 #include "data/BlockDef.h"
+#include "engine/flow/Triggers.h"
 
 class cGameObj;
 class cCharaBase;
@@ -93,8 +95,13 @@ int RecheckMapY(cChara* c, const MapPassNote& note);
 // RecheckMapX(c, xNote, yNote), then RecheckMapY(c, yNote); both are
 // skipped when the box has not moved and no event was raised since the
 // clear top-and-bottom pass noted in yNote, whose samples cover the side
-// walls' (then both would find their samples clear and do nothing).
-void RecheckMaps(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote);
+// walls' (then both would find their samples clear and do nothing). That
+// first test is inline (below); a template only so that it reads the box
+// where the character's class is complete.
+template <class C>
+inline void RecheckMaps(C* c, const MapPassNote& xNote, const MapPassNote& yNote);
+// RecheckMaps past its first test.
+void RecheckMovedBox(cChara* c, const MapPassNote& xNote, const MapPassNote& yNote);
 int HitMapLeft(cGameObj* obj);
 int HitMapRight(cGameObj* obj);
 int HitMapY(cGameObj* obj);
@@ -162,4 +169,20 @@ inline int AnyCornerSolid(int col1, int row1, int col2, int row2, int nSide) {
     if (!cell.HasConds()) return cell.PlainClass(nSide) != 0 ? 1 : 0;
   }
   return AnyCornerCellSolid(col1, row1, col2, row2, nSide);
+}
+
+namespace blockmap_detail {
+// The same bits: then the same value, so the same truncations (the box's
+// columns and rows). Values equal in other bits (0 and -0) only lose the
+// skip; the rechecks then run and find what the skip would have assumed.
+inline bool SameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
+}  // namespace blockmap_detail
+
+template <class C>
+inline void RecheckMaps(C* c, const MapPassNote& xNote, const MapPassNote& yNote) {
+  using blockmap_detail::SameBits;
+  if (yNote.sidesCovered && yNote.events == EventsRaised && SameBits(c->m_dX, yNote.x) &&
+      SameBits(c->m_dRight, yNote.right) && SameBits(c->m_dY, yNote.y) && SameBits(c->m_dBottom, yNote.bottom))
+    return;
+  RecheckMovedBox(c, xNote, yNote);
 }

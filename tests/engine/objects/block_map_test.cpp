@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "data/System.h"
 #include "engine/flow/Conditions.h"
 #include "engine/flow/Triggers.h"
@@ -619,3 +621,292 @@ TEST(BlockChip, DrawsItsChipThenItsOverlay) {
 }
 
 }  // namespace
+
+TEST_F(BlockMapTest, ListedCharacterSidePassNotesWhatItSampled) {
+  // A 20 x 20 box at x 470..489 (columns 14 and 15), y 485..504 (row 15;
+  // the side samples lie at y 485 and 485 + 19). Scale 1 with four clear
+  // cells inside the map is the common case; every other case below takes
+  // the general pass, which must note (or push) the same way.
+  struct Case {
+    const char* name;
+    int size;            // the size byte (scale)
+    int wallHit;         // class of cell (15, 15), before the pass
+    bool cond;           // cell (15, 15) has a condition that does not hold
+    bool passes;         // a flyer passing through blocks
+    bool noScene;        // no play scene: the empty world, all cells outside
+    double x, right;     // the box's edges (set after placing)
+    bool clear;          // the note's flag
+    int n, a, b;         // noted sample count and columns
+    double xAfter;
+  };
+  const Case cases[] = {
+      {"scale 1, clear", 1, 0, false, false, false, 470, 489, true, 2, 14, 15, 470},
+      // Scale 2: three samples, at y 485, 504 and 523 (rows 15, 15, 16).
+      {"scale 2, clear", 2, 0, false, false, false, 470, 489, true, 3, 14, 15, 470},
+      // The right wall at (15, 15): pushed back (489 & 31) + 1 = 10.
+      {"scale 1, a wall", 1, 1, false, false, false, 470, 489, false, 0, 0, 0, 460},
+      // Solid only under a condition that does not hold: asked, not a wall,
+      // and the pass is not noted as clear (a condition may change).
+      {"scale 1, a wall under a condition", 1, 1, true, false, false, 470, 489, false, 0, 0, 0, 470},
+      {"scale 1, passing through blocks", 1, 1, false, true, false, 470, 489, false, 0, 0, 0, 470},
+      // Columns -2 and -1 lie outside the map: clear.
+      {"scale 1, left of the map", 1, 0, false, false, false, -40, -21, true, 2, -2, -1, -40},
+      // The empty world has no cells: clear, even with the wall.
+      {"scale 1, no play scene", 1, 1, false, false, true, 470, 489, true, 2, 14, 15, 470},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    cBlockCell& wall = Cell(15, 15, k.wallHit);
+    g_condAsked = 0;
+    std::unique_ptr<AnsweredCell> answered;
+    if (k.cond) answered = std::make_unique<AnsweredCell>(wall, 0);
+    TestChara c;
+    Place(c, 470, 485);
+    c.m_Def.m_Size = static_cast<int8_t>(k.size);
+    c.m_dX = k.x;
+    c.m_dRight = k.right;
+    if (k.passes) {
+      c.m_bFly = 1;
+      c.m_byFlyHit = 0;  // passes through blocks
+    }
+    cPlayWorld* scene = PlayScene;
+    if (k.noScene) PlayScene = nullptr;
+    MapPassNote note;
+    note.clear = true;  // stale: every pass clears it first
+    EXPECT_EQ(HitMapX(static_cast<cChara*>(&c), &note), 0);
+    PlayScene = scene;
+    EXPECT_EQ(note.clear, k.clear);
+    if (k.clear) {
+      EXPECT_EQ(note.n, k.n);
+      EXPECT_EQ(note.step, 19);
+      EXPECT_EQ(note.a, k.a);
+      EXPECT_EQ(note.b, k.b);
+      EXPECT_EQ(note.from, 485);
+      EXPECT_EQ(note.side, 0);
+      EXPECT_EQ(note.events, EventsRaised);
+      EXPECT_FALSE(note.sidesCovered);
+    }
+    EXPECT_EQ(c.m_dX, k.xAfter);
+    EXPECT_EQ(c.m_WallR, k.xAfter != k.x ? 1 : 0);
+    EXPECT_EQ(g_condAsked > 0, k.cond);  // only a cell with a condition is asked
+    wall.m_Conds.clear();
+    answered.reset();
+    Cell(15, 15, 0);
+  }
+  // A map shorter than its shape: cell (5, 34) lies past its end, so the
+  // box at x 148..167, y 1076..1095 (columns 4 and 5, rows 33 and 34) has
+  // one sample outside; the other three are clear.
+  BlockMap.resize(34u * 64u + 5u);
+  BlockMap.shrink_to_fit();
+  TestChara c;
+  Place(c, 148, 1076);
+  MapPassNote note;
+  EXPECT_EQ(HitMapX(static_cast<cChara*>(&c), &note), 0);
+  EXPECT_TRUE(note.clear);
+  EXPECT_EQ(note.a, 4);
+  EXPECT_EQ(note.b, 5);
+  EXPECT_EQ(note.from, 1076);
+}
+
+TEST_F(BlockMapTest, TopAndBottomAfterAClearSidePassNoteWhatTheyCover) {
+  // The box at x 470..489, y 485..504 after a clear side pass over columns
+  // 14 and 15, rows 15 (y 485) and 15 (y 504). The top and bottom samples
+  // lie at x 470 and 470 + baseW - 1, in rows 15 and 15.
+  struct Case {
+    const char* name;
+    int size;          // the size byte (scale) for the top and bottom pass
+    int baseW;         // base width for the top and bottom pass
+    bool event;        // an event raised between the two passes
+    double x, right;   // the box's edges (set after placing)
+    int b;             // noted bottom row
+    bool covered;      // the top and bottom samples cover the side walls'
+  };
+  const Case cases[] = {
+      // Columns 14 and 15: the side walls' cells, and the walls' column 15
+      // is among them.
+      {"covered", 1, 20, false, 470, 489, 15, true},
+      // Base width 5: columns 14 and 14, which miss the right wall's 15.
+      {"narrow base", 1, 5, false, 470, 489, 15, false},
+      // The side pass is stale: the cells are read again, and are clear.
+      {"after an event", 1, 20, true, 470, 489, 15, true},
+      // Stale, and the cells (columns -2 and -1) lie outside the map: clear.
+      {"outside the map, after an event", 1, 20, true, -40, -21, 15, true},
+      // Scale 2: three samples (x 470, 489, 508: columns 14, 15, 15); the
+      // walls' third sample at y 523 lies in row 16, not among rows 15.
+      {"scale 2", 2, 20, false, 470, 489, 15, false},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    TestChara c;
+    Place(c, 470, 485);
+    c.m_dX = k.x;
+    c.m_dRight = k.right;
+    c.m_nAirSteps = 3;
+    c.m_lpFootBlock = BlockCellAt(BlockIndex(1, 1));
+    MapPassNote xNote, yNote;
+    EXPECT_EQ(HitMapX(static_cast<cChara*>(&c), &xNote), 0);
+    ASSERT_TRUE(xNote.clear);
+    if (k.event) RaiseEvent(&c, 9);
+    c.m_Def.m_Size = static_cast<int8_t>(k.size);
+    c.m_nBaseW = k.baseW;
+    EXPECT_EQ(HitMapY(static_cast<cChara*>(&c), &yNote, xNote), 0);
+    EXPECT_TRUE(yNote.clear);
+    EXPECT_EQ(yNote.n, k.size + 1);
+    EXPECT_EQ(yNote.step, k.baseW - 1);
+    EXPECT_EQ(yNote.a, 15);
+    EXPECT_EQ(yNote.b, k.b);
+    EXPECT_EQ(yNote.from, k.x);
+    EXPECT_EQ(yNote.events, EventsRaised);
+    EXPECT_EQ(yNote.sidesCovered, k.covered);
+    if (k.covered) {
+      EXPECT_EQ(yNote.x, k.x);
+      EXPECT_EQ(yNote.right, k.right);
+      EXPECT_EQ(yNote.y, 485);
+      EXPECT_EQ(yNote.bottom, 504);
+    }
+    // A step in the air, off the ground.
+    EXPECT_EQ(c.m_nAirSteps, 4);
+    EXPECT_EQ(c.m_lpFootBlock, nullptr);
+    EXPECT_DOUBLE_EQ(c.m_dY, 485);
+  }
+}
+
+TEST_F(BlockMapTest, TwoSamplesAlongAnEdgeTakeTheMoreSolidThenTheNearerTheMiddle) {
+  // Row 20; samples at x1 and x1 + baseW - 1, the middle (x1 + x2) >> 1.
+  struct Case {
+    const char* name;
+    int hit10, hit11;  // classes of cells (10, 20) and (11, 20)
+    int x1, x2, baseW;
+    int col;  // the chosen cell's column (-1: none, index -1)
+  };
+  const Case cases[] = {
+      // Samples 330 (column 10) and 361 (column 11).
+      {"first more solid", 2, 1, 330, 392, 32, 10},
+      {"second more solid", 1, 2, 330, 392, 32, 11},
+      // Middle 361: the second (distance 0) is nearer than the first (31).
+      {"tie, second nearer", 1, 1, 330, 392, 32, 11},
+      // A box narrower than its base: middle 335, distances 5 and 26.
+      {"tie, first nearer", 1, 1, 330, 340, 32, 10},
+      // Middle 346: both 16 away; the first is kept.
+      {"tie, as near", 1, 1, 330, 362, 33, 10},
+      // The first sample (x -10) outside the map counts as class 0, as the
+      // clear second (x 30, column 0) does; middle 15: distances 25 and 15.
+      {"outside and clear, second nearer", 0, 0, -10, 40, 41, 0},
+      // Middle 10: both 20 away; the first (outside) is kept.
+      {"outside and clear, as near", 0, 0, -10, 30, 41, -1},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    Cell(10, 20, k.hit10);
+    Cell(11, 20, k.hit11);
+    TestChara c;
+    Place(c, 0, 0, 32, 32);
+    c.m_nBaseW = k.baseW;
+    const int expected = k.col < 0 ? -1 : BlockIndex(k.col, 20);
+    EXPECT_EQ(FindEdgeChip(&c, k.x1, 20 * 32, k.x2, 20 * 32), expected);
+  }
+  Cell(10, 20, 0);
+  Cell(11, 20, 0);
+}
+
+TEST_F(BlockMapTest, TopPassSamplesAsManyCellsAsTheScaleAsks) {
+  // A box 20 high at x 460.., y 485..504: the top edge lies in row 15,
+  // sampled at x 460 + k * (baseW - 1): with base width 20, columns 14, 14
+  // for scale 1 and 14, 14, 15 for scale 2. A one-pixel-wide box samples
+  // column 14 downward instead, at y 485 + k * (baseH - 1).
+  struct Case {
+    const char* name;
+    int size, baseW, baseH;
+    double right;            // the box's right edge
+    int solidCol, solidRow;  // a solid cell (col -1: none)
+    bool passes;             // a flyer passing through blocks
+    int wallU;
+    double yAfter;  // pushed 32 - (485 & 31) = 27 down under a ceiling
+  };
+  const Case cases[] = {
+      {"scale 1, clear", 1, 20, 20, 479, -1, 15, false, 0, 485},
+      {"scale 1, ceiling", 1, 20, 20, 479, 14, 15, false, 1, 512},
+      {"scale 1, ceiling beside the samples", 1, 20, 20, 479, 15, 15, false, 0, 485},
+      {"scale 2, ceiling at the third sample", 2, 20, 20, 479, 15, 15, false, 1, 512},
+      {"scale 1, passing through blocks", 1, 20, 20, 479, 14, 15, true, 0, 485},
+      // Base width 40 would put a second sample in column 15.
+      {"one pixel wide", 1, 40, 20, 460, 15, 15, false, 0, 485},
+      // Base height 40: the second sample (y 524) lies in row 16.
+      {"one pixel wide, its column's second sample", 1, 20, 40, 460, 14, 16, false, 1, 512},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    if (k.solidCol >= 0) Cell(k.solidCol, k.solidRow, 1);
+    TestChara c;
+    Place(c, 460, 485);
+    c.m_Def.m_Size = static_cast<int8_t>(k.size);
+    c.m_nBaseW = k.baseW;
+    c.m_nBaseH = k.baseH;
+    c.m_dRight = k.right;
+    if (k.passes) {
+      c.m_bFly = 1;
+      c.m_byFlyHit = 0;
+    }
+    EXPECT_EQ(HitMapTop(&c), 0);
+    EXPECT_EQ(c.m_WallU, k.wallU);
+    EXPECT_DOUBLE_EQ(c.m_dY, k.yAfter);
+    if (k.solidCol >= 0) Cell(k.solidCol, k.solidRow, 0);
+  }
+}
+
+TEST_F(BlockMapTest, RechecksAfterAMoveSeeEverySampleTheScaleAsks) {
+  // The first passes noted nothing that vouches for the rechecks; the box
+  // is at x 470.., y 485..504 (row 15). Side samples lie at y 485 + k * 19:
+  // rows 15, 15 for scale 1 and 15, 15, 16 for scale 2. A one-pixel-wide
+  // box samples its bottom downward from y 504: rows 15 and 16.
+  struct Case {
+    const char* name;
+    int size;
+    double right;
+    int wallCol, wallRow;  // a solid cell (col -1: none)
+    double x, y;           // after the rechecks
+    int wallR, wallD;
+  };
+  const Case cases[] = {
+      {"scale 1, all clear", 1, 489, -1, 0, 470, 485, 0, 0},
+      {"scale 1, a wall below the side samples", 1, 489, 15, 16, 470, 485, 0, 0},
+      // The right edge 489 is pushed (489 & 31) + 1 = 10 back.
+      {"scale 2, a wall at the third side sample", 2, 489, 15, 16, 460, 485, 1, 0},
+      // Lands: the bottom 504 goes (504 & 31) + 1 = 25 up.
+      {"one pixel wide, a floor under its bottom", 1, 470, 14, 16, 470, 460, 0, 1},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    if (k.wallCol >= 0) Cell(k.wallCol, k.wallRow, 1);
+    TestChara c;
+    Place(c, 470, 485);
+    c.m_Def.m_Size = static_cast<int8_t>(k.size);
+    c.m_dRight = k.right;
+    MapPassNote xNote, yNote;  // nothing noted
+    RecheckMaps(&c, xNote, yNote);
+    EXPECT_EQ(c.m_dX, k.x);
+    EXPECT_DOUBLE_EQ(c.m_dY, k.y);
+    EXPECT_EQ(c.m_WallR, k.wallR);
+    EXPECT_EQ(c.m_WallD, k.wallD);
+    if (k.wallCol >= 0) Cell(k.wallCol, k.wallRow, 0);
+  }
+}
+
+TEST_F(BlockMapTest, OnePixelWideBoxSamplesItsBottomDownward) {
+  // x 470..470, y 485..504 after a clear side pass (column 14, rows 15 and
+  // 15): its bottom samples lie at y 504 and 504 + 19 (rows 15 and 16), so
+  // the floor at (14, 16) lands it (504 & 31) + 1 = 25 higher, though the
+  // cells (14..15, 15) that a wider box would sample are clear.
+  Cell(14, 16, 1);
+  TestChara c;
+  Place(c, 470, 485);
+  c.m_dRight = 470;
+  MapPassNote xNote, yNote;
+  EXPECT_EQ(HitMapX(static_cast<cChara*>(&c), &xNote), 0);
+  EXPECT_TRUE(xNote.clear);
+  EXPECT_EQ(HitMapY(static_cast<cChara*>(&c), &yNote, xNote), 0);
+  EXPECT_FALSE(yNote.clear);
+  EXPECT_DOUBLE_EQ(c.m_dY, 460);
+  EXPECT_EQ(c.m_WallD, 1);
+  EXPECT_EQ(c.m_lpFootBlock, BlockCellAt(BlockIndex(14, 16)));
+}
