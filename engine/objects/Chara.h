@@ -44,8 +44,7 @@ class cChara : public cCharaBase {
 };
 
 // c.MoveX() and c.MoveY() for a caller that asks only whether they gave 4
-// (X), or 7 or 8 (Y): a box left inside the world reports 0 without telling
-// whether it lies past the scroll window.
+// (X), or 7 or 8 (Y): every other report is 0.
 int MoveCharaXInWorld(cChara& c);
 int MoveCharaYInWorld(cChara& c);
 

@@ -165,6 +165,11 @@ class cCharaBase : public cGameObj {
   void PlaceAtBlockY(int row);
   void ClearWallFlags() { m_WallL = m_WallR = m_WallU = m_WallD = 0; }
   void ApplyCharaGravity();
+  // ApplyCharaGravity with the stage's gravity step given: for the hot loop.
+  void ApplyCharaGravity(double step) {
+    if (m_bFly || m_bRiding || m_bMoveDisabled || m_ImpactY < 0) return;
+    m_dVY = m_dVY + step;
+  }
   int IsOnGround() const;
   void Land();
   void HitCeiling();
