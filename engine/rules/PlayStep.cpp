@@ -13,6 +13,7 @@
 #include "engine/flow/Triggers.h"
 #include "engine/objects/BlockCharaCache.h"
 #include "engine/objects/BlockMap.h"
+#include "engine/objects/CharaLoopMoves.h"
 #include "engine/objects/Hits.h"
 #include "engine/rules/Rules.h"
 #include "engine/shots/Shot.h"

@@ -9,6 +9,7 @@
 #include "data/System.h"
 #include "engine/World.h"
 #include "engine/objects/Chara.h"
+#include "engine/objects/CharaLoopMoves.h"
 #include "tests/engine/objects/CharaTestWorld.h"
 #include "tests/support/EngineFakes.h"
 
