@@ -3,6 +3,8 @@
 // templates over the object's type. cGameObj's members use them with the
 // box update dispatched virtually; a caller that knows the exact type (whose
 // box update is final) gets the whole step inlined.
+#include <cmath>
+
 #include "base/Text.h"
 #include "engine/objects/GameObj.h"
 #include "engine/rules/ScrollAxis.h"
@@ -93,12 +95,11 @@ int ClampStageYOf(Obj& o, const cScrollAxis& a, int nMode) {
   return result;
 }
 
-// A step's speed limited to -cap..cap (NaN is left as it is).
+// A step's speed limited to -cap..cap (NaN is left as it is). |v| > cap
+// holds exactly when v > cap or v < -cap, and is false for a NaN v or cap:
+// one compare for the common speed within the cap.
 inline void CapStepSpeed(double& v, double cap) {
-  if (v > cap)
-    v = cap;
-  else if (v < -cap)
-    v = -cap;
+  if (std::fabs(v) > cap) v = v > cap ? cap : -cap;
 }
 
 // The speed-capped step of StepX / StepY: `cap` is the stage's step cap.

@@ -187,8 +187,7 @@ class FrameRunner {
       } else if (remove) {
         it = RemoveCharaNode(CharaList, it);
       } else {
-        c.DecayImpactX();
-        c.DecayImpactY();
+        c.DecayImpacts();
         ++it;
       }
     }
