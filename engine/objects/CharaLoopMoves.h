@@ -31,8 +31,8 @@ inline void StartCharaMoveX(cChara& c) {
 }
 
 inline void StartCharaMoveY(cChara& c) {
-  // Without a knock-back ApplyImpactY would only keep it as the last one;
-  // with one it may end it, so the command velocity asks again.
+  // Without a knock-back ApplyImpactY would only keep it as the last one.
+  // With one, the command velocity waits unless ApplyImpactY ended it.
   if (c.m_ImpactY != 0) {
     c.ApplyImpactY();
     if (c.m_ImpactY != 0) return;
@@ -45,8 +45,9 @@ inline void StartCharaMoveY(cChara& c) {
   }
 }
 
-// What ClampStageXOf / ClampStageYOf write after their clamp, with the
-// position truncated once for both hit boxes and the column (row).
+// What ClampStageXOf / ClampStageYOf write after their clamp (cChara's box
+// update included). TruncToInt depends on the position alone: truncated
+// once, it serves both hit boxes and the column (row).
 inline void PlaceCharaX(cChara& c, double right) {
   c.m_dRight = right;
   const int ix = TruncToInt(c.m_dX);
