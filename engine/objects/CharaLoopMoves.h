@@ -66,6 +66,30 @@ inline void PlaceCharaY(cChara& c, double bottom) {
   c.m_nBottomRow = TruncToInt(bottom) >> 5;
 }
 
+// The rare clamp at the world's edge, out of the loop: the new position,
+// the boxes, then the character's own clamp (which finds them in place).
+[[gnu::noinline]] inline int ClampCharaAtWorldX(cChara& c, const cScrollAxis& a) {
+  if (c.m_dX < 0)
+    c.m_dX = 0;
+  else
+    c.m_dX = a.m_nExtent - c.m_nW;
+  PlaceCharaX(c, c.m_dX + c.m_nW - 1.0);
+  c.ClampX();
+  return 4;
+}
+
+// 8 for a flier, 7 for a walker at the bottom, 0 for one at the top.
+[[gnu::noinline]] inline int ClampCharaAtWorldY(cChara& c, const cScrollAxis& a) {
+  const bool top = c.m_dY < 0;
+  if (top)
+    c.m_dY = 0;
+  else
+    c.m_dY = a.m_nExtent - c.m_nH;
+  PlaceCharaY(c, c.m_dY + c.m_nH - 1.0);
+  c.ClampY();
+  return c.m_bFly ? 8 : top ? 0 : 7;
+}
+
 // MoveX's step and mode-2 clamp with only the world's edges asked: 4 when
 // clamped there, else 0 (the map area's report 2 and the scroll window's 1
 // are left out).
@@ -74,19 +98,10 @@ inline int MoveCharaXInWorld(cChara& c) {
   CapStepSpeed(c.m_dVX, Stage.m_StepCap);
   c.m_dX += c.m_dVX;
   const cScrollAxis& a = CurrentWorld().m_ScrollX;
-  double right = c.m_dX + c.m_nW - 1.0;
-  const bool clamped = c.m_dX < 0 || right >= a.m_nExtent;
-  if (clamped) {
-    if (c.m_dX < 0)
-      c.m_dX = 0;
-    else
-      c.m_dX = a.m_nExtent - c.m_nW;
-    right = c.m_dX + c.m_nW - 1.0;
-  }
+  const double right = c.m_dX + c.m_nW - 1.0;
+  if (c.m_dX < 0 || right >= a.m_nExtent) return ClampCharaAtWorldX(c, a);
   PlaceCharaX(c, right);
-  if (!clamped) return 0;
-  c.ClampX();
-  return 4;
+  return 0;
 }
 
 // MoveY's step and mode-2 clamp, reporting only 7 (a walker clamped at the
@@ -98,21 +113,9 @@ inline int MoveCharaYInWorld(cChara& c) {
   c.m_dY += c.m_dVY;
   const cScrollAxis& a = CurrentWorld().m_ScrollY;
   const double y = c.m_dY;
-  double bottom = y + c.m_nH - 1.0;
-  const bool top = y < 0;
-  const bool clamped = top || bottom >= a.m_nExtent;
-  if (clamped) {
-    if (top)
-      c.m_dY = 0;
-    else
-      c.m_dY = a.m_nExtent - c.m_nH;
-    bottom = c.m_dY + c.m_nH - 1.0;
-  }
+  const double bottom = y + c.m_nH - 1.0;
+  if (y < 0 || bottom >= a.m_nExtent) return ClampCharaAtWorldY(c, a);
   PlaceCharaY(c, bottom);
-  if (clamped) {
-    c.ClampY();
-    return c.m_bFly ? 8 : top ? 0 : 7;
-  }
   // Side 5 comes after the map area's top (side 2) in the clamp's order:
   // a box above that top reports 2 even when its bottom is past the area.
   return !c.m_bFly && bottom >= a.m_nDefaultUpper && !(y < a.m_nOrigin) ? 7 : 0;
