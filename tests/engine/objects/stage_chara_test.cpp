@@ -120,9 +120,9 @@ TEST_F(StageCharaTest, ABoxLargerThanTheWorldEndsAtTheWorldsStart) {
   EXPECT_EQ(c.m_nBottomRow, 62);
 }
 
-// The Characters loop's moves leave out only the scroll window's reports
-// (map area 320..2240 x 320..1600, world 2560 x 1920).
-TEST_F(StageCharaTest, TheLoopsMovesLeaveOutOnlyTheScrollWindow) {
+// The Characters loop's moves report only 4, 7 and 8: the scroll window's
+// reports become 0 (map area 320..2240 x 320..1600, world 2560 x 1920).
+TEST_F(StageCharaTest, TheLoopsMovesLeaveOutTheScrollWindow) {
   world.m_ScrollX.m_nLower = 1200;
   world.m_ScrollX.m_nUpper = 1800;
   world.m_ScrollY.m_nLower = 0;
