@@ -43,10 +43,4 @@ class cChara : public cCharaBase {
   void DrawHeldItemIcon(DDSURFACEDATA* surface);
 };
 
-// c.MoveX() and c.MoveY() for a caller that asks only whether they gave 4
-// (X), or 7 or 8 (Y): a box left inside the world reports 0 without telling
-// whether it lies past the scroll window.
-int MoveCharaXInWorld(cChara& c);
-int MoveCharaYInWorld(cChara& c);
-
 int BoxOverlaps(const cGameObj& obj, double left, double top, double right, double bottom);

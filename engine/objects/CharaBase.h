@@ -2,6 +2,7 @@
 // The base of every running character (the hero and the stage characters):
 // its own copy of its definition, the flow runs, targets and links, jump and
 // fall state, hit points, knock-back, hit boxes and overlay animations.
+#include <bit>
 #include <cstdint>
 
 #include "base/Containers.h"
@@ -165,6 +166,11 @@ class cCharaBase : public cGameObj {
   void PlaceAtBlockY(int row);
   void ClearWallFlags() { m_WallL = m_WallR = m_WallU = m_WallD = 0; }
   void ApplyCharaGravity();
+  // ApplyCharaGravity with the stage's gravity step given: for the hot loop.
+  void ApplyCharaGravity(double step) {
+    if (m_bFly || m_bRiding || m_bMoveDisabled || m_ImpactY < 0) return;
+    m_dVY = m_dVY + step;
+  }
   int IsOnGround() const;
   void Land();
   void HitCeiling();
@@ -185,6 +191,13 @@ class cCharaBase : public cGameObj {
   }
   void DecayImpactY() {
     if (m_ImpactY != 0) DecayImpact(m_ImpactY);
+  }
+  // Both decays. Both knock-backs at 0 (or -0) is the common case: their
+  // bits or-ed, shifted past the sign, are 0 exactly then (NaN is not).
+  void DecayImpacts() {
+    if (((std::bit_cast<uint64_t>(m_ImpactX) | std::bit_cast<uint64_t>(m_ImpactY)) << 1) == 0) return;
+    DecayImpactX();
+    DecayImpactY();
   }
   // One sub-step's decay of a knock-back velocity towards 0.
   static void DecayImpact(double& v);

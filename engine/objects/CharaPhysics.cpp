@@ -184,10 +184,7 @@ void cCharaBase::KeepFootOnScale(int nNew, int nOld) {
 
 // ------------------------------------------------------- gravity and contact
 
-void cCharaBase::ApplyCharaGravity() {
-  if (m_bFly || m_bRiding || m_bMoveDisabled || m_ImpactY < 0) return;
-  m_dVY = m_dVY + nm::stage::GravityStep(Stage);
-}
+void cCharaBase::ApplyCharaGravity() { ApplyCharaGravity(nm::stage::GravityStep(Stage)); }
 
 int cCharaBase::IsOnGround() const {
   if (m_bRiding) return 1;

@@ -13,20 +13,14 @@
 #include "engine/flow/FlowRun.h"
 #include "engine/objects/Chara.h"
 #include "engine/objects/CharaFlowUpdate.h"
+#include "engine/objects/CharaLoopMoves.h"
 #include "engine/objects/ChipSheets.h"
 #include "engine/objects/StageClamp.h"
 
 namespace {
 
-void UpdateHitBoxX(HitBox& b, double x) {
-  b.rc.left = TruncToInt(x) + b.nOfsX;
-  b.rc.right = b.rc.left + b.nW - 1;
-}
-
-void UpdateHitBoxY(HitBox& b, double y) {
-  b.rc.top = TruncToInt(y) + b.nOfsY;
-  b.rc.bottom = b.rc.top + b.nH - 1;
-}
+void UpdateHitBoxX(HitBox& b, double x) { PlaceHitBoxAtX(b, TruncToInt(x)); }
+void UpdateHitBoxY(HitBox& b, double y) { PlaceHitBoxAtY(b, TruncToInt(y)); }
 
 void ScaleBox(HitBox& b, int m) {
   b.nOfsX = b.nBaseOfsX * m;
@@ -156,46 +150,23 @@ void cChara::PlaceAtBlock(int col, int row) {
   ClampY();
 }
 
-namespace {
-template <bool kScroll>
-int MoveCharaX(cChara& c) {
-  if (c.m_ImpactX != 0) {
-    c.m_dVX = c.m_ImpactX;
-  } else if (c.m_dVX2 != 0) {
-    if (c.m_bFrictionX) c.ApplyFriction(&c.m_dVX2, c.m_bFrictionX);
-    c.m_dVX += c.m_dVX2;
-  }
-  const int side = StepXOf<cChara, kScroll>(c, CurrentWorld().m_ScrollX, Stage.m_StepCap, 2);
+int cChara::MoveX() {
+  StartCharaMoveX(*this);
+  const int side = StepXOf<cChara>(*this, CurrentWorld().m_ScrollX, Stage.m_StepCap, 2);
   // The step's clamp moves m_dX only when it reports 3; otherwise a second
   // clamp would find the same box and write the same values.
-  if (side == 3) c.ClampX();
+  if (side == 3) ClampX();
   return side == 3 ? 4 : side;
 }
 
-template <bool kScroll>
-int MoveCharaY(cChara& c) {
-  // Without a knock-back ApplyImpactY would only keep it as the last one.
-  if (c.m_ImpactY != 0)
-    c.ApplyImpactY();
-  else
-    c.m_PrevImpactY = c.m_ImpactY;
-  if (c.m_ImpactY == 0 && c.m_bFly && c.m_dVY2 != 0) {
-    if (c.m_bFrictionY) c.ApplyFriction(&c.m_dVY2, c.m_bFrictionY);
-    c.m_dVY += c.m_dVY2;
-  }
-  const int side = StepYOf<cChara, kScroll>(c, CurrentWorld().m_ScrollY, Stage.m_StepCap, 2);
+int cChara::MoveY() {
+  StartCharaMoveY(*this);
+  const int side = StepYOf<cChara>(*this, CurrentWorld().m_ScrollY, Stage.m_StepCap, 2);
   // As in MoveX: only a clamp at the world's edge (3 or 6) moved m_dY.
-  if (side == 3 || side == 6) c.ClampY();
-  if (c.m_bFly) return side == 3 || side == 6 ? 8 : side;
+  if (side == 3 || side == 6) ClampY();
+  if (m_bFly) return side == 3 || side == 6 ? 8 : side;
   return side == 5 || side == 6 ? 7 : side;
 }
-}  // namespace
-
-int cChara::MoveX() { return MoveCharaX<true>(*this); }
-int cChara::MoveY() { return MoveCharaY<true>(*this); }
-// The scroll window's sides (1 and 4) are never 4, 7 or 8.
-int MoveCharaXInWorld(cChara& c) { return MoveCharaX<false>(c); }
-int MoveCharaYInWorld(cChara& c) { return MoveCharaY<false>(c); }
 
 // The body is with the run loop, which it inlines; a tail call.
 int cChara::UpdateFlows(int bDying) { return StageCharaFlowUpdate(this, bDying); }

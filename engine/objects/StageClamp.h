@@ -3,14 +3,13 @@
 // templates over the object's type. cGameObj's members use them with the
 // box update dispatched virtually; a caller that knows the exact type (whose
 // box update is final) gets the whole step inlined.
+#include <cmath>
+
 #include "base/Text.h"
 #include "engine/objects/GameObj.h"
 #include "engine/rules/ScrollAxis.h"
 
-// Without kScroll a box inside the world's default part reports 0 instead
-// of telling whether it lies past the scroll window (1 or 4), for callers
-// that do not ask.
-template <class Obj, bool kScroll = true>
+template <class Obj>
 int ClampStageXOf(Obj& o, const cScrollAxis& a, int nMode) {
   int result = 0;
   auto pastScroll = [&] { return o.m_dX < a.m_nLower || o.m_dX + o.m_nW - 1 >= a.m_nUpper; };
@@ -38,7 +37,7 @@ int ClampStageXOf(Obj& o, const cScrollAxis& a, int nMode) {
         result = 3;
       } else if (o.m_dX < a.m_nOrigin || o.m_dX + o.m_nW - 1 >= a.m_nDefaultUpper) {
         result = 2;
-      } else if (kScroll) {
+      } else {
         result = pastScroll() ? 1 : 0;
       }
       break;
@@ -52,7 +51,7 @@ int ClampStageXOf(Obj& o, const cScrollAxis& a, int nMode) {
   return result;
 }
 
-template <class Obj, bool kScroll = true>
+template <class Obj>
 int ClampStageYOf(Obj& o, const cScrollAxis& a, int nMode) {
   int result = 0;
   auto scrollSide = [&] { return o.m_dY < a.m_nLower ? 1 : o.m_dY + o.m_nH - 1 >= a.m_nUpper ? 4 : 0; };
@@ -82,7 +81,7 @@ int ClampStageYOf(Obj& o, const cScrollAxis& a, int nMode) {
         result = 2;
       } else if (o.m_dY + o.m_nH - 1 >= a.m_nDefaultUpper) {
         result = 5;
-      } else if (kScroll) {
+      } else {
         result = scrollSide();
       }
       break;
@@ -96,25 +95,26 @@ int ClampStageYOf(Obj& o, const cScrollAxis& a, int nMode) {
   return result;
 }
 
+// A step's speed limited to -cap..cap (NaN is left as it is). |v| > cap
+// holds exactly when v > cap or v < -cap, and is false for a NaN v or cap:
+// one compare for the common speed within the cap.
+inline void CapStepSpeed(double& v, double cap) {
+  if (std::fabs(v) > cap) v = v > cap ? cap : -cap;
+}
+
 // The speed-capped step of StepX / StepY: `cap` is the stage's step cap.
-template <class Obj, bool kScroll = true>
+template <class Obj>
 int StepXOf(Obj& o, const cScrollAxis& a, double cap, int nMode) {
-  if (o.m_dVX > cap)
-    o.m_dVX = cap;
-  else if (o.m_dVX < -cap)
-    o.m_dVX = -cap;
+  CapStepSpeed(o.m_dVX, cap);
   o.m_dX += o.m_dVX;
-  const int r = ClampStageXOf<Obj, kScroll>(o, a, nMode);
+  const int r = ClampStageXOf<Obj>(o, a, nMode);
   return r >= 1 && r <= 3 ? r : 0;
 }
 
-template <class Obj, bool kScroll = true>
+template <class Obj>
 int StepYOf(Obj& o, const cScrollAxis& a, double cap, int nMode) {
-  if (o.m_dVY > cap)
-    o.m_dVY = cap;
-  else if (o.m_dVY < -cap)
-    o.m_dVY = -cap;
+  CapStepSpeed(o.m_dVY, cap);
   o.m_dY += o.m_dVY;
-  const int r = ClampStageYOf<Obj, kScroll>(o, a, nMode);
+  const int r = ClampStageYOf<Obj>(o, a, nMode);
   return r >= 1 && r <= 6 ? r : 0;
 }

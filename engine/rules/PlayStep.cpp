@@ -13,6 +13,7 @@
 #include "engine/flow/Triggers.h"
 #include "engine/objects/BlockCharaCache.h"
 #include "engine/objects/BlockMap.h"
+#include "engine/objects/CharaLoopMoves.h"
 #include "engine/objects/Hits.h"
 #include "engine/rules/Rules.h"
 #include "engine/shots/Shot.h"
@@ -73,9 +74,9 @@ class FrameRunner {
     w_.m_ScrollX.Update();
     w_.m_ScrollY.Update();
     StepEnd e;
-    if (hero_.m_bDead == 0 && (e = Characters(true)).ended) return e;
+    if (hero_.m_bDead == 0 && (e = Characters<true>()).ended) return e;
     if (hero_.m_bDead == 0 && (e = HeroStep()).ended) return e;
-    if (hero_.m_bDead == 0 && (e = Characters(false)).ended) return e;
+    if (hero_.m_bDead == 0 && (e = Characters<false>()).ended) return e;
     Shots();
     if (w_.m_nSubStep == 1 && hero_.m_bDead == 0) RemovalAreas();
     if (hero_.m_bDead == 0) {
@@ -130,10 +131,11 @@ class FrameRunner {
     return Continue();
   }
 
-  // Block characters (blocks = true) or the others, steps 5 and 7.
-  StepEnd Characters(bool blocks) {
+  // Block characters (kBlocks) or the others, steps 5 and 7.
+  template <bool kBlocks>
+  StepEnd Characters() {
     // Without block characters in CharaList their pass would only skip.
-    if (blocks && NoBlockCharas()) return Continue();
+    if (kBlocks && NoBlockCharas()) return Continue();
     // The first passes' notes let a recheck that cannot change anything
     // skip itself: only this character's movement runs in between. Kept
     // outside the loop: each character's HitMapX and HitMapY write their
@@ -141,14 +143,14 @@ class FrameRunner {
     MapPassNote xNote, yNote;
     for (CharaIt it = CharaList.begin(); it != CharaList.end();) {
       cChara& c = *it;
-      if ((nm::chara::BlockChara(c.m_Def) != 0) != blocks || c.m_bDead != 0 || !c.m_bActive || !c.m_bOperating) {
+      if ((nm::chara::BlockChara(c.m_Def) != 0) != kBlocks || c.m_bDead != 0 || !c.m_bActive || !c.m_bOperating) {
         ++it;
         continue;
       }
       RaiseEvent(&c, 0);
       // CharaList holds cChara objects themselves: its calls need no dispatch.
       if (c.cChara::UpdateFlows(0)) {
-        if (!blocks && c.m_bRemovePending) {
+        if (!kBlocks && c.m_bRemovePending) {
           it = RemoveCharaNode(CharaList, it);
           continue;
         }
@@ -158,15 +160,17 @@ class FrameRunner {
       }
       if (w_.m_bCheckDeaths && CheckDeaths()) return End(kFrameStopped);
       bool dying = false, remove = false;
-      if (!blocks && c.m_bRiding) RideBlockChara(&c, CharaList);
+      if (!kBlocks && c.m_bRiding) RideBlockChara(&c, CharaList);
       if (MoveCharaXInWorld(c) == 4) remove = true;
       if (HitMapX(&c, &xNote) == 2) dying = true;
-      c.ApplyCharaGravity();
-      int y = MoveCharaYInWorld(c);
-      if (y == 7) dying = true;
-      if (y == 8) remove = true;
+      c.ApplyCharaGravity(nm::stage::GravityStep(Stage));
+      const int y = MoveCharaYInWorld(c);
+      if (y == 7)
+        dying = true;
+      else if (y == 8)
+        remove = true;
       if (HitMapY(&c, &yNote, xNote) == 2) dying = true;
-      if (!blocks) {
+      if constexpr (!kBlocks) {
         if (!BlockCharaPassIdle(c) && HitBlockCharas(&c) == 2) dying = true;
         RecheckMaps(&c, xNote, yNote);
         if ((c.m_WallL && c.m_WallR) || (c.m_WallU && c.m_WallD)) dying = true;
@@ -183,8 +187,7 @@ class FrameRunner {
       } else if (remove) {
         it = RemoveCharaNode(CharaList, it);
       } else {
-        c.DecayImpactX();
-        c.DecayImpactY();
+        c.DecayImpacts();
         ++it;
       }
     }

@@ -243,6 +243,34 @@ TEST_F(CharaContactEvents, LandAndHitTheCeiling) {
   EXPECT_EQ(chara.m_ImpactY, -2);
 }
 
+// Both decays at once (one sub-step: 1 per decay here). A knock-back on
+// either axis takes the slow path, which leaves a 0 (or -0) alone.
+TEST_F(CharaPhysicsTest, BothImpactsDecayTogether) {
+  const double nan = std::nan("");
+  struct Case {
+    double x, y, newX, newY;
+  };
+  const Case cases[] = {
+      {0, 0, 0, 0},       {-0.0, 0, -0.0, 0},  {-0.0, -0.0, -0.0, -0.0}, {0, 2.5, 0, 1.5},
+      {-0.0, 2.5, -0.0, 1.5}, {3, 0, 2, 0},    {-0.5, 0, 0, 0},           {0.25, -4, 0, -3},
+      {nan, 0.5, nan, 0},
+  };
+  for (const Case& k : cases) {
+    cChara c;
+    c.m_ImpactX = k.x;
+    c.m_ImpactY = k.y;
+    c.DecayImpacts();
+    if (std::isnan(k.newX)) {
+      EXPECT_TRUE(std::isnan(c.m_ImpactX));
+    } else {
+      EXPECT_EQ(c.m_ImpactX, k.newX) << k.x << " " << k.y;
+      EXPECT_EQ(std::signbit(c.m_ImpactX), std::signbit(k.newX)) << k.x << " " << k.y;
+    }
+    EXPECT_EQ(c.m_ImpactY, k.newY) << k.x << " " << k.y;
+    EXPECT_EQ(std::signbit(c.m_ImpactY), std::signbit(k.newY)) << k.x << " " << k.y;
+  }
+}
+
 TEST_F(CharaPhysicsTest, TheHeroKeepsItsJumpBlockOnLanding) {
   cHero hero;
   hero.m_nObjKind = 0;

@@ -7,6 +7,7 @@
 
 #include "data/System.h"
 #include "engine/objects/Chara.h"
+#include "engine/objects/StageClamp.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace {
@@ -276,3 +277,33 @@ TEST_F(MotionTest, NearestSearchesAndFilters) {
   EXPECT_EQ(LookupCharaById(table, 5, none), &b);
   EXPECT_EQ(LookupCharaById(table, 7, none), nullptr);
 }
+
+namespace {
+
+// The step's speed cap: v past either side becomes that side; NaN (speed
+// or cap) changes nothing; a negative cap (bad data) gives -cap for a speed
+// below it and cap otherwise.
+TEST(StepSpeedCap, LimitsToEitherSide) {
+  const double nan = std::nan("");
+  const double inf = INFINITY;
+  struct Case {
+    double v, cap, capped;
+  };
+  const Case cases[] = {
+      {3, 6, 3},     {6, 6, 6},     {-6, 6, -6}, {7, 6, 6},   {-7, 6, -6},  {inf, 6, 6},
+      {-inf, 6, -6}, {-1, 0, -0.0}, {1, 0, 0},   {1, -2, -2}, {-5, -2, 2},  {-2, -2, 2},
+      {nan, 6, nan}, {3, nan, 3},   {-0.0, 0, -0.0},
+  };
+  for (const Case& k : cases) {
+    double v = k.v;
+    CapStepSpeed(v, k.cap);
+    if (std::isnan(k.capped)) {
+      EXPECT_TRUE(std::isnan(v)) << k.v << " " << k.cap;
+    } else {
+      EXPECT_EQ(v, k.capped) << k.v << " " << k.cap;
+      EXPECT_EQ(std::signbit(v), std::signbit(k.capped)) << k.v << " " << k.cap;
+    }
+  }
+}
+
+}  // namespace

@@ -3,11 +3,14 @@
 // command and the activity range.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "data/Stage.h"
 #include "data/System.h"
 #include "engine/World.h"
 #include "engine/objects/Chara.h"
 #include "engine/objects/CharaFlowUpdate.h"
+#include "engine/objects/CharaLoopMoves.h"
 #include "tests/engine/objects/CharaTestWorld.h"
 #include "tests/support/EngineFakes.h"
 
@@ -118,9 +121,9 @@ TEST_F(StageCharaTest, ABoxLargerThanTheWorldEndsAtTheWorldsStart) {
   EXPECT_EQ(c.m_nBottomRow, 62);
 }
 
-// The Characters loop's moves leave out only the scroll window's reports
-// (map area 320..2240 x 320..1600, world 2560 x 1920).
-TEST_F(StageCharaTest, TheLoopsMovesLeaveOutOnlyTheScrollWindow) {
+// The Characters loop's moves report only 4, 7 and 8: the scroll window's
+// reports become 0 (map area 320..2240 x 320..1600, world 2560 x 1920).
+TEST_F(StageCharaTest, TheLoopsMovesLeaveOutTheScrollWindow) {
   world.m_ScrollX.m_nLower = 1200;
   world.m_ScrollX.m_nUpper = 1800;
   world.m_ScrollY.m_nLower = 0;
@@ -152,6 +155,160 @@ TEST_F(StageCharaTest, TheLoopsMovesLeaveOutOnlyTheScrollWindow) {
     EXPECT_EQ(yCase ? MoveCharaYInWorld(loop) : MoveCharaXInWorld(loop), k.inWorld) << k.x << "," << k.y;
     EXPECT_DOUBLE_EQ(loop.m_dX, full.m_dX);
     EXPECT_DOUBLE_EQ(loop.m_dY, full.m_dY);
+  }
+}
+
+// The hit boxes of the loop-move tables: the character box 2 + 12 wide
+// (0 + 24 high), the shot box -7 + 30 (-3 + 30).
+void GiveLoopMoveBoxes(cChara& c) {
+  c.m_nW = c.m_nBaseW = 16;
+  c.m_nH = c.m_nBaseH = 24;
+  c.m_HitBoxChara.nOfsX = 2;
+  c.m_HitBoxChara.nW = 12;
+  c.m_HitBoxChara.nOfsY = 0;
+  c.m_HitBoxChara.nH = 24;
+  c.m_HitBoxShot.nOfsX = -7;
+  c.m_HitBoxShot.nW = 30;
+  c.m_HitBoxShot.nOfsY = -3;
+  c.m_HitBoxShot.nH = 30;
+}
+
+// Every value the loop's X move writes, worked by hand (map area 320..2240,
+// world 0..2560, step cap 6). The boxes and columns come from one truncation
+// of the new x; NaN truncates to 0.
+TEST_F(StageCharaTest, TheLoopsXMoveWritesTheBoxesAndColumns) {
+  const double nan = std::nan("");
+  struct Case {
+    double x, vx, impact;
+    int report;
+    double newX, right;
+    int col, rightCol;
+    double charaL, charaR, shotL, shotR;
+  };
+  const Case cases[] = {
+      {1000.25, 3, 0, 0, 1003.25, 1018.25, 31, 31, 1005, 1016, 996, 1025},  // inside the map area
+      {100, -3, 0, 0, 97, 112, 3, 3, 99, 110, 90, 119},                     // left of the map area: was 2
+      {2300, 0, 0, 0, 2300, 2315, 71, 72, 2302, 2313, 2293, 2322},          // right of it: was 2
+      {1000, 10, 0, 0, 1006, 1021, 31, 31, 1008, 1019, 999, 1028},          // capped at 6
+      {1000, -10, 0, 0, 994, 1009, 31, 31, 996, 1007, 987, 1016},           // capped at -6
+      {1000, 5, -2, 0, 998, 1013, 31, 31, 1000, 1011, 991, 1020},           // the knock-back replaces 5
+      {2, -5, 0, 4, 0, 15, 0, 0, 2, 13, -7, 22},                            // clamped at the world's start
+      {2539, 5, 0, 0, 2544, 2559, 79, 79, 2546, 2557, 2537, 2566},          // the far edge on 2559 stays
+      {2540, 5, 0, 4, 2544, 2559, 79, 79, 2546, 2557, 2537, 2566},          // 2560 is past: clamped
+      {nan, 1, 0, 0, nan, nan, 0, 0, 2, 13, -7, 22},                        // NaN: no clamp, truncated to 0
+  };
+  for (const Case& k : cases) {
+    cChara c;
+    GiveLoopMoveBoxes(c);
+    c.m_dX = k.x;
+    c.m_dVX = k.vx;
+    c.m_ImpactX = k.impact;
+    EXPECT_EQ(MoveCharaXInWorld(c), k.report) << k.x << " " << k.vx;
+    if (std::isnan(k.newX)) {
+      EXPECT_TRUE(std::isnan(c.m_dX));
+      EXPECT_TRUE(std::isnan(c.m_dRight));
+    } else {
+      EXPECT_EQ(c.m_dX, k.newX) << k.x << " " << k.vx;
+      EXPECT_EQ(c.m_dRight, k.right) << k.x << " " << k.vx;
+    }
+    EXPECT_EQ(c.m_nCol, k.col) << k.x << " " << k.vx;
+    EXPECT_EQ(c.m_nRightCol, k.rightCol) << k.x << " " << k.vx;
+    EXPECT_EQ(c.m_HitBoxChara.rc.left, k.charaL) << k.x << " " << k.vx;
+    EXPECT_EQ(c.m_HitBoxChara.rc.right, k.charaR) << k.x << " " << k.vx;
+    EXPECT_EQ(c.m_HitBoxShot.rc.left, k.shotL) << k.x << " " << k.vx;
+    EXPECT_EQ(c.m_HitBoxShot.rc.right, k.shotR) << k.x << " " << k.vx;
+  }
+}
+
+// The same for Y (map area 320..1600, world 0..1920): 7 for a walker past
+// the map area's bottom or clamped at the world's, 8 for a flier clamped at
+// either edge, 0 for everything else.
+TEST_F(StageCharaTest, TheLoopsYMoveWritesTheBoxesAndRows) {
+  const double nan = std::nan("");
+  struct Case {
+    double y, vy;
+    int8_t fly;
+    int h;
+    int report;
+    double newY, bottom;
+    int row, bottomRow;
+    double charaT, charaB, shotT, shotB;
+  };
+  const Case cases[] = {
+      {1000.5, 2, 0, 24, 0, 1002.5, 1025.5, 31, 32, 1002, 1025, 999, 1028},  // inside the map area
+      {1590, 5, 0, 24, 7, 1595, 1618, 49, 50, 1595, 1618, 1592, 1621},       // a walker fell out
+      {1590, 5, 1, 24, 0, 1595, 1618, 49, 50, 1595, 1618, 1592, 1621},       // a flier flies on: was 5
+      {1000, 10, 0, 24, 0, 1006, 1029, 31, 32, 1006, 1029, 1003, 1032},      // capped at 6
+      // A box taller than the map area: above the area's top the report is
+      // 2 even with its bottom past the area; from the top on it is 5.
+      {300, 0, 0, 1400, 0, 300, 1699, 9, 53, 300, 323, 297, 326},
+      {320, 0, 0, 1400, 7, 320, 1719, 10, 53, 320, 343, 317, 346},
+      {2, -5, 0, 24, 0, 0, 23, 0, 0, 0, 23, -3, 26},                         // a walker at the top: was 3
+      {2, -5, 1, 24, 8, 0, 23, 0, 0, 0, 23, -3, 26},                         // a flier there is removed
+      {1900, 5, 0, 24, 7, 1896, 1919, 59, 59, 1896, 1919, 1893, 1922},       // clamped at the bottom
+      {1900, 5, 1, 24, 8, 1896, 1919, 59, 59, 1896, 1919, 1893, 1922},
+      {nan, 1, 0, 24, 0, nan, nan, 0, 0, 0, 23, -3, 26},                     // NaN: no clamp, truncated to 0
+  };
+  for (const Case& k : cases) {
+    cChara c;
+    GiveLoopMoveBoxes(c);
+    c.m_nH = k.h;
+    c.m_dY = k.y;
+    c.m_dVY = k.vy;
+    c.m_bFly = k.fly;
+    EXPECT_EQ(MoveCharaYInWorld(c), k.report) << k.y << " " << k.vy << " " << int{k.fly};
+    if (std::isnan(k.newY)) {
+      EXPECT_TRUE(std::isnan(c.m_dY));
+      EXPECT_TRUE(std::isnan(c.m_dBottom));
+    } else {
+      EXPECT_EQ(c.m_dY, k.newY) << k.y << " " << k.vy << " " << int{k.fly};
+      EXPECT_EQ(c.m_dBottom, k.bottom) << k.y << " " << k.vy << " " << int{k.fly};
+    }
+    EXPECT_EQ(c.m_nRow, k.row) << k.y << " " << k.vy;
+    EXPECT_EQ(c.m_nBottomRow, k.bottomRow) << k.y << " " << k.vy;
+    EXPECT_EQ(c.m_HitBoxChara.rc.top, k.charaT) << k.y << " " << k.vy;
+    EXPECT_EQ(c.m_HitBoxChara.rc.bottom, k.charaB) << k.y << " " << k.vy;
+    EXPECT_EQ(c.m_HitBoxShot.rc.top, k.shotT) << k.y << " " << k.vy;
+    EXPECT_EQ(c.m_HitBoxShot.rc.bottom, k.shotB) << k.y << " " << k.vy;
+  }
+}
+
+// The knock-back and the command velocity before the loop's Y step, on both
+// moves: a flier's knock-back adds to its velocity and keeps the command
+// velocity out; a walker's downward knock-back ends on the ground.
+TEST_F(StageCharaTest, TheYMovesKnockBackAndCommandVelocity) {
+  struct Case {
+    int8_t fly, riding;
+    double impact, vy2, decel;
+    int frictionOn;
+    double newY, vy, newVy2, impactAfter, prevImpact;
+  };
+  const Case cases[] = {
+      {1, 0, 2, 3, 0, 0, 1003, 3, 3, 2, 2},          // 1 + 2: the command velocity waits
+      {1, 0, 0, 3, 0.5, 1, 1003.5, 3.5, 2.5, 0, 0},  // 1 + (3 - 0.5)
+      {1, 0, 0, 3, 0.5, 0, 1004, 4, 3, 0, 0},        // friction off: 1 + 3
+      {0, 1, 2, 3, 0, 0, 1001, 1, 3, 0, 0},          // riding: on the ground, the knock-back ends
+      {0, 0, -2, 3, 0, 0, 999, -1, 3, -2, -2},       // a walker's upward knock-back: 1 - 0 - 2
+  };
+  for (const Case& k : cases) {
+    for (int loop = 0; loop < 2; ++loop) {
+      cChara c;
+      GiveLoopMoveBoxes(c);
+      c.m_dY = 1000;
+      c.m_dVY = 1;
+      c.m_bFly = k.fly;
+      c.m_bRiding = k.riding;
+      c.m_ImpactY = k.impact;
+      c.m_dVY2 = k.vy2;
+      c.m_dDecel = k.decel;
+      c.m_bFrictionY = k.frictionOn;
+      EXPECT_EQ(loop ? MoveCharaYInWorld(c) : c.MoveY(), 0);
+      EXPECT_EQ(c.m_dY, k.newY) << loop << " " << k.impact << " " << k.decel;
+      EXPECT_EQ(c.m_dVY, k.vy) << loop << " " << k.impact << " " << k.decel;
+      EXPECT_EQ(c.m_dVY2, k.newVy2) << loop << " " << k.impact << " " << k.decel;
+      EXPECT_EQ(c.m_ImpactY, k.impactAfter) << loop << " " << k.impact << " " << k.decel;
+      EXPECT_EQ(c.m_PrevImpactY, k.prevImpact) << loop << " " << k.impact << " " << k.decel;
+    }
   }
 }
 
