@@ -422,35 +422,28 @@ namespace {
 // the world's width, the step cap, the map's layout and the sub-step.
 struct ShotPass {
   double extent = 0;
-  double cap = 0;
+  double cap = 0, negCap = 0;
   const cBlockCell* map = nullptr;
-  long mapSize = 0;
   int shift = 0;
-  unsigned pitch = 0, rows = 0;  // 0 for a negative count: no cell then
-  bool mapCovers = false;        // every column and row in range has its cell
-  bool first = false;            // the frame's first sub-step
+  unsigned pitch = 0;     // 1 << shift
+  unsigned fullRows = 0;  // rows whose every cell the map holds
+  bool first = false;     // the frame's first sub-step
 
   explicit ShotPass(const cPlayWorld& w, bool firstSubStep)
       : extent(w.m_ScrollX.m_nExtent),
         cap(Stage.m_StepCap),
+        negCap(-Stage.m_StepCap),
         map(BlockMap.data()),
-        mapSize(static_cast<long>(BlockMap.size())),
         shift(w.m_ScrollX.m_nShift),
-        pitch(static_cast<unsigned>(std::max(1 << w.m_ScrollX.m_nShift, 0))),
-        rows(static_cast<unsigned>(std::max(w.m_ScrollY.m_nCells, 0))),
         first(firstSubStep) {
-    // The largest index in range is (rows << shift) - 1: below the map's
-    // size, its test can never fail.
-    mapCovers = shift >= 0 && shift < 31 && (static_cast<long>(rows) << shift) <= mapSize;
-  }
-
-  // As BlockIndex: the cell at a column and row, or null outside the map.
-  // Unsigned compares take the negative column or row out with the large.
-  const cBlockCell* Cell(int col, int row) const {
-    if (static_cast<unsigned>(col) >= pitch || static_cast<unsigned>(row) >= rows) return nullptr;
-    const long index = static_cast<long>(col) + (static_cast<long>(row) << shift);
-    if (mapCovers) return map + index;
-    return index < mapSize ? map + index : nullptr;
+    // Below fullRows and pitch the index is below the map's size, as
+    // BlockIndex would find: the cell is read without its tests. Any other
+    // place (outside, or in a row the map cuts short) takes HitsMap.
+    if (shift >= 0 && shift < 31) {
+      pitch = 1u << shift;
+      const long rows = std::max(w.m_ScrollY.m_nCells, 0);
+      fullRows = static_cast<unsigned>(std::min(rows, static_cast<long>(BlockMap.size()) >> shift));
+    }
   }
 };
 
@@ -459,8 +452,10 @@ struct ShotPass {
 // the flight speed and the facing, and gravity passes it by.
 bool PlainFlight(const cShot& s) {
   const cEdShot& d = s.m_ShotDef;
-  return s.m_bShot && !s.m_bScrollSync && !s.m_bAccel && s.m_bFly && nm::shot::byMove(d) == 0 &&
-         !nm::shot::byLifeOn(d) && !nm::shot::byRangeOn(d);
+  // Or'd together: zero only when each of them is.
+  const int others = s.m_bScrollSync | s.m_bAccel | nm::shot::byMove(d) | nm::shot::byLifeOn(d) |
+                     nm::shot::byRangeOn(d);
+  return s.m_bShot && s.m_bFly && others == 0;
 }
 
 int OutOfRemovalArea(const cShot& s, const ShotPass& p) {
@@ -485,6 +480,12 @@ bool NonZero(double x) {
   return s.HitsMap();
 }
 
+// The plain shot's sub-step past its move: the removal area and the map.
+[[gnu::noinline]] int PlainShotEnd(cShot& s, const ShotPass& p) {
+  if (OutOfRemovalArea(s, p)) return 1;
+  return s.HitsMap();
+}
+
 // The same sub-step for a plain flight, with the calls that do nothing for
 // it left out and the values of the pass read once.
 int StepPlainShot(cShot& s, const ShotPass& p) {
@@ -497,22 +498,32 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
   else if (s.m_dVX < 0)
     s.m_bFaceRight = 0;
   // MoveY does nothing without a speed or an acceleration.
-  if (NonZero(s.m_dVY2) || NonZero(s.m_dVY)) s.MoveY();
+  if (NonZero(s.m_dVY2) || NonZero(s.m_dVY)) [[unlikely]]
+    s.MoveY();
   // MoveX.
-  if (NonZero(s.m_dVX2)) s.m_dVX += s.m_dVX2;
-  if (NonZero(s.m_dVX)) {
-    s.m_dVX = std::clamp(s.m_dVX, -p.cap, p.cap);
-    s.m_dX += s.m_dVX;
+  double vx = s.m_dVX;
+  if (NonZero(s.m_dVX2)) [[unlikely]] {
+    vx += s.m_dVX2;
+    s.m_dVX = vx;
+  }
+  if (NonZero(vx)) {
+    // std::clamp's compares, on values rather than references.
+    vx = vx < p.negCap ? p.negCap : p.cap < vx ? p.cap : vx;
+    s.m_dVX = vx;
+    s.m_dX += vx;
     s.ClampXIn(p.extent);
   }
-  if (OutOfRemovalArea(s, p)) return 1;
+  // The removal area is looked at on the first sub-step only.
+  if (p.first) [[unlikely]]
+    return PlainShotEnd(s, p);
   // HitsMap: a box within one cell without conditions gets that cell's
   // class, as AnyCornerSolid gives it.
   if (nm::shot::byPassBlocks(s.m_ShotDef) == 1) return 0;
-  if (s.m_nW <= 32 && s.m_nCol == s.m_nRightCol && s.m_nRow == s.m_nBottomRow) {
-    const cBlockCell* cell = p.Cell(s.m_nCol, s.m_nRow);
-    if (!cell) return 0;
-    if (!cell->HasConds()) return cell->PlainClass(s.m_nBlockSide) != 0 ? 1 : 0;
+  const int col = s.m_nCol, row = s.m_nRow;
+  if (s.m_nW <= 32 && col == s.m_nRightCol && row == s.m_nBottomRow &&
+      static_cast<unsigned>(col) < p.pitch && static_cast<unsigned>(row) < p.fullRows) [[likely]] {
+    const cBlockCell& cell = p.map[static_cast<long>(col) + (static_cast<long>(row) << p.shift)];
+    if (!cell.HasConds()) return cell.PlainClass(s.m_nBlockSide) != 0 ? 1 : 0;
   }
   return s.HitsMap();
 }
