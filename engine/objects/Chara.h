@@ -49,4 +49,8 @@ class cChara : public cCharaBase {
 int MoveCharaXInWorld(cChara& c);
 int MoveCharaYInWorld(cChara& c);
 
+// c.m_bOperating = c.m_bActive && c.UpdateOperating(groups, camera), for
+// each character of the list in order.
+void UpdateOperatingAll(cList<cChara>& charas, const cVector<int8_t>& groups, const cScreenCamera& camera);
+
 int BoxOverlaps(const cGameObj& obj, double left, double top, double right, double bottom);

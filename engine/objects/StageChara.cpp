@@ -304,6 +304,13 @@ int cChara::UpdateOperating(const cVector<int8_t>& groups, const cScreenCamera& 
   return 1;
 }
 
+void UpdateOperatingAll(cList<cChara>& charas, const cVector<int8_t>& groups, const cScreenCamera& camera) {
+  // A copy of its own: no write to a character can change it, so what it
+  // gives each character is worked out once.
+  const cScreenCamera c = camera;
+  for (cChara& chara : charas) chara.m_bOperating = chara.m_bActive && chara.UpdateOperating(groups, c);
+}
+
 int BoxOverlaps(const cGameObj& obj, double left, double top, double right, double bottom) {
   return !(obj.m_dX > right) && obj.m_dRight >= left && !(obj.m_dY > bottom) && obj.m_dBottom >= top ? 1 : 0;
 }
