@@ -507,8 +507,10 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
     s.m_dVX = vx;
   }
   if (NonZero(vx)) {
-    // std::clamp's compares, on values rather than references.
-    vx = vx < p.negCap ? p.negCap : p.cap < vx ? p.cap : vx;
+    // std::clamp's min(max()), on values rather than references (the same
+    // also for a negative cap).
+    const double atLeast = vx < p.negCap ? p.negCap : vx;
+    vx = p.cap < atLeast ? p.cap : atLeast;
     s.m_dVX = vx;
     s.m_dX += vx;
     s.ClampXIn(p.extent);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "data/Database.h"
@@ -286,6 +287,77 @@ TEST_F(ShotTest, StepShotsMovesEachShotAndRemovesThoseThatEnd) {
     EXPECT_EQ(s.m_HitRect.left, static_cast<int>(c.x) + 4) << c.name;  // hit box 8 wide, centred
     EXPECT_EQ(s.m_bFaceRight, c.faceRight) << c.name;
   });
+}
+
+// Plain flights at the step cap and the world's edges, with their boxes:
+// hit box 8 wide from x + 4; the world is (60 + 20) * 32 = 2560 wide.
+TEST_F(ShotTest, PlainShotsAtTheStepCapAndTheWorldsEdges) {
+  world.m_nSubStep = 2;
+  const double savedCap = Stage.m_StepCap;
+  Stage.m_StepCap = 6;
+  struct Case {
+    const char* name;
+    ShotLaunch launch;
+    double x, vx;
+    int faceRight;
+  };
+  const Case cases[] = {
+      {"over the cap to the right", Launch(9, 0, 600, 600), 606, 6, 1},
+      {"over the cap to the left", Launch(-9, 0, 600, 600), 594, -6, 0},
+      {"at the cap", Launch(6, 0, 600, 600), 606, 6, 1},
+      {"past the left edge", Launch(-4, 0, 2, 600), 0, -4, 0},
+      // 2548 + 15 reaches 2560: back to 2560 - 16.
+      {"past the right edge", Launch(4, 0, 2540, 600), 2544, 4, 1},
+  };
+  int id = 0;
+  for (const Case& c : cases) {
+    cShot s;
+    s.Setup(++id, &firer, 11, &def, c.launch);
+    AddShot(world.m_Shots, s);
+  }
+  StepShots(world);
+  ASSERT_EQ(world.m_Shots.size(), std::size(cases));
+  auto it = world.m_Shots.begin();
+  for (const Case& c : cases) {
+    const cShot& s = *it++;
+    EXPECT_DOUBLE_EQ(s.m_dX, c.x) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dVX, c.vx) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dRight, c.x + 15) << c.name;
+    EXPECT_EQ(s.m_nCol, static_cast<int>(c.x) >> 5) << c.name;
+    EXPECT_EQ(s.m_nRightCol, static_cast<int>(c.x + 15) >> 5) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_HitRect.left, c.x + 4) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_HitRect.right, c.x + 11) << c.name;
+    EXPECT_EQ(s.m_bFaceRight, c.faceRight) << c.name;
+  }
+
+  // A negative cap (bad data): the speed is first raised to -cap, then cut
+  // to cap, so every speed becomes -1.
+  Stage.m_StepCap = -1;
+  for (cShot& s : world.m_Shots) s.m_dX = 600;
+  world.m_Shots.front().m_dFlyVX = 0.5;
+  StepShots(world);
+  for (const cShot& s : world.m_Shots) {
+    EXPECT_DOUBLE_EQ(s.m_dX, 599);
+    EXPECT_DOUBLE_EQ(s.m_dVX, -1);
+  }
+  Stage.m_StepCap = savedCap;
+}
+
+// A plain shot with a range count left from elsewhere is tested against
+// the removal area on a frame's first sub-step only; at x 0 it is out.
+TEST_F(ShotTest, PlainShotMeetsTheRemovalAreaOnTheFirstSubStepOnly) {
+  for (int subStep : {2, 1}) {
+    world.m_nSubStep = subStep;
+    cShot s;
+    s.Setup(1, &firer, 11, &def, Launch(-4, 0, 2, 600));
+    s.m_nRangeLeft = 5;
+    AddShot(world.m_Shots, s);
+    StepShots(world);
+    EXPECT_EQ(world.m_Shots.size(), subStep == 1 ? 0u : 1u) << "sub-step " << subStep;
+    EXPECT_DOUBLE_EQ(world.m_Shots.empty() ? 0 : world.m_Shots.front().m_dX, 0);
+    world.m_Shots.clear();
+    world.m_FactionShots.assign(world.m_FactionShots.size(), ShotPtrList());
+  }
 }
 
 // A map that ends before its last row: cells past its end are outside
