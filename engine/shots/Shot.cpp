@@ -480,12 +480,6 @@ bool NonZero(double x) {
   return s.HitsMap();
 }
 
-// The plain shot's sub-step past its move: the removal area and the map.
-[[gnu::noinline]] int PlainShotEnd(cShot& s, const ShotPass& p) {
-  if (OutOfRemovalArea(s, p)) return 1;
-  return s.HitsMap();
-}
-
 // The same sub-step for a plain flight, with the calls that do nothing for
 // it left out and the values of the pass read once.
 int StepPlainShot(cShot& s, const ShotPass& p) {
@@ -515,9 +509,8 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
     s.m_dX += vx;
     s.ClampXIn(p.extent);
   }
-  // The removal area is looked at on the first sub-step only.
-  if (p.first) [[unlikely]]
-    return PlainShotEnd(s, p);
+  if (OutOfRemovalArea(s, p)) [[unlikely]]
+    return 1;
   // HitsMap: a box within one cell without conditions gets that cell's
   // class, as AnyCornerSolid gives it.
   if (nm::shot::byPassBlocks(s.m_ShotDef) == 1) return 0;
