@@ -120,13 +120,24 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
   CharaHitIndex index;
   bool built = false;
   std::vector<uint32_t> near;
-  // Read again after a touching pair, the only place that runs events.
+  // Read again after a touching pair, the only place that runs events; the
+  // view's far edges are the sums OnScreen makes.
   bool onScreenOnly = OnScreenOnly();
+  double viewX = 0, viewY = 0, viewXEnd = 0, viewYEnd = 0;
+  auto readView = [&] {
+    const cPlayWorld& w = CurrentWorld();
+    viewX = w.m_ScrollX.m_dPos, viewY = w.m_ScrollY.m_dPos;
+    viewXEnd = viewX + 640, viewYEnd = viewY + 480;
+  };
+  readView();
+  auto inView = [&](const cGameObj* o) {
+    return o->m_dRight >= viewX && viewXEnd > o->m_dX && o->m_dBottom >= viewY && viewYEnd > o->m_dY;
+  };
   for (auto qi = shots.begin(); qi != shots.end();) {
     cShot* q = *qi;
     ++qi;  // q may leave the list below
     if (q->m_bNoHit) continue;
-    if (onScreenOnly && !OnScreen(q)) continue;
+    if (onScreenOnly && !inView(q)) continue;
     const cEdShot& d = q->m_ShotDef;
     const bool attacks = nm::shot::nPower(d) != 0 || nm::shot::byImpact(d) != 0 || nm::shot::ItemPalette(d) != 0;
     bool vanish = false;
@@ -144,6 +155,7 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
         if (res == kUntouched) continue;
         built = false;
         onScreenOnly = OnScreenOnly();
+        readView();
         if (res != 0) return res;
         from = std::next(entry.it);
         walk = true;
@@ -156,6 +168,7 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
         if (res == kUntouched) continue;
         built = false;
         onScreenOnly = OnScreenOnly();
+        readView();
         if (res != 0) return res;
       }
     }

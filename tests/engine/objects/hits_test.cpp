@@ -209,6 +209,57 @@ TEST_F(HitsTest, BodyHitsOncePerImmunityPeriod) {
   world.m_FactionCharas[2].clear();
 }
 
+namespace {
+
+// Services whose hit sound moves the camera to x 1000, as a flow run by a
+// touching pair might.
+class CameraMovingServices : public testsupport::FakeEngineServices {
+ public:
+  void PlaySound(int slot) override {
+    FakeEngineServices::PlaySound(slot);
+    CurrentWorld().m_ScrollX.m_dPos = 1000;
+  }
+};
+
+void PlaceChara(cChara& c, double x, double y) {
+  c.m_dX = x;
+  c.m_dY = y;
+  c.m_dRight = x + 31;
+  c.m_dBottom = y + 31;
+  SetBox(c.m_HitBoxShot.rc, x, y, 32, 32);
+}
+
+}  // namespace
+
+// With hits on screen only, each shot is placed by the camera as it is: a
+// touching pair that moves the camera moves the view of the shots after it.
+TEST_F(HitsTest, OnScreenHitsFollowACameraMovedByATouchingPair) {
+  CameraMovingServices moving;
+  Stage.m_OnScreenHitsOnly = 1;
+  world.m_ScrollX.m_dPos = 320;  // view x 320..959, y 320..799
+  world.m_ScrollY.m_dPos = 320;
+  PlaceChara(a, 400, 400);
+  PlaceChara(b, 1400, 400);  // in view only once the camera is at 1000
+  struct Case {
+    const char* name;
+    double x;
+    cChara* target;
+  };
+  const Case cases[] = {
+      {"a shot in the first view", 405, &a},
+      {"a shot in the moved view", 1405, &b},
+  };
+  for (const Case& c : cases) {
+    cShot* s = AddTestShot(10, 1, 0, 0, c.x);
+    s->m_dY = 405;
+    s->m_dBottom = 420;
+    SetBox(s->m_HitRect, c.x, 405, 16, 16);
+  }
+  EXPECT_EQ(HitShotsAndCharas(), 0);
+  for (const Case& c : cases) EXPECT_EQ(c.target->m_nHp, 90) << c.name;
+  EXPECT_DOUBLE_EQ(world.m_ScrollX.m_dPos, 1000);
+}
+
 TEST_F(HitsTest, CancellingShots) {
   struct Case {
     const char* what;
