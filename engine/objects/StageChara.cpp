@@ -277,14 +277,10 @@ int cChara::UpdateActiveRange(cVector<int8_t>& groups) {
   return UpdateActiveRange(groups, w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos);
 }
 
-int cChara::UpdateActiveRange(cVector<int8_t>& groups, double cameraX, double cameraY) {
-  m_bInRange = IsOnScreenAxisAt(m_bIgnoreRangeX, m_bIgnoreRangeY, cameraX, cameraY);
-  if (m_bInRange && nm::chara::InGroup(m_Def)) {
-    const int g = nm::chara::GroupNo(m_Def);
-    // A group number outside the table (bad data) sets nothing.
-    if (g >= 0 && static_cast<size_t>(g) < groups.size()) groups[static_cast<size_t>(g)] = 1;
-  }
-  return m_bInRange;
+void cChara::MarkGroupActive(cVector<int8_t>& groups) const {
+  const int g = nm::chara::GroupNo(m_Def);
+  // A group number outside the table (bad data) sets nothing.
+  if (g >= 0 && static_cast<size_t>(g) < groups.size()) groups[static_cast<size_t>(g)] = 1;
 }
 
 int cChara::UpdateOperating(const cVector<int8_t>& groups) { return UpdateOperating(groups, CurrentScreenCamera()); }
