@@ -481,7 +481,8 @@ bool NonZero(double x) {
 }
 
 // The same sub-step for a plain flight, with the calls that do nothing for
-// it left out and the values of the pass read once.
+// it left out and the values of the pass read once; kFirst is p.first.
+template <bool kFirst>
 int StepPlainShot(cShot& s, const ShotPass& p) {
   s.m_dVX = 0;
   s.m_dVY = 0;
@@ -509,7 +510,7 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
     s.m_dX += vx;
     s.ClampXIn(p.extent);
   }
-  if (OutOfRemovalArea(s, p)) [[unlikely]]
+  if (kFirst && OutOfRemovalArea(s, p)) [[unlikely]]
     return 1;
   // HitsMap: a box within one cell without conditions gets that cell's
   // class, as AnyCornerSolid gives it.
@@ -525,11 +526,23 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
 
 }  // namespace
 
+namespace {
+
+template <bool kFirst>
+void StepShotList(cList<cShot>& shots, const ShotPass& pass) {
+  for (auto it = shots.begin(); it != shots.end();) {
+    cShot& s = *it;
+    const int gone = PlainFlight(s) ? StepPlainShot<kFirst>(s, pass) : StepShotInFull(s, pass);
+    it = gone ? RemoveShot(shots, it) : std::next(it);
+  }
+}
+
+}  // namespace
+
 void StepShots(cPlayWorld& w) {
   const ShotPass pass(CurrentWorld(), w.m_nSubStep == 1);
-  for (auto it = w.m_Shots.begin(); it != w.m_Shots.end();) {
-    cShot& s = *it;
-    const int gone = PlainFlight(s) ? StepPlainShot(s, pass) : StepShotInFull(s, pass);
-    it = gone ? RemoveShot(w.m_Shots, it) : std::next(it);
-  }
+  if (pass.first)
+    StepShotList<true>(w.m_Shots, pass);
+  else
+    StepShotList<false>(w.m_Shots, pass);
 }
