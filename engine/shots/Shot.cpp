@@ -492,15 +492,17 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
     s.m_bFaceRight = 1;
   else if (s.m_dVX < 0)
     s.m_bFaceRight = 0;
-  // MoveY does nothing without a speed or an acceleration.
-  if (NonZero(s.m_dVY2) || NonZero(s.m_dVY)) [[unlikely]]
-    s.MoveY();
-  // MoveX.
+  // MoveY does nothing without a speed or an acceleration, and MoveX adds
+  // no acceleration of zero: one test for the three.
   double vx = s.m_dVX;
-  if (NonZero(s.m_dVX2)) [[unlikely]] {
-    vx += s.m_dVX2;
-    s.m_dVX = vx;
+  if (NonZero(s.m_dVY2) || NonZero(s.m_dVY) || NonZero(s.m_dVX2)) [[unlikely]] {
+    if (NonZero(s.m_dVY2) || NonZero(s.m_dVY)) s.MoveY();
+    if (NonZero(s.m_dVX2)) {
+      vx += s.m_dVX2;
+      s.m_dVX = vx;
+    }
   }
+  // MoveX.
   if (NonZero(vx)) {
     // std::clamp's min(max()), on values rather than references (the same
     // also for a negative cap).
@@ -519,7 +521,10 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
   if (s.m_nW <= 32 && col == s.m_nRightCol && row == s.m_nBottomRow &&
       static_cast<unsigned>(col) < p.pitch && static_cast<unsigned>(row) < p.fullRows) [[likely]] {
     const cBlockCell& cell = p.map[static_cast<long>(col) + (static_cast<long>(row) << p.shift)];
-    if (!cell.HasConds()) return cell.PlainClass(s.m_nBlockSide) != 0 ? 1 : 0;
+    // PlainClass != 0: a class, and not this side's exception (the class
+    // first: most cells have none).
+    if (!cell.HasConds())
+      return cell.m_Hit != 0 && static_cast<int8_t>(cell.m_HitException) != s.m_nBlockSide ? 1 : 0;
   }
   return s.HitsMap();
 }

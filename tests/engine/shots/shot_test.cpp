@@ -343,6 +343,45 @@ TEST_F(ShotTest, PlainShotsAtTheStepCapAndTheWorldsEdges) {
   Stage.m_StepCap = savedCap;
 }
 
+// A plain flight's one-cell map test by its side, and accelerations left
+// in a plain flight from elsewhere, which its moves still add.
+TEST_F(ShotTest, PlainShotsCellClassBySideAndStrayAccelerations) {
+  world.m_nSubStep = 2;
+  world.SetBlock(8, 8, 1, 2);   // world cell (18, 18): solid but for side 2
+  world.SetBlock(8, 10, 1, 1);  // world cell (18, 20): solid but for side 1
+  world.SetBlock(8, 12, 0, 2);  // world cell (18, 22): no class, side 2 excepted
+  struct Case {
+    const char* name;
+    ShotLaunch launch;
+    double vx2, vy2;
+    bool stays;
+    double x, y, vx;
+  };
+  // Every shot is of side 2; x 576 + 2 .. 593 is within column 18.
+  const Case cases[] = {
+      {"solid but for its side", Launch(2, 0, 576, 576), 0, 0, true, 578, 576, 2},
+      {"solid but for another side", Launch(2, 0, 576, 640), 0, 0, false, 0, 0, 0},
+      {"no class, its side excepted", Launch(2, 0, 576, 704), 0, 0, true, 578, 704, 2},
+      {"stray x acceleration", Launch(2, 0, 800, 600), 0.5, 0, true, 802.5, 600, 2.5},
+      // MoveY: a speed of 0 + 1.
+      {"stray y acceleration", Launch(2, 0, 800, 800), 0, 1, true, 802, 801, 2},
+  };
+  int id = 0;
+  for (const Case& c : cases) {
+    cShot s;
+    s.Setup(++id, &firer, 11, &def, c.launch);
+    s.m_nBlockSide = 2;
+    s.m_dVX2 = c.vx2;
+    s.m_dVY2 = c.vy2;
+    AddShot(world.m_Shots, s);
+  }
+  StepAndCheckKept(world, cases, [](const Case& c, const cShot& s) {
+    EXPECT_DOUBLE_EQ(s.m_dX, c.x) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dY, c.y) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dVX, c.vx) << c.name;
+  });
+}
+
 // A plain shot with a range count left from elsewhere is tested against
 // the removal area on a frame's first sub-step only; at x 0 it is out.
 TEST_F(ShotTest, PlainShotMeetsTheRemovalAreaOnTheFirstSubStepOnly) {
