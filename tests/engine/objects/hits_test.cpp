@@ -221,7 +221,7 @@ class CameraMovingServices : public testsupport::FakeEngineServices {
   }
 };
 
-void PlaceChara(cChara& c, double x, double y) {
+void PlaceHitChara(cChara& c, double x, double y) {
   c.m_dX = x;
   c.m_dY = y;
   c.m_dRight = x + 31;
@@ -238,8 +238,8 @@ TEST_F(HitsTest, OnScreenHitsFollowACameraMovedByATouchingPair) {
   Stage.m_OnScreenHitsOnly = 1;
   world.m_ScrollX.m_dPos = 320;  // view x 320..959, y 320..799
   world.m_ScrollY.m_dPos = 320;
-  PlaceChara(a, 400, 400);
-  PlaceChara(b, 1400, 400);  // in view only once the camera is at 1000
+  PlaceHitChara(a, 400, 400);
+  PlaceHitChara(b, 1400, 400);  // in view only once the camera is at 1000
   struct Case {
     const char* name;
     double x;

@@ -182,6 +182,8 @@ TEST(ConditionLists, LatchedListIsNotEvaluatedAgain) {
   ConditionTable[2] = saved;
 }
 
+namespace {
+
 // A condition that holds and moves the camera to x 1000 while it is asked.
 int CameraMovingCondition(const cCond&, cCharaBase*) {
   CurrentWorld().m_ScrollX.m_dPos = 1000;
@@ -189,12 +191,14 @@ int CameraMovingCondition(const cCond&, cCharaBase*) {
 }
 
 template <class Obj>
-void PlaceBox(Obj& o, double x, double y, double w, double h) {
+void PlaceActivityBox(Obj& o, double x, double y, double w, double h) {
   o.m_dX = x;
   o.m_dY = y;
   o.m_dRight = x + w - 1;
   o.m_dBottom = y + h - 1;
 }
+
+}  // namespace
 
 // Shots on the four edges of the view at camera (100, 50): a box touching
 // the left or top edge is in, one whose left or top lies on the far edge
@@ -220,7 +224,7 @@ TEST(ActivityPass, ShotsOnTheViewEdges) {
   };
   for (const Case& c : cases) {
     cShot s;
-    PlaceBox(s, c.x, c.y, 16, 16);
+    PlaceActivityBox(s, c.x, c.y, 16, 16);
     world.m_Shots.push_back(s);
   }
   UpdateActiveObjects();
@@ -264,14 +268,14 @@ TEST(ActivityPass, CharactersByConditionAndTheCameraAsEachIsChecked) {
   };
   for (const Case& c : cases) {
     cChara ch;
-    PlaceBox(ch, c.x, 200, 32, 32);
+    PlaceActivityBox(ch, c.x, 200, 32, 32);
     ch.m_nPicW = ch.m_nPicH = 32;
     ch.m_bIgnoreRangeX = ch.m_bIgnoreRangeY = 1;  // in range wherever it is
     if (c.cond) ch.m_Def.m_Conds.push_back(*c.cond);
     CharaList.push_back(ch);
   }
   cShot shot;
-  PlaceBox(shot, 1200, 200, 16, 16);  // in view only of the moved camera
+  PlaceActivityBox(shot, 1200, 200, 16, 16);  // in view only of the moved camera
   world.m_Shots.push_back(shot);
   g_draws = 0;
   UpdateActiveObjects();
