@@ -455,7 +455,7 @@ bool PlainFlight(const cShot& s) {
   // Or'd together: zero only when each of them is.
   const int others = s.m_bScrollSync | s.m_bAccel | nm::shot::byMove(d) | nm::shot::byLifeOn(d) |
                      nm::shot::byRangeOn(d);
-  return s.m_bShot && s.m_bFly && others == 0;
+  return (s.m_bShot != 0) & (s.m_bFly != 0) & (others == 0);
 }
 
 int OutOfRemovalArea(const cShot& s, const ShotPass& p) {
@@ -537,8 +537,15 @@ template <bool kFirst>
 void StepShotList(cList<cShot>& shots, const ShotPass& pass) {
   for (auto it = shots.begin(); it != shots.end();) {
     cShot& s = *it;
-    const int gone = PlainFlight(s) ? StepPlainShot<kFirst>(s, pass) : StepShotInFull(s, pass);
-    it = gone ? RemoveShot(shots, it) : std::next(it);
+    int gone;
+    if (PlainFlight(s)) [[likely]]
+      gone = StepPlainShot<kFirst>(s, pass);
+    else
+      gone = StepShotInFull(s, pass);
+    if (gone) [[unlikely]]
+      it = RemoveShot(shots, it);
+    else
+      ++it;
   }
 }
 
