@@ -382,6 +382,46 @@ TEST_F(ShotTest, PlainShotsCellClassBySideAndStrayAccelerations) {
   });
 }
 
+// One flag set after the set-up takes a shot off the plain flight: each
+// then moves or ends as the full step has it.
+TEST_F(ShotTest, EachFlagOfAPlainFlightSendsTheShotThroughTheFullStep) {
+  world.m_nSubStep = 2;
+  const double savedCap = Stage.m_StepCap, savedGravity = Stage.m_GravityStep;
+  Stage.m_StepCap = 6;
+  Stage.m_GravityStep = 0.5;
+  world.m_ScrollX.m_dAutoSpeed = 1.5;
+  world.m_ScrollX.m_bAtLimit = 0;
+  struct Case {
+    const char* name;
+    void (*set)(cShot&);
+    bool stays;
+    double x, y;
+  };
+  // Launched at (600, 600) at 2 px per sub-step to the right.
+  const Case cases[] = {
+      {"plain", [](cShot&) {}, true, 602, 600},
+      {"scroll sync: the auto-scroll speed 1.5 added", [](cShot& s) { s.m_bScrollSync = 1; }, true, 603.5, 600},
+      {"walking: gravity 0.5 moves it down", [](cShot& s) { s.m_bFly = 0; }, true, 602, 600.5},
+      {"range on, none left: ends", [](cShot& s) { s.m_ShotDef.m_MoveTimeLimited = 1; }, false, 0, 0},
+      {"life on, none left: ends", [](cShot& s) { s.m_ShotDef.m_LifeLimited = 1; }, false, 0, 0},
+      // A sword follows its owner, who is not in the character list.
+      {"sword: its owner gone, it ends", [](cShot& s) { s.m_bShot = 0; }, false, 0, 0},
+  };
+  int id = 0;
+  for (const Case& c : cases) {
+    cShot s;
+    s.Setup(++id, &firer, 11, &def, Launch(2, 0, 600, 600));
+    c.set(s);
+    AddShot(world.m_Shots, s);
+  }
+  StepAndCheckKept(world, cases, [](const Case& c, const cShot& s) {
+    EXPECT_DOUBLE_EQ(s.m_dX, c.x) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dY, c.y) << c.name;
+  });
+  Stage.m_StepCap = savedCap;
+  Stage.m_GravityStep = savedGravity;
+}
+
 // A plain shot with a range count left from elsewhere is tested against
 // the removal area on a frame's first sub-step only; at x 0 it is out.
 TEST_F(ShotTest, PlainShotMeetsTheRemovalAreaOnTheFirstSubStepOnly) {
