@@ -453,8 +453,8 @@ struct ShotPass {
 bool PlainFlight(const cShot& s) {
   const cEdShot& d = s.m_ShotDef;
   // Or'd together: zero only when each of them is.
-  const int others = s.m_bScrollSync | s.m_bAccel | nm::shot::byMove(d) | nm::shot::byLifeOn(d) |
-                     nm::shot::byRangeOn(d);
+  const int others =
+      s.m_bScrollSync | s.m_bAccel | nm::shot::byMove(d) | nm::shot::byLifeOn(d) | nm::shot::byRangeOn(d);
   return (s.m_bShot != 0) & (s.m_bFly != 0) & (others == 0);
 }
 
@@ -518,13 +518,12 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
   // class, as AnyCornerSolid gives it.
   if (nm::shot::byPassBlocks(s.m_ShotDef) == 1) return 0;
   const int col = s.m_nCol, row = s.m_nRow;
-  if (s.m_nW <= 32 && col == s.m_nRightCol && row == s.m_nBottomRow &&
-      static_cast<unsigned>(col) < p.pitch && static_cast<unsigned>(row) < p.fullRows) [[likely]] {
+  if (s.m_nW <= 32 && col == s.m_nRightCol && row == s.m_nBottomRow && static_cast<unsigned>(col) < p.pitch &&
+      static_cast<unsigned>(row) < p.fullRows) [[likely]] {
     const cBlockCell& cell = p.map[static_cast<long>(col) + (static_cast<long>(row) << p.shift)];
     // PlainClass != 0: a class, and not this side's exception (the class
     // first: most cells have none).
-    if (!cell.HasConds())
-      return cell.m_Hit != 0 && static_cast<int8_t>(cell.m_HitException) != s.m_nBlockSide ? 1 : 0;
+    if (!cell.HasConds()) return cell.m_Hit != 0 && static_cast<int8_t>(cell.m_HitException) != s.m_nBlockSide ? 1 : 0;
   }
   return s.HitsMap();
 }

@@ -318,7 +318,8 @@ TEST_F(StageCharaTest, GroupFlagNeedsRangeGroupSwitchAndAValidNumber) {
     cVector<int8_t> groups(60, 0);
     EXPECT_EQ(c.UpdateActiveRange(groups, 0, 0), k.inRange) << k.name;
     EXPECT_EQ(c.m_bInRange, k.inRange) << k.name;
-    for (int g = 0; g < 60; ++g) EXPECT_EQ(groups[static_cast<size_t>(g)], g == k.marked ? 1 : 0) << k.name << " group " << g;
+    for (int g = 0; g < 60; ++g)
+      EXPECT_EQ(groups[static_cast<size_t>(g)], g == k.marked ? 1 : 0) << k.name << " group " << g;
   }
 }
 
