@@ -493,7 +493,8 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
   else if (s.m_dVX < 0)
     s.m_bFaceRight = 0;
   // MoveY does nothing without a speed or an acceleration, and MoveX adds
-  // no acceleration of zero: one test for the three.
+  // no acceleration of zero: one test for the three. MoveY leaves the X
+  // speed alone, so it is read once here.
   double vx = s.m_dVX;
   if (NonZero(s.m_dVY2) || NonZero(s.m_dVY) || NonZero(s.m_dVX2)) [[unlikely]] {
     if (NonZero(s.m_dVY2) || NonZero(s.m_dVY)) s.MoveY();
