@@ -37,10 +37,22 @@ class cChara : public cCharaBase {
   void PlaceAtBlock(int col, int row);
   // Sets the group's flag when in range.
   int UpdateActiveRange(cVector<int8_t>& groups);
-  int UpdateActiveRange(cVector<int8_t>& groups, double cameraX, double cameraY);
+  // Inline: the activity pass asks it of every character on each sub-step.
+  // m_InGroup is the definition's group switch (nm::chara::InGroup).
+  int UpdateActiveRange(cVector<int8_t>& groups, double cameraX, double cameraY) {
+    m_bInRange = IsOnScreenAxisAt(m_bIgnoreRangeX, m_bIgnoreRangeY, cameraX, cameraY);
+    if (m_bInRange && m_Def.m_InGroup) MarkGroupActive(groups);
+    return m_bInRange;
+  }
+  // Sets the flag of the definition's group.
+  void MarkGroupActive(cVector<int8_t>& groups) const;
   int UpdateOperating(const cVector<int8_t>& groups);
   int UpdateOperating(const cVector<int8_t>& groups, const cScreenCamera& camera);
   void DrawHeldItemIcon(DDSURFACEDATA* surface);
 };
+
+// c.m_bOperating = c.m_bActive && c.UpdateOperating(groups, camera), for
+// each character of the list in order.
+void UpdateOperatingAll(cList<cChara>& charas, const cVector<int8_t>& groups, const cScreenCamera& camera);
 
 int BoxOverlaps(const cGameObj& obj, double left, double top, double right, double bottom);

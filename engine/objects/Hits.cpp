@@ -107,6 +107,35 @@ int ShotAgainstChara(cShot* q, cCharaBase* r, bool attacks, bool& vanish) {
   return 0;
 }
 
+// The view as OnScreen reads it, with the same sums for its far edges.
+struct HitView {
+  bool onScreenOnly = false;
+  double x = 0, y = 0, xEnd = 0, yEnd = 0;
+
+  void Read() {
+    onScreenOnly = OnScreenOnly();
+    const cPlayWorld& w = CurrentWorld();
+    x = w.m_ScrollX.m_dPos, y = w.m_ScrollY.m_dPos;
+    xEnd = x + 640, yEnd = y + 480;
+  }
+  bool Holds(const cGameObj* o) const {
+    return o->m_dRight >= x && xEnd > o->m_dX && o->m_dBottom >= y && yEnd > o->m_dY;
+  }
+};
+
+// The next shot from qi on that is tested: not marked, and in view when only
+// on-screen hits count; qi is left past it. Null at the end. Its own small
+// loop: most shots are passed over here.
+cShot* NextTestedShot(ShotPtrList::iterator& qi, ShotPtrList::iterator end, const HitView& view) {
+  const HitView v = view;
+  while (qi != end) {
+    cShot* q = *qi;
+    ++qi;  // q may leave the list later
+    if (!q->m_bNoHit && (!v.onScreenOnly || v.Holds(q))) return q;
+  }
+  return nullptr;
+}
+
 // Shots of faction list s against the characters of list c, each shot
 // against the characters in list order. Returns a non-zero result that ends
 // the whole hit test.
@@ -121,12 +150,11 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
   bool built = false;
   std::vector<uint32_t> near;
   // Read again after a touching pair, the only place that runs events.
-  bool onScreenOnly = OnScreenOnly();
-  for (auto qi = shots.begin(); qi != shots.end();) {
-    cShot* q = *qi;
-    ++qi;  // q may leave the list below
-    if (q->m_bNoHit) continue;
-    if (onScreenOnly && !OnScreen(q)) continue;
+  HitView view;
+  view.Read();
+  for (auto qi = shots.begin();;) {
+    cShot* q = NextTestedShot(qi, shots.end(), view);
+    if (!q) break;
     const cEdShot& d = q->m_ShotDef;
     const bool attacks = nm::shot::nPower(d) != 0 || nm::shot::byImpact(d) != 0 || nm::shot::ItemPalette(d) != 0;
     bool vanish = false;
@@ -143,7 +171,7 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
         const int res = ShotAgainstChara(q, entry.chara, attacks, vanish);
         if (res == kUntouched) continue;
         built = false;
-        onScreenOnly = OnScreenOnly();
+        view.Read();
         if (res != 0) return res;
         from = std::next(entry.it);
         walk = true;
@@ -155,7 +183,7 @@ int ShotsAgainstCharas(ShotPtrList& shots, CharaPtrList& charas) {
         const int res = ShotAgainstChara(q, *it, attacks, vanish);
         if (res == kUntouched) continue;
         built = false;
-        onScreenOnly = OnScreenOnly();
+        view.Read();
         if (res != 0) return res;
       }
     }

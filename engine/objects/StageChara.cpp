@@ -216,14 +216,10 @@ int cChara::UpdateActiveRange(cVector<int8_t>& groups) {
   return UpdateActiveRange(groups, w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos);
 }
 
-int cChara::UpdateActiveRange(cVector<int8_t>& groups, double cameraX, double cameraY) {
-  m_bInRange = IsOnScreenAxisAt(m_bIgnoreRangeX, m_bIgnoreRangeY, cameraX, cameraY);
-  if (m_bInRange && nm::chara::InGroup(m_Def)) {
-    const int g = nm::chara::GroupNo(m_Def);
-    // A group number outside the table (bad data) sets nothing.
-    if (g >= 0 && static_cast<size_t>(g) < groups.size()) groups[static_cast<size_t>(g)] = 1;
-  }
-  return m_bInRange;
+void cChara::MarkGroupActive(cVector<int8_t>& groups) const {
+  const int g = nm::chara::GroupNo(m_Def);
+  // A group number outside the table (bad data) sets nothing.
+  if (g >= 0 && static_cast<size_t>(g) < groups.size()) groups[static_cast<size_t>(g)] = 1;
 }
 
 int cChara::UpdateOperating(const cVector<int8_t>& groups) { return UpdateOperating(groups, CurrentScreenCamera()); }
@@ -241,6 +237,13 @@ int cChara::UpdateOperating(const cVector<int8_t>& groups, const cScreenCamera& 
   if (nm::chara::OnceTrue(m_Def)) m_bIgnoreRangeX = m_bIgnoreRangeY = 1;
   UpdateScreenPosWith(camera);
   return 1;
+}
+
+void UpdateOperatingAll(cList<cChara>& charas, const cVector<int8_t>& groups, const cScreenCamera& camera) {
+  // A copy of its own: no write to a character can change it, so what it
+  // gives each character is worked out once.
+  const cScreenCamera c = camera;
+  for (cChara& chara : charas) chara.m_bOperating = chara.m_bActive && chara.UpdateOperating(groups, c);
 }
 
 int BoxOverlaps(const cGameObj& obj, double left, double top, double right, double bottom) {

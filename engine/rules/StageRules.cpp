@@ -73,28 +73,44 @@ int CheckPauseKey() {
 
 int UpdateActiveObjects() {
   cPlayWorld& w = CurrentWorld();
-  // The camera is read for each object, as IsOnScreen does.
-  auto onScreen = [&w](const cGameObj& o) { return o.IsOnScreenAt(w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos); };
+  // The camera as IsOnScreen reads it, with the same sums for the far edges;
+  // read again after a condition list is evaluated, the only call here that
+  // runs more than this pass's own code.
+  double cx = 0, cy = 0, cxEnd = 0, cyEnd = 0;
+  auto readCamera = [&] {
+    cx = w.m_ScrollX.m_dPos, cy = w.m_ScrollY.m_dPos;
+    cxEnd = cx + 640, cyEnd = cy + 480;
+  };
+  readCamera();
+  auto onScreen = [&](const cGameObj& o) {
+    return o.m_dRight >= cx && cxEnd > o.m_dX && o.m_dBottom >= cy && cyEnd > o.m_dY ? 1 : 0;
+  };
   for (cHero& hero : Player) {
     hero.m_bActive = 1;
     hero.m_bOnScreen = 1;
   }
   w.m_GroupActive.assign(kActivityGroups, 0);
   for (cChara& c : CharaList) {
-    if (CheckCharaCondition(&c)) {
+    // An empty list allows without a call.
+    bool active = true;
+    if (!c.m_Def.m_Conds.empty()) {
+      active = CheckCharaCondition(&c) != 0;
+      readCamera();
+    }
+    if (active) {
       c.m_bActive = 1;
       c.m_bOnScreen = onScreen(c);
-      c.UpdateActiveRange(w.m_GroupActive, w.m_ScrollX.m_dPos, w.m_ScrollY.m_dPos);
+      c.UpdateActiveRange(w.m_GroupActive, cx, cy);
     } else {
       c.m_bActive = 0;
       c.m_bOnScreen = 0;
     }
   }
-  // Nothing in this pass moves the camera: it is read once.
   const cScreenCamera camera = CurrentScreenCamera();
-  for (cChara& c : CharaList) c.m_bOperating = c.m_bActive && c.UpdateOperating(w.m_GroupActive, camera);
+  UpdateOperatingAll(CharaList, w.m_GroupActive, camera);
   for (cItem& item : ItemList) {
     item.m_bActive = CheckItemCondition(&item);
+    readCamera();
     item.m_bOnScreen = item.m_bActive ? onScreen(item) : 0;
   }
   for (cShot& shot : w.m_Shots) {

@@ -422,35 +422,28 @@ namespace {
 // the world's width, the step cap, the map's layout and the sub-step.
 struct ShotPass {
   double extent = 0;
-  double cap = 0;
+  double cap = 0, negCap = 0;
   const cBlockCell* map = nullptr;
-  long mapSize = 0;
   int shift = 0;
-  unsigned pitch = 0, rows = 0;  // 0 for a negative count: no cell then
-  bool mapCovers = false;        // every column and row in range has its cell
-  bool first = false;            // the frame's first sub-step
+  unsigned pitch = 0;     // 1 << shift
+  unsigned fullRows = 0;  // rows whose every cell the map holds
+  bool first = false;     // the frame's first sub-step
 
   explicit ShotPass(const cPlayWorld& w, bool firstSubStep)
       : extent(w.m_ScrollX.m_nExtent),
         cap(Stage.m_StepCap),
+        negCap(-Stage.m_StepCap),
         map(BlockMap.data()),
-        mapSize(static_cast<long>(BlockMap.size())),
         shift(w.m_ScrollX.m_nShift),
-        pitch(static_cast<unsigned>(std::max(1 << w.m_ScrollX.m_nShift, 0))),
-        rows(static_cast<unsigned>(std::max(w.m_ScrollY.m_nCells, 0))),
         first(firstSubStep) {
-    // The largest index in range is (rows << shift) - 1: below the map's
-    // size, its test can never fail.
-    mapCovers = shift >= 0 && shift < 31 && (static_cast<long>(rows) << shift) <= mapSize;
-  }
-
-  // As BlockIndex: the cell at a column and row, or null outside the map.
-  // Unsigned compares take the negative column or row out with the large.
-  const cBlockCell* Cell(int col, int row) const {
-    if (static_cast<unsigned>(col) >= pitch || static_cast<unsigned>(row) >= rows) return nullptr;
-    const long index = static_cast<long>(col) + (static_cast<long>(row) << shift);
-    if (mapCovers) return map + index;
-    return index < mapSize ? map + index : nullptr;
+    // Below fullRows and pitch the index is below the map's size, as
+    // BlockIndex would find: the cell is read without its tests. Any other
+    // place (outside, or in a row the map cuts short) takes HitsMap.
+    if (shift >= 0 && shift < 31) {
+      pitch = 1u << shift;
+      const long rows = std::max(w.m_ScrollY.m_nCells, 0);
+      fullRows = static_cast<unsigned>(std::min(rows, static_cast<long>(BlockMap.size()) >> shift));
+    }
   }
 };
 
@@ -459,8 +452,10 @@ struct ShotPass {
 // the flight speed and the facing, and gravity passes it by.
 bool PlainFlight(const cShot& s) {
   const cEdShot& d = s.m_ShotDef;
-  return s.m_bShot && !s.m_bScrollSync && !s.m_bAccel && s.m_bFly && nm::shot::byMove(d) == 0 &&
-         !nm::shot::byLifeOn(d) && !nm::shot::byRangeOn(d);
+  // Or'd together: zero only when each of them is.
+  const int others =
+      s.m_bScrollSync | s.m_bAccel | nm::shot::byMove(d) | nm::shot::byLifeOn(d) | nm::shot::byRangeOn(d);
+  return (s.m_bShot != 0) & (s.m_bFly != 0) & (others == 0);
 }
 
 int OutOfRemovalArea(const cShot& s, const ShotPass& p) {
@@ -486,7 +481,8 @@ bool NonZero(double x) {
 }
 
 // The same sub-step for a plain flight, with the calls that do nothing for
-// it left out and the values of the pass read once.
+// it left out and the values of the pass read once; kFirst is p.first.
+template <bool kFirst>
 int StepPlainShot(cShot& s, const ShotPass& p) {
   s.m_dVX = 0;
   s.m_dVY = 0;
@@ -496,34 +492,69 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
     s.m_bFaceRight = 1;
   else if (s.m_dVX < 0)
     s.m_bFaceRight = 0;
-  // MoveY does nothing without a speed or an acceleration.
-  if (NonZero(s.m_dVY2) || NonZero(s.m_dVY)) s.MoveY();
+  // MoveY does nothing without a speed or an acceleration, and MoveX adds
+  // no acceleration of zero: one test for the three. MoveY leaves the X
+  // speed alone, so it is read once here.
+  double vx = s.m_dVX;
+  if (NonZero(s.m_dVY2) || NonZero(s.m_dVY) || NonZero(s.m_dVX2)) [[unlikely]] {
+    if (NonZero(s.m_dVY2) || NonZero(s.m_dVY)) s.MoveY();
+    if (NonZero(s.m_dVX2)) {
+      vx += s.m_dVX2;
+      s.m_dVX = vx;
+    }
+  }
   // MoveX.
-  if (NonZero(s.m_dVX2)) s.m_dVX += s.m_dVX2;
-  if (NonZero(s.m_dVX)) {
-    s.m_dVX = std::clamp(s.m_dVX, -p.cap, p.cap);
-    s.m_dX += s.m_dVX;
+  if (NonZero(vx)) {
+    // std::clamp's min(max()), on values rather than references (the same
+    // also for a negative cap).
+    const double atLeast = vx < p.negCap ? p.negCap : vx;
+    vx = p.cap < atLeast ? p.cap : atLeast;
+    s.m_dVX = vx;
+    s.m_dX += vx;
     s.ClampXIn(p.extent);
   }
-  if (OutOfRemovalArea(s, p)) return 1;
+  if (kFirst && OutOfRemovalArea(s, p)) [[unlikely]]
+    return 1;
   // HitsMap: a box within one cell without conditions gets that cell's
   // class, as AnyCornerSolid gives it.
   if (nm::shot::byPassBlocks(s.m_ShotDef) == 1) return 0;
-  if (s.m_nW <= 32 && s.m_nCol == s.m_nRightCol && s.m_nRow == s.m_nBottomRow) {
-    const cBlockCell* cell = p.Cell(s.m_nCol, s.m_nRow);
-    if (!cell) return 0;
-    if (!cell->HasConds()) return cell->PlainClass(s.m_nBlockSide) != 0 ? 1 : 0;
+  const int col = s.m_nCol, row = s.m_nRow;
+  if (s.m_nW <= 32 && col == s.m_nRightCol && row == s.m_nBottomRow && static_cast<unsigned>(col) < p.pitch &&
+      static_cast<unsigned>(row) < p.fullRows) [[likely]] {
+    const cBlockCell& cell = p.map[static_cast<long>(col) + (static_cast<long>(row) << p.shift)];
+    // PlainClass != 0: a class, and not this side's exception (the class
+    // first: most cells have none).
+    if (!cell.HasConds()) return cell.m_Hit != 0 && static_cast<int8_t>(cell.m_HitException) != s.m_nBlockSide ? 1 : 0;
   }
   return s.HitsMap();
 }
 
 }  // namespace
 
+namespace {
+
+template <bool kFirst>
+void StepShotList(cList<cShot>& shots, const ShotPass& pass) {
+  for (auto it = shots.begin(); it != shots.end();) {
+    cShot& s = *it;
+    int gone;
+    if (PlainFlight(s)) [[likely]]
+      gone = StepPlainShot<kFirst>(s, pass);
+    else
+      gone = StepShotInFull(s, pass);
+    if (gone) [[unlikely]]
+      it = RemoveShot(shots, it);
+    else
+      ++it;
+  }
+}
+
+}  // namespace
+
 void StepShots(cPlayWorld& w) {
   const ShotPass pass(CurrentWorld(), w.m_nSubStep == 1);
-  for (auto it = w.m_Shots.begin(); it != w.m_Shots.end();) {
-    cShot& s = *it;
-    const int gone = PlainFlight(s) ? StepPlainShot(s, pass) : StepShotInFull(s, pass);
-    it = gone ? RemoveShot(w.m_Shots, it) : std::next(it);
-  }
+  if (pass.first)
+    StepShotList<true>(w.m_Shots, pass);
+  else
+    StepShotList<false>(w.m_Shots, pass);
 }

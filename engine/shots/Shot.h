@@ -68,8 +68,11 @@ class cShot final : public cGameObj {
   void UpdateBoxX() override { SetBoxXAt(TruncToInt(m_dX)); }
   // The box's sides from the truncated left edge.
   void SetBoxXAt(int left) {
-    m_HitRect.left = left + m_nHitX;
-    m_HitRect.right = m_HitRect.left + m_nHitW - 1;
+    const int boxLeft = left + m_nHitX;
+    m_HitRect.left = boxLeft;
+    // Whole numbers below 2^53: the sum in 64 bits is what the double sum
+    // of left, width and -1 gives.
+    m_HitRect.right = static_cast<double>(static_cast<int64_t>(boxLeft) + m_nHitW - 1);
   }
   void UpdateBoxY() override;
 

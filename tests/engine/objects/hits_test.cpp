@@ -209,6 +209,90 @@ TEST_F(HitsTest, BodyHitsOncePerImmunityPeriod) {
   world.m_FactionCharas[2].clear();
 }
 
+namespace {
+
+// Services whose hit sound moves the camera to x 1000, as a flow run by a
+// touching pair might.
+class CameraMovingServices : public testsupport::FakeEngineServices {
+ public:
+  void PlaySound(int slot) override {
+    FakeEngineServices::PlaySound(slot);
+    CurrentWorld().m_ScrollX.m_dPos = 1000;
+  }
+};
+
+void PlaceHitChara(cChara& c, double x, double y) {
+  c.m_dX = x;
+  c.m_dY = y;
+  c.m_dRight = x + 31;
+  c.m_dBottom = y + 31;
+  SetBox(c.m_HitBoxShot.rc, x, y, 32, 32);
+}
+
+}  // namespace
+
+// With hits on screen only, each shot is placed by the camera as it is: a
+// touching pair that moves the camera moves the view of the shots after it.
+TEST_F(HitsTest, OnScreenHitsFollowACameraMovedByATouchingPair) {
+  CameraMovingServices moving;
+  Stage.m_OnScreenHitsOnly = 1;
+  world.m_ScrollX.m_dPos = 320;  // view x 320..959, y 320..799
+  world.m_ScrollY.m_dPos = 320;
+  PlaceHitChara(a, 400, 400);
+  PlaceHitChara(b, 1400, 400);  // in view only once the camera is at 1000
+  struct Case {
+    const char* name;
+    double x;
+    cChara* target;
+  };
+  const Case cases[] = {
+      {"a shot in the first view", 405, &a},
+      {"a shot in the moved view", 1405, &b},
+  };
+  for (const Case& c : cases) {
+    cShot* s = AddTestShot(10, 1, 0, 0, c.x);
+    s->m_dY = 405;
+    s->m_dBottom = 420;
+    SetBox(s->m_HitRect, c.x, 405, 16, 16);
+  }
+  EXPECT_EQ(HitShotsAndCharas(), 0);
+  for (const Case& c : cases) EXPECT_EQ(c.target->m_nHp, 90) << c.name;
+  EXPECT_DOUBLE_EQ(world.m_ScrollX.m_dPos, 1000);
+}
+
+// Which shots are tested at all: a marked shot never, a shot out of view
+// only while hits are not limited to the screen. The view is x 320..959,
+// y 320..799; every hit rectangle lies on the character at (400, 400).
+TEST_F(HitsTest, MarkedShotsAndShotsOutOfViewAreNotTested) {
+  PlaceHitChara(a, 400, 400);
+  PlaceHitChara(b, 1400, 1400);  // touched by none
+  struct Case {
+    const char* name;
+    int noHit, onScreenOnly;
+    double boxX;  // the shot's box, 16 wide, at y 405
+    int hp;
+  };
+  const Case cases[] = {
+      {"in view, on-screen hits", 0, 1, 405, 90},
+      {"left edge on the view's far side, on-screen hits", 0, 1, 960, 100},
+      {"right edge on the view's left side, on-screen hits", 0, 1, 305, 90},
+      {"out of view, every hit", 0, 0, 2000, 90},
+      {"marked, in view", 1, 0, 405, 100},
+  };
+  for (const Case& c : cases) {
+    a.m_nHp = 100;
+    Stage.m_OnScreenHitsOnly = c.onScreenOnly;
+    cShot* s = AddTestShot(10, 1, 0, 0, c.boxX);
+    s->m_dY = 405;
+    s->m_dBottom = 420;
+    s->m_bNoHit = c.noHit;
+    SetBox(s->m_HitRect, 405, 405, 16, 16);
+    EXPECT_EQ(HitShotsAndCharas(), 0) << c.name;
+    EXPECT_EQ(a.m_nHp, c.hp) << c.name;
+    while (!world.m_Shots.empty()) RemoveShot(world.m_Shots, world.m_Shots.begin());
+  }
+}
+
 TEST_F(HitsTest, CancellingShots) {
   struct Case {
     const char* what;

@@ -447,6 +447,40 @@ TEST_F(StageCharaTest, ActivityRange) {
   EXPECT_EQ(c.UpdateActiveRange(groups), 1);
 }
 
+// Only a character in range and in a group marks that group, and only a
+// group number within the table's 60 entries.
+TEST_F(StageCharaTest, GroupFlagNeedsRangeGroupSwitchAndAValidNumber) {
+  struct Case {
+    const char* name;
+    int inGroup, groupNo;
+    double x;  // the camera is at (0, 0): 500 in view, 1500 out
+    int inRange;
+    int marked;  // the group entry set, or -1 for none
+  };
+  const Case cases[] = {
+      {"in range, in group 3", 1, 3, 500, 1, 3},
+      {"in range, last group 59", 1, 59, 500, 1, 59},
+      {"in range, group switch off", 0, 3, 500, 1, -1},
+      {"out of range, in group 3", 1, 3, 1500, 0, -1},
+      {"in range, group 60 past the table", 1, 60, 500, 1, -1},
+      {"in range, group -1", 1, -1, 500, 1, -1},
+  };
+  for (const Case& k : cases) {
+    cChara c;
+    c.m_Def.m_InGroup = static_cast<int8_t>(k.inGroup);
+    c.m_Def.m_GroupNo = static_cast<int16_t>(k.groupNo);
+    c.m_dX = k.x;
+    c.m_dRight = k.x + 15;
+    c.m_dY = 100;
+    c.m_dBottom = 123;
+    cVector<int8_t> groups(60, 0);
+    EXPECT_EQ(c.UpdateActiveRange(groups, 0, 0), k.inRange) << k.name;
+    EXPECT_EQ(c.m_bInRange, k.inRange) << k.name;
+    for (int g = 0; g < 60; ++g)
+      EXPECT_EQ(groups[static_cast<size_t>(g)], g == k.marked ? 1 : 0) << k.name << " group " << g;
+  }
+}
+
 TEST_F(StageCharaTest, OnceTrueKeepsOperating) {
   cChara c;
   c.m_nW = 16;

@@ -18,6 +18,7 @@
 #include "engine/World.h"
 #include "engine/flow/Conditions.h"
 #include "engine/rules/Rules.h"
+#include "engine/shots/Shot.h"
 #include "tests/engine/engine_fixture.h"
 #include "tests/support/EngineFakes.h"
 
@@ -179,6 +180,123 @@ TEST(ConditionLists, LatchedListIsNotEvaluatedAgain) {
   empty.m_CondMode = 1;
   EXPECT_EQ(CheckBlockCondition(&empty), 1);
   ConditionTable[2] = saved;
+}
+
+namespace {
+
+// A condition that holds and moves the camera to x 1000 while it is asked.
+int CameraMovingCondition(const cCond&, cCharaBase*) {
+  CurrentWorld().m_ScrollX.m_dPos = 1000;
+  return 1;
+}
+
+template <class Obj>
+void PlaceActivityBox(Obj& o, double x, double y, double w, double h) {
+  o.m_dX = x;
+  o.m_dY = y;
+  o.m_dRight = x + w - 1;
+  o.m_dBottom = y + h - 1;
+}
+
+}  // namespace
+
+// Shots on the four edges of the view at camera (100, 50): a box touching
+// the left or top edge is in, one whose left or top lies on the far edge
+// (x 740, y 530) is out.
+TEST(ActivityPass, ShotsOnTheViewEdges) {
+  enginetest::World world(60, 40);
+  world.m_ScrollX.m_dPos = 100;
+  world.m_ScrollY.m_dPos = 50;
+  struct Case {
+    const char* name;
+    double x, y;
+    int onScreen;
+  };
+  const Case cases[] = {
+      {"right edge on the left of the view", 85, 100, 1},
+      {"right edge half a pixel short", 84.5, 100, 0},
+      {"left edge half a pixel inside the far side", 739.5, 100, 1},
+      {"left edge on the far side", 740, 100, 0},
+      {"bottom edge on the top of the view", 200, 35, 1},
+      {"bottom edge half a pixel short", 200, 34.5, 0},
+      {"top edge half a pixel inside the bottom", 200, 529.5, 1},
+      {"top edge on the bottom", 200, 530, 0},
+  };
+  for (const Case& c : cases) {
+    cShot s;
+    PlaceActivityBox(s, c.x, c.y, 16, 16);
+    world.m_Shots.push_back(s);
+  }
+  UpdateActiveObjects();
+  auto it = world.m_Shots.begin();
+  for (const Case& c : cases) {
+    EXPECT_EQ(it->m_bActive, 1) << c.name;
+    EXPECT_EQ(it->m_bOnScreen, c.onScreen) << c.name;
+    ++it;
+  }
+}
+
+// Characters with and without condition lists; a list that moves the
+// camera while it is evaluated: every object after it is placed by the
+// camera as moved.
+TEST(ActivityPass, CharactersByConditionAndTheCameraAsEachIsChecked) {
+  enginetest::World world(60, 40);
+  world.m_ScrollX.m_dPos = 100;
+  world.m_ScrollY.m_dPos = 50;
+  CondEvaluator saved2 = ConditionTable[2], saved3 = ConditionTable[3];
+  ConditionTable[2] = DrawingCondition;
+  ConditionTable[3] = CameraMovingCondition;
+  cCond fails;
+  fails.m_Kind = 2;
+  fails.m_Value = 0;
+  cCond moves;
+  moves.m_Kind = 3;
+  struct Case {
+    const char* name;
+    const cCond* cond;
+    double x;
+    int active, onScreen;
+  };
+  // y 200..231 for all: within the view's height.
+  const Case cases[] = {
+      {"no list, in view of the first camera", nullptr, 200, 1, 1},
+      {"a list that fails", &fails, 200, 0, 0},
+      // Asked after its own list moved the camera to 1000: x 200..231 is out.
+      {"a list that moves the camera", &moves, 200, 1, 0},
+      // 1131 >= 1000 and 1640 > 1100: in view only of the moved camera.
+      {"no list, in view of the moved camera", nullptr, 1100, 1, 1},
+  };
+  for (const Case& c : cases) {
+    cChara ch;
+    PlaceActivityBox(ch, c.x, 200, 32, 32);
+    ch.m_nPicW = ch.m_nPicH = 32;
+    ch.m_bIgnoreRangeX = ch.m_bIgnoreRangeY = 1;  // in range wherever it is
+    if (c.cond) ch.m_Def.m_Conds.push_back(*c.cond);
+    CharaList.push_back(ch);
+  }
+  cShot shot;
+  PlaceActivityBox(shot, 1200, 200, 16, 16);  // in view only of the moved camera
+  world.m_Shots.push_back(shot);
+  g_draws = 0;
+  UpdateActiveObjects();
+  EXPECT_EQ(g_draws, 1);
+  auto it = CharaList.begin();
+  for (const Case& c : cases) {
+    EXPECT_EQ(it->m_bActive, c.active) << c.name;
+    EXPECT_EQ(it->m_bOnScreen, c.onScreen) << c.name;
+    EXPECT_EQ(it->m_bInRange, c.active) << c.name;
+    EXPECT_EQ(it->m_bOperating, c.active) << c.name;
+    ++it;
+  }
+  // The first character, operating, placed by the camera at (1000, 50):
+  // 200 - 1000 and 200 - 50.
+  EXPECT_EQ(CharaList.front().m_nScrLeft, -800);
+  EXPECT_EQ(CharaList.front().m_nScrRight, -769);
+  EXPECT_EQ(CharaList.front().m_nScrTop, 150);
+  EXPECT_EQ(world.m_Shots.front().m_bOnScreen, 1);
+  CharaList.clear();
+  ConditionTable[2] = saved2;
+  ConditionTable[3] = saved3;
 }
 
 TEST(ModalRequest, KeyDelayOnlyForMessagesWaitingForAKey) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "data/Database.h"
@@ -286,6 +287,156 @@ TEST_F(ShotTest, StepShotsMovesEachShotAndRemovesThoseThatEnd) {
     EXPECT_EQ(s.m_HitRect.left, static_cast<int>(c.x) + 4) << c.name;  // hit box 8 wide, centred
     EXPECT_EQ(s.m_bFaceRight, c.faceRight) << c.name;
   });
+}
+
+// Plain flights at the step cap and the world's edges, with their boxes:
+// hit box 8 wide from x + 4; the world is (60 + 20) * 32 = 2560 wide.
+TEST_F(ShotTest, PlainShotsAtTheStepCapAndTheWorldsEdges) {
+  world.m_nSubStep = 2;
+  const double savedCap = Stage.m_StepCap;
+  Stage.m_StepCap = 6;
+  struct Case {
+    const char* name;
+    ShotLaunch launch;
+    double x, vx;
+    int faceRight;
+  };
+  const Case cases[] = {
+      {"over the cap to the right", Launch(9, 0, 600, 600), 606, 6, 1},
+      {"over the cap to the left", Launch(-9, 0, 600, 600), 594, -6, 0},
+      {"at the cap", Launch(6, 0, 600, 600), 606, 6, 1},
+      {"past the left edge", Launch(-4, 0, 2, 600), 0, -4, 0},
+      // 2548 + 15 reaches 2560: back to 2560 - 16.
+      {"past the right edge", Launch(4, 0, 2540, 600), 2544, 4, 1},
+  };
+  int id = 0;
+  for (const Case& c : cases) {
+    cShot s;
+    s.Setup(++id, &firer, 11, &def, c.launch);
+    AddShot(world.m_Shots, s);
+  }
+  StepShots(world);
+  ASSERT_EQ(world.m_Shots.size(), std::size(cases));
+  auto it = world.m_Shots.begin();
+  for (const Case& c : cases) {
+    const cShot& s = *it++;
+    EXPECT_DOUBLE_EQ(s.m_dX, c.x) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dVX, c.vx) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dRight, c.x + 15) << c.name;
+    EXPECT_EQ(s.m_nCol, static_cast<int>(c.x) >> 5) << c.name;
+    EXPECT_EQ(s.m_nRightCol, static_cast<int>(c.x + 15) >> 5) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_HitRect.left, c.x + 4) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_HitRect.right, c.x + 11) << c.name;
+    EXPECT_EQ(s.m_bFaceRight, c.faceRight) << c.name;
+  }
+
+  // A negative cap (bad data): the speed is first raised to -cap, then cut
+  // to cap, so every speed becomes -1.
+  Stage.m_StepCap = -1;
+  for (cShot& s : world.m_Shots) s.m_dX = 600;
+  world.m_Shots.front().m_dFlyVX = 0.5;
+  StepShots(world);
+  for (const cShot& s : world.m_Shots) {
+    EXPECT_DOUBLE_EQ(s.m_dX, 599);
+    EXPECT_DOUBLE_EQ(s.m_dVX, -1);
+  }
+  Stage.m_StepCap = savedCap;
+}
+
+// A plain flight's one-cell map test by its side, and accelerations left
+// in a plain flight from elsewhere, which its moves still add.
+TEST_F(ShotTest, PlainShotsCellClassBySideAndStrayAccelerations) {
+  world.m_nSubStep = 2;
+  world.SetBlock(8, 8, 1, 2);   // world cell (18, 18): solid but for side 2
+  world.SetBlock(8, 10, 1, 1);  // world cell (18, 20): solid but for side 1
+  world.SetBlock(8, 12, 0, 2);  // world cell (18, 22): no class, side 2 excepted
+  struct Case {
+    const char* name;
+    ShotLaunch launch;
+    double vx2, vy2;
+    bool stays;
+    double x, y, vx;
+  };
+  // Every shot is of side 2; x 576 + 2 .. 593 is within column 18.
+  const Case cases[] = {
+      {"solid but for its side", Launch(2, 0, 576, 576), 0, 0, true, 578, 576, 2},
+      {"solid but for another side", Launch(2, 0, 576, 640), 0, 0, false, 0, 0, 0},
+      {"no class, its side excepted", Launch(2, 0, 576, 704), 0, 0, true, 578, 704, 2},
+      {"stray x acceleration", Launch(2, 0, 800, 600), 0.5, 0, true, 802.5, 600, 2.5},
+      // MoveY: a speed of 0 + 1.
+      {"stray y acceleration", Launch(2, 0, 800, 800), 0, 1, true, 802, 801, 2},
+  };
+  int id = 0;
+  for (const Case& c : cases) {
+    cShot s;
+    s.Setup(++id, &firer, 11, &def, c.launch);
+    s.m_nBlockSide = 2;
+    s.m_dVX2 = c.vx2;
+    s.m_dVY2 = c.vy2;
+    AddShot(world.m_Shots, s);
+  }
+  StepAndCheckKept(world, cases, [](const Case& c, const cShot& s) {
+    EXPECT_DOUBLE_EQ(s.m_dX, c.x) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dY, c.y) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dVX, c.vx) << c.name;
+  });
+}
+
+// One flag set after the set-up takes a shot off the plain flight: each
+// then moves or ends as the full step has it.
+TEST_F(ShotTest, EachFlagOfAPlainFlightSendsTheShotThroughTheFullStep) {
+  world.m_nSubStep = 2;
+  const double savedCap = Stage.m_StepCap, savedGravity = Stage.m_GravityStep;
+  Stage.m_StepCap = 6;
+  Stage.m_GravityStep = 0.5;
+  world.m_ScrollX.m_dAutoSpeed = 1.5;
+  world.m_ScrollX.m_bAtLimit = 0;
+  struct Case {
+    const char* name;
+    void (*set)(cShot&);
+    bool stays;
+    double x, y;
+  };
+  // Launched at (600, 600) at 2 px per sub-step to the right.
+  const Case cases[] = {
+      {"plain", [](cShot&) {}, true, 602, 600},
+      {"scroll sync: the auto-scroll speed 1.5 added", [](cShot& s) { s.m_bScrollSync = 1; }, true, 603.5, 600},
+      {"walking: gravity 0.5 moves it down", [](cShot& s) { s.m_bFly = 0; }, true, 602, 600.5},
+      {"range on, none left: ends", [](cShot& s) { s.m_ShotDef.m_MoveTimeLimited = 1; }, false, 0, 0},
+      {"life on, none left: ends", [](cShot& s) { s.m_ShotDef.m_LifeLimited = 1; }, false, 0, 0},
+      // A sword follows its owner, who is not in the character list.
+      {"sword: its owner gone, it ends", [](cShot& s) { s.m_bShot = 0; }, false, 0, 0},
+  };
+  int id = 0;
+  for (const Case& c : cases) {
+    cShot s;
+    s.Setup(++id, &firer, 11, &def, Launch(2, 0, 600, 600));
+    c.set(s);
+    AddShot(world.m_Shots, s);
+  }
+  StepAndCheckKept(world, cases, [](const Case& c, const cShot& s) {
+    EXPECT_DOUBLE_EQ(s.m_dX, c.x) << c.name;
+    EXPECT_DOUBLE_EQ(s.m_dY, c.y) << c.name;
+  });
+  Stage.m_StepCap = savedCap;
+  Stage.m_GravityStep = savedGravity;
+}
+
+// A plain shot with a range count left from elsewhere is tested against
+// the removal area on a frame's first sub-step only; at x 0 it is out.
+TEST_F(ShotTest, PlainShotMeetsTheRemovalAreaOnTheFirstSubStepOnly) {
+  for (int subStep : {2, 1}) {
+    world.m_nSubStep = subStep;
+    cShot s;
+    s.Setup(1, &firer, 11, &def, Launch(-4, 0, 2, 600));
+    s.m_nRangeLeft = 5;
+    AddShot(world.m_Shots, s);
+    StepShots(world);
+    EXPECT_EQ(world.m_Shots.size(), subStep == 1 ? 0u : 1u) << "sub-step " << subStep;
+    EXPECT_DOUBLE_EQ(world.m_Shots.empty() ? 0 : world.m_Shots.front().m_dX, 0);
+    world.m_Shots.clear();
+    world.m_FactionShots.assign(world.m_FactionShots.size(), ShotPtrList());
+  }
 }
 
 // A map that ends before its last row: cells past its end are outside
