@@ -455,19 +455,12 @@ bool PlainFlight(const cShot& s) {
   // Or'd together: zero only when each of them is.
   const int others =
       s.m_bScrollSync | s.m_bAccel | nm::shot::byMove(d) | nm::shot::byLifeOn(d) | nm::shot::byRangeOn(d);
-  return (s.m_bShot != 0) & (s.m_bFly != 0) & (others == 0);
+  // Then the two that must be set, each by its own test (no side effects).
+  return others == 0 && s.m_bShot != 0 && s.m_bFly != 0;
 }
 
 int OutOfRemovalArea(const cShot& s, const ShotPass& p) {
   return p.first && s.m_nRangeLeft != 0 && s.IsOutOfRange(Stage.m_RemoveAreas[s.m_nObjKind == 0 ? 3 : 4]);
-}
-
-// x != 0 told by the bits without the sign: cheaper than the compare, which
-// must let NaN through (NaN has bits beside the sign, as every non-zero has).
-bool NonZero(double x) {
-  uint64_t bits = 0;
-  std::memcpy(&bits, &x, sizeof bits);
-  return (bits << 1) != 0;
 }
 
 // The sub-step of any other shot or sword, call by call.
@@ -480,10 +473,53 @@ bool NonZero(double x) {
   return s.HitsMap();
 }
 
-// The same sub-step for a plain flight, with the calls that do nothing for
-// it left out and the values of the pass read once; kFirst is p.first.
+// Bits of a double without the sign: zero only for +-0.
+uint64_t MagnitudeBits(double x) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  return bits << 1;
+}
+
+// After the moves of a plain flight: on the first sub-step the removal area,
+// then HitsMap, a box within one cell without conditions getting that
+// cell's class as AnyCornerSolid gives it.
 template <bool kFirst>
-int StepPlainShot(cShot& s, const ShotPass& p) {
+int EndPlainShot(cShot& s, const ShotPass& p) {
+  if (kFirst && OutOfRemovalArea(s, p)) [[unlikely]]
+    return 1;
+  if (nm::shot::byPassBlocks(s.m_ShotDef) == 1) return 0;
+  const int col = s.m_nCol, row = s.m_nRow;
+  // The box's corner cells, (m_nCol, m_nRow) and (m_nRightCol, m_nBottomRow),
+  // are two pairs of neighbouring ints: one compare each way.
+  uint64_t topLeft = 0, bottomRight = 0;
+  std::memcpy(&topLeft, &s.m_nCol, sizeof topLeft);
+  std::memcpy(&bottomRight, &s.m_nRightCol, sizeof bottomRight);
+  if (s.m_nW <= 32 && topLeft == bottomRight && static_cast<unsigned>(col) < p.pitch &&
+      static_cast<unsigned>(row) < p.fullRows) [[likely]] {
+    const cBlockCell& cell = p.map[static_cast<long>(col) + (static_cast<long>(row) << p.shift)];
+    // PlainClass != 0: a class, and not this side's exception (the class
+    // first: most cells have none).
+    if (!cell.HasConds()) return cell.m_Hit != 0 && static_cast<int8_t>(cell.m_HitException) != s.m_nBlockSide ? 1 : 0;
+  }
+  return s.HitsMap();
+}
+
+// MoveX of a plain flight with the speed vx (not +-0): the step cap, the
+// move and the clamp at the world's edges.
+void MovePlainShotX(cShot& s, const ShotPass& p, double vx) {
+  // std::clamp's min(max()), on values rather than references (the same
+  // also for a negative cap).
+  const double atLeast = vx < p.negCap ? p.negCap : vx;
+  vx = p.cap < atLeast ? p.cap : atLeast;
+  s.m_dVX = vx;
+  s.m_dX += vx;
+  s.ClampXIn(p.extent);
+}
+
+// A plain flight with a Y flight speed or an acceleration: the speeds are
+// set, MoveY runs and the acceleration is added as the full step has them.
+template <bool kFirst>
+[[gnu::noinline]] int StepPlainShotWithExtras(cShot& s, const ShotPass& p) {
   s.m_dVX = 0;
   s.m_dVY = 0;
   s.m_dVX += s.m_dFlyVX;
@@ -492,41 +528,43 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
     s.m_bFaceRight = 1;
   else if (s.m_dVX < 0)
     s.m_bFaceRight = 0;
-  // MoveY does nothing without a speed or an acceleration, and MoveX adds
-  // no acceleration of zero: one test for the three. MoveY leaves the X
-  // speed alone, so it is read once here.
+  // MoveY leaves the X speed alone, so it is read once here.
   double vx = s.m_dVX;
-  if (NonZero(s.m_dVY2) || NonZero(s.m_dVY) || NonZero(s.m_dVX2)) [[unlikely]] {
-    if (NonZero(s.m_dVY2) || NonZero(s.m_dVY)) s.MoveY();
-    if (NonZero(s.m_dVX2)) {
-      vx += s.m_dVX2;
-      s.m_dVX = vx;
-    }
-  }
-  // MoveX.
-  if (NonZero(vx)) {
-    // std::clamp's min(max()), on values rather than references (the same
-    // also for a negative cap).
-    const double atLeast = vx < p.negCap ? p.negCap : vx;
-    vx = p.cap < atLeast ? p.cap : atLeast;
+  if (MagnitudeBits(s.m_dVY2) | MagnitudeBits(s.m_dVY)) s.MoveY();
+  if (MagnitudeBits(s.m_dVX2)) {
+    vx += s.m_dVX2;
     s.m_dVX = vx;
-    s.m_dX += vx;
-    s.ClampXIn(p.extent);
   }
-  if (kFirst && OutOfRemovalArea(s, p)) [[unlikely]]
-    return 1;
-  // HitsMap: a box within one cell without conditions gets that cell's
-  // class, as AnyCornerSolid gives it.
-  if (nm::shot::byPassBlocks(s.m_ShotDef) == 1) return 0;
-  const int col = s.m_nCol, row = s.m_nRow;
-  if (s.m_nW <= 32 && col == s.m_nRightCol && row == s.m_nBottomRow && static_cast<unsigned>(col) < p.pitch &&
-      static_cast<unsigned>(row) < p.fullRows) [[likely]] {
-    const cBlockCell& cell = p.map[static_cast<long>(col) + (static_cast<long>(row) << p.shift)];
-    // PlainClass != 0: a class, and not this side's exception (the class
-    // first: most cells have none).
-    if (!cell.HasConds()) return cell.m_Hit != 0 && static_cast<int8_t>(cell.m_HitException) != s.m_nBlockSide ? 1 : 0;
+  // MoveX: x != 0 told by the bits, which let NaN through as the compare does.
+  if (MagnitudeBits(vx)) MovePlainShotX(s, p, vx);
+  return EndPlainShot<kFirst>(s, p);
+}
+
+// The same sub-step for a plain flight, with the calls that do nothing for
+// it left out and the values of the pass read once; kFirst is p.first.
+template <bool kFirst>
+int StepPlainShot(cShot& s, const ShotPass& p) {
+  // The Y flight speed and both accelerations +-0 (their bits without the
+  // sign or'd): the speeds are 0 + the flight speeds, so the Y speed is +0,
+  // MoveY does nothing and MoveX adds nothing.
+  if (MagnitudeBits(s.m_dFlyVY) | MagnitudeBits(s.m_dVY2) | MagnitudeBits(s.m_dVX2)) [[unlikely]]
+    return StepPlainShotWithExtras<kFirst>(s, p);
+  s.m_dVY = 0;
+  // 0 + the flight speed: -0 becomes +0, as in the full step.
+  const double vx = s.m_dFlyVX + 0.0;
+  if (vx > 0) {
+    s.m_bFaceRight = 1;
+    MovePlainShotX(s, p, vx);
+  } else if (vx < 0) {
+    s.m_bFaceRight = 0;
+    MovePlainShotX(s, p, vx);
+  } else if (vx != vx) [[unlikely]] {
+    // NaN keeps the facing and still moves, as in MoveX.
+    MovePlainShotX(s, p, vx);
+  } else {
+    s.m_dVX = 0;
   }
-  return s.HitsMap();
+  return EndPlainShot<kFirst>(s, p);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <iterator>
+#include <limits>
 #include <string>
 
 #include "data/Database.h"
@@ -380,6 +381,64 @@ TEST_F(ShotTest, PlainShotsCellClassBySideAndStrayAccelerations) {
     EXPECT_DOUBLE_EQ(s.m_dY, c.y) << c.name;
     EXPECT_DOUBLE_EQ(s.m_dVX, c.vx) << c.name;
   });
+}
+
+// A plain flight's speeds are 0 + its flight speeds: -0 becomes +0, a zero
+// X speed neither moves nor turns the shot, NaN moves it without turning
+// it, and a Y flight speed sends it through MoveY. Stale speeds are
+// overwritten. Launched at (600, 600), cap 6.
+TEST_F(ShotTest, PlainFlightSpeedsZeroSignNaNAndAYSpeed) {
+  world.m_nSubStep = 2;
+  const double savedCap = Stage.m_StepCap;
+  Stage.m_StepCap = 6;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    const char* name;
+    double flyVX, flyVY;
+    int faceBefore;
+    double x, y, vx, vy;  // x and vx NaN: both NaN
+    int faceAfter, col;
+  };
+  const Case cases[] = {
+      {"+0: stays, facing kept", 0.0, 0.0, 0, 600, 600, 0, 0, 0, 18},
+      {"-0: stays, speeds +0", -0.0, -0.0, 1, 600, 600, 0, 0, 1, 18},
+      {"right, Y speed -0", 2, -0.0, 0, 602, 600, 2, 0, 1, 18},
+      {"left", -2, 0.0, 1, 598, 600, -2, 0, 0, 18},
+      {"left and down through MoveY", -2, 1.5, 1, 598, 601.5, -2, 1.5, 0, 18},
+      // The truncation of NaN is 0: the box's column is 0.
+      {"NaN: moves to NaN, facing kept", nan, 0.0, 1, nan, 600, nan, 0, 1, 0},
+  };
+  int id = 0;
+  for (const Case& c : cases) {
+    cShot s;
+    s.Setup(++id, &firer, 11, &def, Launch(1, 0, 600, 600));
+    s.m_dFlyVX = c.flyVX;
+    s.m_dFlyVY = c.flyVY;
+    s.m_bFaceRight = c.faceBefore;
+    s.m_dVX = 7;  // stale
+    s.m_dVY = 5;  // stale
+    AddShot(world.m_Shots, s);
+  }
+  StepShots(world);
+  ASSERT_EQ(world.m_Shots.size(), std::size(cases));
+  auto it = world.m_Shots.begin();
+  for (const Case& c : cases) {
+    const cShot& s = *it++;
+    if (std::isnan(c.x)) {
+      EXPECT_TRUE(std::isnan(s.m_dX)) << c.name;
+      EXPECT_TRUE(std::isnan(s.m_dVX)) << c.name;
+    } else {
+      EXPECT_EQ(s.m_dX, c.x) << c.name;
+      EXPECT_EQ(s.m_dVX, c.vx) << c.name;
+      EXPECT_FALSE(std::signbit(s.m_dVX) && c.vx == 0) << c.name << ": -0 left in the X speed";
+    }
+    EXPECT_EQ(s.m_dY, c.y) << c.name;
+    EXPECT_EQ(s.m_dVY, c.vy) << c.name;
+    EXPECT_FALSE(std::signbit(s.m_dVY)) << c.name << ": the Y speed is never -0 here";
+    EXPECT_EQ(s.m_bFaceRight, c.faceAfter) << c.name;
+    EXPECT_EQ(s.m_nCol, c.col) << c.name;
+  }
+  Stage.m_StepCap = savedCap;
 }
 
 // One flag set after the set-up takes a shot off the plain flight: each
