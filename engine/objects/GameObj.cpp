@@ -93,6 +93,8 @@ cScreenCamera CurrentScreenCamera() {
   c.y = w.m_ScrollY.m_dPos;
   c.ix = TruncToInt(c.x);
   c.iy = TruncToInt(c.y);
+  c.dix = c.ix;
+  c.diy = c.iy;
   c.autoX = AutoScrolling(w.m_ScrollX);
   c.autoY = AutoScrolling(w.m_ScrollY);
   return c;

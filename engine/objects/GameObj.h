@@ -17,6 +17,7 @@ class cRemoveArea;
 struct cScreenCamera {
   double x = 0, y = 0;
   int ix = 0, iy = 0;                 // TruncToInt of x and y
+  double dix = 0, diy = 0;            // ix and iy as doubles (exact), converted once
   bool autoX = false, autoY = false;  // the auto-scroll moves the camera on that axis
 };
 cScreenCamera CurrentScreenCamera();
@@ -89,14 +90,14 @@ class cGameObj {
   void UpdateScreenPos();
   void UpdateScreenPosWith(const cScreenCamera& c) {
     if (!m_bFly || (c.autoX && !m_bScrollSync))
-      m_nScrLeft = TruncToInt((m_dX - m_nPicOfsX) - c.ix);
+      m_nScrLeft = TruncToInt((m_dX - m_nPicOfsX) - c.dix);
     else if (c.autoX)
       m_nScrLeft = TruncToInt(m_dX - c.x) - m_nPicOfsX;
     else
       m_nScrLeft = TruncToInt(m_dX) - c.ix - m_nPicOfsX;
     m_nScrRight = m_nScrLeft + m_nPicW - 1;
     if (!m_bFly)
-      m_nScrTop = TruncToInt((m_dY - m_nPicOfsY) - c.iy);
+      m_nScrTop = TruncToInt((m_dY - m_nPicOfsY) - c.diy);
     else if (c.autoY)
       m_nScrTop = TruncToInt(m_dY - c.y) - m_nPicOfsY + 1;
     else

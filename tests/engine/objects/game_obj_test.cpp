@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "data/Stage.h"
 #include "tests/engine/engine_fixture.h"
 
@@ -148,6 +150,45 @@ TEST_F(GameObjTest, ScreenPositionTruncatesTowardZero) {
   world.m_ScrollX.m_bAtLimit = 1;  // held at a bound: no auto-scroll
   obj.UpdateScreenPos();
   EXPECT_EQ(obj.m_nScrLeft, 80);  // trunc(400.25) - trunc(320.5)
+}
+
+// The camera's whole-number position is taken once, as an int and as a
+// double; a walking object measures from it after its picture offset.
+TEST_F(GameObjTest, ScreenCameraWholePositionAndAWalkerWithPictureOffsets) {
+  struct Case {
+    const char* name;
+    double camX, camY;
+    int ix, iy;
+    int scrLeft, scrTop;
+  };
+  // The walker at (10.25, 50.5), picture offsets (2, -4), picture 20 x 20.
+  const Case cases[] = {
+      // (10.25 - 2) + 3 = 11.25; (50.5 + 4) - 100 = -45.5: toward zero, -45.
+      {"negative x, fractional y", -3.7, 100.9, -3, 100, 11, -45},
+      {"whole positions", 8, 54, 8, 54, 0, 0},  // 0.25 and 0.5
+      // NaN truncates to 0 (and the camera is then at 0).
+      {"NaN", std::numeric_limits<double>::quiet_NaN(), 0.5, 0, 0, 8, 54},
+  };
+  for (const Case& c : cases) {
+    world.m_ScrollX.m_dPos = c.camX;
+    world.m_ScrollY.m_dPos = c.camY;
+    const cScreenCamera cam = CurrentScreenCamera();
+    EXPECT_EQ(cam.ix, c.ix) << c.name;
+    EXPECT_EQ(cam.iy, c.iy) << c.name;
+    EXPECT_EQ(cam.dix, static_cast<double>(c.ix)) << c.name;
+    EXPECT_EQ(cam.diy, static_cast<double>(c.iy)) << c.name;
+    cGameObj walker;
+    walker.m_dX = 10.25;
+    walker.m_dY = 50.5;
+    walker.m_nPicOfsX = 2;
+    walker.m_nPicOfsY = -4;
+    walker.m_nPicW = walker.m_nPicH = 20;
+    walker.UpdateScreenPosWith(cam);
+    EXPECT_EQ(walker.m_nScrLeft, c.scrLeft) << c.name;
+    EXPECT_EQ(walker.m_nScrRight, c.scrLeft + 19) << c.name;
+    EXPECT_EQ(walker.m_nScrTop, c.scrTop) << c.name;
+    EXPECT_EQ(walker.m_nScrBottom, c.scrTop + 19) << c.name;
+  }
 }
 
 TEST_F(GameObjTest, OnScreenAndStageTests) {
