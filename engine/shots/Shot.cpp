@@ -554,7 +554,12 @@ int StepPlainShot(cShot& s, const ShotPass& p) {
   const double vx = s.m_dFlyVX + 0.0;
   if (vx > 0) {
     s.m_bFaceRight = 1;
-    MovePlainShotX(s, p, vx);
+    // Above 0 the raise to -cap changes nothing unless the cap is below 0,
+    // and then the cut gives the cap either way (a NaN cap passes vx).
+    const double capped = p.cap < vx ? p.cap : vx;
+    s.m_dVX = capped;
+    s.m_dX += capped;
+    s.ClampXIn(p.extent);
   } else if (vx < 0) {
     s.m_bFaceRight = 0;
     MovePlainShotX(s, p, vx);

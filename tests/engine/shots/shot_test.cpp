@@ -341,6 +341,20 @@ TEST_F(ShotTest, PlainShotsAtTheStepCapAndTheWorldsEdges) {
     EXPECT_DOUBLE_EQ(s.m_dX, 599);
     EXPECT_DOUBLE_EQ(s.m_dVX, -1);
   }
+  // A NaN cap (bad data) holds no speed back: every compare with it fails.
+  Stage.m_StepCap = std::numeric_limits<double>::quiet_NaN();
+  const double flights[] = {9, -9, 0.5, -4, 4};
+  auto fit = world.m_Shots.begin();
+  for (double v : flights) {
+    fit->m_dX = 600;
+    (fit++)->m_dFlyVX = v;
+  }
+  StepShots(world);
+  fit = world.m_Shots.begin();
+  for (double v : flights) {
+    EXPECT_DOUBLE_EQ(fit->m_dVX, v) << v;
+    EXPECT_DOUBLE_EQ((fit++)->m_dX, 600 + v) << v;
+  }
   Stage.m_StepCap = savedCap;
 }
 
