@@ -370,8 +370,12 @@ void CmdMoveGroundTurn(cCharaBase* chara, cCmdRun* run) {
     const long size = static_cast<long>(BlockMap.size());
     const unsigned pitch = static_cast<unsigned>(1 << shift);
     const long first = static_cast<long>(row) << shift;
-    const cBlockCell& lc = GroundRowCell(base, size, pitch, first, static_cast<int>(chara->m_dX) / 32);
-    const cBlockCell& rc = GroundRowCell(base, size, pitch, first, static_cast<int>(chara->m_dRight) / 32);
+    const int xl = static_cast<int>(chara->m_dX), xr = static_cast<int>(chara->m_dRight);
+    // An edge truncated below 0 (-31..-1 is column 0, toward zero) goes to
+    // the general form; from 0 up, / 32 is >> 5.
+    if ((xl | xr) < 0) return GroundTurnGeneral(chara, run, *mv);
+    const cBlockCell& lc = GroundRowCell(base, size, pitch, first, xl >> 5);
+    const cBlockCell& rc = GroundRowCell(base, size, pitch, first, xr >> 5);
     // A cell with conditions asks them (a call): the general form does it,
     // the left cell first as here.
     if (lc.HasConds() || rc.HasConds()) return GroundTurnGeneral(chara, run, *mv);

@@ -81,6 +81,10 @@ TEST_F(GroundTurn, TheCellsUnderBothEdgesOfTheFeetDecideTheTurn) {
       {"above the map: no row", 330, 361, -40, 10, 0, -1, 1, 1},
       // Left edge -20: -20 / 32 is column 0 (toward zero).
       {"left edge just left of the map: column 0", -20, 11, 127, 0, 4, -1, 1, 1},
+      // Left edge -20 in column 0 over ground, right edge 40 in column 1.
+      {"left edge -20 over ground in column 0", -20, 40, 127, 0, 4, -1, 1, 0},
+      // Each edge stands alone: a right edge at -20 reads column 0 too.
+      {"right edge -20 over ground in column 0", 40, -20, 127, 0, 4, -1, 0, 1},
       // Left edge -40: -40 / 32 is column -1, outside; the right edge
       // -9 lies in column 0.
       {"left edge outside the map", -40, -9, 127, 0, 4, -1, 0, 1},
