@@ -3,7 +3,9 @@
 // sub-step's velocity and may request a facing; MoveX/MoveY do the rest.
 #include "engine/flow/MoveCommands.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "data/FlowCmd.h"
 #include "data/Replay.h"
@@ -273,9 +275,11 @@ void CmdMoveStraight(cCharaBase* chara, cCmdRun* run) {
   run->nLastFacing = chara->m_bFaceRight;
 }
 
-void CmdMoveGroundTurn(cCharaBase* chara, cCmdRun* run) {
-  const cEdMove* mv = MoveOf(run);
-  if (!mv || chara->m_bFly) return;
+namespace {
+
+// The ground move in every case once its definition is known. The common
+// case below sends here all it does not cover before it writes anything.
+[[gnu::noinline]] void GroundTurnGeneral(cCharaBase* chara, cCmdRun* run, const cEdMove& mv) {
   ClearAnchors(chara);
   double vx = chara->FacingSign() * run->dSpeed;
   int req = 0;
@@ -311,7 +315,87 @@ void CmdMoveGroundTurn(cCharaBase* chara, cCmdRun* run) {
       chara->m_nTurnSide = -1;
     }
   }
-  ApplyMoveStep(chara, vx, 0, req, run, *mv, 1);
+  ApplyMoveStep(chara, vx, 0, req, run, mv, 1);
+}
+
+// Both +-0 exactly when no bit but the signs is set: each == 0 then, and
+// a NaN (never == 0) has mantissa bits.
+inline bool GroundBothZero(double a, double b) {
+  return ((std::bit_cast<uint64_t>(a) | std::bit_cast<uint64_t>(b)) << 1) == 0;
+}
+
+// Stands for a cell outside the map: no conditions and class 0 for every
+// side, as MapView::Class gives for index -1.
+cBlockCell GroundClearCell() {
+  cBlockCell cell;
+  cell.m_Hit = 0;
+  return cell;
+}
+const cBlockCell kGroundOutside = GroundClearCell();
+
+// The cell of the row starting at `first` for column `col` (the row inside
+// the map), or kGroundOutside where MapView::Index gives -1.
+inline const cBlockCell& GroundRowCell(const cBlockCell* base, long size, unsigned pitch, long first, int col) {
+  if (static_cast<unsigned>(col) >= pitch) return kGroundOutside;
+  const long index = first + col;
+  return index < size ? base[index] : kGroundOutside;
+}
+
+}  // namespace
+
+// The common case (no impact, no pending turn, no inertia, a play scene,
+// feet at or below the map's top, cells without conditions) makes no call
+// but the animation change, so it saves no registers; the rest goes to
+// GroundTurnGeneral, which repeats every read from the start.
+void CmdMoveGroundTurn(cCharaBase* chara, cCmdRun* run) {
+  const cEdMove* mv = MoveOf(run);
+  if (!mv || chara->m_bFly) return;
+  const cPlayWorld* w = PlayScene;
+  const double below = chara->m_dBottom + 1.1;
+  // From 0 up the floor is the truncation; below 0 (or NaN) the general form.
+  if (!w || chara->m_nTurnSide >= 0 || nm::move::bInertia(*mv) || !(below >= 0) ||
+      !GroundBothZero(chara->m_ImpactX, chara->m_ImpactY))
+    return GroundTurnGeneral(chara, run, *mv);
+  // The truncation of a value from 0 up is 0 or more, so / 32 is >> 5; past
+  // the int range it is INT_MIN on this target, a multiple of 32, and >> 5
+  // gives INT_MIN / 32 as well (a row above the map: no cell read).
+  int row = static_cast<int>(below) >> 5;
+  const int rows = w->m_ScrollY.m_nCells;
+  if (row > rows - 1) row = rows - 1;
+  // Ground under each edge (class above 0); none in a row above the map.
+  bool left = false, right = false;
+  if (row >= 0) {
+    const int shift = w->m_ScrollX.m_nShift;
+    const cBlockCell* base = BlockMap.data();
+    const long size = static_cast<long>(BlockMap.size());
+    const unsigned pitch = static_cast<unsigned>(1 << shift);
+    const long first = static_cast<long>(row) << shift;
+    const int xl = static_cast<int>(chara->m_dX), xr = static_cast<int>(chara->m_dRight);
+    // An edge truncated below 0 (-31..-1 is column 0, toward zero) goes to
+    // the general form; from 0 up, / 32 is >> 5.
+    if ((xl | xr) < 0) return GroundTurnGeneral(chara, run, *mv);
+    const cBlockCell& lc = GroundRowCell(base, size, pitch, first, xl >> 5);
+    const cBlockCell& rc = GroundRowCell(base, size, pitch, first, xr >> 5);
+    // A cell with conditions asks them (a call): the general form does it,
+    // the left cell first as here.
+    if (lc.HasConds() || rc.HasConds()) return GroundTurnGeneral(chara, run, *mv);
+    const int side = chara->m_nBlockSide;
+    left = lc.PlainClass(side) > 0;
+    right = rc.PlainClass(side) > 0;
+  }
+  // ApplyMoveStep with force and no inertia, in its order of writes.
+  ClearAnchors(chara);
+  const double vx = chara->FacingSign() * run->dSpeed;
+  // Ground under one edge only: turn toward it (request 1 faces left, 2
+  // right, so the facing becomes `right`).
+  if (left != right && !nm::move::bKeepFacing(*mv)) chara->m_bFaceRight = right;
+  chara->m_dVX += vx;
+  chara->m_dVY += 0.0;  // kept: it turns -0 into +0
+  if (!nm::move::bNoMoveAnim(*mv)) {
+    chara->m_bMovedThisUpdate = 1;
+    // Not flying: the walk animation; changing to the one playing does nothing.
+    if (chara->m_Anim.m_nAnim != 1) chara->m_Anim.Change(1, 1);
+  }
 }
 
 void CmdMoveCircle(cCharaBase* chara, cCmdRun* run) {
