@@ -642,11 +642,13 @@ int RecheckMapXOf(Obj* obj, const MapPassNote& note, const MapPassNote& rows) {
 
 int HitMapX(cGameObj* obj, MapPassNote* note) { return HitMapXOf(obj, note); }
 
-int HitMapX(cChara* c, MapPassNote* note) {
+int HitMapX(cChara* c, MapPassNote* note) { return HitMapX(c, note, BoxTruncs{Trunc(c->m_dX), Trunc(c->m_dRight)}); }
+
+int HitMapX(cChara* c, MapPassNote* note, BoxTruncs edges) {
   // Scale 1 with the four wall cells inside the map and clear: what
   // HitMapXOf finds by the same cells (Sides' Quad), without its spills.
   if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
-    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight), y = Trunc(c->m_dY);
+    const int x = edges.x, right = edges.right, y = Trunc(c->m_dY);
     const int step = c->m_nBaseH - 1, side = c->m_nBlockSide;
     if (InsideAndClear(x >> 5, right >> 5, y >> 5, (y + step) >> 5, side)) {
       NoteClear(note, side, step, x >> 5, right >> 5, y);
@@ -751,13 +753,17 @@ int HitMapYOf(Obj* obj, MapPassNote* note, const MapPassNote& sides) {
 int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note, MapPassNote{}); }
 int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note, MapPassNote{}); }
 int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
+  return HitMapY(c, note, sides, BoxTruncs{Trunc(c->m_dX), Trunc(c->m_dRight), Trunc(c->m_dY), Trunc(c->m_dBottom)});
+}
+
+int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides, BoxTruncs edges) {
   // Scale 1 with a box wider than a pixel: HitMapYOf's two-sample case,
   // step by step, wherever it can tell without a call whether the top and
   // bottom are clear (RowsWithinSides, else TopAndBottom's Quad).
   if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
-    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight);
+    const int x = edges.x, right = edges.right;
     if (x != right) {
-      const int y = Trunc(c->m_dY), bottom = Trunc(c->m_dBottom), side = c->m_nBlockSide;
+      const int y = edges.y, bottom = edges.bottom, side = c->m_nBlockSide;
       const int c1 = x >> 5, c2 = (x + c->m_nBaseW - 1) >> 5, top = y >> 5, bot = bottom >> 5;
       int state = -1;
       if (sides.clear && sides.events == EventsRaised && sides.n == 2 && sides.side == side) {

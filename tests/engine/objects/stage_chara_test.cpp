@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 
 #include "data/Stage.h"
 #include "data/System.h"
@@ -197,13 +198,24 @@ TEST_F(StageCharaTest, TheLoopsXMoveWritesTheBoxesAndColumns) {
       {2540, 5, 0, 4, 2544, 2559, 79, 79, 2546, 2557, 2537, 2566},          // 2560 is past: clamped
       {nan, 1, 0, 0, nan, nan, 0, 0, 2, 13, -7, 22},                        // NaN: no clamp, truncated to 0
   };
+  // The truncated x and right the move hands to the side pass, per case.
+  const int truncs[][2] = {{1003, 1018}, {97, 112},   {2300, 2315}, {1006, 1021}, {994, 1009},
+                           {998, 1013},  {0, 15},     {2544, 2559}, {2544, 2559}, {0, 0}};
+  static_assert(std::size(truncs) == std::size(cases));
+  int i = 0;
   for (const Case& k : cases) {
     cChara c;
     GiveLoopMoveBoxes(c);
     c.m_dX = k.x;
     c.m_dVX = k.vx;
     c.m_ImpactX = k.impact;
-    EXPECT_EQ(MoveCharaXInWorld(c), k.report) << k.x << " " << k.vx;
+    BoxTruncs edges{-99, -99, -99, -99};
+    EXPECT_EQ(MoveCharaXInWorld(c, edges), k.report) << k.x << " " << k.vx;
+    EXPECT_EQ(edges.x, truncs[i][0]) << k.x << " " << k.vx;
+    EXPECT_EQ(edges.right, truncs[i][1]) << k.x << " " << k.vx;
+    EXPECT_EQ(edges.y, -99);  // the X move leaves the rows alone
+    EXPECT_EQ(edges.bottom, -99);
+    ++i;
     if (std::isnan(k.newX)) {
       EXPECT_TRUE(std::isnan(c.m_dX));
       EXPECT_TRUE(std::isnan(c.m_dRight));
@@ -249,6 +261,11 @@ TEST_F(StageCharaTest, TheLoopsYMoveWritesTheBoxesAndRows) {
       {1900, 5, 1, 24, 8, 1896, 1919, 59, 59, 1896, 1919, 1893, 1922},
       {nan, 1, 0, 24, 0, nan, nan, 0, 0, 0, 23, -3, 26},                     // NaN: no clamp, truncated to 0
   };
+  // The truncated y and bottom the move hands to the top-and-bottom pass.
+  const int truncs[][2] = {{1002, 1025}, {1595, 1618}, {1595, 1618}, {1006, 1029}, {300, 1699}, {320, 1719},
+                           {0, 23},      {0, 23},      {1896, 1919}, {1896, 1919}, {0, 0}};
+  static_assert(std::size(truncs) == std::size(cases));
+  int i = 0;
   for (const Case& k : cases) {
     cChara c;
     GiveLoopMoveBoxes(c);
@@ -256,7 +273,13 @@ TEST_F(StageCharaTest, TheLoopsYMoveWritesTheBoxesAndRows) {
     c.m_dY = k.y;
     c.m_dVY = k.vy;
     c.m_bFly = k.fly;
-    EXPECT_EQ(MoveCharaYInWorld(c), k.report) << k.y << " " << k.vy << " " << int{k.fly};
+    BoxTruncs edges{-99, -99, -99, -99};
+    EXPECT_EQ(MoveCharaYInWorld(c, edges), k.report) << k.y << " " << k.vy << " " << int{k.fly};
+    EXPECT_EQ(edges.y, truncs[i][0]) << k.y << " " << k.vy;
+    EXPECT_EQ(edges.bottom, truncs[i][1]) << k.y << " " << k.vy;
+    EXPECT_EQ(edges.x, -99);  // the Y move leaves the columns alone
+    EXPECT_EQ(edges.right, -99);
+    ++i;
     if (std::isnan(k.newY)) {
       EXPECT_TRUE(std::isnan(c.m_dY));
       EXPECT_TRUE(std::isnan(c.m_dBottom));
