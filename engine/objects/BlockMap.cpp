@@ -650,10 +650,11 @@ int HitMapX(cChara* c, MapPassNote* note, BoxTruncs edges) {
   if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
     const int x = edges.x, right = edges.right, y = Trunc(c->m_dY);
     const int step = c->m_nBaseH - 1, side = c->m_nBlockSide;
-    if (InsideAndClear(x >> 5, right >> 5, y >> 5, (y + step) >> 5, side)) {
-      NoteClear(note, side, step, x >> 5, right >> 5, y);
-      return 0;
-    }
+    // Noted before the test, so that less stays live across it: when the
+    // cells are not clear, HitMapXOf starts by setting clear to false, and
+    // no reader looks past a false clear.
+    NoteClear(note, side, step, x >> 5, right >> 5, y);
+    if (InsideAndClear(x >> 5, right >> 5, y >> 5, (y + step) >> 5, side)) return 0;
   }
   return CharaHitMapX(c, note);
 }
