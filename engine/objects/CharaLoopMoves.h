@@ -46,6 +46,24 @@ inline void StartCharaMoveY(cChara& c) {
   }
 }
 
+// ApplyCharaGravity(step), then StartCharaMoveY, as one test of the
+// knock-back: without one (0 or -0) gravity's test of a rising knock-back
+// (m_ImpactY < 0) is false, so only the three flags are asked.
+inline void FallAndStartCharaMoveY(cChara& c, double step) {
+  if (c.m_ImpactY != 0) {
+    c.ApplyCharaGravity(step);
+    c.ApplyImpactY();
+    if (c.m_ImpactY != 0) return;
+  } else {
+    if (!c.m_bFly && !c.m_bRiding && !c.m_bMoveDisabled) c.m_dVY = c.m_dVY + step;
+    c.m_PrevImpactY = c.m_ImpactY;
+  }
+  if (c.m_bFly && c.m_dVY2 != 0) {
+    if (c.m_bFrictionY) c.ApplyFriction(&c.m_dVY2, c.m_bFrictionY);
+    c.m_dVY += c.m_dVY2;
+  }
+}
+
 // What ClampStageXOf / ClampStageYOf write after their clamp (cChara's box
 // update included). TruncToInt depends on the position alone: truncated
 // once, it serves both hit boxes and the column (row).
@@ -124,8 +142,13 @@ inline int MoveCharaXInWorld(cChara& c) {
 // world's bottom or past the map area's, side 6 or 5) and 8 (a flier
 // clamped at the world's top or bottom, side 3 or 6); else 0.
 // `edges` gets y and bottom: TruncToInt of the new m_dY and m_dBottom.
-inline int MoveCharaYInWorld(cChara& c, BoxTruncs& edges) {
-  StartCharaMoveY(c);
+// `gravity`: ApplyCharaGravity(gravityStep) first.
+template <bool gravity = false>
+inline int MoveCharaYInWorld(cChara& c, BoxTruncs& edges, double gravityStep = 0) {
+  if constexpr (gravity)
+    FallAndStartCharaMoveY(c, gravityStep);
+  else
+    StartCharaMoveY(c);
   CapStepSpeed(c.m_dVY, Stage.m_StepCap);
   c.m_dY += c.m_dVY;
   const cScrollAxis& a = CurrentWorld().m_ScrollY;

@@ -165,14 +165,13 @@ class FrameRunner {
       BoxTruncs edges;
       if (MoveCharaXInWorld(c, edges) == 4) remove = true;
       if (HitMapX(&c, &xNote, edges) == 2) dying = true;
-      // A clear side pass moved nothing, and the Y move and gravity touch
+      // A clear side pass moved nothing, and gravity and the Y move touch
       // no X field: edges.x and edges.right still hold. Else read again.
       if (!xNote.clear) {
         edges.x = TruncToInt(c.m_dX);
         edges.right = TruncToInt(c.m_dRight);
       }
-      c.ApplyCharaGravity(nm::stage::GravityStep(Stage));
-      const int y = MoveCharaYInWorld(c, edges);
+      const int y = MoveCharaYInWorld<true>(c, edges, nm::stage::GravityStep(Stage));
       if (y == 7)
         dying = true;
       else if (y == 8)

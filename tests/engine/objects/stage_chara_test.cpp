@@ -296,6 +296,65 @@ TEST_F(StageCharaTest, TheLoopsYMoveWritesTheBoxesAndRows) {
   }
 }
 
+// The Characters loop's gravity and Y move in one (gravity step 0.25, from
+// y 1000 at speed 1): gravity is added to a walker that neither flies,
+// rides nor has its moves disabled, and not during a rising knock-back;
+// then the knock-back as in MoveY. -0 counts as no knock-back, NaN as one
+// (gravity added, then NaN reaches the speed).
+TEST_F(StageCharaTest, TheLoopsGravityAndYMoveTogether) {
+  const double nan = std::nan("");
+  struct Case {
+    const char* what;
+    int8_t fly, riding, disabled;
+    double impact;
+    double vy, newY, impactAfter, prevImpact;
+  };
+  const Case cases[] = {
+      {"walker", 0, 0, 0, 0, 1.25, 1001.25, 0, 0},
+      {"flier", 1, 0, 0, 0, 1, 1001, 0, 0},
+      {"rider", 0, 1, 0, 0, 1, 1001, 0, 0},
+      {"moves disabled", 0, 0, 1, 0, 1, 1001, 0, 0},
+      {"-0 knock-back", 0, 0, 0, -0.0, 1.25, 1001.25, 0, 0},
+      {"rising knock-back", 0, 0, 0, -2, -1, 999, -2, -2},       // 1 - 0 - 2, no gravity
+      {"falling knock-back", 0, 0, 0, 2, 3.25, 1003.25, 2, 2},  // 1 + 0.25 + 2, off the ground
+      {"flier's knock-back", 1, 0, 0, 2, 3, 1003, 2, 2},        // 1 + 2
+      {"rider's knock-back", 0, 1, 0, 2, 1, 1001, 0, 0},        // on the ground: it ends
+      {"NaN knock-back", 0, 0, 0, nan, nan, nan, nan, nan},
+  };
+  for (const Case& k : cases) {
+    cChara c;
+    GiveLoopMoveBoxes(c);
+    c.m_dY = 1000;
+    c.m_dVY = 1;
+    c.m_bFly = k.fly;
+    c.m_bRiding = k.riding;
+    c.m_bMoveDisabled = k.disabled;
+    c.m_ImpactY = k.impact;
+    BoxTruncs edges;
+    EXPECT_EQ(MoveCharaYInWorld<true>(c, edges, 0.25), 0) << k.what;
+    if (std::isnan(k.vy)) {
+      EXPECT_TRUE(std::isnan(c.m_dVY)) << k.what;
+      EXPECT_TRUE(std::isnan(c.m_dY)) << k.what;
+      EXPECT_TRUE(std::isnan(c.m_ImpactY)) << k.what;
+      EXPECT_TRUE(std::isnan(c.m_PrevImpactY)) << k.what;
+      continue;
+    }
+    EXPECT_EQ(c.m_dVY, k.vy) << k.what;
+    EXPECT_EQ(c.m_dY, k.newY) << k.what;
+    EXPECT_EQ(c.m_ImpactY, k.impactAfter) << k.what;
+    EXPECT_EQ(c.m_PrevImpactY, k.prevImpact) << k.what;
+    EXPECT_EQ(edges.y, TruncToInt(k.newY)) << k.what;
+  }
+  // -0 stays -0: kept as the last knock-back.
+  cChara c;
+  GiveLoopMoveBoxes(c);
+  c.m_dY = 1000;
+  c.m_ImpactY = -0.0;
+  BoxTruncs edges;
+  MoveCharaYInWorld<true>(c, edges, 0.25);
+  EXPECT_TRUE(std::signbit(c.m_PrevImpactY));
+}
+
 // The knock-back and the command velocity before the loop's Y step, on both
 // moves: a flier's knock-back adds to its velocity and keeps the command
 // velocity out; a walker's downward knock-back ends on the ground.
