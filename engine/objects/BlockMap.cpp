@@ -766,6 +766,9 @@ int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides, BoxTruncs ed
     if (x != right) {
       const int y = edges.y, bottom = edges.bottom, side = c->m_nBlockSide;
       const int c1 = x >> 5, c2 = (x + c->m_nBaseW - 1) >> 5, top = y >> 5, bot = bottom >> 5;
+      // Noted before the tests, as in HitMapX: a pass that is not clear
+      // sets clear (and sidesCovered) to false first.
+      NoteClear(note, side, c->m_nBaseW - 1, top, bot, x);
       int state = -1;
       if (sides.clear && sides.events == EventsRaised && sides.n == 2 && sides.side == side) {
         const int r1 = sides.from >> 5, r2 = (sides.from + sides.step) >> 5;
@@ -775,7 +778,6 @@ int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides, BoxTruncs ed
       }
       if (state < 0) state = QuadState(c1, c2, top, bot, side);
       if (state == 1) {
-        NoteClear(note, side, c->m_nBaseW - 1, top, bot, x);
         const int sideRow = (y + c->m_nBaseH - 1) >> 5, rightCol = right >> 5;
         if ((sideRow == top || sideRow == bot) && (rightCol == c1 || rightCol == c2)) {
           note->sidesCovered = true;

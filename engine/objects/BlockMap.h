@@ -97,6 +97,7 @@ int HitMapY(cChara* c, MapPassNote* note);
 // With the note of the character's side-wall pass taken before its vertical
 // move: a top-and-bottom pass whose samples fall in cells that clear pass
 // sampled (no event since) takes them as clear without reading them.
+// `note` and `sides` are two notes (the pass writes one, then reads the other).
 int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides);
 // The same with all four edges given.
 int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides, BoxTruncs edges);
