@@ -642,16 +642,19 @@ int RecheckMapXOf(Obj* obj, const MapPassNote& note, const MapPassNote& rows) {
 
 int HitMapX(cGameObj* obj, MapPassNote* note) { return HitMapXOf(obj, note); }
 
-int HitMapX(cChara* c, MapPassNote* note) {
+int HitMapX(cChara* c, MapPassNote* note) { return HitMapX(c, note, BoxTruncs{Trunc(c->m_dX), Trunc(c->m_dRight)}); }
+
+int HitMapX(cChara* c, MapPassNote* note, BoxTruncs edges) {
   // Scale 1 with the four wall cells inside the map and clear: what
   // HitMapXOf finds by the same cells (Sides' Quad), without its spills.
   if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
-    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight), y = Trunc(c->m_dY);
+    const int x = edges.x, right = edges.right, y = Trunc(c->m_dY);
     const int step = c->m_nBaseH - 1, side = c->m_nBlockSide;
-    if (InsideAndClear(x >> 5, right >> 5, y >> 5, (y + step) >> 5, side)) {
-      NoteClear(note, side, step, x >> 5, right >> 5, y);
-      return 0;
-    }
+    // Noted before the test, so that less stays live across it: when the
+    // cells are not clear, HitMapXOf starts by setting clear to false, and
+    // no reader looks past a false clear.
+    NoteClear(note, side, step, x >> 5, right >> 5, y);
+    if (InsideAndClear(x >> 5, right >> 5, y >> 5, (y + step) >> 5, side)) return 0;
   }
   return CharaHitMapX(c, note);
 }
@@ -751,14 +754,21 @@ int HitMapYOf(Obj* obj, MapPassNote* note, const MapPassNote& sides) {
 int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note, MapPassNote{}); }
 int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note, MapPassNote{}); }
 int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
+  return HitMapY(c, note, sides, BoxTruncs{Trunc(c->m_dX), Trunc(c->m_dRight), Trunc(c->m_dY), Trunc(c->m_dBottom)});
+}
+
+int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides, BoxTruncs edges) {
   // Scale 1 with a box wider than a pixel: HitMapYOf's two-sample case,
   // step by step, wherever it can tell without a call whether the top and
   // bottom are clear (RowsWithinSides, else TopAndBottom's Quad).
   if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
-    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight);
+    const int x = edges.x, right = edges.right;
     if (x != right) {
-      const int y = Trunc(c->m_dY), bottom = Trunc(c->m_dBottom), side = c->m_nBlockSide;
+      const int y = edges.y, bottom = edges.bottom, side = c->m_nBlockSide;
       const int c1 = x >> 5, c2 = (x + c->m_nBaseW - 1) >> 5, top = y >> 5, bot = bottom >> 5;
+      // Noted before the tests, as in HitMapX: a pass that is not clear
+      // sets clear (and sidesCovered) to false first.
+      NoteClear(note, side, c->m_nBaseW - 1, top, bot, x);
       int state = -1;
       if (sides.clear && sides.events == EventsRaised && sides.n == 2 && sides.side == side) {
         const int r1 = sides.from >> 5, r2 = (sides.from + sides.step) >> 5;
@@ -768,7 +778,6 @@ int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
       }
       if (state < 0) state = QuadState(c1, c2, top, bot, side);
       if (state == 1) {
-        NoteClear(note, side, c->m_nBaseW - 1, top, bot, x);
         const int sideRow = (y + c->m_nBaseH - 1) >> 5, rightCol = right >> 5;
         if ((sideRow == top || sideRow == bot) && (rightCol == c1 || rightCol == c2)) {
           note->sidesCovered = true;

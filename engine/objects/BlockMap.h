@@ -85,12 +85,22 @@ int RecheckMapX(cGameObj* obj, const MapPassNote& note);
 // Its side-wall recheck is also skipped when the clear top-and-bottom pass
 // noted in `rows` (no event since) sampled every cell it would sample.
 int HitMapX(cChara* c, MapPassNote* note);
+// The box's edges truncated (TruncToInt of m_dX, m_dRight, m_dY, m_dBottom),
+// as a caller that just placed the box already has them.
+struct BoxTruncs {
+  int x = 0, right = 0, y = 0, bottom = 0;
+};
+// HitMapX with edges.x and edges.right given (the others are not read).
+int HitMapX(cChara* c, MapPassNote* note, BoxTruncs edges);
 int RecheckMapX(cChara* c, const MapPassNote& note, const MapPassNote& rows);
 int HitMapY(cChara* c, MapPassNote* note);
 // With the note of the character's side-wall pass taken before its vertical
 // move: a top-and-bottom pass whose samples fall in cells that clear pass
 // sampled (no event since) takes them as clear without reading them.
+// `note` and `sides` are two notes (the pass writes one, then reads the other).
 int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides);
+// The same with all four edges given.
+int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides, BoxTruncs edges);
 int RecheckMapY(cChara* c, const MapPassNote& note);
 // RecheckMapX(c, xNote, yNote), then RecheckMapY(c, yNote); both are
 // skipped when the box has not moved and no event was raised since the

@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "data/Stage.h"
 #include "engine/World.h"
+#include "engine/objects/BlockMap.h"
 #include "engine/objects/Chara.h"
 #include "engine/objects/StageClamp.h"
 
@@ -45,26 +46,46 @@ inline void StartCharaMoveY(cChara& c) {
   }
 }
 
+// ApplyCharaGravity(step), then StartCharaMoveY, as one test of the
+// knock-back: without one (0 or -0) gravity's test of a rising knock-back
+// (m_ImpactY < 0) is false, so only the three flags are asked.
+inline void FallAndStartCharaMoveY(cChara& c, double step) {
+  if (c.m_ImpactY != 0) {
+    c.ApplyCharaGravity(step);
+    c.ApplyImpactY();
+    if (c.m_ImpactY != 0) return;
+  } else {
+    if (!c.m_bFly && !c.m_bRiding && !c.m_bMoveDisabled) c.m_dVY = c.m_dVY + step;
+    c.m_PrevImpactY = c.m_ImpactY;
+  }
+  if (c.m_bFly && c.m_dVY2 != 0) {
+    if (c.m_bFrictionY) c.ApplyFriction(&c.m_dVY2, c.m_bFrictionY);
+    c.m_dVY += c.m_dVY2;
+  }
+}
+
 // What ClampStageXOf / ClampStageYOf write after their clamp (cChara's box
 // update included). TruncToInt depends on the position alone: truncated
 // once, it serves both hit boxes and the column (row).
-inline void PlaceCharaX(cChara& c, double right) {
+// ix and iright are TruncToInt(c.m_dX) and TruncToInt(right).
+inline void PlaceCharaXAt(cChara& c, double right, int ix, int iright) {
   c.m_dRight = right;
-  const int ix = TruncToInt(c.m_dX);
   PlaceHitBoxAtX(c.m_HitBoxChara, ix);
   PlaceHitBoxAtX(c.m_HitBoxShot, ix);
   c.m_nCol = ix >> 5;
-  c.m_nRightCol = TruncToInt(right) >> 5;
+  c.m_nRightCol = iright >> 5;
 }
 
-inline void PlaceCharaY(cChara& c, double bottom) {
+inline void PlaceCharaYAt(cChara& c, double bottom, int iy, int ibottom) {
   c.m_dBottom = bottom;
-  const int iy = TruncToInt(c.m_dY);
   PlaceHitBoxAtY(c.m_HitBoxChara, iy);
   PlaceHitBoxAtY(c.m_HitBoxShot, iy);
   c.m_nRow = iy >> 5;
-  c.m_nBottomRow = TruncToInt(bottom) >> 5;
+  c.m_nBottomRow = ibottom >> 5;
 }
+
+inline void PlaceCharaX(cChara& c, double right) { PlaceCharaXAt(c, right, TruncToInt(c.m_dX), TruncToInt(right)); }
+inline void PlaceCharaY(cChara& c, double bottom) { PlaceCharaYAt(c, bottom, TruncToInt(c.m_dY), TruncToInt(bottom)); }
 
 // The rare clamp at the world's edge, out of the loop: the new position,
 // the boxes, then the character's own clamp (which finds them in place).
@@ -92,31 +113,62 @@ inline void PlaceCharaY(cChara& c, double bottom) {
 
 // MoveX's step and mode-2 clamp with only the world's edges asked: 4 when
 // clamped there, else 0 (the map area's report 2 and the scroll window's 1
-// are left out).
-inline int MoveCharaXInWorld(cChara& c) {
+// are left out). `edges` gets x and right: TruncToInt of the new m_dX and
+// m_dRight, for the side-wall pass.
+inline int MoveCharaXInWorld(cChara& c, BoxTruncs& edges) {
   StartCharaMoveX(c);
   CapStepSpeed(c.m_dVX, Stage.m_StepCap);
   c.m_dX += c.m_dVX;
   const cScrollAxis& a = CurrentWorld().m_ScrollX;
   const double right = c.m_dX + c.m_nW - 1.0;
-  if (c.m_dX < 0 || right >= a.m_nExtent) return ClampCharaAtWorldX(c, a);
-  PlaceCharaX(c, right);
+  if (c.m_dX < 0 || right >= a.m_nExtent) {
+    const int r = ClampCharaAtWorldX(c, a);
+    edges.x = TruncToInt(c.m_dX);
+    edges.right = TruncToInt(c.m_dRight);
+    return r;
+  }
+  edges.x = TruncToInt(c.m_dX);
+  edges.right = TruncToInt(right);
+  PlaceCharaXAt(c, right, edges.x, edges.right);
   return 0;
+}
+
+inline int MoveCharaXInWorld(cChara& c) {
+  BoxTruncs edges;
+  return MoveCharaXInWorld(c, edges);
 }
 
 // MoveY's step and mode-2 clamp, reporting only 7 (a walker clamped at the
 // world's bottom or past the map area's, side 6 or 5) and 8 (a flier
 // clamped at the world's top or bottom, side 3 or 6); else 0.
-inline int MoveCharaYInWorld(cChara& c) {
-  StartCharaMoveY(c);
+// `edges` gets y and bottom: TruncToInt of the new m_dY and m_dBottom.
+// `gravity`: ApplyCharaGravity(gravityStep) first.
+template <bool gravity = false>
+inline int MoveCharaYInWorld(cChara& c, BoxTruncs& edges, double gravityStep = 0) {
+  if constexpr (gravity)
+    FallAndStartCharaMoveY(c, gravityStep);
+  else
+    StartCharaMoveY(c);
   CapStepSpeed(c.m_dVY, Stage.m_StepCap);
   c.m_dY += c.m_dVY;
   const cScrollAxis& a = CurrentWorld().m_ScrollY;
   const double y = c.m_dY;
   const double bottom = y + c.m_nH - 1.0;
-  if (y < 0 || bottom >= a.m_nExtent) return ClampCharaAtWorldY(c, a);
-  PlaceCharaY(c, bottom);
+  if (y < 0 || bottom >= a.m_nExtent) {
+    const int r = ClampCharaAtWorldY(c, a);
+    edges.y = TruncToInt(c.m_dY);
+    edges.bottom = TruncToInt(c.m_dBottom);
+    return r;
+  }
+  edges.y = TruncToInt(y);
+  edges.bottom = TruncToInt(bottom);
+  PlaceCharaYAt(c, bottom, edges.y, edges.bottom);
   // Side 5 comes after the map area's top (side 2) in the clamp's order:
   // a box above that top reports 2 even when its bottom is past the area.
   return !c.m_bFly && bottom >= a.m_nDefaultUpper && !(y < a.m_nOrigin) ? 7 : 0;
+}
+
+inline int MoveCharaYInWorld(cChara& c) {
+  BoxTruncs edges;
+  return MoveCharaYInWorld(c, edges);
 }

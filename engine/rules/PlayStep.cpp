@@ -161,15 +161,22 @@ class FrameRunner {
       if (w_.m_bCheckDeaths && CheckDeaths()) return End(kFrameStopped);
       bool dying = false, remove = false;
       if (!kBlocks && c.m_bRiding) RideBlockChara(&c, CharaList);
-      if (MoveCharaXInWorld(c) == 4) remove = true;
-      if (HitMapX(&c, &xNote) == 2) dying = true;
-      c.ApplyCharaGravity(nm::stage::GravityStep(Stage));
-      const int y = MoveCharaYInWorld(c);
+      // The moves hand the map passes the box's edges they truncated.
+      BoxTruncs edges;
+      if (MoveCharaXInWorld(c, edges) == 4) remove = true;
+      if (HitMapX(&c, &xNote, edges) == 2) dying = true;
+      // A clear side pass moved nothing, and gravity and the Y move touch
+      // no X field: edges.x and edges.right still hold. Else read again.
+      if (!xNote.clear) {
+        edges.x = TruncToInt(c.m_dX);
+        edges.right = TruncToInt(c.m_dRight);
+      }
+      const int y = MoveCharaYInWorld<true>(c, edges, nm::stage::GravityStep(Stage));
       if (y == 7)
         dying = true;
       else if (y == 8)
         remove = true;
-      if (HitMapY(&c, &yNote, xNote) == 2) dying = true;
+      if (HitMapY(&c, &yNote, xNote, edges) == 2) dying = true;
       if constexpr (!kBlocks) {
         if (!BlockCharaPassIdle(c) && HitBlockCharas(&c) == 2) dying = true;
         RecheckMaps(&c, xNote, yNote);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 
 #include "data/Stage.h"
 #include "data/System.h"
@@ -197,13 +198,24 @@ TEST_F(StageCharaTest, TheLoopsXMoveWritesTheBoxesAndColumns) {
       {2540, 5, 0, 4, 2544, 2559, 79, 79, 2546, 2557, 2537, 2566},          // 2560 is past: clamped
       {nan, 1, 0, 0, nan, nan, 0, 0, 2, 13, -7, 22},                        // NaN: no clamp, truncated to 0
   };
+  // The truncated x and right the move hands to the side pass, per case.
+  const int truncs[][2] = {{1003, 1018}, {97, 112},   {2300, 2315}, {1006, 1021}, {994, 1009},
+                           {998, 1013},  {0, 15},     {2544, 2559}, {2544, 2559}, {0, 0}};
+  static_assert(std::size(truncs) == std::size(cases));
+  int i = 0;
   for (const Case& k : cases) {
     cChara c;
     GiveLoopMoveBoxes(c);
     c.m_dX = k.x;
     c.m_dVX = k.vx;
     c.m_ImpactX = k.impact;
-    EXPECT_EQ(MoveCharaXInWorld(c), k.report) << k.x << " " << k.vx;
+    BoxTruncs edges{-99, -99, -99, -99};
+    EXPECT_EQ(MoveCharaXInWorld(c, edges), k.report) << k.x << " " << k.vx;
+    EXPECT_EQ(edges.x, truncs[i][0]) << k.x << " " << k.vx;
+    EXPECT_EQ(edges.right, truncs[i][1]) << k.x << " " << k.vx;
+    EXPECT_EQ(edges.y, -99);  // the X move leaves the rows alone
+    EXPECT_EQ(edges.bottom, -99);
+    ++i;
     if (std::isnan(k.newX)) {
       EXPECT_TRUE(std::isnan(c.m_dX));
       EXPECT_TRUE(std::isnan(c.m_dRight));
@@ -249,6 +261,11 @@ TEST_F(StageCharaTest, TheLoopsYMoveWritesTheBoxesAndRows) {
       {1900, 5, 1, 24, 8, 1896, 1919, 59, 59, 1896, 1919, 1893, 1922},
       {nan, 1, 0, 24, 0, nan, nan, 0, 0, 0, 23, -3, 26},                     // NaN: no clamp, truncated to 0
   };
+  // The truncated y and bottom the move hands to the top-and-bottom pass.
+  const int truncs[][2] = {{1002, 1025}, {1595, 1618}, {1595, 1618}, {1006, 1029}, {300, 1699}, {320, 1719},
+                           {0, 23},      {0, 23},      {1896, 1919}, {1896, 1919}, {0, 0}};
+  static_assert(std::size(truncs) == std::size(cases));
+  int i = 0;
   for (const Case& k : cases) {
     cChara c;
     GiveLoopMoveBoxes(c);
@@ -256,7 +273,13 @@ TEST_F(StageCharaTest, TheLoopsYMoveWritesTheBoxesAndRows) {
     c.m_dY = k.y;
     c.m_dVY = k.vy;
     c.m_bFly = k.fly;
-    EXPECT_EQ(MoveCharaYInWorld(c), k.report) << k.y << " " << k.vy << " " << int{k.fly};
+    BoxTruncs edges{-99, -99, -99, -99};
+    EXPECT_EQ(MoveCharaYInWorld(c, edges), k.report) << k.y << " " << k.vy << " " << int{k.fly};
+    EXPECT_EQ(edges.y, truncs[i][0]) << k.y << " " << k.vy;
+    EXPECT_EQ(edges.bottom, truncs[i][1]) << k.y << " " << k.vy;
+    EXPECT_EQ(edges.x, -99);  // the Y move leaves the columns alone
+    EXPECT_EQ(edges.right, -99);
+    ++i;
     if (std::isnan(k.newY)) {
       EXPECT_TRUE(std::isnan(c.m_dY));
       EXPECT_TRUE(std::isnan(c.m_dBottom));
@@ -271,6 +294,65 @@ TEST_F(StageCharaTest, TheLoopsYMoveWritesTheBoxesAndRows) {
     EXPECT_EQ(c.m_HitBoxShot.rc.top, k.shotT) << k.y << " " << k.vy;
     EXPECT_EQ(c.m_HitBoxShot.rc.bottom, k.shotB) << k.y << " " << k.vy;
   }
+}
+
+// The Characters loop's gravity and Y move in one (gravity step 0.25, from
+// y 1000 at speed 1): gravity is added to a walker that neither flies,
+// rides nor has its moves disabled, and not during a rising knock-back;
+// then the knock-back as in MoveY. -0 counts as no knock-back, NaN as one
+// (gravity added, then NaN reaches the speed).
+TEST_F(StageCharaTest, TheLoopsGravityAndYMoveTogether) {
+  const double nan = std::nan("");
+  struct Case {
+    const char* what;
+    int8_t fly, riding, disabled;
+    double impact;
+    double vy, newY, impactAfter, prevImpact;
+  };
+  const Case cases[] = {
+      {"walker", 0, 0, 0, 0, 1.25, 1001.25, 0, 0},
+      {"flier", 1, 0, 0, 0, 1, 1001, 0, 0},
+      {"rider", 0, 1, 0, 0, 1, 1001, 0, 0},
+      {"moves disabled", 0, 0, 1, 0, 1, 1001, 0, 0},
+      {"-0 knock-back", 0, 0, 0, -0.0, 1.25, 1001.25, 0, 0},
+      {"rising knock-back", 0, 0, 0, -2, -1, 999, -2, -2},       // 1 - 0 - 2, no gravity
+      {"falling knock-back", 0, 0, 0, 2, 3.25, 1003.25, 2, 2},  // 1 + 0.25 + 2, off the ground
+      {"flier's knock-back", 1, 0, 0, 2, 3, 1003, 2, 2},        // 1 + 2
+      {"rider's knock-back", 0, 1, 0, 2, 1, 1001, 0, 0},        // on the ground: it ends
+      {"NaN knock-back", 0, 0, 0, nan, nan, nan, nan, nan},
+  };
+  for (const Case& k : cases) {
+    cChara c;
+    GiveLoopMoveBoxes(c);
+    c.m_dY = 1000;
+    c.m_dVY = 1;
+    c.m_bFly = k.fly;
+    c.m_bRiding = k.riding;
+    c.m_bMoveDisabled = k.disabled;
+    c.m_ImpactY = k.impact;
+    BoxTruncs edges;
+    EXPECT_EQ(MoveCharaYInWorld<true>(c, edges, 0.25), 0) << k.what;
+    if (std::isnan(k.vy)) {
+      EXPECT_TRUE(std::isnan(c.m_dVY)) << k.what;
+      EXPECT_TRUE(std::isnan(c.m_dY)) << k.what;
+      EXPECT_TRUE(std::isnan(c.m_ImpactY)) << k.what;
+      EXPECT_TRUE(std::isnan(c.m_PrevImpactY)) << k.what;
+      continue;
+    }
+    EXPECT_EQ(c.m_dVY, k.vy) << k.what;
+    EXPECT_EQ(c.m_dY, k.newY) << k.what;
+    EXPECT_EQ(c.m_ImpactY, k.impactAfter) << k.what;
+    EXPECT_EQ(c.m_PrevImpactY, k.prevImpact) << k.what;
+    EXPECT_EQ(edges.y, TruncToInt(k.newY)) << k.what;
+  }
+  // -0 stays -0: kept as the last knock-back.
+  cChara c;
+  GiveLoopMoveBoxes(c);
+  c.m_dY = 1000;
+  c.m_ImpactY = -0.0;
+  BoxTruncs edges;
+  MoveCharaYInWorld<true>(c, edges, 0.25);
+  EXPECT_TRUE(std::signbit(c.m_PrevImpactY));
 }
 
 // The knock-back and the command velocity before the loop's Y step, on both

@@ -455,3 +455,46 @@ TEST_F(HeadlessStage, FootBlockActionsLastOneFrame) {
 }
 
 }  // namespace
+
+// A walker pushed back by a wall in the Characters loop: its side pass moves
+// it, so the top-and-bottom pass that follows reads the moved box again (the
+// truncations of the X move no longer hold). It keeps standing on the floor.
+TEST_F(HeadlessStage, AWalkerPushedBackByAWallStillStandsOnTheFloor) {
+  cCharaDef walker = Chara(1, 5, 9);
+  walker.m_ActiveRange = 3;
+  Stage.m_PlacedCharas.push_back(walker);
+  Stage.m_PlacedCharas.push_back(Chara(0, 1, 9));
+  Floor(10);
+  cBlockDef wall;
+  wall.m_Col = 6;
+  wall.m_Row = 9;
+  wall.m_GfxIndex = 1;
+  wall.m_Hit = 1;
+  Stage.m_PlacedBlocks.push_back(wall);
+  SetStage(&world_, 0, 0);
+  ASSERT_EQ(CharaList.size(), 1u);
+  cChara& c = CharaList.front();
+  // Placed at x 488.5 (column 5 after the 10-column margin, its picture
+  // offset 8, plus 0.5), 16 wide, box from y 616 (row 19) to 639. The wall
+  // fills x 512..543 in row 19 (the floor starts at y 640). A knock-back
+  // of 6 drives it into the wall in the first sub-steps; each push puts
+  // its right edge back into 511 (x 496), box 498..509 (offset 2, 12 wide).
+  for (int f = 0; f < 4; ++f) {
+    c.m_ImpactX = 6;
+    PlayFrame(&world_);
+    EXPECT_EQ(TruncToInt(c.m_dX), 496) << f;
+    EXPECT_EQ(TruncToInt(c.m_dRight), 511) << f;
+    EXPECT_EQ(c.m_nCol, 15) << f;
+    EXPECT_EQ(c.m_nRightCol, 15) << f;
+    EXPECT_EQ(c.m_HitBoxChara.rc.left, 498) << f;
+    EXPECT_EQ(c.m_HitBoxChara.rc.right, 509) << f;
+    EXPECT_EQ(c.m_WallR, 1) << f;
+    // Gravity pulls it into the floor every sub-step and the floor puts it
+    // back: its box stays in row 19, just above y 640.
+    EXPECT_EQ(TruncToInt(c.m_dY), 616) << f;
+    EXPECT_EQ(c.m_nRow, 19) << f;
+    EXPECT_EQ(c.m_nBottomRow, 19) << f;
+  }
+  EXPECT_EQ(c.m_bFalling, 0);  // it landed
+  EXPECT_EQ(CharaList.size(), 1u);
+}
