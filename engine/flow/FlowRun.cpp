@@ -514,18 +514,20 @@ template <bool kGuarded, bool kDying>
     cFlowRun* run = next++;
     if (!run->LeadIns.empty()) StartLeadInsOnce(chara, leadInsDue);
     if (!run->bRunning) continue;
-    if (run->CmdRuns.empty()) {
+    // A running run without commands stops, whatever its flags and flow: it
+    // is looked for only where a run is not stepped or has no sole command
+    // (SoleCommandOf finds none without commands). The flags are tested at
+    // once; none of these tests has a side effect.
+    if ((run->bPaused | run->bHalted) != 0 || (kDying && !IsDeathFlow(*run))) {
+      if (run->CmdRuns.empty()) run->Stop(chara);
+      continue;
+    }
+    int deathFlow = kDying ? 1 : -1;  // -1: read only when needed
+    cCmdRun* const c = SoleCommandOf(*run);
+    if (!c && run->CmdRuns.empty()) {
       run->Stop(chara);
       continue;
     }
-    // Both flags tested at once (no side effect in between).
-    if ((run->bPaused | run->bHalted) != 0) continue;
-    int deathFlow = -1;  // read only when needed
-    if (kDying) {
-      if (!IsDeathFlow(*run)) continue;
-      deathFlow = 1;
-    }
-    cCmdRun* const c = SoleCommandOf(*run);
     const CmdExecutor exec = c && c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr;
     const bool quiet = c && (!exec || LeavesRunsAsTheyWere(exec));
     int finished;

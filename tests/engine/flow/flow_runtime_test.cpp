@@ -1010,3 +1010,36 @@ TEST_F(FlowRuntime, LeadInsStartFromTheRunsBeforeAnyStep) {
   gHook = nullptr;
   AnimeTable = savedTable;
 }
+
+// A running run without commands is stopped by the update whatever its
+// flags and flow: plain, paused, halted, or not a death flow of a dying
+// character (and a death flow of one). The wait run after it still steps
+// (3 -> 2 sub-steps left) unless the character is dying, when only death
+// flows step.
+TEST_F(FlowRuntime, RunWithoutCommandsStopsWhateverItsFlags) {
+  CommandTable[kWait] = nullptr;
+  struct Case {
+    const char* name;
+    int trigger;
+    bool paused, halted, dying;
+    int waitLeft;
+  };
+  for (const Case& k : {Case{"plain", 22, false, false, false, 2}, Case{"paused", 22, true, false, false, 2},
+                        Case{"halted", 22, false, true, false, 2}, Case{"dying", 22, false, false, true, 0},
+                        Case{"dying, death flow", 3, false, false, true, 0}}) {
+    SCOPED_TRACE(k.name);
+    chara.m_Def.m_Flows.clear();
+    AddFlow(k.trigger, {});
+    AddFlow(22, {{kWait, 3, false, 1}});
+    Build();
+    Run(0).Start(&chara);
+    Run(1).Start(&chara);
+    Run(0).bPaused = k.paused ? 1 : 0;
+    Run(0).bHalted = k.halted ? 1 : 0;
+    BeginFlowUpdate(&chara);
+    EXPECT_EQ(RunFlowUpdate(&chara, k.dying ? 1 : 0), 0);
+    EXPECT_EQ(Run(0).bRunning, 0);
+    EXPECT_EQ(Run(1).bRunning, 1);
+    EXPECT_EQ(Run(1).CmdRuns[0].nLeft, k.waitLeft);
+  }
+}
