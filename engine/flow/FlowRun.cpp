@@ -411,8 +411,9 @@ void ClearCurrent() {
 namespace {
 
 // The short step of a run whose sole command `c` has no executor or one that
-// leaves the run as it was (LeavesRunsAsTheyWere), with its break flag clear:
-// StepSole's outcome without its checks. Returns 1 when the run finished.
+// leaves the run as it was (LeavesRunsAsTheyWere): StepSole's outcome
+// without its checks (such an executor sets no break flag, so none is read).
+// Returns 1 when the run finished.
 [[gnu::always_inline]] inline int StepQuiet(cFlowRun* run, cCharaBase* chara, cCmdRun* c, CmdExecutor exec) {
   if (exec) exec(chara, c);
   // The last command, as EndStep reads it (the run has commands).
@@ -460,6 +461,26 @@ namespace {
   return j >= 0 ? finished : 0;
 }
 
+// The update's lead-in start, when `due`: it clears `due`. Out of line, so
+// that the flag stays out of the run loop's registers.
+[[gnu::noinline]] void StartLeadInsOnce(cCharaBase* chara, bool& due) {
+  if (!due) return;
+  due = false;
+  StartFlowCmdAnims(chara);
+}
+
+// StartLeadInsOnce when any run has lead-in entries; clears `due` either way.
+[[gnu::noinline]] void StartLeadInsOfAny(cCharaBase* chara, bool& due) {
+  if (!due) return;
+  due = false;
+  for (const cFlowRun& run : chara->m_FlowRuns) {
+    if (!run.LeadIns.empty()) {
+      StartFlowCmdAnims(chara);
+      return;
+    }
+  }
+}
+
 // RunFlowUpdate's body for a character that is not null. With kGuarded the
 // caller puts the scene's current pointers back right after (its
 // CurrentObjectsGuard), so they are cleared only where something runs before
@@ -473,13 +494,13 @@ template <bool kGuarded, bool kDying>
   chara->m_bFrictionY = 1;
   if (chara->m_nCrushGrace > 0) --chara->m_nCrushGrace;
 
-  // Only runs with lead-in entries can start an animation.
-  for (const cFlowRun& run : chara->m_FlowRuns) {
-    if (!run.LeadIns.empty()) {
-      StartFlowCmdAnims(chara);
-      break;
-    }
-  }
+  // The lead-in animations start before any run steps, and only runs with
+  // lead-in entries can start one. The start waits for the first run with
+  // entries, the first step that is not quiet, or a return from the loop: a
+  // quiet step or a stop changes only its own run, which then has no entries,
+  // and the character's motion, so the start finds what it would have found
+  // first (and effects are touched by neither).
+  bool leadInsDue = true;
 
   // Whether the character stays after any run's step, whatever its flow's
   // trigger: it has not vanished and has HP left (or is dying, where the
@@ -491,30 +512,39 @@ template <bool kGuarded, bool kDying>
   cFlowRun* runsEnd = runs + chara->m_FlowRuns.size();
   for (cFlowRun* next = runs; next < runsEnd;) {
     cFlowRun* run = next++;
+    if (!run->LeadIns.empty()) StartLeadInsOnce(chara, leadInsDue);
     if (!run->bRunning) continue;
-    if (run->CmdRuns.empty()) {
+    // A running run without commands stops, whatever its flags and flow: it
+    // is looked for only where a run is not stepped or has no sole command
+    // (SoleCommandOf finds none without commands). The flags are tested at
+    // once; none of these tests has a side effect.
+    if ((run->bPaused | run->bHalted) != 0 || (kDying && !IsDeathFlow(*run))) {
+      if (run->CmdRuns.empty()) run->Stop(chara);
+      continue;
+    }
+    int deathFlow = kDying ? 1 : -1;  // -1: read only when needed
+    cCmdRun* const c = SoleCommandOf(*run);
+    if (!c && run->CmdRuns.empty()) {
       run->Stop(chara);
       continue;
     }
-    // Both flags tested at once (no side effect in between).
-    if ((run->bPaused | run->bHalted) != 0) continue;
-    int deathFlow = -1;  // read only when needed
-    if (kDying) {
-      if (!IsDeathFlow(*run)) continue;
-      deathFlow = 1;
-    }
-    cCmdRun* const c = SoleCommandOf(*run);
     const CmdExecutor exec = c && c->lpCmd ? ExecutorFor(c->lpCmd) : nullptr;
     const bool quiet = c && (!exec || LeavesRunsAsTheyWere(exec));
     int finished;
     if (quiet) {
-      if (cPlayWorld* const scene = PlayScene) {
-        scene->m_pCurFlowRun = run;
-        scene->m_pCurCmdRun = c;
+      // Only an executor may read the current pointers before the next step
+      // sets them or the update puts them back; without one they are left.
+      // The break flag is not set here: a quiet step does not read it, and
+      // every step that reads it clears it first.
+      if (exec) {
+        if (cPlayWorld* const scene = PlayScene) {
+          scene->m_pCurFlowRun = run;
+          scene->m_pCurCmdRun = c;
+        }
       }
-      run->bBreak = 0;
       finished = StepQuiet(run, chara, c, exec);
     } else {
+      StartLeadInsOfAny(chara, leadInsDue);
       // Found again by index, as its commands may add or erase runs. i
       // becomes SIZE_MAX when the first run was erased: the next is then
       // run 0, and no erased run is read below (finished is 0, deathFlow known).
@@ -536,6 +566,7 @@ template <bool kGuarded, bool kDying>
       leave = !deathFlow;
     }
     if (leave) {
+      StartLeadInsOfAny(chara, leadInsDue);
       if (!kGuarded) ClearCurrent();
       return 1;
     }

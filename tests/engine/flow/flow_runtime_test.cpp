@@ -15,6 +15,7 @@
 #include "engine/flow/FlowRun.h"
 #include "engine/flow/FlowUpdate.h"
 #include "engine/flow/Triggers.h"
+#include "engine/instances/EffectPlayers.h"
 #include "engine/objects/Chara.h"
 #include "engine/rules/Rules.h"
 
@@ -941,3 +942,104 @@ TEST_F(FlowRuntime, CountdownTreatsZeroAndNegativeAsFinished) {
 }
 
 }  // namespace
+
+namespace {
+
+// A lead-in entry of animation 1 that is due when its run has made `steps` steps.
+LeadInEntry DueLeadIn(int steps) {
+  LeadInEntry e;
+  e.nStart = steps;
+  e.nStart2 = steps;
+  e.nAnimId = 1;
+  e.nLength = 4;
+  e.bLoops = 1;
+  return e;
+}
+
+}  // namespace
+
+// Lead-in animations start from the runs as they were before any run stepped,
+// whatever the first run does. After a first frame (every command started,
+// 3 -> 2 sub-steps left) run 1, a wait, gets an entry due at 1 step: once it
+// has stepped again it has made 2 and the entry is no longer due. In the
+// second frame run 0 is a wait counted down without an executor, the same
+// wait ending the update (HP 0, run 0 not a death flow), or a jump whose hook
+// pauses or stops run 1 (a paused or stopped run starts none). In every case
+// exactly one entry starts, for run 1. With the entry on run 0 it starts too.
+TEST_F(FlowRuntime, LeadInsStartFromTheRunsBeforeAnyStep) {
+  CommandTable[kWait] = nullptr;
+  const cVector<Animation> savedTable = AnimeTable;
+  AnimeTable.assign(2, Animation{});
+  AnimeTable[1] = {{7, 4, 0}, {kAnimEnd, 0, 0}};
+  enum class First { QuietWait, LostHp, JumpPausing, JumpStopping, OwnEntry };
+  struct Case {
+    First first;
+    const char* name;
+    int result;
+  };
+  for (const Case& k : {Case{First::QuietWait, "quiet wait", 0}, Case{First::LostHp, "lost HP", 1},
+                        Case{First::JumpPausing, "pausing jump", 0}, Case{First::JumpStopping, "stopping jump", 0},
+                        Case{First::OwnEntry, "entry on the quiet run", 0}}) {
+    SCOPED_TRACE(k.name);
+    chara.m_Def.m_Flows.clear();
+    chara.m_Effects.clear();
+    gTrace.clear();
+    const bool jump = k.first == First::JumpPausing || k.first == First::JumpStopping;
+    AddFlow(22, {{jump ? kJump : kWait, 3, false, 1}});
+    AddFlow(22, {{kWait, 3, false, 2}});
+    Build();
+    chara.m_nHp = 10;
+    gHook = nullptr;
+    Run(0).Start(&chara);
+    Run(1).Start(&chara);
+    EXPECT_EQ(Frame(false), 0);
+    ASSERT_TRUE(chara.m_Effects.empty());
+    const size_t withEntry = k.first == First::OwnEntry ? 0 : 1;
+    Run(withEntry).LeadIns.push_back(DueLeadIn(1));
+    if (k.first == First::LostHp) chara.m_nHp = 0;
+    if (k.first == First::JumpPausing) gHook = [this](cCharaBase*, cCmdRun*) { Run(1).Pause(); };
+    if (k.first == First::JumpStopping) gHook = [this](cCharaBase* c, cCmdRun*) { Run(1).Stop(c); };
+    EXPECT_EQ(Frame(false), k.result);
+    ASSERT_EQ(chara.m_Effects.size(), 1u);
+    EXPECT_EQ(chara.m_Effects.front().nRunSerial, Run(withEntry).nSerial);
+    EXPECT_EQ(chara.m_Effects.front().nCountdown, 4);
+    EXPECT_EQ(Run(0).nSteps, 2);
+    EXPECT_EQ(Run(0).CmdRuns[0].nLeft, 1);
+    EXPECT_EQ(gTrace.size(), jump ? 2u : 0u);
+  }
+  gHook = nullptr;
+  AnimeTable = savedTable;
+}
+
+// A running run without commands is stopped by the update whatever its
+// flags and flow: plain, paused, halted, or not a death flow of a dying
+// character (and a death flow of one). The wait run after it still steps
+// (3 -> 2 sub-steps left) unless the character is dying, when only death
+// flows step.
+TEST_F(FlowRuntime, RunWithoutCommandsStopsWhateverItsFlags) {
+  CommandTable[kWait] = nullptr;
+  struct Case {
+    const char* name;
+    int trigger;
+    bool paused, halted, dying;
+    int waitLeft;
+  };
+  for (const Case& k : {Case{"plain", 22, false, false, false, 2}, Case{"paused", 22, true, false, false, 2},
+                        Case{"halted", 22, false, true, false, 2}, Case{"dying", 22, false, false, true, 0},
+                        Case{"dying, death flow", 3, false, false, true, 0}}) {
+    SCOPED_TRACE(k.name);
+    chara.m_Def.m_Flows.clear();
+    AddFlow(k.trigger, {});
+    AddFlow(22, {{kWait, 3, false, 1}});
+    Build();
+    Run(0).Start(&chara);
+    Run(1).Start(&chara);
+    Run(0).bPaused = k.paused ? 1 : 0;
+    Run(0).bHalted = k.halted ? 1 : 0;
+    BeginFlowUpdate(&chara);
+    EXPECT_EQ(RunFlowUpdate(&chara, k.dying ? 1 : 0), 0);
+    EXPECT_EQ(Run(0).bRunning, 0);
+    EXPECT_EQ(Run(1).bRunning, 1);
+    EXPECT_EQ(Run(1).CmdRuns[0].nLeft, k.waitLeft);
+  }
+}
