@@ -229,6 +229,22 @@ inline int Trunc(double v) {
 #endif
 }
 
+// The note of a clear pass of n samples per edge. The box's edges (x ..
+// bottom) are read only where sidesCovered is set, and that is written with
+// them: they are left as they are.
+[[gnu::always_inline]] inline void NoteClearPass(MapPassNote* note, int n, int side, int step, int a, int b,
+                                                 int from) {
+  note->clear = true;
+  note->events = EventsRaised;
+  note->n = n;
+  note->side = side;
+  note->step = step;
+  note->a = a;
+  note->b = b;
+  note->from = from;
+  note->sidesCovered = false;
+}
+
 // Tells, for the edges of one object's box, whether every sample of an edge
 // falls outside the map or in a cell without conditions whose class is 0.
 // Such an edge's search gives class 0, and every pass below does nothing on
@@ -373,18 +389,8 @@ class ClearEdges {
       if ((rows.from + k * rows.step) >> 5 == col) return true;
     return false;
   }
-  // The box's edges (x .. bottom) are read only where sidesCovered is set,
-  // and that is written with them: they are left as they are.
   void Note(MapPassNote* note, int step, int a, int b, int from) const {
-    note->clear = true;
-    note->events = EventsRaised;
-    note->n = n_;
-    note->side = side_;
-    note->step = step;
-    note->a = a;
-    note->b = b;
-    note->from = from;
-    note->sidesCovered = false;
+    NoteClearPass(note, n_, side_, step, a, b, from);
   }
   bool Noted(const MapPassNote& note, int step, int a, int b, int from) const {
     if (!note.clear || note.events != EventsRaised || note.n != n_ || note.side != side_ || note.step != step ||
@@ -573,15 +579,7 @@ namespace {
 
 // The note ClearEdges writes for a clear pass of two samples per edge.
 [[gnu::always_inline]] inline void NoteClear(MapPassNote* note, int side, int step, int a, int b, int from) {
-  note->clear = true;
-  note->events = EventsRaised;
-  note->n = 2;
-  note->side = side;
-  note->step = step;
-  note->a = a;
-  note->b = b;
-  note->from = from;
-  note->sidesCovered = false;
+  NoteClearPass(note, 2, side, step, a, b, from);
 }
 
 }  // namespace

@@ -109,28 +109,6 @@ TEST_F(GroundTurn, TheCellsUnderBothEdgesOfTheFeetDecideTheTurn) {
   }
 }
 
-TEST_F(GroundTurn, ACellWithAConditionIsGroundOnlyWhileItHolds) {
-  // Feet at 127 over columns 10 and 11 of row 4; the left cell is solid
-  // under a condition.
-  ConditionTable[2] = GroundAnsweredCondition;
-  cBlockCell& cell = Cell(10, 4, 1);
-  cCond cond;
-  cond.m_Kind = 2;
-  cell.m_Conds.push_back(cond);
-  for (int answer : {0, 1}) {
-    SCOPED_TRACE(answer);
-    g_groundCondAnswer = answer;
-    c.m_bFaceRight = 1;
-    c.m_nTurnSide = -1;
-    c.m_dX = 330;
-    c.m_dRight = 361;
-    c.m_dBottom = 127;
-    CmdMoveGroundTurn(&c, &run);
-    EXPECT_EQ(c.m_bFaceRight, answer ? 0 : 1);
-  }
-  cell.m_Conds.clear();
-}
-
 namespace {
 constexpr double kGroundNaN = std::numeric_limits<double>::quiet_NaN();
 }  // namespace
@@ -281,26 +259,38 @@ TEST_F(GroundTurn, ACellPastTheMapsStorageIsNoGround) {
   EXPECT_EQ(c.m_bFaceRight, 1);
 }
 
-TEST_F(GroundTurn, AConditionOnTheRightCellIsAskedToo) {
-  // The left cell plain solid, the right one solid under a condition: while
-  // it holds there is ground under both (no turn); otherwise the walker,
-  // facing right, turns left.
+TEST_F(GroundTurn, ACellWithAConditionIsGroundOnlyWhileItHolds) {
+  // Feet at 127 over columns 10 and 11 of row 4, facing right. One cell is
+  // solid under a condition; the other is plain solid or empty.
+  struct Case {
+    int condCol, plainCol;  // -1: no plain solid cell
+    int answer;
+    int8_t faceAfter;
+  };
+  const Case cases[] = {
+      {10, -1, 0, 1},  // no ground under either edge: no turn
+      {10, -1, 1, 0},  // ground under the left edge only: turns left
+      {11, 10, 1, 1},  // ground under both: no turn
+      {11, 10, 0, 0},  // the left only: turns left
+  };
   ConditionTable[2] = GroundAnsweredCondition;
-  Cell(10, 4, 1);
-  cBlockCell& cell = Cell(11, 4, 1);
-  cCond cond;
-  cond.m_Kind = 2;
-  cell.m_Conds.push_back(cond);
-  for (int answer : {1, 0}) {
-    SCOPED_TRACE(answer);
-    g_groundCondAnswer = answer;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << k.condCol << " " << k.answer);
+    if (k.plainCol >= 0) Cell(k.plainCol, 4, 1);
+    cBlockCell& cell = Cell(k.condCol, 4, 1);
+    cCond cond;
+    cond.m_Kind = 2;
+    cell.m_Conds.push_back(cond);
+    g_groundCondAnswer = k.answer;
     c.m_bFaceRight = 1;
     c.m_nTurnSide = -1;
     c.m_dX = 330;
     c.m_dRight = 361;
     c.m_dBottom = 127;
     CmdMoveGroundTurn(&c, &run);
-    EXPECT_EQ(c.m_bFaceRight, answer);
+    EXPECT_EQ(c.m_bFaceRight, k.faceAfter);
+    cell.m_Conds.clear();
+    Cell(k.condCol, 4, 0);
+    if (k.plainCol >= 0) Cell(k.plainCol, 4, 0);
   }
-  cell.m_Conds.clear();
 }
