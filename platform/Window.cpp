@@ -435,6 +435,7 @@ bool InitWindowSystem() {
   // The environment (SDL_RENDER_DRIVER, SDL_FRAMEBUFFER_ACCELERATION) still wins.
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  const bool xFilterFirst = InstallXErrorFilterBeforeVideo();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     g_error = SDL_GetError();
     return false;
@@ -453,7 +454,7 @@ bool InitWindowSystem() {
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) std::fprintf(stderr, "Joystick : %s\n", SDL_GetError());
   g_wakeEvent = SDL_RegisterEvents(1);
   if (g_wakeEvent.load() == static_cast<uint32_t>(-1)) g_wakeEvent = 0;
-  if (driver && std::strcmp(driver, "x11") == 0) InstallXErrorFilter();
+  if (!xFilterFirst && driver && std::strcmp(driver, "x11") == 0) InstallXErrorFilter();
   g_sdlUp = true;
   EnsureMessageQueue();
   g_mainThreadId = GetCurrentThreadId();

@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -40,16 +42,35 @@ int FilterXError(void* display, XErrorFields* e) {
 
 }  // namespace
 
+namespace {
+// Puts the filter in front of the handler in place through `lib`; false
+// without XSetErrorHandler.
+bool SetFilter(void* lib) {
+  auto set = reinterpret_cast<XSetErrorHandlerFn>(dlsym(lib, "XSetErrorHandler"));
+  if (!set) return false;
+  XErrorHandlerFn previous = set(FilterXError);
+  if (previous != FilterXError) g_next = previous;
+  return true;
+}
+}  // namespace
+
 void InstallXErrorFilter() {
   // Only where the video system has already brought Xlib in.
   void* lib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
   if (!lib) return;
-  auto set = reinterpret_cast<XSetErrorHandlerFn>(dlsym(lib, "XSetErrorHandler"));
-  if (set) {
-    XErrorHandlerFn previous = set(FilterXError);
-    if (previous != FilterXError) g_next = previous;
-  }
+  SetFilter(lib);
   dlclose(lib);
+}
+
+bool InstallXErrorFilterBeforeVideo() {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) return false;
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  if (driver && *driver && std::strcmp(driver, "x11") != 0) return false;
+  // Loaded here and kept for the program's life, so that it stays loaded
+  // however often the video system loads and unloads it.
+  static void* const lib = dlopen("libX11.so.6", RTLD_LAZY);
+  return lib && SetFilter(lib);
 }
 
 }  // namespace platform

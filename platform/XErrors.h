@@ -12,4 +12,13 @@ namespace platform {
 // in front of whatever handler is in place then.
 void InstallXErrorFilter();
 
+// The same before the video system starts, where X may be used (DISPLAY
+// set, no other video driver asked for): SDL then keeps the filter as the
+// handler it passes errors on to and puts back when it shuts down, when its
+// own connections are closed and a late BadWindow is read. Loads Xlib for
+// that. True when the filter is in place; then InstallXErrorFilter is not
+// needed (it would put the filter in front of SDL's handler, which leads
+// back to it).
+bool InstallXErrorFilterBeforeVideo();
+
 }  // namespace platform
