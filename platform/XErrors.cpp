@@ -70,7 +70,11 @@ bool InstallXErrorFilterBeforeVideo() {
   // Loaded here and kept for the program's life, so that it stays loaded
   // however often the video system loads and unloads it.
   static void* const lib = dlopen("libX11.so.6", RTLD_LAZY);
-  return lib && SetFilter(lib);
+  if (!lib) return false;
+  // Xlib asks for its thread set-up before any other call; the video
+  // system makes the same call when it starts.
+  if (auto initThreads = reinterpret_cast<int (*)()>(dlsym(lib, "XInitThreads"))) initThreads();
+  return SetFilter(lib);
 }
 
 }  // namespace platform
