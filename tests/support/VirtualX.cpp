@@ -70,15 +70,11 @@ bool RerunUnderVirtualX(const VirtualXOptions& options) {
   const std::string filter = std::string(test->test_suite_name()) + "." + test->name();
   const std::string screen = "-screen 0 " + std::to_string(options.width) + "x" + std::to_string(options.height) +
                              "x24" + (options.blackRoot ? " -br" : "") + (options.keyRepeat ? "" : " -r");
-  // xvfb-run -a takes the first display number without a lock file, and two
-  // tests started together can both take it before either server holds it.
-  // Each test program starts its search at a number of its own.
-  const std::string serverNum = std::to_string(1000 + getpid() % 30000);
   const std::string cmd = std::string("env ") + kChildVar + "=1" +
                           " ASAN_OPTIONS=" + Quoted(WithOption("ASAN_OPTIONS", "detect_leaks=0")) +
                           " TSAN_OPTIONS=" + Quoted(WithOption("TSAN_OPTIONS", "suppressions=" + suppressions)) +
-                          " SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software xvfb-run -a -n " + serverNum + " -s " +
-                          Quoted(screen) + " " + Quoted(self) + " --gtest_filter=" + Quoted(filter);
+                          " SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software xvfb-run -a -s " + Quoted(screen) + " " +
+                          Quoted(self) + " --gtest_filter=" + Quoted(filter);
   const int rc = std::system(cmd.c_str());
   EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0)
       << "the test failed on the virtual X server (its output is above)";
