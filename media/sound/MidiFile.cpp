@@ -127,14 +127,14 @@ std::vector<std::vector<MidiEvent>> cMidiFile::ParseTracks(const std::vector<uin
         }
         if (p >= end) break;
         uint32_t len = 0;
-        int m = ReadVarLen(&file[p + 1], end - p - 1, len);
+        int m = ReadVarLen(file.data() + p + 1, end - p - 1, len);
         if (m == 0) break;
         bodyEnd = p + 1 + static_cast<size_t>(m);
         if (len > end - bodyEnd) break;
         bodyEnd += len;
       } else if (status == 0xF0 || status == 0xF7) {
         uint32_t len = 0;
-        int m = ReadVarLen(&file[p], end - p, len);
+        int m = ReadVarLen(file.data() + p, end - p, len);
         if (m == 0) break;
         bodyEnd = p + static_cast<size_t>(m);
         if (len > end - bodyEnd) break;
