@@ -1,6 +1,9 @@
 // Flow control, stage clear, game wait and message commands (kinds 16..19).
 #include "engine/flow/ControlCommands.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <string>
 
 #include "base/Paths.h"
@@ -153,7 +156,8 @@ int DoStageClear(cCharaBase*, cFlowCmd* cmd) {
 
 void DoGameWait(cCharaBase*, cFlowCmd* cmd) {
   cPlayWorld& w = CurrentWorld();
-  const int frames = P(cmd, 0) * 6;
+  // A wait too long (or too negative) for an int is the longest one.
+  const int frames = static_cast<int>(std::clamp<int64_t>(int64_t{P(cmd, 0)} * 6, INT_MIN, INT_MAX));
   w.m_Messages.emplace_back();
   w.m_Messages.back().Init(0, "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, frames, 1, 0, 0, 0, 0, 0, 0, 0, 0);
   w.m_ModalWait.nKind = 0;

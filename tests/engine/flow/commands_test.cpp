@@ -3,7 +3,9 @@
 // flow control, stage clear, game wait and messages.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/CommandTables.h"
@@ -563,16 +565,25 @@ TEST_F(Commands, StageClearPaths) {
 // ------------------------------------------------------------------ waits and messages
 
 TEST_F(Commands, GameWaitFreezesWithItsOwnEntry) {
-  cFlowCmd c = MakeCmd(18);
-  c.m_Params[0] = 2;
-  size_t during = 0;
-  fake.onModalWait = [&] { during = world.m_Messages.size(); };
-  cCmdRun run;
-  run.lpCmd = &c;
-  ExecCmd(&chara, &run);
-  EXPECT_EQ(fake.calls(), (std::vector<std::string>{"modal 0 0 12"}));
-  EXPECT_EQ(during, 1u);
-  EXPECT_TRUE(world.m_Messages.empty());
+  // Six frames a unit; a count too large either way for an int stops at its end.
+  const std::pair<int, const char*> cases[] = {
+      {2, "modal 0 0 12"},
+      {INT_MAX, "modal 0 0 2147483647"},
+      {INT_MIN, "modal 0 0 -2147483648"},
+  };
+  for (const auto& [param, call] : cases) {
+    fake.ClearCalls();
+    cFlowCmd c = MakeCmd(18);
+    c.m_Params[0] = param;
+    size_t during = 0;
+    fake.onModalWait = [&] { during = world.m_Messages.size(); };
+    cCmdRun run;
+    run.lpCmd = &c;
+    ExecCmd(&chara, &run);
+    EXPECT_EQ(fake.calls(), (std::vector<std::string>{call})) << param;
+    EXPECT_EQ(during, 1u);
+    EXPECT_TRUE(world.m_Messages.empty());
+  }
 }
 
 TEST_F(Commands, ChainedMessagesOpenOnlyTheFirstWithDelayAndSound) {
