@@ -6,9 +6,6 @@
 #include <cstdlib>
 #include <memory>
 #include <typeinfo>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "base/Text.h"
 #include "data/System.h"
@@ -217,18 +214,6 @@ Edge RowEdge(const cGameObj* obj, int y) {
   return HorizontalEdge(obj, TruncToInt(obj->m_dX), TruncToInt(obj->m_dRight), y);
 }
 
-// TruncToInt with one conversion in the common case: the conversion gives
-// INT_MIN for NaN and for values out of range, and only then (or for INT_MIN
-// itself) is the full rule asked.
-inline int Trunc(double v) {
-#if defined(__SSE2__)
-  const int r = _mm_cvttsd_si32(_mm_set_sd(v));
-  return r != INT_MIN ? r : TruncToInt(v);
-#else
-  return TruncToInt(v);
-#endif
-}
-
 // The note of a clear pass of n samples per edge. The box's edges (x ..
 // bottom) are read only where sidesCovered is set, and that is written with
 // them: they are left as they are.
@@ -263,8 +248,8 @@ class ClearEdges {
  public:
   // `rows`: the top and bottom edges are asked (the bottom is read).
   ClearEdges(const cGameObj* obj, bool rows, int n)
-      : obj_(obj), n_(n), side_(obj->m_nBlockSide), x_(Trunc(obj->m_dX)), right_(Trunc(obj->m_dRight)),
-        y_(Trunc(obj->m_dY)), bottom_(rows ? Trunc(obj->m_dBottom) : 0) {}
+      : obj_(obj), n_(n), side_(obj->m_nBlockSide), x_(TruncToInt(obj->m_dX)), right_(TruncToInt(obj->m_dRight)),
+        y_(TruncToInt(obj->m_dY)), bottom_(rows ? TruncToInt(obj->m_dBottom) : 0) {}
   // Both side walls (the samples of VerticalEdge at the left and right x).
   [[gnu::always_inline]] bool Sides() const {
     const MapView map;
@@ -640,13 +625,13 @@ int RecheckMapXOf(Obj* obj, const MapPassNote& note, const MapPassNote& rows) {
 
 int HitMapX(cGameObj* obj, MapPassNote* note) { return HitMapXOf(obj, note); }
 
-int HitMapX(cChara* c, MapPassNote* note) { return HitMapX(c, note, BoxTruncs{Trunc(c->m_dX), Trunc(c->m_dRight)}); }
+int HitMapX(cChara* c, MapPassNote* note) { return HitMapX(c, note, BoxTruncs{TruncToInt(c->m_dX), TruncToInt(c->m_dRight)}); }
 
 int HitMapX(cChara* c, MapPassNote* note, BoxTruncs edges) {
   // Scale 1 with the four wall cells inside the map and clear: what
   // HitMapXOf finds by the same cells (Sides' Quad), without its spills.
   if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
-    const int x = edges.x, right = edges.right, y = Trunc(c->m_dY);
+    const int x = edges.x, right = edges.right, y = TruncToInt(c->m_dY);
     const int step = c->m_nBaseH - 1, side = c->m_nBlockSide;
     // Noted before the test, so that less stays live across it: when the
     // cells are not clear, HitMapXOf starts by setting clear to false, and
@@ -665,7 +650,7 @@ int HitMapTop(cGameObj* obj) {
   if (PassesBlocks(obj)) return 0;
   // Two samples (at x and x + base width - 1) in clear cells inside the map
   // find class 0, on which nothing happens.
-  const int x = Trunc(obj->m_dX), right = Trunc(obj->m_dRight), row = Trunc(obj->m_dY) >> 5;
+  const int x = TruncToInt(obj->m_dX), right = TruncToInt(obj->m_dRight), row = TruncToInt(obj->m_dY) >> 5;
   if (x != right && SampleCount(obj) == 2 &&
       InsideAndClear(x >> 5, (x + obj->m_nBaseW - 1) >> 5, row, row, obj->m_nBlockSide))
     return 0;
@@ -752,7 +737,7 @@ int HitMapYOf(Obj* obj, MapPassNote* note, const MapPassNote& sides) {
 int HitMapY(cGameObj* obj, MapPassNote* note) { return HitMapYOf(obj, note, MapPassNote{}); }
 int HitMapY(cChara* c, MapPassNote* note) { return HitMapYOf(c, note, MapPassNote{}); }
 int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides) {
-  return HitMapY(c, note, sides, BoxTruncs{Trunc(c->m_dX), Trunc(c->m_dRight), Trunc(c->m_dY), Trunc(c->m_dBottom)});
+  return HitMapY(c, note, sides, BoxTruncs{TruncToInt(c->m_dX), TruncToInt(c->m_dRight), TruncToInt(c->m_dY), TruncToInt(c->m_dBottom)});
 }
 
 int HitMapY(cChara* c, MapPassNote* note, const MapPassNote& sides, BoxTruncs edges) {
@@ -816,9 +801,9 @@ void RecheckMovedBox(cChara* c, const MapPassNote& xNote, const MapPassNote& yNo
   // Quad) and then the top and bottom's (TopAndBottom's Quad) are inside the
   // map and clear, each recheck returns 0 having changed nothing.
   if (c->m_Def.m_Size <= 1 && !PassesBlocks(c)) {
-    const int x = Trunc(c->m_dX), right = Trunc(c->m_dRight), y = Trunc(c->m_dY), side = c->m_nBlockSide;
+    const int x = TruncToInt(c->m_dX), right = TruncToInt(c->m_dRight), y = TruncToInt(c->m_dY), side = c->m_nBlockSide;
     if (x != right && InsideAndClear(x >> 5, right >> 5, y >> 5, (y + c->m_nBaseH - 1) >> 5, side) &&
-        InsideAndClear(x >> 5, (x + c->m_nBaseW - 1) >> 5, y >> 5, Trunc(c->m_dBottom) >> 5, side))
+        InsideAndClear(x >> 5, (x + c->m_nBaseW - 1) >> 5, y >> 5, TruncToInt(c->m_dBottom) >> 5, side))
       return;
   }
   RecheckBoth(c, xNote, yNote);
